@@ -1,0 +1,82 @@
+#include "common/xml.h"
+
+#include <sstream>
+
+#include "common/helpers.h"
+#include "common/run_error.h"
+
+namespace vodare {
+
+namespace {
+// A value compared with a number the way the program compares a variant with 0.
+bool EqualsZero(const Value& v) {
+  if (v.IsNull()) return false;
+  if (v.IsText()) {
+    auto n = TryTextToNumber(v.Text());
+    return n && *n == 0;
+  }
+  if (v.IsDate()) return v.DateValue().Serial() == 0;
+  return v.ToDouble() == 0;
+}
+}  // namespace
+
+Value DefaultXmlValue(int kind) {
+  switch (kind) {
+    case 1: return Value(std::string());
+    case 2: case 3: case 6: case 8: return Value(int64_t{0});
+    case 4: case 5: return Value(0.0);
+    case 7: return Value(false);
+    default: return Value();
+  }
+}
+
+bool IsEmptyXmlValue(const Value& value, int kind) {
+  switch (kind) {
+    case 1:
+      if (value.IsNull()) return false;  // the conversion to text reports it
+      return IsBlank(value.ToText());
+    case 2: case 3: case 4: case 5:
+      return EqualsZero(value);
+    case 6: case 8: {
+      if (value.IsNull()) return true;
+      if (value.IsText()) {
+        if (IsBlank(value.Text())) return true;
+        auto d = TryParseDateText(value.Text());
+        return d && *d <= BaseDate();
+      }
+      if (value.IsDate()) return value.DateValue() <= BaseDate();
+      return value.ToDouble() <= BaseDate().Serial();
+    }
+    case 7:
+      if (value.IsBool()) return !value.Bool();
+      if (value.IsText()) return value.Text() != "T";
+      return true;
+    case 12:
+      return false;
+    default:
+      if (value.IsNull()) return true;
+      if (value.IsText()) return value.Text().empty();
+      return EqualsZero(value);
+  }
+}
+
+pugi::xml_node AddXmlElement(pugi::xml_node parent, const char* name, const Value& value,
+                             int kind, bool always) {
+  if (!always && IsEmptyXmlValue(value, kind)) return {};
+  std::string text = value.IsNull() && kind != 1 ? std::string() : value.ToText();
+  pugi::xml_node e = parent.append_child(name);
+  e.text().set(text.c_str());
+  return e;
+}
+
+std::string XmlText(const pugi::xml_node& node) {
+  std::ostringstream out;
+  node.print(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  return out.str();
+}
+
+std::string ChildText(const pugi::xml_node& node, const char* name) {
+  return Trim(node.child(name).text().get());
+}
+
+}  // namespace vodare

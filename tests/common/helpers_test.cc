@@ -1,0 +1,117 @@
+#include "common/helpers.h"
+
+#include <gtest/gtest.h>
+
+#include "common/keyed_collection.h"
+#include "common/run_error.h"
+#include "common/xml.h"
+
+namespace vodare {
+namespace {
+
+TEST(CleanText, ModeOneEscapesEveryAmpersandEvenInsideAnEntity) {
+  std::string s = "R&D &amp; co\x02";
+  EXPECT_EQ(CleanText(s, 1), "R&amp;D &amp;amp; co");
+}
+
+TEST(CleanText, ModeFiveLeavesAnExistingEntityAlone) {
+  std::string s = "R&D &amp; &lt;";
+  EXPECT_EQ(CleanText(s, 5), "R&amp;D &amp; &amp;lt;");
+}
+
+TEST(CleanText, ModeTwoTurnsAngleBracketsRoundAndModeThreeDoublesQuotes) {
+  std::string a = "<Shop>\x02";
+  EXPECT_EQ(CleanText(a, 2), "(Shop)");
+  std::string b = "D'SOUZA";
+  EXPECT_EQ(CleanText(b, 3), "D''SOUZA");
+  std::string c = "ab\xC3\xBF" "c";
+  EXPECT_EQ(CleanText(c, 4), "abc");
+  std::string d = "same";
+  EXPECT_EQ(CleanText(d, 9), "same");
+}
+
+TEST(EscapeAmpersands, BareEntityBareGivesThreeEntities) {
+  EXPECT_EQ(EscapeAmpersands("&&amp;&"), "&amp;&amp;&amp;");
+}
+
+TEST(EscapeRecordValue, EscapesMarkupAndDropsCodeTwo) {
+  EXPECT_EQ(EscapeRecordValue("a<b>&\x02"), "a&lt;b&gt;&amp;");
+}
+
+TEST(Amounts, ZeroToleranceIsExclusive) {
+  EXPECT_FALSE(IsZero(1e-9));
+  EXPECT_FALSE(IsZero(-1e-9));
+  EXPECT_TRUE(IsZero(5e-10));
+  EXPECT_EQ(NegateAmount(1e-9), 0.0);
+  EXPECT_EQ(NegateAmount(2.5), -2.5);
+  EXPECT_TRUE(IsNotPositive(5e-10));
+  EXPECT_FALSE(IsNotPositive(1e-9));
+}
+
+TEST(CompareText, TrimsAndIgnoresCaseUnlessAsked) {
+  EXPECT_EQ(CompareText(" abc", "ABC "), 0);
+  EXPECT_NE(CompareText(" abc", "ABC ", true), 0);
+  EXPECT_EQ(CompareText("\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"), 0);  // été / ÉTÉ
+}
+
+TEST(TextNumbers, BlankIsZeroAndForeignTextIsTypeMismatch) {
+  EXPECT_EQ(TextToDouble("  "), 0);
+  EXPECT_EQ(TextToDouble(" -12.5 "), -12.5);
+  EXPECT_EQ(TextToLong("2.5"), 2);
+  EXPECT_EQ(TextToLong("3.5"), 4);
+  EXPECT_THROW(TextToDouble("12a"), RunTimeError);
+  EXPECT_THROW(TextToDouble("1,000"), RunTimeError);
+}
+
+TEST(Dates, IsDateNotAfterRewritesBothTexts) {
+  std::string a = "2024-04-01", b = "1 April 2024";
+  EXPECT_TRUE(IsDateNotAfter(a, b));
+  EXPECT_EQ(a, "01-04-2024");
+  EXPECT_EQ(b, "01-04-2024");
+  std::string c = "02/04/2024", d = "01-Apr-2024";
+  EXPECT_FALSE(IsDateNotAfter(c, d));
+  std::string e = "31-02-2024", f = "01-01-2024";
+  EXPECT_THROW(IsDateNotAfter(e, f), RunTimeError);
+}
+
+TEST(NextNameOccurrence, CountsNamesIgnoringCase) {
+  KeyedCollection<int16_t> counters;
+  EXPECT_EQ(NextNameOccurrence(counters, "Tea"), 0);
+  EXPECT_EQ(NextNameOccurrence(counters, "TEA"), 1);
+  EXPECT_EQ(NextNameOccurrence(counters, "tea"), 2);
+}
+
+TEST(CollectionLookup, MissingKeyIsFalseAndFoundKeyIgnoresCase) {
+  KeyedCollection<std::string> names;
+  std::string out;
+  EXPECT_FALSE(CollectionLookup(names, "x", &out));
+  names.Add("Ab1", "Soap");
+  EXPECT_TRUE(CollectionLookup(names, "aB1", &out));
+  EXPECT_EQ(out, "Soap");
+}
+
+TEST(AddXmlElement, LeavesOutEmptyValuesByKind) {
+  pugi::xml_document doc;
+  auto root = doc.append_child("R");
+  EXPECT_FALSE(AddXmlElement(root, "A", Value("   "), 1));
+  EXPECT_TRUE(AddXmlElement(root, "B", Value("   "), 1, true));
+  EXPECT_FALSE(AddXmlElement(root, "C", Value(BaseDate()), 6));
+  EXPECT_TRUE(AddXmlElement(root, "D", Value(Date::FromYmd(1900, 1, 2)), 6));
+  EXPECT_FALSE(AddXmlElement(root, "E", Value(0.0), 4));
+  EXPECT_TRUE(AddXmlElement(root, "F", Value("T"), 7));
+  EXPECT_FALSE(AddXmlElement(root, "G", Value("F"), 7));
+  EXPECT_TRUE(AddXmlElement(root, "H", Value(true), 7));
+  EXPECT_TRUE(AddXmlElement(root, "I", Value(1.5), 4));
+  EXPECT_EQ(XmlText(root),
+            "<R><B>   </B><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I></R>");
+}
+
+TEST(AddXmlElement, SerialisesOnlyMarkupAsEntities) {
+  pugi::xml_document doc;
+  auto root = doc.append_child("R");
+  AddXmlElement(root, "A", Value("Shop <2> & \"Co\""), 1);
+  EXPECT_EQ(XmlText(doc), "<R><A>Shop &lt;2&gt; &amp; \"Co\"</A></R>");
+}
+
+}  // namespace
+}  // namespace vodare
