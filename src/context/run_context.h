@@ -1,0 +1,46 @@
+#pragma once
+// The objects a run shares between its stages, owned by the front-end and passed by reference:
+// the export database, the server objects, the company's settings and the keyed collections
+// that live for one run. There are no mutable globals.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/keyed_collection.h"
+#include "common/run_ui.h"
+#include "destination/automation.h"
+#include "destination/company_settings.h"
+
+namespace vodare {
+
+class SourceDb;
+class AutomationFactory;
+
+struct RunContext {
+  explicit RunContext(RunUi& ui_in) : ui(ui_in) {}
+
+  RunUi& ui;
+  std::unique_ptr<SourceDb> source;        // the open export, or null
+  AutomationFactory* factory = nullptr;    // makes the server objects of each connection
+  DestinationSession destination;
+  CompanySettings settings;
+
+  // Program-wide keyed collections, created on first use within a run, released at its end.
+  KeyedCollection<std::string> ItemNameCache;            // Vodori item code -> saved name
+  KeyedCollection<std::string> AccountNameCache;         // Vodori account code -> saved name
+  KeyedCollection<std::string> InventoryVoucherIds;      // Voucher identifier -> itself
+  KeyedCollection<std::string> GroupMapping;             // Vodori group -> "vodori|vuvoda"
+  KeyedCollection<std::string> MaterialCentreNameCache;  // godown code -> material centre
+
+  // Releases the collections at the end of a run.
+  void ReleaseNameCaches() {
+    ItemNameCache.Clear();
+    AccountNameCache.Clear();
+    InventoryVoucherIds.Clear();
+    GroupMapping.Clear();
+    MaterialCentreNameCache.Clear();
+  }
+};
+
+}  // namespace vodare

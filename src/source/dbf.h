@@ -1,0 +1,83 @@
+#pragma once
+// dBASE tables as the export writes them: a streaming reader that decodes every record to field
+// values (UTF-8 text, Null for blank numbers and dates, deleted records skipped) and a writer
+// that produces tables the reader (and other tools) read back.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/value.h"
+
+namespace vodare {
+
+struct DbfField {
+  std::string name;      // as stored (upper-case in most files)
+  char type = 'C';       // C N F D L M I B (and others the reader may meet)
+  uint16_t length = 0;   // width in bytes
+  uint8_t decimals = 0;
+};
+
+struct DbfHeader {
+  uint8_t version = 0x03;
+  int year = 0, month = 0, day = 0;  // last update
+  uint32_t record_count = 0;          // as the header claims
+  uint16_t header_length = 0;
+  uint16_t record_length = 0;
+  uint8_t language_driver = 0;
+  std::string code_page;  // iconv name actually used, e.g. "CP1252"
+  std::vector<DbfField> fields;
+};
+
+// Raised for a file that cannot be read at all (missing, not a dBASE table, header unreadable);
+// the message names the file and what is wrong.
+class DbfError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class DbfReader {
+ public:
+  // Opens the table and reads its header. Throws DbfError.
+  explicit DbfReader(const std::string& path);
+  ~DbfReader();
+  DbfReader(const DbfReader&) = delete;
+  DbfReader& operator=(const DbfReader&) = delete;
+
+  const DbfHeader& header() const;
+  // Reads the next live record into row (one Value per field, file order). False at the end.
+  bool Next(std::vector<Value>& row);
+  // Things worth telling the user that did not stop the reading (truncated data, missing memo
+  // file, unknown code page, undecodable bytes), each once.
+  const std::vector<std::string>& warnings() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+struct DbfWriteOptions {
+  uint8_t version = 0x03;          // 0x03, or 0x8B with a dBASE IV memo file
+  uint8_t language_driver = 0x57;  // Windows-1252 (ANSI)
+  std::string code_page = "CP1252";
+};
+
+class DbfWriter {
+ public:
+  // Creates (or replaces) the table. Throws DbfError.
+  DbfWriter(const std::string& path, std::vector<DbfField> fields, DbfWriteOptions options = {});
+  ~DbfWriter();  // finishes the file if Close was not called
+  DbfWriter(const DbfWriter&) = delete;
+  DbfWriter& operator=(const DbfWriter&) = delete;
+
+  // One record; Null writes a blank field. deleted marks the record deleted.
+  void Add(const std::vector<Value>& row, bool deleted = false);
+  void Close();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vodare
