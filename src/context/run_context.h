@@ -9,6 +9,7 @@
 
 #include "common/keyed_collection.h"
 #include "common/run_ui.h"
+#include "context/run_summary.h"
 #include "destination/automation.h"
 #include "destination/company_settings.h"
 
@@ -25,6 +26,11 @@ struct RunContext {
   AutomationFactory* factory = nullptr;    // makes the server objects of each connection
   DestinationSession destination;
   CompanySettings settings;
+
+  // The run's error text: entries are only appended, each ends with "_".
+  std::string ErrorText;
+  // What became of every record, per stage.
+  RunSummary summary;
 
   // Program-wide keyed collections, created on first use within a run, released at its end.
   KeyedCollection<std::string> ItemNameCache;            // Vodori item code -> saved name

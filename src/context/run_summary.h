@@ -1,0 +1,53 @@
+#pragma once
+// What became of every source record a stage read: saved, refused by the destination, failed
+// with a run-time error line, skipped by the program's own rules (per rule), or not reached
+// because an error ended the stage. read = saved + refused + failed + skipped + not_reached.
+// Records that come from no source row (brokers, tax types, bill sundries made on the fly) are
+// tallied on lines of their own.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vodare {
+
+struct StageTally {
+  std::string stage;  // e.g. "Items", "Ledgers", "Brokers (from ledgers)"
+  int64_t read = 0;
+  int64_t saved = 0;
+  int64_t refused = 0;
+  int64_t failed = 0;
+  int64_t not_reached = 0;
+  std::map<std::string, int64_t> skipped;  // rule -> records
+
+  int64_t Skipped() const {
+    int64_t n = 0;
+    for (const auto& [rule, count] : skipped) n += count;
+    return n;
+  }
+  bool Balanced() const { return read == saved + refused + failed + Skipped() + not_reached; }
+};
+
+class RunSummary {
+ public:
+  // The tally of a stage, created on first use; stages keep the order they first appear in.
+  StageTally& Stage(const std::string& name) {
+    for (auto& s : stages_)
+      if (s.stage == name) return s;
+    stages_.push_back(StageTally{name});
+    return stages_.back();
+  }
+  const StageTally* Find(const std::string& name) const {
+    for (const auto& s : stages_)
+      if (s.stage == name) return &s;
+    return nullptr;
+  }
+  const std::vector<StageTally>& stages() const { return stages_; }
+  void Clear() { stages_.clear(); }
+
+ private:
+  std::vector<StageTally> stages_;
+};
+
+}  // namespace vodare
