@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vodare {
@@ -35,7 +36,9 @@ class RunSummary {
   StageTally& Stage(const std::string& name) {
     for (auto& s : stages_)
       if (s.stage == name) return s;
-    stages_.push_back(StageTally{name});
+    StageTally tally;
+    tally.stage = name;
+    stages_.push_back(std::move(tally));
     return stages_.back();
   }
   const StageTally* Find(const std::string& name) const {
