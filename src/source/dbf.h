@@ -13,16 +13,16 @@
 namespace vodare {
 
 struct DbfField {
-  std::string name;      // as stored (upper-case in most files)
-  char type = 'C';       // C N F D L M I B (and others the reader may meet)
-  uint16_t length = 0;   // width in bytes
+  std::string name;     // as stored (upper-case in most files)
+  char type = 'C';      // C N F D L M I B (and others the reader may meet)
+  uint16_t length = 0;  // width in bytes
   uint8_t decimals = 0;
 };
 
 struct DbfHeader {
   uint8_t version = 0x03;
   int year = 0, month = 0, day = 0;  // last update
-  uint32_t record_count = 0;          // as the header claims
+  uint32_t record_count = 0;         // as the header claims
   uint16_t header_length = 0;
   uint16_t record_length = 0;
   uint8_t language_driver = 0;

@@ -1,0 +1,72 @@
+#pragma once
+// The Jet dialect the stages write their queries in, turned into SQLite SQL over the export
+// cache. The translation works on tokens: literals become bound parameters (so queries that
+// differ only in their literals share one prepared statement), every name is quoted (so
+// `Group`, `Date` and `[order]` are plain names), `#mm-dd-yyyy#` becomes a day number, and
+// record order is made explicit (ties of ORDER BY, and rows without ORDER BY, come in the
+// order the records have in their table).
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/run_error.h"
+#include "common/value.h"
+
+namespace vodare {
+
+// A Jet text that cannot be read; the description says where and why.
+class JetSyntaxError : public RunTimeError {
+ public:
+  explicit JetSyntaxError(const std::string& description) : RunTimeError(description, 3075) {}
+};
+
+enum class JetTokenKind {
+  kWord,        // bare word: keyword, name or function
+  kQuotedName,  // [name] or `name`
+  kText,        // 'text' or "text" (quotes undoubled)
+  kNumber,      // 12, 1.5, 1E3
+  kDate,        // #mm-dd-yyyy#, value held in `date`
+  kSymbol,      // operators and punctuation
+};
+
+struct JetToken {
+  JetTokenKind kind = JetTokenKind::kSymbol;
+  std::string text;   // the word, name, undoubled text, number or symbol as written
+  Date date;          // kDate only
+  size_t offset = 0;  // byte offset in the statement
+};
+
+// Splits a Jet text into tokens. Raises JetSyntaxError for an unterminated literal or name and
+// for a date literal that is not a date.
+std::vector<JetToken> TokenizeJet(std::string_view jet_sql);
+
+// Reads the date forms Jet accepts between # signs: m-d-yyyy, m/d/yyyy, yyyy-m-d.
+bool ParseJetDateLiteral(std::string_view text, Date& out);
+
+enum class JetStatementKind { kSelect, kCreateIndex, kOther };
+
+struct JetStatement {
+  JetStatementKind kind = JetStatementKind::kOther;
+  // SQLite text with a `?` for every literal; the same for queries differing only in literals.
+  std::string sql;
+  // The literals, in order: text, whole numbers, doubles; dates as their day number.
+  std::vector<Value> params;
+  // CREATE INDEX only: the parts as written.
+  std::string index_name;
+  std::string table_name;
+  std::vector<std::string> index_columns;
+  bool unique = false;
+};
+
+// The name under which record order is asked of a table.
+inline constexpr const char* kRecordOrderColumn = "_rowid_";
+
+// Translates one Jet statement (SELECT or CREATE INDEX; an ending ";" is allowed).
+// Raises JetSyntaxError for what it cannot read.
+JetStatement TranslateJet(std::string_view jet_sql);
+
+// A name quoted for SQLite: "name" with inner quotes doubled.
+std::string QuoteSqlName(std::string_view name);
+
+}  // namespace vodare
