@@ -372,6 +372,7 @@ JetStatement TranslateSelect(std::vector<JetToken> t, std::string_view source) {
     }
   }
   if (depth != 0) Fail("Missing ) in query expression", source, source.size());
+  st.written_length = st.sql.size();
   if (shape.order_by != 0) {
     Append(st.sql, ",");
     Append(st.sql, kRecordOrderColumn);
@@ -432,6 +433,7 @@ JetStatement TranslateCreateIndex(const std::vector<JetToken>& t, std::string_vi
   st.sql = std::string("CREATE ") + (st.unique ? "UNIQUE " : "") + "INDEX " +
            QuoteSqlName(st.index_name) + " ON " + QuoteSqlName(st.table_name) + " (" + columns +
            ")";
+  st.written_length = st.sql.size();
   return st;
 }
 

@@ -52,6 +52,8 @@ struct JetStatement {
   std::string sql;
   // The literals, in order: text, whole numbers, doubles; dates as their day number.
   std::vector<Value> params;
+  // Length of `sql` before the record-order clause was added (for the engine's messages).
+  size_t written_length = 0;
   // CREATE INDEX only: the parts as written.
   std::string index_name;
   std::string table_name;

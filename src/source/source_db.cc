@@ -472,14 +472,24 @@ struct SourceDb::Impl {
   std::unordered_map<std::string, std::unique_ptr<Prepared>> statements;
   std::set<std::string> shown_errors;
 
-  Prepared& Prepare(const std::string& sql) {
+  Prepared& Prepare(const JetStatement& st) {
+    const std::string& sql = st.sql;
     auto it = statements.find(sql);
     if (it != statements.end()) return *it->second;
     if (statements.size() >= kStatementCacheLimit) statements.clear();
     auto p = std::make_unique<Prepared>();
     if (sqlite3_prepare_v3(db.get(), sql.c_str(), static_cast<int>(sql.size()),
-                           SQLITE_PREPARE_PERSISTENT, &p->stmt, nullptr) != SQLITE_OK)
-      Raise(db.get());
+                           SQLITE_PREPARE_PERSISTENT, &p->stmt, nullptr) != SQLITE_OK) {
+      // Tell what is wrong with the text as written, not with the order clause added to it.
+      std::string message = sqlite3_errmsg(db.get());
+      sqlite3_stmt* as_written = nullptr;
+      if (st.written_length < sql.size() &&
+          sqlite3_prepare_v2(db.get(), sql.c_str(), static_cast<int>(st.written_length),
+                             &as_written, nullptr) != SQLITE_OK)
+        message = sqlite3_errmsg(db.get());
+      sqlite3_finalize(as_written);
+      throw RunTimeError(Describe(message), 3000);
+    }
     int n = sqlite3_column_count(p->stmt);
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(p->stmt, i);
@@ -511,7 +521,7 @@ Recordset SourceDb::OpenSnapshot(std::string_view jet_sql) {
   JetStatement st = TranslateJet(jet_sql);
   if (st.kind != JetStatementKind::kSelect)
     throw RunTimeError("Only SELECT statements open a recordset.", 3000);
-  Impl::Prepared& p = impl_->Prepare(st.sql);
+  Impl::Prepared& p = impl_->Prepare(st);
   sqlite3_stmt* s = p.stmt;
   struct Reset {
     sqlite3_stmt* s;
@@ -586,6 +596,16 @@ void SourceDb::Execute(std::string_view jet_sql) {
     if (s.Step()) throw RunTimeError("Index already exists.", 3375);
   }
   Exec(db, st.sql);
+}
+
+std::string SourceDb::QueryPlan(std::string_view jet_sql) {
+  JetStatement st = TranslateJet(jet_sql);
+  Stmt s(impl_->db.get(), "EXPLAIN QUERY PLAN " + st.sql);
+  for (size_t i = 0; i < st.params.size(); ++i)
+    BindValue(s.get(), static_cast<int>(i + 1), st.params[i]);
+  std::string plan;
+  while (s.Step()) plan += s.ColumnText(3) + "\n";
+  return plan;
 }
 
 std::vector<SourceTableInfo> SourceDb::Tables() {

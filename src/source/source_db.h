@@ -80,6 +80,9 @@ class SourceDb {
   // field...) when it cannot.
   void Execute(std::string_view jet_sql);
 
+  // How the engine runs a Jet SELECT (one line per step), to see which indexes serve it.
+  std::string QueryPlan(std::string_view jet_sql);
+
   // The tables with their columns and live row counts, in name order.
   std::vector<SourceTableInfo> Tables();
 
