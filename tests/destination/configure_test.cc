@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "destination/connection.h"
-#include "destination/recording_server.h"
+#include "support/recording_server.h"
 
 namespace vodare {
 namespace {

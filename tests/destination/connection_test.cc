@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "destination/recording_server.h"
+#include "support/recording_server.h"
 
 namespace vodare {
 namespace {

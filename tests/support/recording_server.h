@@ -26,6 +26,11 @@ struct RecordingState {
   int32_t cash_code = 7;
   int16_t country_code = 91;
   int16_t state_code = 0;
+  std::string user_name;
+  std::string open_code;  // the company the session has open
+  std::vector<CompanyEntry> companies;
+  bool list_hidden_while_open = false;  // GetCompList answers nothing while a company is open
+  std::vector<std::string> years;
 
   void Call(const std::string& line) {
     log.push_back(line);
@@ -52,9 +57,19 @@ class RecordingFixed : public CFixedInterface {
     s_.Call("OpenDB " + p + "|" + d + "|" + code + "|" + std::to_string(year));
     return s_.open_with_year;
   }
-  void CloseDB() override { s_.Call("CloseDB"); }
-  std::string GetCurrentUserName() override { return ""; }
-  std::vector<CompanyEntry> GetCompList(std::string&) override { return {}; }
+  void CloseDB() override {
+    s_.Call("CloseDB");
+    s_.open_code.clear();
+  }
+  std::string GetCurrentUserName() override {
+    s_.Call("GetCurrentUserName");
+    return s_.user_name;
+  }
+  std::vector<CompanyEntry> GetCompList(std::string& folder) override {
+    s_.Call("GetCompList " + folder);
+    if (s_.list_hidden_while_open && !s_.open_code.empty()) return {};
+    return s_.companies;
+  }
   std::string GetCompConfigXML() override {
     s_.Call("GetCompConfigXML");
     return s_.config_xml;
@@ -75,8 +90,14 @@ class RecordingFixed : public CFixedInterface {
 class RecordingFixed1 : public CFixedInterface1 {
  public:
   explicit RecordingFixed1(RecordingState& s) : s_(s) {}
-  std::string GetCompCode() override { return ""; }
-  std::vector<std::string> GetAllFinYearsOfSpecificCompCode(std::string&) override { return {}; }
+  std::string GetCompCode() override {
+    s_.Call("GetCompCode");
+    return s_.open_code;
+  }
+  std::vector<std::string> GetAllFinYearsOfSpecificCompCode(std::string& code) override {
+    s_.Call("GetAllFinYears " + code);
+    return s_.years;
+  }
   std::string GetCompGUID() override { return ""; }
   int16_t CountryName2Code(std::string& name) override {
     s_.Call("CountryName2Code " + name);

@@ -1,0 +1,63 @@
+#pragma once
+// Where the destination program and its data are on this machine, which companies and years it
+// holds, and the Vodori company's own name: what the window offers before a run.
+//
+// Outside Windows there are no drive letters: drive X is the folder $VODARE_DRIVES/x (default
+// /mnt/x), a Windows path such as "C:\DeredaDir\Rededo\DB" is that folder's
+// DeredaDir/Rededo/DB, and names are found whatever their letter case. A folder text with or
+// without its final separator is the same folder. Nothing here throws: a failure ends in an
+// empty result and, where the user should hear of it, an error text.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "context/run_context.h"
+#include "destination/automation.h"
+
+namespace vodare {
+
+// ---- Paths on this machine ----
+// The folder that stands for a drive letter (any case): "X:\" on Windows.
+std::string DriveFolder(char letter);
+// A path as the program may meet it (typed, read from a file, a default) made a path of this
+// machine: blanks trimmed, a drive path mapped and its backslashes made separators. Other text
+// is kept as it is.
+std::string ToLocalPath(std::string_view text);
+// The path with one final separator / with none (a root keeps its separator).
+std::string WithFinalSeparator(std::string_view folder);
+std::string WithoutFinalSeparator(std::string_view folder);
+// The local path with every part that does not exist as written replaced by the entry of the
+// same name in another letter case, when there is one. Unchanged when nothing matches.
+std::string ResolvePath(std::string_view text);
+bool FolderExists(std::string_view text);
+bool FileExists(std::string_view text);
+// folder and name joined with one separator, as a local path.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The export folder offered before the user chooses one.
+std::string DefaultExportFolder();
+
+// ---- Selections ----
+// The first drive from C to Z holding a DeredaDir folder: that folder with a final separator,
+// or empty.
+std::string FindInstallPath();
+// The data folder that SYSTEM\DP.txt of the program folder names, with a final separator; empty
+// when the file is missing, empty or unreadable.
+std::string ReadDataPath(std::string_view program_folder);
+// The companies of a data folder, each with its name and code, through objects made for this
+// call. On a server failure the list is empty and error says why.
+std::vector<CompanyEntry> GetCompanyList(AutomationFactory& factory, std::string_view data_folder,
+                                         std::string& error);
+// The financial years (four-digit starting years) of a company, in the server's order. On a
+// server failure the list is empty and error says why.
+std::vector<std::string> GetFinYears(AutomationFactory& factory, std::string_view company_code,
+                                     std::string& error);
+// The index of the first entry equal to text (trimmed, ignoring case), or -1 when none is:
+// the selection is then left as it is.
+int SelectMatchingEntry(const std::vector<std::string>& entries, std::string_view text);
+// The Vodori company's name as the export records it; empty when there is none or it cannot be
+// read.
+std::string GetVodoriCompanyName(RunContext& ctx);
+
+}  // namespace vodare
