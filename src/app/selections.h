@@ -1,12 +1,8 @@
 #pragma once
 // Where the destination program and its data are on this machine, which companies and years it
-// holds, and the Vodori company's own name: what the window offers before a run.
-//
-// Outside Windows there are no drive letters: drive X is the folder $VODARE_DRIVES/x (default
-// /mnt/x), a Windows path such as "C:\DeredaDir\Rededo\DB" is that folder's
-// DeredaDir/Rededo/DB, and names are found whatever their letter case. A folder text with or
-// without its final separator is the same folder. Nothing here throws: a failure ends in an
-// empty result and, where the user should hear of it, an error text.
+// holds, and the Vodori company's own name: what the window offers before a run. Folders are
+// read by the rules of app/machine_paths.h. Nothing here throws: a failure ends in an empty
+// result and, where the user should hear of it, an error text.
 
 #include <string>
 #include <string_view>
@@ -16,27 +12,6 @@
 #include "destination/automation.h"
 
 namespace vodare {
-
-// ---- Paths on this machine ----
-// The folder that stands for a drive letter (any case): "X:\" on Windows.
-std::string DriveFolder(char letter);
-// A path as the program may meet it (typed, read from a file, a default) made a path of this
-// machine: blanks trimmed, a drive path mapped and its backslashes made separators. Other text
-// is kept as it is.
-std::string ToLocalPath(std::string_view text);
-// The path with one final separator / with none (a root keeps its separator).
-std::string WithFinalSeparator(std::string_view folder);
-std::string WithoutFinalSeparator(std::string_view folder);
-// The local path with every part that does not exist as written replaced by the entry of the
-// same name in another letter case, when there is one. Unchanged when nothing matches.
-std::string ResolvePath(std::string_view text);
-bool FolderExists(std::string_view text);
-bool FileExists(std::string_view text);
-// folder and name joined with one separator, as a local path.
-std::string JoinPath(std::string_view folder, std::string_view name);
-
-// The export folder offered before the user chooses one.
-std::string DefaultExportFolder();
 
 // ---- Selections ----
 // The first drive from C to Z holding a DeredaDir folder: that folder with a final separator,

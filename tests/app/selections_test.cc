@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/machine_paths.h"
 #include "common/run_error.h"
 #include "support/recording_server.h"
 
@@ -69,17 +70,17 @@ TEST_F(Drives, DrivePathsMapToTheDrivesFolderAndOtherPathsStay) {
 
 TEST_F(Drives, FoldersAreTheSameWithOrWithoutTheFinalSeparatorAndInAnyLetterCase) {
   Make("c/DeredaDir/Data/Comp0001");
-  EXPECT_TRUE(FolderExists(R("c/DeredaDir/Data")));
-  EXPECT_TRUE(FolderExists(R("c/DeredaDir/Data/")));
-  EXPECT_TRUE(FolderExists("C:\\deredadir\\DATA\\comp0001"));
-  EXPECT_TRUE(FolderExists(JoinPath(R("c/DeredaDir/Data"), "Comp0001")));
-  EXPECT_TRUE(FolderExists(JoinPath(R("c/DeredaDir/Data/"), "Comp0001")));
-  EXPECT_FALSE(FolderExists(R("c/DeredaDir/Data") + "Comp0001"));
-  EXPECT_FALSE(FolderExists(""));
-  EXPECT_FALSE(FolderExists("   "));
+  EXPECT_TRUE(LocalFolderExists(R("c/DeredaDir/Data")));
+  EXPECT_TRUE(LocalFolderExists(R("c/DeredaDir/Data/")));
+  EXPECT_TRUE(LocalFolderExists("C:\\deredadir\\DATA\\comp0001"));
+  EXPECT_TRUE(LocalFolderExists(JoinLocalPath(R("c/DeredaDir/Data"), "Comp0001")));
+  EXPECT_TRUE(LocalFolderExists(JoinLocalPath(R("c/DeredaDir/Data/"), "Comp0001")));
+  EXPECT_FALSE(LocalFolderExists(R("c/DeredaDir/Data") + "Comp0001"));
+  EXPECT_FALSE(LocalFolderExists(""));
+  EXPECT_FALSE(LocalFolderExists("   "));
   Write("c/DeredaDir/Data/file.txt", "x");
-  EXPECT_FALSE(FolderExists(R("c/DeredaDir/Data/file.txt")));
-  EXPECT_TRUE(FileExists(R("c/DeredaDir/Data/FILE.TXT")));
+  EXPECT_FALSE(LocalFolderExists(R("c/DeredaDir/Data/file.txt")));
+  EXPECT_TRUE(LocalFileExists(R("c/DeredaDir/Data/FILE.TXT")));
   EXPECT_EQ(WithoutFinalSeparator("/a/b//"), "/a/b");
   EXPECT_EQ(WithoutFinalSeparator("/"), "/");
   EXPECT_EQ(WithFinalSeparator("/a/b"), "/a/b/");
