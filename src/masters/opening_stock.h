@@ -25,6 +25,7 @@ struct OpeningStockResult {
   bool expiry_dates = false;  // some batch carries an expiry date
   double total_qty = 0;       // main-unit quantity of the included batches
   int batches = 0;            // included batches
+  bool failed = false;        // a run-time error ended the reading; the block is empty
 };
 
 // The conversion factor of the block: 1 when the factor text read as a leading number is 0 or
