@@ -2,63 +2,65 @@
 
 namespace vodare::testing {
 
-std::vector<RecordingRunUi::Message> RecordingRunUi::MessagesWithCaption(
-    const std::string& caption) const {
-  std::vector<Message> out;
-  for (const Message& m : messages)
-    if (caption.empty() || m.caption == caption) out.push_back(m);
-  return out;
-}
+void RecordingRunUi::SetProgress(int value) { progress_values.push_back(value); }
 
-std::vector<std::string> RecordingRunUi::MessageTexts() const {
-  std::vector<std::string> out;
-  for (const Message& m : messages) out.push_back(m.text);
-  return out;
-}
-
-void RecordingRunUi::Clear() {
-  messages.clear();
-  questions.clear();
-  progress.clear();
-  statuses.clear();
-  voucher_dates.clear();
-  inputs_enabled.clear();
-  process_events = 0;
-  mapping_dialogs = 0;
-}
-
-void RecordingRunUi::SetProgress(int value) { progress.push_back(value); }
 void RecordingRunUi::SetStatus(const std::string& caption) { statuses.push_back(caption); }
-void RecordingRunUi::SetVoucherDate(const std::string& text) { voucher_dates.push_back(text); }
-void RecordingRunUi::ProcessEvents() { ++process_events; }
+
+void RecordingRunUi::SetVoucherDate(const std::string&) {}
+
+void RecordingRunUi::ProcessEvents() { ++process_events_calls; }
 
 void RecordingRunUi::ShowMessage(const std::string& text, const std::string& caption,
                                  MessageIcon icon) {
   messages.push_back({text, caption, icon});
+  events.push_back("message " + caption + "|" + text);
 }
 
 bool RecordingRunUi::AskYesNo(const std::string& text, const std::string& caption) {
-  bool answer = default_answer;
-  if (!answers_.empty()) {
-    answer = answers_.front();
-    answers_.pop_front();
-  }
-  questions.push_back({text, caption, answer});
-  return answer;
+  questions.push_back(text);
+  events.push_back("ask " + caption);
+  auto it = answers_.find(caption);
+  if (it == answers_.end() || it->second.empty()) return false;
+  bool yes = it->second.front();
+  it->second.pop_front();
+  return yes;
 }
 
-void RecordingRunUi::SetInputsEnabled(bool enabled) { inputs_enabled.push_back(enabled); }
+void RecordingRunUi::SetInputsEnabled(bool enabled) {
+  inputs_enabled = enabled;
+  events.push_back(enabled ? "inputs on" : "inputs off");
+}
 
-bool RecordingRunUi::MapAccountGroups(const std::vector<std::string>&,
-                                      const std::vector<std::string>&, GroupPairs& pairs) {
-  ++mapping_dialogs;
-  if (!mapping_answer) return false;
-  pairs = *mapping_answer;
+void RecordingRunUi::SetProgressVisible(bool shown) {
+  progress_visible = shown;
+  events.push_back(shown ? "progress shown" : "progress hidden");
+}
+
+void RecordingRunUi::SetRunLayout(bool running) {
+  run_layout = running;
+  events.push_back(running ? "layout run" : "layout rest");
+}
+
+bool RecordingRunUi::MapAccountGroups(const std::vector<std::string>& vodori_groups,
+                                      const std::vector<std::string>& vuvoda_groups,
+                                      GroupPairs& pairs) {
+  events.push_back("mapping dialog");
+  mapping_vodori_groups = vodori_groups;
+  mapping_vuvoda_groups = vuvoda_groups;
+  if (!mapping_accepts_) return false;
+  pairs = mapping_pairs_;
   return true;
 }
 
 bool RecordingRunUi::StopRequested() const {
-  return stop || (stop_after_events >= 0 && process_events >= stop_after_events);
+  return stop_after_ >= 0 && process_events_calls >= stop_after_;
+}
+
+std::vector<std::string> RecordingRunUi::EventsStartingWith(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const std::string& e : events)
+    if (e.rfind(prefix, 0) == 0) out.push_back(e);
+  return out;
 }
 
 }  // namespace vodare::testing
