@@ -137,97 +137,164 @@ bool ParseJetDateLiteral(std::string_view text, Date& out) {
   return true;
 }
 
+bool LexJetToken(std::string_view sql, size_t& pos, JetTokenKind& kind, size_t& begin,
+                 size_t& end) {
+  size_t i = pos;
+  while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+  if (i >= sql.size()) {
+    pos = i;
+    return false;
+  }
+  begin = i;
+  unsigned char c = static_cast<unsigned char>(sql[i]);
+  if (IsWordStart(c)) {
+    while (i < sql.size() && IsWordChar(static_cast<unsigned char>(sql[i]))) ++i;
+    kind = JetTokenKind::kWord;
+  } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() &&
+                                 std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
+    while (i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i]))) ++i;
+    if (i < sql.size() && sql[i] == '.') {
+      ++i;
+      while (i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i]))) ++i;
+    }
+    if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
+      size_t k = i + 1;
+      if (k < sql.size() && (sql[k] == '+' || sql[k] == '-')) ++k;
+      if (k < sql.size() && std::isdigit(static_cast<unsigned char>(sql[k]))) {
+        while (k < sql.size() && std::isdigit(static_cast<unsigned char>(sql[k]))) ++k;
+        i = k;
+      }
+    }
+    if (i < sql.size() && IsWordStart(static_cast<unsigned char>(sql[i])))
+      Fail("Syntax error in number", sql, begin);
+    kind = JetTokenKind::kNumber;
+  } else if (c == '[' || c == '`') {
+    size_t close = sql.find(c == '[' ? ']' : '`', i + 1);
+    if (close == std::string_view::npos) Fail("Missing closing bracket of a name", sql, begin);
+    if (TrimView(sql.substr(i + 1, close - i - 1)).empty()) Fail("Empty name", sql, begin);
+    i = close + 1;
+    kind = JetTokenKind::kQuotedName;
+  } else if (c == '\'' || c == '"') {
+    ++i;
+    bool closed = false;
+    while (i < sql.size()) {
+      if (static_cast<unsigned char>(sql[i]) == c) {
+        if (i + 1 < sql.size() && static_cast<unsigned char>(sql[i + 1]) == c) {
+          i += 2;
+          continue;
+        }
+        closed = true;
+        ++i;
+        break;
+      }
+      ++i;
+    }
+    if (!closed) Fail("Syntax error in string", sql, begin);
+    kind = JetTokenKind::kText;
+  } else if (c == '#') {
+    size_t close = sql.find('#', i + 1);
+    if (close == std::string_view::npos) Fail("Syntax error in date", sql, begin);
+    i = close + 1;
+    kind = JetTokenKind::kDate;
+  } else {
+    kind = JetTokenKind::kSymbol;
+    std::string_view two = sql.substr(i, 2);
+    if (two == "<>" || two == "<=" || two == ">=" || two == "!=") {
+      i += 2;
+    } else {
+      if (std::string_view("=<>+-*/,().;&!\\^%").find(static_cast<char>(c)) ==
+          std::string_view::npos)
+        Fail("Invalid character", sql, begin);
+      ++i;
+    }
+  }
+  end = i;
+  pos = i;
+  return true;
+}
+
+std::string JetTextLiteralValue(std::string_view quoted) {
+  std::string value;
+  value.reserve(quoted.size());
+  char q = quoted.front();
+  for (size_t i = 1; i + 1 < quoted.size(); ++i) {
+    value += quoted[i];
+    if (quoted[i] == q) ++i;  // a doubled quote stands for one
+  }
+  return value;
+}
+
 std::vector<JetToken> TokenizeJet(std::string_view sql) {
   std::vector<JetToken> tokens;
-  size_t i = 0;
-  while (i < sql.size()) {
-    unsigned char c = static_cast<unsigned char>(sql[i]);
-    if (std::isspace(c)) {
-      ++i;
-      continue;
-    }
+  size_t pos = 0, begin = 0, end = 0;
+  JetTokenKind kind;
+  while (LexJetToken(sql, pos, kind, begin, end)) {
     JetToken t;
-    t.offset = i;
-    if (IsWordStart(c)) {
-      size_t j = i;
-      while (j < sql.size() && IsWordChar(static_cast<unsigned char>(sql[j]))) ++j;
-      t.kind = JetTokenKind::kWord;
-      t.text = std::string(sql.substr(i, j - i));
-      i = j;
-    } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() &&
-                                   std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
-      size_t j = i;
-      while (j < sql.size() && std::isdigit(static_cast<unsigned char>(sql[j]))) ++j;
-      if (j < sql.size() && sql[j] == '.') {
-        ++j;
-        while (j < sql.size() && std::isdigit(static_cast<unsigned char>(sql[j]))) ++j;
-      }
-      if (j < sql.size() && (sql[j] == 'e' || sql[j] == 'E')) {
-        size_t k = j + 1;
-        if (k < sql.size() && (sql[k] == '+' || sql[k] == '-')) ++k;
-        if (k < sql.size() && std::isdigit(static_cast<unsigned char>(sql[k]))) {
-          while (k < sql.size() && std::isdigit(static_cast<unsigned char>(sql[k]))) ++k;
-          j = k;
-        }
-      }
-      if (j < sql.size() && IsWordStart(static_cast<unsigned char>(sql[j])))
-        Fail("Syntax error in number", sql, i);
-      t.kind = JetTokenKind::kNumber;
-      t.text = std::string(sql.substr(i, j - i));
-      i = j;
-    } else if (c == '[' || c == '`') {
-      char close = c == '[' ? ']' : '`';
-      size_t j = sql.find(close, i + 1);
-      if (j == std::string_view::npos) Fail("Missing closing bracket of a name", sql, i);
-      t.kind = JetTokenKind::kQuotedName;
-      t.text = std::string(sql.substr(i + 1, j - i - 1));
-      if (TrimView(t.text).empty()) Fail("Empty name", sql, i);
-      i = j + 1;
-    } else if (c == '\'' || c == '"') {
-      size_t j = i + 1;
-      std::string value;
-      bool closed = false;
-      while (j < sql.size()) {
-        if (sql[j] == static_cast<char>(c)) {
-          if (j + 1 < sql.size() && sql[j + 1] == static_cast<char>(c)) {
-            value += static_cast<char>(c);
-            j += 2;
-            continue;
-          }
-          closed = true;
-          ++j;
-          break;
-        }
-        value += sql[j++];
-      }
-      if (!closed) Fail("Syntax error in string", sql, i);
-      t.kind = JetTokenKind::kText;
-      t.text = std::move(value);
-      i = j;
-    } else if (c == '#') {
-      size_t j = sql.find('#', i + 1);
-      if (j == std::string_view::npos) Fail("Syntax error in date", sql, i);
-      t.kind = JetTokenKind::kDate;
-      t.text = std::string(sql.substr(i + 1, j - i - 1));
-      if (!ParseJetDateLiteral(t.text, t.date)) Fail("Syntax error in date", sql, i);
-      i = j + 1;
-    } else {
-      static constexpr std::array<std::string_view, 4> kTwo = {"<>", "<=", ">=", "!="};
-      t.kind = JetTokenKind::kSymbol;
-      for (std::string_view two : kTwo) {
-        if (sql.substr(i, 2) == two) t.text = std::string(two);
-      }
-      if (t.text.empty()) {
-        if (std::string_view("=<>+-*/,().;&!\\^%").find(static_cast<char>(c)) ==
-            std::string_view::npos)
-          Fail("Invalid character", sql, i);
-        t.text = std::string(1, static_cast<char>(c));
-      }
-      i += t.text.size();
+    t.kind = kind;
+    t.offset = begin;
+    std::string_view span = sql.substr(begin, end - begin);
+    switch (kind) {
+      case JetTokenKind::kQuotedName:
+        t.text = std::string(span.substr(1, span.size() - 2));
+        break;
+      case JetTokenKind::kText:
+        t.text = JetTextLiteralValue(span);
+        break;
+      case JetTokenKind::kDate:
+        t.text = std::string(span.substr(1, span.size() - 2));
+        if (!ParseJetDateLiteral(t.text, t.date)) Fail("Syntax error in date", sql, begin);
+        break;
+      default:
+        t.text = std::string(span);
     }
     tokens.push_back(std::move(t));
   }
   return tokens;
+}
+
+bool JetLiteralPattern(std::string_view sql, std::string& pattern,
+                       std::vector<std::string_view>& literals) {
+  pattern.clear();
+  literals.clear();
+  size_t pos = 0, begin = 0, end = 0;
+  JetTokenKind kind;
+  try {
+    while (LexJetToken(sql, pos, kind, begin, end)) {
+      std::string_view span = sql.substr(begin, end - begin);
+      switch (kind) {
+        case JetTokenKind::kText:
+        case JetTokenKind::kNumber:
+        case JetTokenKind::kDate:
+          pattern += static_cast<char>('0' + static_cast<int>(kind));
+          literals.push_back(span);
+          break;
+        default:
+          pattern += span;
+      }
+      pattern += '\x1f';
+    }
+  } catch (const JetSyntaxError&) {
+    return false;
+  }
+  return true;
+}
+
+Value JetLiteralValue(std::string_view literal, JetLiteralUse use) {
+  switch (literal.front()) {
+    case '\'':
+    case '"': {
+      std::string text = JetTextLiteralValue(literal);
+      return Value(use == JetLiteralUse::kLikePattern ? LikePattern(text) : std::move(text));
+    }
+    case '#': {
+      Date d;
+      if (!ParseJetDateLiteral(literal.substr(1, literal.size() - 2), d))
+        Fail("Syntax error in date", literal, 0);
+      return Value(static_cast<int64_t>(d.Serial()));
+    }
+    default:
+      return NumberValue(std::string(literal));
+  }
 }
 
 namespace {
@@ -281,6 +348,7 @@ JetStatement TranslateSelect(std::vector<JetToken> t, std::string_view source) {
     if (t[top_at + 1].kind != JetTokenKind::kNumber)
       Fail("The TOP clause needs a whole number", source, t[top_at].offset);
     limit = t[top_at + 1].text;
+    st.literal_uses.push_back(JetLiteralUse::kInline);
     t.erase(t.begin() + top_at, t.begin() + top_at + 2);
   }
   SelectShape shape = ReadShape(t);
@@ -329,26 +397,32 @@ JetStatement TranslateSelect(std::vector<JetToken> t, std::string_view source) {
         std::string value = like ? LikePattern(tok.text) : tok.text;
         if (in_order_clause && depth == 0) {
           Append(st.sql, InlineText(value));
+          st.literal_uses.push_back(JetLiteralUse::kInline);
         } else {
           Append(st.sql, "?");
           st.params.emplace_back(std::move(value));
+          st.literal_uses.push_back(like ? JetLiteralUse::kLikePattern : JetLiteralUse::kParameter);
         }
         break;
       }
       case JetTokenKind::kNumber:
         if (in_order_clause && depth == 0) {
           Append(st.sql, tok.text);
+          st.literal_uses.push_back(JetLiteralUse::kInline);
         } else {
           Append(st.sql, "?");
           st.params.push_back(NumberValue(tok.text));
+          st.literal_uses.push_back(JetLiteralUse::kParameter);
         }
         break;
       case JetTokenKind::kDate:
         if (in_order_clause && depth == 0) {
           Append(st.sql, std::to_string(tok.date.Serial()));
+          st.literal_uses.push_back(JetLiteralUse::kInline);
         } else {
           Append(st.sql, "?");
           st.params.emplace_back(static_cast<int64_t>(tok.date.Serial()));
+          st.literal_uses.push_back(JetLiteralUse::kParameter);
         }
         break;
       case JetTokenKind::kSymbol:

@@ -46,12 +46,21 @@ bool ParseJetDateLiteral(std::string_view text, Date& out);
 
 enum class JetStatementKind { kSelect, kCreateIndex, kOther };
 
+// What the translation made of one literal of the Jet text.
+enum class JetLiteralUse {
+  kInline,       // written into the SQL (positions in ORDER BY, TOP n)
+  kParameter,    // bound as its value
+  kLikePattern,  // bound as a LIKE pattern, Jet's wildcards turned into SQLite's
+};
+
 struct JetStatement {
   JetStatementKind kind = JetStatementKind::kOther;
   // SQLite text with a `?` for every literal; the same for queries differing only in literals.
   std::string sql;
   // The literals, in order: text, whole numbers, doubles; dates as their day number.
   std::vector<Value> params;
+  // One entry per literal of the Jet text, in order.
+  std::vector<JetLiteralUse> literal_uses;
   // Length of `sql` before the record-order clause was added (for the engine's messages).
   size_t written_length = 0;
   // CREATE INDEX only: the parts as written.
@@ -67,6 +76,15 @@ inline constexpr const char* kRecordOrderColumn = "_rowid_";
 // Translates one Jet statement (SELECT or CREATE INDEX; an ending ";" is allowed).
 // Raises JetSyntaxError for what it cannot read.
 JetStatement TranslateJet(std::string_view jet_sql);
+
+// The Jet text with its literals taken out: texts differing only in their literals share the
+// pattern, so that a translation can serve them all. The literals' spans go to `literals`, in
+// the order TranslateJet counts them. False when the text cannot be read (TranslateJet then
+// says why).
+bool JetLiteralPattern(std::string_view jet_sql, std::string& pattern,
+                       std::vector<std::string_view>& literals);
+// The value bound for one literal span ('text', "text", 12, 1.5, #mm-dd-yyyy#).
+Value JetLiteralValue(std::string_view literal, JetLiteralUse use);
 
 // A name quoted for SQLite: "name" with inner quotes doubled.
 std::string QuoteSqlName(std::string_view name);

@@ -101,7 +101,7 @@ void FillNameCache(RunContext& ctx, const char* sql, const char* code_field, con
     std::string name = NzTrim(rs.Field(name_field));
     if (IsBlank(code) || IsBlank(name)) continue;
     if (!walked.insert(FoldKey(code)).second) continue;
-    std::string saved = names.Take(name).name;
+    std::string saved = names.Allocate(CleanTextCopy(name, 2));
     if (!cache.Contains(code)) cache.Add(code, std::move(saved));
   }
 }

@@ -59,16 +59,17 @@ size_t Recordset::FieldCount() const { return Data().width; }
 
 const std::string& Recordset::FieldName(size_t index) const {
   const RecordsetData& d = Data();
-  if (index >= d.names.size()) throw RunTimeError(kItemNotFound, 3265);
-  return d.names[index];
+  if (index >= d.names->size()) throw RunTimeError(kItemNotFound, 3265);
+  return (*d.names)[index];
 }
 
-const std::vector<std::string>& Recordset::FieldNames() const { return Data().names; }
+const std::vector<std::string>& Recordset::FieldNames() const { return *Data().names; }
 
 int Recordset::FieldIndex(std::string_view name) const {
   const RecordsetData& d = Data();
-  for (size_t i = 0; i < d.names.size(); ++i)
-    if (EqualsNoCase(d.names[i], name)) return static_cast<int>(i);
+  const std::vector<std::string>& names = *d.names;
+  for (size_t i = 0; i < names.size(); ++i)
+    if (EqualsNoCase(names[i], name)) return static_cast<int>(i);
   return -1;
 }
 

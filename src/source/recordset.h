@@ -16,9 +16,9 @@
 namespace vodare {
 
 struct RecordsetData {
-  std::vector<std::string> names;  // field names in select order
-  size_t width = 0;                // fields per row
-  std::vector<Value> values;       // row after row
+  std::shared_ptr<const std::vector<std::string>> names;  // field names in select order
+  size_t width = 0;                                       // fields per row
+  std::vector<Value> values;                              // row after row
   size_t RowCount() const { return width == 0 ? 0 : values.size() / width; }
 };
 

@@ -32,6 +32,26 @@ constexpr size_t kStatementCacheLimit = 512;
 // Text comparison as the export's queries expect it: letters compared by their upper-case
 // forms, beyond ASCII too. Indexes on text columns are built with it, so lookups use them.
 int CompareJetText(void*, int na, const void* a, int nb, const void* b) {
+  // Most keys are ASCII: compare those bytes here, and hand the rest from the first other
+  // character on to the full comparison.
+  const auto* pa = static_cast<const unsigned char*>(a);
+  const auto* pb = static_cast<const unsigned char*>(b);
+  const int n = std::min(na, nb);
+  int i = 0;
+  for (; i < n; ++i) {
+    unsigned ca = pa[i], cb = pb[i];
+    if ((ca | cb) & 0x80) break;
+    if (ca != cb) {
+      if (ca - 'a' < 26) ca -= 32;
+      if (cb - 'a' < 26) cb -= 32;
+      if (ca != cb) return ca < cb ? -1 : 1;
+    }
+  }
+  if (i == n) return na == nb ? 0 : (na < nb ? -1 : 1);
+  a = pa + i;
+  b = pb + i;
+  na -= i;
+  nb -= i;
   return CompareNoCase(std::string_view(static_cast<const char*>(a), static_cast<size_t>(na)),
                        std::string_view(static_cast<const char*>(b), static_cast<size_t>(nb)));
 }
@@ -152,7 +172,8 @@ using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
 
 DbHandle OpenDb(const std::string& path, int flags) {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  // One connection per opening, used by one thread: SQLite's own locking is not needed.
+  int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   DbHandle handle(db);
   if (rc != SQLITE_OK) {
     std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
@@ -460,7 +481,7 @@ bool ReserveBuildFile(const fs::path& dir, std::string& out) {
 struct SourceDb::Impl {
   struct Prepared {
     sqlite3_stmt* stmt = nullptr;
-    std::vector<std::string> names;
+    std::shared_ptr<std::vector<std::string>> names = std::make_shared<std::vector<std::string>>();
     std::vector<char> kinds;  // 'D' date, 'L' flag, 0 as stored
     ~Prepared() { sqlite3_finalize(stmt); }
   };
@@ -469,14 +490,76 @@ struct SourceDb::Impl {
   std::string cache_path;
   bool rebuilt = false;
   DbHandle db;
-  std::unordered_map<std::string, std::unique_ptr<Prepared>> statements;
+  std::unordered_map<std::string, std::unique_ptr<Prepared>> statements;  // by SQLite text
+  // Translations by the Jet text's literal pattern, so that a point lookup repeated with other
+  // codes is neither translated nor prepared again.
+  struct Translation {
+    Prepared* prepared = nullptr;
+    std::vector<JetLiteralUse> uses;
+    std::vector<std::string> inline_literals;  // literals written into the SQL, as written
+  };
+  std::unordered_map<std::string, Translation> translations;
   std::set<std::string> shown_errors;
+  std::string pattern;
+  std::vector<std::string_view> literals;
+
+  // The prepared statement for a Jet SELECT and the values to bind to it.
+  Prepared& Select(std::string_view jet_sql, std::vector<Value>& params) {
+    params.clear();
+    bool readable = JetLiteralPattern(jet_sql, pattern, literals);
+    if (readable) {
+      auto it = translations.find(pattern);
+      if (it != translations.end() && Serves(it->second)) return Bind(it->second, params);
+      if (it != translations.end()) {
+        AppendLiterals(pattern);
+        it = translations.find(pattern);
+        if (it != translations.end()) return Bind(it->second, params);
+      }
+    }
+    JetStatement st = TranslateJet(jet_sql);
+    if (st.kind != JetStatementKind::kSelect)
+      throw RunTimeError("Only SELECT statements open a recordset.", 3000);
+    Prepared& p = Prepare(st);
+    if (readable && st.literal_uses.size() == literals.size()) {
+      Translation t{&p, st.literal_uses, {}};
+      for (size_t i = 0; i < literals.size(); ++i)
+        if (st.literal_uses[i] == JetLiteralUse::kInline)
+          t.inline_literals.emplace_back(literals[i]);
+      translations.emplace(pattern, std::move(t));
+    }
+    params = std::move(st.params);
+    return p;
+  }
+
+  bool Serves(const Translation& t) const {
+    size_t k = 0;
+    for (size_t i = 0; i < t.uses.size(); ++i)
+      if (t.uses[i] == JetLiteralUse::kInline && literals[i] != t.inline_literals[k++])
+        return false;
+    return true;
+  }
+  void AppendLiterals(std::string& key) const {
+    key += '\x1e';
+    for (std::string_view l : literals) {
+      key += l;
+      key += '\x1f';
+    }
+  }
+  Prepared& Bind(const Translation& t, std::vector<Value>& params) const {
+    for (size_t i = 0; i < t.uses.size(); ++i)
+      if (t.uses[i] != JetLiteralUse::kInline)
+        params.push_back(JetLiteralValue(literals[i], t.uses[i]));
+    return *t.prepared;
+  }
 
   Prepared& Prepare(const JetStatement& st) {
     const std::string& sql = st.sql;
     auto it = statements.find(sql);
     if (it != statements.end()) return *it->second;
-    if (statements.size() >= kStatementCacheLimit) statements.clear();
+    if (statements.size() >= kStatementCacheLimit) {
+      translations.clear();
+      statements.clear();
+    }
     auto p = std::make_unique<Prepared>();
     if (sqlite3_prepare_v3(db.get(), sql.c_str(), static_cast<int>(sql.size()),
                            SQLITE_PREPARE_PERSISTENT, &p->stmt, nullptr) != SQLITE_OK) {
@@ -493,7 +576,7 @@ struct SourceDb::Impl {
     int n = sqlite3_column_count(p->stmt);
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(p->stmt, i);
-      p->names.emplace_back(name ? name : "");
+      p->names->emplace_back(name ? name : "");
       const char* decl = sqlite3_column_decltype(p->stmt, i);
       char kind = 0;
       if (decl && EqualsNoCase(decl, "DATE")) kind = 'D';
@@ -518,10 +601,8 @@ bool SourceDb::FirstTimeShown(const std::string& text) {
 void SourceDb::ResetShownErrors() { impl_->shown_errors.clear(); }
 
 Recordset SourceDb::OpenSnapshot(std::string_view jet_sql) {
-  JetStatement st = TranslateJet(jet_sql);
-  if (st.kind != JetStatementKind::kSelect)
-    throw RunTimeError("Only SELECT statements open a recordset.", 3000);
-  Impl::Prepared& p = impl_->Prepare(st);
+  std::vector<Value> params;
+  Impl::Prepared& p = impl_->Select(jet_sql, params);
   sqlite3_stmt* s = p.stmt;
   struct Reset {
     sqlite3_stmt* s;
@@ -530,10 +611,10 @@ Recordset SourceDb::OpenSnapshot(std::string_view jet_sql) {
       sqlite3_clear_bindings(s);
     }
   } reset{s};
-  for (size_t i = 0; i < st.params.size(); ++i) BindValue(s, static_cast<int>(i + 1), st.params[i]);
+  for (size_t i = 0; i < params.size(); ++i) BindValue(s, static_cast<int>(i + 1), params[i]);
   auto data = std::make_shared<RecordsetData>();
   data->names = p.names;
-  data->width = p.names.size();
+  data->width = p.names->size();
   const int width = static_cast<int>(data->width);
   while (true) {
     int rc = sqlite3_step(s);
@@ -687,8 +768,13 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& err
          "PRAGMA synchronous=OFF; PRAGMA cache_size=-32768; PRAGMA temp_store=MEMORY;");
     if (!impl->rebuilt) messages = StoredMessages(impl->db.get());
     for (const std::string& m : messages) error_text += m + "_";
+    sqlite3* handle = impl->db.get();
     std::shared_ptr<SourceDb> db(new SourceDb(std::move(impl)));
     CreateSourceIndexes(*db, error_text);
+    // From here on the cache is only read. Keeping the read lock between queries spares each
+    // of the stages' millions of point lookups the locking and cache checks of the file;
+    // other openings of the same folder may still read it.
+    Exec(handle, "PRAGMA locking_mode=EXCLUSIVE");
     return db;
   } catch (const std::exception& e) {
     error_text += std::string("Error in OpenDBCon: ") + e.what() + "_";

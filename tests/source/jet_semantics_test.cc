@@ -160,6 +160,20 @@ TEST_F(JetSemantics, QueriesDifferingOnlyInLiteralsArePreparedOnce) {
   EXPECT_EQ(Column("Select Parnam from [order] where OrdNo='A2'", "Parnam"), Texts({"Shyam"}));
 }
 
+TEST_F(JetSemantics, ATranslationServesOnlyTextsItFits) {
+  Table("t.dbf", "A C 5 0;B C 5 0", {"x|2", "y|1", "z|3"});
+  // Literals that are positions or counts are part of the statement, not values.
+  EXPECT_EQ(Column("select A, B from t order by 1 desc", "A"), Texts({"z", "y", "x"}));
+  EXPECT_EQ(Column("select A, B from t order by 2 desc", "A"), Texts({"z", "x", "y"}));
+  EXPECT_EQ(Column("select top 1 A from t", "A"), Texts({"x"}));
+  EXPECT_EQ(Column("select top 2 A from t", "A"), Texts({"x", "y"}));
+  // A pattern keeps its wildcards whichever text comes second.
+  EXPECT_EQ(Column("select A from t where A like 'x*'", "A"), Texts({"x"}));
+  EXPECT_EQ(Column("select A from t where A like '?'", "A"), Texts({"x", "y", "z"}));
+  EXPECT_EQ(Column("select A from t where B = '1' or B = 3", "A"), Texts({"y", "z"}));
+  EXPECT_EQ(Column("select A from t where B = '2' or B = 1", "A"), Texts({"x", "y"}));
+}
+
 TEST_F(JetSemantics, EngineErrorsAreRunTimeErrors) {
   Table("t.dbf", "K C 10 0", {"a"});
   auto description = [&](const std::string& sql) {

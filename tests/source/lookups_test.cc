@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "common/run_error.h"
-#include "source/saved_names.h"
 #include "source/source_db.h"
 #include "source/text_tables.h"
 #include "support/recording_run_ui.h"
@@ -138,45 +137,6 @@ TEST_F(LookupsTest, CachesOfAnExportWithoutTheTableRaise) {
   RunContext& ctx = Ctx();
   EXPECT_THROW(BuildAccountNameCache(ctx), RunTimeError);
   EXPECT_TRUE(ctx.AccountNameCache.Empty());
-}
-
-TEST(SavedNames, RepeatsTakeTheNextFreeCount) {
-  SavedNameAllocator names;
-  EXPECT_EQ(names.Take("ABC").name, "ABC");
-  EXPECT_EQ(names.Take("abc").name, "abc#1");
-  EXPECT_EQ(names.Take("ABC#1").name, "ABC#1#1");
-  EXPECT_EQ(names.Take("ABC").name, "ABC#2");
-
-  SavedNameAllocator real_first;
-  EXPECT_EQ(real_first.Take("ABC").name, "ABC");
-  EXPECT_EQ(real_first.Take("ABC#1").name, "ABC#1");
-  EXPECT_EQ(real_first.Take("Abc").name, "Abc#2");
-  EXPECT_EQ(real_first.Take("ABC").name, "ABC#3");
-}
-
-TEST(SavedNames, SuffixesStayWithinFortyCharacters) {
-  const std::string forty = "ÄÖÜ" + std::string(37, 'x');
-  SavedNameAllocator names;
-  SavedName first = names.Take(forty + " and more");
-  EXPECT_EQ(first.full, forty + " and more");
-  EXPECT_EQ(first.print, forty);
-  EXPECT_EQ(first.name, forty);
-  std::string second = names.Take(forty).name;
-  EXPECT_EQ(Len(second), 40u);
-  EXPECT_EQ(second, Left(forty, 38) + "#1");
-  for (int i = 2; i < 10; ++i) names.Take(forty);
-  std::string tenth = names.Take(forty).name;
-  EXPECT_EQ(tenth, Left(forty, 37) + "#10");
-  EXPECT_EQ(SuffixedName("short", 3), "short#3");
-  EXPECT_EQ(Len(SuffixedName(std::string(39, 'y'), 12)), 40u);
-}
-
-TEST(SavedNames, CleanUpComesBeforeTheCut) {
-  SavedNameAllocator names;
-  SavedName n = names.Take("<A>" + std::string(1, '\x02') + "B");
-  EXPECT_EQ(n.full, "(A)B");
-  EXPECT_EQ(n.name, "(A)B");
-  EXPECT_EQ(names.Take("(a)b").name, "(a)b#1");
 }
 
 }  // namespace
