@@ -15,11 +15,35 @@
 
 namespace vodare {
 
-struct RecordsetData {
-  std::shared_ptr<const std::vector<std::string>> names;  // field names in select order
-  size_t width = 0;                                       // fields per row
-  std::vector<Value> values;                              // row after row
-  size_t RowCount() const { return width == 0 ? 0 : values.size() / width; }
+// The rows of a snapshot, packed: a large query's rows take a small part of what one value
+// object per field would, and the current row is unpacked when the cursor reaches it.
+class RecordsetData {
+ public:
+  explicit RecordsetData(std::shared_ptr<const std::vector<std::string>> names);
+
+  const std::vector<std::string>& names() const { return *names_; }
+  size_t width() const { return names_->size(); }
+  size_t RowCount() const { return row_starts_.size(); }
+
+  // Building: StartRow, then one Append per field.
+  void StartRow() { row_starts_.push_back(bytes_.size()); }
+  void AppendNull() { bytes_ += kNull; }
+  void AppendText(std::string_view text);
+  void AppendDouble(double d);
+  void AppendInteger(int64_t i);
+  void AppendBool(bool b) { bytes_ += b ? kTrue : kFalse; }
+  void AppendDate(Date d);
+  void Append(const Value& v);
+  void Shrink();
+
+  // The values of one row.
+  void ReadRow(size_t row, std::vector<Value>& out) const;
+
+ private:
+  enum Tag : char { kNull, kText, kDouble, kInteger, kFalse, kTrue, kDate };
+  std::shared_ptr<const std::vector<std::string>> names_;
+  std::string bytes_;
+  std::vector<uint64_t> row_starts_;
 };
 
 class Recordset {
@@ -59,7 +83,9 @@ class Recordset {
   const Value& Current(size_t index) const;
 
   std::shared_ptr<const RecordsetData> data_;
-  int64_t pos_ = 0;  // -1 before the first row, RowCount() after the last
+  int64_t pos_ = 0;                 // -1 before the first row, RowCount() after the last
+  mutable std::vector<Value> row_;  // the current row, unpacked
+  mutable int64_t row_pos_ = -1;    // which row row_ holds (-1: none)
 };
 
 }  // namespace vodare

@@ -612,40 +612,40 @@ Recordset SourceDb::OpenSnapshot(std::string_view jet_sql) {
     }
   } reset{s};
   for (size_t i = 0; i < params.size(); ++i) BindValue(s, static_cast<int>(i + 1), params[i]);
-  auto data = std::make_shared<RecordsetData>();
-  data->names = p.names;
-  data->width = p.names->size();
-  const int width = static_cast<int>(data->width);
+  auto data = std::make_shared<RecordsetData>(p.names);
+  const int width = static_cast<int>(p.names->size());
   while (true) {
     int rc = sqlite3_step(s);
     if (rc == SQLITE_DONE) break;
     if (rc != SQLITE_ROW) Raise(impl_->db.get());
+    data->StartRow();
     for (int i = 0; i < width; ++i) {
       switch (sqlite3_column_type(s, i)) {
         case SQLITE_NULL:
-          data->values.emplace_back();
+          data->AppendNull();
           break;
         case SQLITE_INTEGER: {
           sqlite3_int64 v = sqlite3_column_int64(s, i);
           if (p.kinds[i] == 'D')
-            data->values.emplace_back(Date::FromSerial(static_cast<int32_t>(v)));
+            data->AppendDate(Date::FromSerial(static_cast<int32_t>(v)));
           else if (p.kinds[i] == 'L')
-            data->values.emplace_back(v != 0);
+            data->AppendBool(v != 0);
           else
-            data->values.emplace_back(static_cast<int64_t>(v));
+            data->AppendInteger(v);
           break;
         }
         case SQLITE_FLOAT:
-          data->values.emplace_back(sqlite3_column_double(s, i));
+          data->AppendDouble(sqlite3_column_double(s, i));
           break;
         default: {
           const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-          data->values.emplace_back(
-              std::string(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, i))));
+          data->AppendText(
+              std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, i))));
         }
       }
     }
   }
+  data->Shrink();
   return Recordset(std::move(data));
 }
 
