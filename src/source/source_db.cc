@@ -1,13 +1,13 @@
 #include "source/source_db.h"
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <unordered_map>
@@ -464,8 +464,10 @@ std::string FolderHash(const std::string& text) {
 
 // A file of the build's own in the cache's folder; false when the folder cannot hold one.
 bool ReserveBuildFile(const fs::path& dir, std::string& out) {
+  // Two programs may open the same folder at once: each builds into a file of its own.
   static std::atomic<unsigned> counter{0};
-  fs::path p = dir / (std::string(kCacheFileName) + ".build-" + std::to_string(::getpid()) + "-" +
+  static const unsigned process_tag = std::random_device{}();
+  fs::path p = dir / (std::string(kCacheFileName) + ".build-" + std::to_string(process_tag) + "-" +
                       std::to_string(counter++));
   std::ofstream probe(p, std::ios::binary | std::ios::trunc);
   if (!probe) return false;
@@ -749,12 +751,14 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& err
         if (!ReserveBuildFile(place.parent_path(), build)) continue;
         try {
           BuildCache(build, scan, options.open_table, messages);
-          fs::rename(build, place);
         } catch (...) {
           fs::remove(build, ec);
           throw;
         }
-        impl->cache_path = place.string();
+        // Where the old cache cannot be replaced (a system that keeps open files in place),
+        // this opening uses the new file under its build name and the next one builds again.
+        fs::rename(build, place, ec);
+        impl->cache_path = ec ? build : place.string();
         impl->rebuilt = true;
         break;
       }

@@ -133,6 +133,18 @@ TEST_F(JetSemantics, ValuesKeepTheirKinds) {
   EXPECT_EQ(Column("select name from p where code = 2", "name"), Texts({""}));
 }
 
+TEST_F(JetSemantics, LongTextsAndCopiesOfARecordset) {
+  const std::string long_text(300, 'w');
+  Table("m.dbf", "K C 254 0;N N 3 0", {long_text + "|1", "short|2"});
+  Recordset rs = Db().OpenSnapshot("select * from m");
+  EXPECT_EQ(rs.Field("K"), Value(long_text));
+  Recordset copy = rs;
+  copy.MoveNext();
+  EXPECT_EQ(copy.Field("K"), Value("short"));
+  EXPECT_EQ(rs.Field("N"), Value(1.0));  // each copy has its own cursor
+  EXPECT_EQ(copy.AbsolutePosition(), 1);
+}
+
 TEST_F(JetSemantics, ARepeatedColumnNameStaysReadable) {
   Table("s.dbf", "SCODE C 5 0;NAME C 5 0;scode C 5 0", {"a|n|b"});
   Recordset rs = Db().OpenSnapshot("SELECT * FROM s");
