@@ -98,6 +98,13 @@ TEST(JetTranslate, JetOperatorsAndClauses) {
       R"(SELECT "COUNT" (*), "UCASE" ("name") FROM "t" WHERE "t"."a" IN (?, ?) ORDER BY _rowid_)");
 }
 
+TEST(JetTranslate, NumberForms) {
+  EXPECT_EQ(TranslateJet("select a from t where b = .5").params.at(0), Value(0.5));
+  EXPECT_EQ(TranslateJet("select a from t where b = 5.").params.at(0), Value(5.0));
+  EXPECT_EQ(TranslateJet("select a from t where b = 1E3").params.at(0), Value(1000.0));
+  EXPECT_EQ(TranslateJet("select a from t where b = 123456789012345678901").params.size(), 1u);
+}
+
 TEST(JetTranslate, CreateIndex) {
   JetStatement st = TranslateJet("CREATE INDEX invDate_idx ON mdis ([Date]);");
   EXPECT_EQ(st.kind, JetStatementKind::kCreateIndex);
@@ -155,6 +162,69 @@ TEST(JetTranslate, EveryProgramQueryTranslates) {
     EXPECT_NE(st.sql.find("_rowid_"), std::string::npos) << q;
     EXPECT_EQ(st.sql.find('\''), std::string::npos) << "literal left inline: " << st.sql;
     EXPECT_EQ(st.sql.find('#'), std::string::npos) << st.sql;
+  }
+}
+
+TEST(JetTranslate, TheLiteralPatternCountsTheLiteralsTheTranslationUses) {
+  std::vector<std::string> texts = ProgramQueries();
+  texts.push_back("select top 3 a from t where b like 'x*' order by 2, 'c'");
+  for (const std::string& q : texts) {
+    std::string pattern;
+    std::vector<std::string_view> literals;
+    ASSERT_TRUE(JetLiteralPattern(q, pattern, literals)) << q;
+    JetStatement st = TranslateJet(q);
+    ASSERT_EQ(literals.size(), st.literal_uses.size()) << q;
+    size_t k = 0;
+    for (size_t i = 0; i < literals.size(); ++i) {
+      if (st.literal_uses[i] == JetLiteralUse::kInline) continue;
+      EXPECT_EQ(JetLiteralValue(literals[i], st.literal_uses[i]), st.params.at(k++)) << q;
+    }
+    EXPECT_EQ(k, st.params.size());
+  }
+  std::string p1, p2;
+  std::vector<std::string_view> l1, l2;
+  JetLiteralPattern("select a from t where b = 'x' and c = 1", p1, l1);
+  JetLiteralPattern("select a from t where b = 'it''s' and c = 2.5", p2, l2);
+  EXPECT_EQ(p1, p2);
+  JetLiteralPattern("select a from t where b = 1", p2, l2);
+  EXPECT_NE(p1, p2);
+  EXPECT_FALSE(JetLiteralPattern("select 'open", p1, l1));
+}
+
+// Mangled texts never crash the translator: each is translated or refused with a syntax error.
+TEST(JetTranslate, MangledTextsAreTranslatedOrRefused) {
+  std::vector<std::string> seeds = ProgramQueries();
+  const std::string alphabet = "'\"#[]`()*,;.=<>!&^ -+09aZ\t\xC3\xA9";
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text = seeds[next() % seeds.size()];
+    int edits = 1 + next() % 4;
+    for (int e = 0; e < edits && !text.empty(); ++e) {
+      size_t at = next() % text.size();
+      switch (next() % 3) {
+        case 0:
+          text[at] = alphabet[next() % alphabet.size()];
+          break;
+        case 1:
+          text.erase(at, 1 + next() % 5);
+          break;
+        default:
+          text.insert(at, 1, alphabet[next() % alphabet.size()]);
+      }
+    }
+    try {
+      JetStatement st = TranslateJet(text);
+      std::string pattern;
+      std::vector<std::string_view> literals;
+      if (JetLiteralPattern(text, pattern, literals)) {
+        ASSERT_EQ(literals.size(), st.literal_uses.size()) << text;
+      }
+    } catch (const JetSyntaxError&) {
+    }
   }
 }
 
