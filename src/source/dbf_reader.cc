@@ -223,7 +223,9 @@ void DbfReader::Impl::Open() {
                         header.record_count, whole));
   }
   if (!file.Seek(header.header_length)) Fail("cannot read the records");
-  size_t per_buffer = std::max<size_t>(1, kBufferBytes / header.record_length);
+  // Large reads for large tables; a small table gets a buffer of its own size.
+  size_t per_buffer = static_cast<size_t>(std::clamp<uint64_t>(
+      records_to_read, 1, std::max<size_t>(1, kBufferBytes / header.record_length)));
   buffer.resize(per_buffer * header.record_length);
 
   bool has_memo = false;
@@ -427,12 +429,13 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
     return;
   }
   uint64_t offset = block * memo_block_size;
-  auto damaged = [&](const std::string& what) {
-    Warning(Warn::kMemoDamaged, field.name,
+  // Each kind of damage is said once per field.
+  auto damaged = [&](int kind, const std::string& what) {
+    Warning(Warn::kMemoDamaged, fmt::format("{}#{}", field.name, kind),
             fmt::format("memo of field {} in record {}: {}", field.name, records_done, what));
   };
   if (offset >= memo_size || block > memo_size) {
-    damaged(fmt::format("block {} lies beyond the end of the memo file; read as Null", block));
+    damaged(1, fmt::format("block {} lies beyond the end of the memo file; read as Null", block));
     out = Value();
     return;
   }
@@ -443,7 +446,7 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
   bool counted = false;
   if (memo_is_fpt) {
     if (got < 8) {
-      damaged("the block header is cut off; read as Null");
+      damaged(2, "the block header is cut off; read as Null");
       out = Value();
       return;
     }
@@ -459,11 +462,11 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
   }
   if (counted) {
     if (length > available - std::min(available, start)) {
-      damaged("its length runs past the end of the memo file; the part present was read");
+      damaged(3, "its length runs past the end of the memo file; the part present was read");
       length = available - std::min(available, start);
     }
     if (length > kMaxMemoBytes) {
-      damaged("it is implausibly long; read as Null");
+      damaged(4, "it is implausibly long; read as Null");
       out = Value();
       return;
     }
