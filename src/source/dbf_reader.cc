@@ -221,6 +221,17 @@ void DbfReader::Impl::Open() {
             fmt::format("the header counts {} records but the file holds only {} whole "
                         "records; those were read",
                         header.record_count, whole));
+  } else if (whole > header.record_count) {
+    // Whole records after the counted ones (and no end mark where they start) are a header that
+    // was not brought up to date. The header's count holds, as for every dBASE program, but
+    // the user hears of the records left out.
+    unsigned char next = 0;
+    uint64_t end = header.header_length + uint64_t{header.record_count} * header.record_length;
+    if (file.ReadAt(end, &next, 1) == 1 && next != 0x1A)
+      Warning(Warn::kShortData, "",
+              fmt::format("the file holds {} whole records after the {} the header counts; "
+                          "they were not read",
+                          whole - header.record_count, header.record_count));
   }
   if (!file.Seek(header.header_length)) Fail("cannot read the records");
   // Large reads for large tables; a small table gets a buffer of its own size.

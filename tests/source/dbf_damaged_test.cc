@@ -158,6 +158,21 @@ TEST(DbfDamaged, RecordCountBeyondTheData) {
   EXPECT_EQ(m.warnings.size(), 2u);  // fewer whole records than counted; the mark where one was
 }
 
+TEST(DbfDamaged, RecordsBeyondTheHeaderCountAreReported) {
+  ScratchDir dir;
+  std::string t = BuildTable({{"A", 'C', 3}}, {" one", " two", " six"});
+  Le(t, 4, 2, 4);
+  WriteBytes(dir.path() / "stale.dbf", t);
+  TableRead r = ReadTable(dir / "stale.dbf");
+  EXPECT_EQ(r.rows, (std::vector<std::vector<Value>>{{"one"}, {"two"}}));
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_TRUE(r.HasWarning("holds 1 whole records after the 2 the header counts"));
+  // Bytes after the end mark are no records.
+  std::string padded = BuildTable({{"A", 'C', 3}}, {" one"}) + "junk junk";
+  WriteBytes(dir.path() / "padded.dbf", padded);
+  EXPECT_TRUE(ReadTable(dir / "padded.dbf").warnings.empty());
+}
+
 TEST(DbfDamaged, EveryCutOfRealTablesIsReadOrRefused) {
   // Every length from nothing to the whole file, for tables with each memo form.
   for (const char* name : {"dbfread/people.dbf", "ruby-dbf/dbase_8b.dbf", "go-foxpro-dbf/TEST.DBF",
