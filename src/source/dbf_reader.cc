@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <unordered_set>
@@ -26,6 +27,8 @@ constexpr size_t kHeaderBytes = 32;
 constexpr size_t kDescriptorBytes = 32;
 // Memo blocks are read whole; a length beyond this is taken as damage rather than data.
 constexpr uint64_t kMaxMemoBytes = uint64_t{256} << 20;
+// A dBASE III memo has no length, only an end mark, looked for this far.
+constexpr uint64_t kMaxScannedMemoBytes = uint64_t{4} << 20;
 
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const unsigned char* p) {
@@ -178,6 +181,8 @@ struct DbfReader::Impl {
 };
 
 void DbfReader::Impl::Open() {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) Fail("this is a folder, not a dBASE table");
   file = File(path, "rb");
   if (!file) Fail(fmt::format("cannot open the file ({})", std::strerror(errno)));
   int64_t size = file.Size();
@@ -487,7 +492,9 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
   } else {
     // dBASE III block: the text runs to the 0x1A 0x1A end mark.
     memo_bytes.clear();
-    uint64_t limit = std::min<uint64_t>(available, kMaxMemoBytes);
+    // A damaged file may lack the mark; the search stops at a bound so that such a file
+    // cannot make every record read the rest of the memo file.
+    uint64_t limit = std::min<uint64_t>(available, kMaxScannedMemoBytes);
     uint64_t pos = 0;
     bool ended = false;
     unsigned char chunk[4096];
@@ -508,7 +515,9 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
       }
       pos += n;
     }
-    if (!ended) {
+    if (!ended && limit < available) {
+      damaged(5, fmt::format("no end mark within {} bytes; the text was cut there", limit));
+    } else if (!ended) {
       // The last memo of a file may end at the end of the file, or with a single 0x1A.
       if (!memo_bytes.empty() && memo_bytes.back() == 0x1A) memo_bytes.pop_back();
     }

@@ -76,6 +76,10 @@ TEST(DbfDamaged, FileThatCannotBeATable) {
   EXPECT_EQ(ReadDamaged(dir / "absent.dbf", &error), -1);
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 
+  fs::create_directory(dir.path() / "folder.dbf");
+  EXPECT_EQ(ReadDamaged(dir / "folder.dbf", &error), -1);
+  EXPECT_NE(error.find("this is a folder"), std::string::npos) << error;
+
   WriteBytes(dir.path() / "short.dbf", std::string(10, '\x03'));
   EXPECT_EQ(ReadDamaged(dir / "short.dbf", &error), -1);
   EXPECT_NE(error.find("not a dBASE table"), std::string::npos) << error;
@@ -233,6 +237,20 @@ TEST(DbfDamaged, MemoFileCutShortOrPointingNowhere) {
   EXPECT_TRUE(p.rows[0][1].IsNull());
   EXPECT_EQ(p.rows[1][1].Text(), "short");
   EXPECT_TRUE(p.HasWarning("not a memo block number"));
+  // A dBASE III memo whose end mark is missing is cut at a bound, not read to the end of a
+  // large file for every record.
+  {
+    DbfWriter w(dir / "iii.dbf", {{"NOTE", 'M', 10, 0}});
+    w.Add({"end marks gone"});
+    w.Add({"second"});
+  }
+  std::string iii = ReadBytes(dir.path() / "iii.dbt");
+  iii = iii.substr(0, 512) + "end marks gone" + std::string(5 << 20, 'z');
+  WriteBytes(dir.path() / "iii.dbt", iii);
+  TableRead cut = ReadTable(dir / "iii.dbf");
+  ASSERT_EQ(cut.rows.size(), 2u);
+  EXPECT_EQ(cut.rows[0][0].Text().size(), size_t{4} << 20);
+  EXPECT_TRUE(cut.HasWarning("no end mark within 4194304 bytes"));
   // No memo file at all.
   fs::remove(dir.path() / "m.dbt");
   TableRead none = ReadTable(dir / "m.dbf");
