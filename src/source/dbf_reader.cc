@@ -194,7 +194,10 @@ void DbfReader::Impl::Open() {
 
   header.version = fixed[0];
   if (header.version == 0x04 || header.version == 0x8C)
-    Fail("dBASE 7 tables are not supported (version byte 0x04); save the table as dBASE IV");
+    Fail(
+        fmt::format("dBASE 7 tables are not supported (version byte 0x{:02X}); save the table "
+                    "as dBASE IV",
+                    header.version));
   if (!IsKnownVersion(header.version))
     Fail(fmt::format("not a dBASE table (version byte 0x{:02X})", header.version));
   header.year = 1900 + fixed[1];
