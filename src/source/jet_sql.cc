@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace vodare {
@@ -91,7 +92,9 @@ Value NumberValue(const std::string& text) {
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec == std::errc() && p == text.data() + text.size()) return Value(v);
   }
-  return Value(TextToNumber(text));
+  std::optional<double> d = TryTextToNumber(text);
+  if (!d || !std::isfinite(*d)) throw JetSyntaxError("Number out of range: " + text + ".");
+  return Value(*d);
 }
 
 }  // namespace

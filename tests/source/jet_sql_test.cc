@@ -103,6 +103,7 @@ TEST(JetTranslate, NumberForms) {
   EXPECT_EQ(TranslateJet("select a from t where b = 5.").params.at(0), Value(5.0));
   EXPECT_EQ(TranslateJet("select a from t where b = 1E3").params.at(0), Value(1000.0));
   EXPECT_EQ(TranslateJet("select a from t where b = 123456789012345678901").params.size(), 1u);
+  EXPECT_THROW(TranslateJet("select a from t where b = 1e999"), JetSyntaxError);
 }
 
 TEST(JetTranslate, CreateIndex) {
