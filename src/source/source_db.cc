@@ -725,7 +725,9 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& err
     if (folder.empty() || !fs::is_directory(dir, ec))
       throw RunTimeError("'" + folder + "' is not a valid path.", 3044);
     if (!options.open_table) throw RunTimeError("No reader for the export's tables.", 3000);
-    dir = fs::absolute(dir, ec);
+    // "X" and "X/" are the same folder, and so is any other spelling of its path.
+    dir = fs::weakly_canonical(fs::absolute(dir, ec), ec);
+    if (!dir.has_filename() && dir.has_parent_path()) dir = dir.parent_path();
     FolderScan scan = ScanFolder(dir);
 
     fs::path fallback_dir = options.fallback_cache_folder.empty()

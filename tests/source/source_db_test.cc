@@ -124,7 +124,8 @@ TEST_F(SourceDbTest, AFolderThatCannotHoldTheCacheUsesTheFallbackFolder) {
   EXPECT_EQ(fs::path(db->cache_path()).parent_path(), fallback.path() / "temp");
   EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pro").RecordCount(), 2);
   db.reset();
-  EXPECT_FALSE(OpenExport(folder.str(), errors, options)->rebuilt());
+  EXPECT_FALSE(OpenExport(folder.str() + "/", errors, options)->rebuilt());
+  EXPECT_FALSE(OpenExport(folder.str() + "/./", errors, options)->rebuilt());
 }
 
 TEST_F(SourceDbTest, AReadOnlyExportFolderStillOpens) {
