@@ -76,7 +76,7 @@ std::string ConfigDdl() {
 constexpr const char* kSchema = R"SQL(
 CREATE TABLE company(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
 CREATE TABLE fin_year(year INTEGER PRIMARY KEY);
-CREATE TABLE journal(seq INTEGER PRIMARY KEY AUTOINCREMENT, at TEXT NOT NULL, operation TEXT NOT NULL,
+CREATE TABLE journal(seq INTEGER PRIMARY KEY, at TEXT NOT NULL, operation TEXT NOT NULL,
   kind INTEGER, text TEXT NOT NULL, accepted INTEGER NOT NULL, message TEXT NOT NULL);
 CREATE TABLE master(code INTEGER PRIMARY KEY, kind INTEGER NOT NULL, name TEXT NOT NULL,
   folded TEXT NOT NULL, print_name TEXT, parent_code INTEGER NOT NULL DEFAULT 0,
@@ -434,7 +434,6 @@ void CompanyStore::SetConfigText(int rectype, int type, std::string_view column,
 // Series
 
 int32_t CompanyStore::CreateSeries(std::string_view name, int16_t type) {
-  Transaction tx(db_);
   db_.Cached("INSERT INTO series(vch_type, name, folded) VALUES(?, ?, ?)")
       .Bind(1, type)
       .Bind(2, name)
@@ -447,29 +446,36 @@ int32_t CompanyStore::CreateSeries(std::string_view name, int16_t type) {
       .Run();
   JournalInsert("SaveVchSeriesForMultiSeriesCreation", type, name, true,
                 "Series created with code " + std::to_string(code));
-  tx.Commit();
-  series_[type].codes[FoldKey(name)] = code;
-  series_type_[code] = type;
   return code;
 }
 
 int32_t CompanyStore::SeriesCode(std::string_view name, int16_t type) {
   std::string trimmed = Trim(name);
   if (trimmed.empty() || !FindVoucherType(type)) return 0;
+  // Series are never removed: a cached code is current, and the common call costs no I/O.
+  std::string key = FoldKey(trimmed);
+  auto it = series_[type].codes.find(key);
+  if (it != series_[type].codes.end()) return it->second;
+  Transaction tx(db_);
   RefreshIfChangedElsewhere();
-  auto& map = series_[type].codes;
-  auto it = map.find(FoldKey(trimmed));
-  if (it != map.end()) return it->second;
-  return CreateSeries(trimmed, type);
+  it = series_[type].codes.find(key);
+  if (it != series_[type].codes.end()) return it->second;
+  int32_t code = CreateSeries(trimmed, type);
+  tx.Commit();
+  series_[type].codes[key] = code;
+  series_type_[code] = type;
+  return code;
 }
 
 void CompanyStore::CopySeriesConfig(int16_t source_type, std::string_view source_name,
                                     int32_t target_code, int16_t target_type) {
+  Transaction tx(db_);
   RefreshIfChangedElsewhere();
   std::string detail = std::to_string(source_type) + "|" + std::string(source_name) + "|" +
                        std::to_string(target_code) + "|" + std::to_string(target_type);
   auto fail = [&](const std::string& message) {
     JournalInsert("CopySeriesConfig", target_type, detail, false, message);
+    tx.Commit();
     throw RunTimeError(message);
   };
   auto& map = series_[source_type].codes;
@@ -486,7 +492,6 @@ void CompanyStore::CopySeriesConfig(int16_t source_type, std::string_view source
   std::string columns = "L13";
   for (int i = 1; i <= kConfigB; ++i) columns += ", B" + std::to_string(i);
   for (int i = 1; i <= kConfigI; ++i) columns += ", I" + std::to_string(i);
-  Transaction tx(db_);
   db_.Cached("UPDATE config SET (" + columns + ") = (SELECT " + columns +
              " FROM config WHERE RECTYPE = 1 AND L1 = ?1) WHERE RECTYPE = 1 AND L1 = ?2")
       .Bind(1, it->second)

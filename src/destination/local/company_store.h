@@ -104,6 +104,10 @@ class CompanyStore {
   struct PendingMaster;
   struct ParsedVoucher;
 
+  StoreAnswer SaveMasterIn(int16_t kind, const std::string& xml,
+                           std::vector<std::pair<int, std::pair<std::string, int32_t>>>& created);
+  // The cached code of a name, without asking the file.
+  int32_t Lookup(std::string_view name, int kind) const;
   void LoadCaches();
   void RefreshIfChangedElsewhere();
   int64_t JournalInsert(std::string_view operation, std::optional<int> kind, std::string_view text,

@@ -73,12 +73,19 @@ StoreAnswer CompanyStore::RefuseMaster(int16_t kind, const std::string& xml,
   return {false, message};
 }
 
-int32_t CompanyStore::MasterCode(std::string_view name, int kind) {
-  RefreshIfChangedElsewhere();
+int32_t CompanyStore::Lookup(std::string_view name, int kind) const {
   auto kit = masters_.find(kind);
   if (kit == masters_.end()) return 0;
   auto it = kit->second.codes.find(FoldKey(Trim(name)));
   return it == kit->second.codes.end() ? 0 : it->second;
+}
+
+int32_t CompanyStore::MasterCode(std::string_view name, int kind) {
+  // Masters are never removed: a name in the cache is current. Only a miss asks whether
+  // another session has added it since.
+  if (int32_t code = Lookup(name, kind)) return code;
+  RefreshIfChangedElsewhere();
+  return Lookup(name, kind);
 }
 
 std::vector<std::string> CompanyStore::MasterNames(int kind) {
@@ -91,7 +98,19 @@ std::vector<std::string> CompanyStore::MasterNames(int kind) {
 }
 
 StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
+  // One transaction per call, refusals included: its journal row is the call's record.
+  Transaction tx(db_);
   RefreshIfChangedElsewhere();
+  std::vector<std::pair<int, std::pair<std::string, int32_t>>> created;
+  StoreAnswer answer = SaveMasterIn(kind, xml, created);
+  tx.Commit();
+  for (const auto& [k, entry] : created) masters_[k].codes[entry.first] = entry.second;
+  return answer;
+}
+
+StoreAnswer CompanyStore::SaveMasterIn(
+    int16_t kind, const std::string& xml,
+    std::vector<std::pair<int, std::pair<std::string, int32_t>>>& created) {
   const char* root_name = MasterRoot(kind);
   if (!root_name)
     return RefuseMaster(kind, xml, "Master type " + std::to_string(kind) + " is not supported");
@@ -113,7 +132,7 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
     return RefuseMaster(
         kind, xml, KindName(kind) + " name " + Quoted(m.name) + " is longer than 40 characters");
   }
-  if (MasterCode(m.name, kind) != 0) {
+  if (Lookup(m.name, kind) != 0) {
     return RefuseMaster(kind, xml, KindName(kind) + " " + Quoted(m.name) + " already exists");
   }
   m.print_name = Child(root, "PrintName");
@@ -128,7 +147,7 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
           return RefuseMaster(kind, xml,
                               "Parent group of account group " + Quoted(m.name) + " is blank");
         }
-        m.parent_code = MasterCode(parent, 1);
+        m.parent_code = Lookup(parent, 1);
         if (!m.parent_code) {
           return RefuseMaster(kind, xml, "Parent group " + Quoted(parent) + " does not exist");
         }
@@ -140,7 +159,7 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
       if (parent.empty()) {
         return RefuseMaster(kind, xml, "Parent group of ledger " + Quoted(m.name) + " is blank");
       }
-      m.parent_code = MasterCode(parent, 1);
+      m.parent_code = Lookup(parent, 1);
       if (!m.parent_code) {
         return RefuseMaster(kind, xml, "Parent group " + Quoted(parent) + " does not exist");
       }
@@ -173,7 +192,7 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
         for (pugi::xml_node mc : details.children("OPMCStockDetail")) {
           OpeningStock o;
           o.mc_name = Child(mc, "MCName");
-          o.mc_code = MasterCode(o.mc_name, 11);
+          o.mc_code = Lookup(o.mc_name, 11);
           if (!o.mc_code) {
             return RefuseMaster(kind, xml,
                                 "Material centre " + Quoted(o.mc_name) + " does not exist");
@@ -228,7 +247,7 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
           std::string alt = Child(root, "OPStockInAltUnit");
           if (auto a = NumberText(alt)) o.qty_alt = *a;
           // Stock without a material centre lies in the company's main store.
-          o.mc_code = MasterCode("Main Store", 11);
+          o.mc_code = Lookup("Main Store", 11);
           if (o.qty != 0 || o.amount != 0) {
             if (!o.mc_code) {
               return RefuseMaster(kind, xml, "Material centre 'Main Store' does not exist");
@@ -246,13 +265,11 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
       break;
   }
 
-  Transaction tx(db_);
   int64_t seq = JournalInsert("SaveMasterFromXML", kind, xml, true, "");
   // Names created in this transaction reach the caches only once it is committed.
-  std::vector<std::pair<int, std::pair<std::string, int32_t>>> created;
   auto ensure = [&](int sub_kind, const std::string& sub_name) -> int32_t {
     if (sub_name.empty()) return 0;
-    if (int32_t c = MasterCode(sub_name, sub_kind)) return c;
+    if (int32_t c = Lookup(sub_name, sub_kind)) return c;
     for (const auto& [k, entry] : created) {
       if (k == sub_kind && entry.first == FoldKey(sub_name)) return entry.second;
     }
@@ -307,9 +324,7 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
       }
     }
   }
-  tx.Commit();
-  for (const auto& [k, entry] : created) masters_[k].codes[entry.first] = entry.second;
-  masters_[kind].codes[FoldKey(m.name)] = code;
+  created.push_back({kind, {FoldKey(m.name), code}});
   return {true, ""};
 }
 

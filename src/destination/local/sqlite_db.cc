@@ -4,6 +4,10 @@
 
 namespace vodare::local {
 
+namespace {
+constexpr int kPageSize = 1024;
+}  // namespace
+
 void ThrowSqlite(sqlite3* db, std::string_view what) {
   std::string message(what);
   if (db) {
@@ -83,8 +87,12 @@ Database::Database(const std::string& path, bool create) : path_(path) {
   sqlite3_extended_result_codes(db_, 1);
   // A crash loses at most the last records and never half of one; commits do not wait for
   // the disk.
+  // Small pages: each commit writes every page it touched, and a record touches the end of a
+  // few tables, so small pages keep the bytes written per record low.
+  if (create) Exec("PRAGMA page_size=" + std::to_string(kPageSize));
   Exec("PRAGMA journal_mode=WAL");
   Exec("PRAGMA synchronous=NORMAL");
+  Exec("PRAGMA wal_autocheckpoint=20000");
 }
 
 Database::~Database() {

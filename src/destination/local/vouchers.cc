@@ -181,18 +181,18 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
   // Header masters.
   std::string party = Child(root, "MasterName1");
   if (!party.empty()) {
-    v.party = MasterCode(party, 2);
+    v.party = Lookup(party, 2);
     if (!v.party) return "Party " + Quoted(party) + " does not exist";
   }
   std::string mc = Child(root, "MasterName2");
   if (!mc.empty()) {
-    v.mc = MasterCode(mc, 11);
+    v.mc = Lookup(mc, 11);
     if (!v.mc) return "Material centre " + Quoted(mc) + " does not exist";
   }
   std::string stpt = Child(root, "STPTName");
   if (!stpt.empty() && (IsSaleSide(type) || IsPurchaseSide(type))) {
     int kind = IsSaleSide(type) ? 13 : 14;
-    v.stpt = MasterCode(stpt, kind);
+    v.stpt = Lookup(stpt, kind);
     if (!v.stpt)
       return (kind == 13 ? "Sale type " : "Purchase type ") + Quoted(stpt) + " does not exist";
   }
@@ -229,13 +229,13 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
       line.date = Child(d, "Date");
       std::string item = Child(d, "ItemName");
       if (item.empty()) return "Item name is missing in item line " + std::to_string(line.line_no);
-      line.item = MasterCode(item, 6);
+      line.item = Lookup(item, 6);
       if (!line.item) return "Item " + Quoted(item) + " does not exist";
       std::string line_mc = Child(d, "MC");
       if (line_mc.empty()) {
-        line.mc = v.mc ? v.mc : MasterCode("Main Store", 11);
+        line.mc = v.mc ? v.mc : Lookup("Main Store", 11);
       } else {
-        line.mc = MasterCode(line_mc, 11);
+        line.mc = Lookup(line_mc, 11);
         if (!line.mc) return "Material centre " + Quoted(line_mc) + " does not exist";
       }
       std::optional<double> qty, qty_main;
@@ -282,7 +282,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
       std::string name = Child(d, "BSName");
       if (name.empty())
         return "Bill sundry name is missing in bill sundry line " + std::to_string(sundry_no);
-      s.code = MasterCode(name, 9);
+      s.code = Lookup(name, 9);
       if (!s.code) return "Bill sundry " + Quoted(name) + " does not exist";
       if (auto e = number(Child(d, "PercentVal"), "Percentage of bill sundry " + Quoted(name),
                           s.percent))
@@ -320,7 +320,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
         if (value == 0) continue;
         return "Account name is missing in accounting entry " + std::to_string(entry_no);
       }
-      e.ledger = MasterCode(account, 2);
+      e.ledger = Lookup(account, 2);
       if (!e.ledger) return "Account " + Quoted(account) + " does not exist";
       // A signed amount counts as it stands (debits negative); an unsigned one takes its side
       // from AmountType.
@@ -360,7 +360,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
     if (auto e = number(Child(pos, "CashAmt"), "Cash amount", v.cash_amount)) return *e;
     std::string cash = Child(pos, "CashAccName");
     if (!cash.empty()) {
-      v.cash_account = MasterCode(cash, 2);
+      v.cash_account = Lookup(cash, 2);
       if (!v.cash_account) return "Account " + Quoted(cash) + " does not exist";
     }
   }
@@ -371,7 +371,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
       std::string bill_party = Child(bill, "MasterName1");
       int32_t party_code = 0;
       if (!bill_party.empty()) {
-        party_code = MasterCode(bill_party, 2);
+        party_code = Lookup(bill_party, 2);
         if (!party_code) return "Party " + Quoted(bill_party) + " does not exist";
       }
       std::string bill_value = Child(bill, "Value1");
@@ -395,15 +395,21 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
 }
 
 StoreAnswer CompanyStore::SaveVoucher(int16_t type, const std::string& xml, int open_year) {
+  // One transaction per call, refusals included: its journal row is the call's record.
+  Transaction tx(db_);
   RefreshIfChangedElsewhere();
   ParsedVoucher v;
   std::string error = ValidateVoucher(type, xml, open_year, v);
-  if (!error.empty()) return RefuseVoucher(type, xml, error);
-  Transaction tx(db_);
-  int64_t seq = JournalInsert("SaveVchFromXML", type, xml, true, "");
-  StoreVoucher(v, seq);
+  StoreAnswer answer;
+  if (!error.empty()) {
+    answer = RefuseVoucher(type, xml, error);
+  } else {
+    int64_t seq = JournalInsert("SaveVchFromXML", type, xml, true, "");
+    StoreVoucher(v, seq);
+    answer.saved = true;
+  }
   tx.Commit();
-  return {true, ""};
+  return answer;
 }
 
 namespace {
