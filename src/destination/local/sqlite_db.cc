@@ -93,6 +93,7 @@ Database::Database(const std::string& path, bool create) : path_(path) {
   Exec("PRAGMA journal_mode=WAL");
   Exec("PRAGMA synchronous=NORMAL");
   Exec("PRAGMA wal_autocheckpoint=20000");
+  Exec("PRAGMA cache_size=-32768");
 }
 
 Database::~Database() {
