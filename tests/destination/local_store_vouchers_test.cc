@@ -2,6 +2,9 @@
 // and with which message, the journal, and the books it then shows.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -388,6 +391,68 @@ TEST_F(LocalStoreVouchers, a_second_session_on_the_same_file_sees_new_names) {
   p.item = "Shampoo";
   EXPECT_TRUE(Save(9, SaleXml(p))) << message_;
   EXPECT_FALSE(s_.fixed->SaveMasterFromXML(6, item, message));
+}
+
+}  // namespace
+}  // namespace vodare
+
+namespace vodare {
+namespace {
+
+// A run killed between two records leaves whole records only: every voucher the journal
+// accepted is there with all its lines, and nothing else is.
+TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
+  LocalCompany company = CreateLocalCompany({.years = {2024}});
+  {
+    auto s = OpenLocalCompany(company);
+    std::string message;
+    for (auto [kind, xml] : std::vector<std::pair<int16_t, std::string>>{
+             {2,
+              "<Account><Name>MEHTA STORES</Name><ParentGroup>Sundry "
+              "Debtors</ParentGroup></Account>"},
+             {6, "<Item><Name>Soap</Name></Item>"},
+             {13, "<SaleType><Name>Local-MultiRate Consolidated</Name></SaleType>"}}) {
+      ASSERT_TRUE(s.fixed->SaveMasterFromXML(kind, xml, message)) << message;
+    }
+    std::string sales = "Sales";
+    ASSERT_GT(s.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), 0);
+  }
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto s = OpenLocalCompany(company);
+    for (int n = 1;; ++n) {
+      SaleParts p;
+      p.number = std::to_string(n);
+      std::string xml = SaleXml(p), message;
+      int16_t type = 9;
+      if (!s.fixed->SaveVchFromXML(type, xml, message, false)) _exit(3);
+    }
+  }
+  usleep(400 * 1000);
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the saving process ended by itself: " << status;
+
+  local::CompanyStore store(fs::path(company.data_folder) / company.code / local::kCompanyFileName);
+  auto scalar = [&](const std::string& sql) {
+    auto& st = store.db().Cached(sql);
+    st.Step();
+    int64_t n = st.Int(0);
+    st.Reset();
+    return n;
+  };
+  int64_t vouchers = scalar("SELECT COUNT(*) FROM voucher");
+  EXPECT_GT(vouchers, 0);
+  EXPECT_EQ(
+      scalar("SELECT COUNT(*) FROM journal WHERE operation = 'SaveVchFromXML' AND accepted = 1"),
+      vouchers);
+  EXPECT_EQ(scalar("SELECT COUNT(*) FROM voucher_item"), 2 * vouchers);
+  EXPECT_EQ(scalar("SELECT COUNT(*) FROM voucher_entry"), 6 * vouchers);
+  EXPECT_EQ(scalar("SELECT COUNT(*) FROM voucher_bill_ref"), vouchers);
+  local::TrialBalance tb = local::ComputeTrialBalance(store);
+  EXPECT_NEAR(tb.debit, tb.credit, 1e-6);
 }
 
 }  // namespace
