@@ -457,3 +457,28 @@ TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
 
 }  // namespace
 }  // namespace vodare
+
+namespace vodare {
+namespace {
+
+// Every cut of a voucher text is refused as not well-formed, and nothing of it is stored.
+TEST_F(LocalStoreVouchers, every_truncated_voucher_is_refused_whole) {
+  std::string xml = SaleXml({});
+  for (size_t n = 0; n < xml.size(); n += 11) {
+    EXPECT_FALSE(Save(9, xml.substr(0, n))) << n;
+    EXPECT_EQ(message_.rfind("The record is not well-formed XML: ", 0), 0u)
+        << n << ": " << message_;
+  }
+  EXPECT_FALSE(Save(9, xml + "<Sale/>"));
+  EXPECT_EQ(message_, "The record is not well-formed XML: more than one root element");
+  local::CompanyStore store = Store();
+  EXPECT_TRUE(local::ListVouchers(store, std::nullopt).empty());
+  ASSERT_TRUE(Save(9, xml)) << message_;
+  auto vouchers = local::ListVouchers(store, 9);
+  ASSERT_EQ(vouchers.size(), 1u);
+  EXPECT_DOUBLE_EQ(vouchers[0].amount, 980);
+  EXPECT_EQ(vouchers[0].party, "Mehta Stores");
+}
+
+}  // namespace
+}  // namespace vodare

@@ -128,8 +128,8 @@ std::vector<VoucherRow> ListVouchers(CompanyStore& store, std::optional<int> typ
       "COALESCE(mc.name, ''), "
       "(SELECT COUNT(*) FROM voucher_item i WHERE i.voucher_id = v.id), "
       "(SELECT COUNT(*) FROM voucher_entry e WHERE e.voucher_id = v.id), "
-      "(SELECT COALESCE(SUM(e.amount), 0) FROM voucher_entry e WHERE e.voucher_id = v.id AND "
-      "e.amount > 0) "
+      "COALESCE((SELECT ABS(e.amount) FROM voucher_entry e WHERE e.voucher_id = v.id "
+      "ORDER BY e.rowid LIMIT 1), 0) "
       "FROM voucher v JOIN series s ON s.code = v.series_code "
       "LEFT JOIN master p ON p.code = v.party_code LEFT JOIN master mc ON mc.code = v.mc_code "
       "WHERE ?1 IS NULL OR v.vch_type = ?1 ORDER BY v.date, v.id");

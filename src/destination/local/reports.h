@@ -24,7 +24,7 @@ struct VoucherRow {
   int type = 0;
   std::string series, number, date, party, material_centre;
   int item_lines = 0, entries = 0;
-  double amount = 0;  // the credit side of its accounting entries
+  double amount = 0;  // of its first accounting entry (the party's)
 };
 std::vector<VoucherRow> ListVouchers(CompanyStore& store, std::optional<int> type);
 
