@@ -1,7 +1,7 @@
 // Saves into a fresh local company: masters, then inventory vouchers of a typical shape (five
 // item lines with batches, tax sundries, party/sales/tax entries, a bill reference). Prints the
 // rates; the store must keep up with the conversion (masters >= 5,000/s, vouchers >= 2,000/s
-// end to end, of which the store is a part).
+// end to end, of which the store is a part). Usage: bench_local_store [VOUCHERS] [--keep].
 
 #include <chrono>
 #include <cstdio>
@@ -144,6 +144,10 @@ int main(int argc, char** argv) {
               master_seconds, masters.size() / master_seconds, masters.size() / master_cpu);
   std::printf("vouchers: %d in %.3f s = %.0f per second (%.0f per CPU second; store only)\n",
               vouchers, voucher_seconds, vouchers / voucher_seconds, vouchers / voucher_cpu);
-  std::filesystem::remove_all(root);
+  if (argc > 2 && std::string(argv[2]) == "--keep") {
+    std::printf("company kept: %s/%s\n", data.c_str(), code.c_str());
+  } else {
+    std::filesystem::remove_all(root);
+  }
   return 0;
 }

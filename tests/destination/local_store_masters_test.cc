@@ -281,3 +281,36 @@ TEST_F(LocalStore, series_codes_are_unique_and_stable) {
 
 }  // namespace
 }  // namespace vodare
+
+namespace vodare {
+namespace {
+
+// DP.txt written on Windows names a drive path; here drive X is a folder of VODARE_DRIVES.
+TEST(LocalStoreOpen, a_windows_data_folder_in_dp_txt_maps_to_its_drive_folder) {
+  testing::TempDir dir;
+  fs::path drives = dir.path() / "drives";
+  std::string data = (drives / "x" / "Vuvoda Data").string();
+  local::NewCompany spec;
+  spec.name = "On Drive X";
+  spec.state = "GOA";
+  spec.years = {2024};
+  std::string code = local::CompanyStore::Create(data, spec);
+  fs::path program = dir.path() / "Vuvoda";
+  fs::create_directories(program / "SYSTEM");
+  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\Vuvoda Data\\\r\n";
+  const char* old = std::getenv("VODARE_DRIVES");
+  std::string saved = old ? old : "";
+  setenv("VODARE_DRIVES", drives.string().c_str(), 1);
+  local::LocalAutomationFactory factory(program.string());
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  EXPECT_TRUE(fixed->OpenDB(program.string(), "", code));
+  std::string windows_data = "x:\\Vuvoda Data";
+  EXPECT_EQ(fixed->GetCompList(windows_data).size(), 1u);
+  if (old)
+    setenv("VODARE_DRIVES", saved.c_str(), 1);
+  else
+    unsetenv("VODARE_DRIVES");
+}
+
+}  // namespace
+}  // namespace vodare
