@@ -112,7 +112,7 @@ void Database::Exec(std::string_view sql) {
 }
 
 Statement& Database::Cached(std::string_view sql) {
-  auto it = cache_.find(std::string(sql));
+  auto it = cache_.find(sql);
   if (it == cache_.end()) {
     it = cache_.emplace(std::string(sql), std::make_unique<Statement>(db_, sql)).first;
   } else {
@@ -124,14 +124,14 @@ Statement& Database::Cached(std::string_view sql) {
 int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 int Database::Changes() const { return sqlite3_changes(db_); }
 
-Transaction::Transaction(Database& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Database& db) : db_(db) { db_.Cached("BEGIN IMMEDIATE").Run(); }
 
 Transaction::~Transaction() {
   if (!done_) sqlite3_exec(db_.raw(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void Transaction::Commit() {
-  db_.Exec("COMMIT");
+  db_.Cached("COMMIT").Run();
   done_ = true;
 }
 

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,7 +67,12 @@ class Database {
  private:
   std::string path_;
   sqlite3* db_ = nullptr;
-  std::unordered_map<std::string, std::unique_ptr<Statement>> cache_;
+  // Looked up by the statement's text without copying it.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, std::unique_ptr<Statement>, TextHash, std::equal_to<>> cache_;
 };
 
 // BEGIN IMMEDIATE on construction; ROLLBACK on destruction unless Commit() was called.
