@@ -209,6 +209,20 @@ TEST_F(LocalStore, execute_query_runs_only_config_updates) {
   s_.fixed->ExecuteQuery(
       "UPDATE CONFIG SET I1 = 1, I2 = 1, I3 = 1, I11 = 1, I12 = 1, I13 = 1 WHERE RECTYPE = 79 AND "
       "TYPE = 6");
+  // The master configuration keeps the captions the statement named through its reloads.
+  std::string empty;
+  s_.mast_config->Load(6);
+  s_.mast_config->Save(6, empty);
+  s_.mast_config->Load(6);
+  {
+    local::CompanyStore store(fs::path(company_.data_folder) / company_.code /
+                              local::kCompanyFileName);
+    EXPECT_EQ(store.ConfigText(2, 6, "C1"), "Salt");
+    EXPECT_EQ(store.ConfigText(2, 6, "C3"), "Rack No");
+    EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 3);
+    EXPECT_EQ(store.ConfigInt(79, 6, "I13"), 1);
+    EXPECT_EQ(store.ConfigText(2, 2, "C1"), "");
+  }
   std::string text = "x";
   s_.company->Load(text);
   EXPECT_EQ(text, "");
