@@ -229,13 +229,24 @@ TEST_F(LocalStore, execute_query_runs_only_config_updates) {
   EXPECT_TRUE(s_.company->batchbybatch);
   EXPECT_TRUE(s_.company->MultiGodown);
   EXPECT_FALSE(s_.company->AlternateUnit);
-  for (const char* sql :
-       {"DELETE FROM CONFIG", "SELECT * FROM config", "DROP TABLE master",
-        "UPDATE master SET name = 'x'", "UPDATE CONFIG SET B1 = 1; DELETE FROM master",
-        "UPDATE CONFIG SET B1 = (SELECT COUNT(*) FROM master)", "update configuration set B1 = 1",
-        "UPDATE CONFIG SET NoSuchColumn = 1 WHERE RECTYPE = 5"}) {
-    EXPECT_THROW(s_.fixed->ExecuteQuery(sql), RunTimeError) << sql;
+  auto refusal = [&](const std::string& sql) {
+    try {
+      s_.fixed->ExecuteQuery(sql);
+    } catch (const RunTimeError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(ran)");
+  };
+  for (const char* sql : {"DELETE FROM CONFIG", "SELECT * FROM config", "DROP TABLE master",
+                          "UPDATE master SET name = 'x'", "update configuration set B1 = 1",
+                          "UPDATE CONFIG SET B1 = (SELECT COUNT(*) FROM master)"}) {
+    EXPECT_EQ(refusal(sql), std::string("ExecuteQuery runs only UPDATE CONFIG statements: ") + sql);
   }
+  EXPECT_EQ(
+      refusal("UPDATE CONFIG SET B1 = 1; DELETE FROM master"),
+      "ExecuteQuery runs one statement at a time: UPDATE CONFIG SET B1 = 1; DELETE FROM master");
+  EXPECT_EQ(refusal("UPDATE CONFIG SET NoSuchColumn = 1 WHERE RECTYPE = 5"),
+            "Database error: no such column: NoSuchColumn");
   EXPECT_GT(s_.fixed->mastername2code("Cash", 2), 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <random>
 #include <regex>
 
@@ -354,45 +355,38 @@ void CompanyStore::Journal(std::string_view operation, std::optional<int> kind,
 
 void CompanyStore::ExecuteQuery(const std::string& sql) {
   static const std::regex kUpdateConfig(R"(^\s*update\s+config\s+set\s)", std::regex::icase);
-  auto refuse = [&](const std::string& why) {
-    std::string message = "ExecuteQuery runs only UPDATE CONFIG statements; refused: " + why;
+  auto refuse = [&](const std::string& message) {
     JournalInsert("ExecuteQuery", std::nullopt, sql, false, message);
     throw RunTimeError(message);
   };
-  if (!std::regex_search(sql, kUpdateConfig)) refuse(sql);
+  const std::string only = "ExecuteQuery runs only UPDATE CONFIG statements: " + sql;
+  if (!std::regex_search(sql, kUpdateConfig)) refuse(only);
 
+  // The authorizer lets the statement read and change CONFIG and nothing else.
   sqlite3_set_authorizer(db_.raw(), ConfigOnlyAuthorizer, nullptr);
-  sqlite3_stmt* stmt = nullptr;
+  sqlite3_stmt* raw = nullptr;
   const char* tail = nullptr;
-  int rc = sqlite3_prepare_v2(db_.raw(), sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
-  std::string error = rc == SQLITE_OK ? "" : sqlite3_errmsg(db_.raw());
+  int rc = sqlite3_prepare_v2(db_.raw(), sql.c_str(), static_cast<int>(sql.size()), &raw, &tail);
   sqlite3_set_authorizer(db_.raw(), nullptr, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_finalize(stmt);
-    refuse(sql + " (" + error + ")");
-  }
-  std::string_view rest = tail ? std::string_view(tail) : std::string_view();
-  for (char c : rest) {
-    if (!std::isspace(static_cast<unsigned char>(c)) && c != ';') {
-      sqlite3_finalize(stmt);
-      refuse(sql + " (more than one statement)");
+  std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, sqlite3_finalize);
+  if (rc == SQLITE_AUTH) refuse(only);
+  if (rc != SQLITE_OK) refuse(std::string("Database error: ") + sqlite3_errmsg(db_.raw()));
+  for (const char* p = tail; p && *p; ++p) {
+    if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';') {
+      refuse("ExecuteQuery runs one statement at a time: " + sql);
     }
   }
+  std::string error;
   {
     Transaction tx(db_);
-    rc = sqlite3_step(stmt);
-    error = rc == SQLITE_DONE ? "" : sqlite3_errmsg(db_.raw());
-    sqlite3_finalize(stmt);
-    if (!error.empty()) {
-      // The transaction rolls back; the refusal is journalled on its own.
-    } else {
+    if (sqlite3_step(stmt.get()) == SQLITE_DONE) {
       JournalInsert("ExecuteQuery", std::nullopt, sql, true, "");
       tx.Commit();
       return;
     }
-  }
-  JournalInsert("ExecuteQuery", std::nullopt, sql, false, error);
-  throw RunTimeError("Database error: " + error);
+    error = std::string("Database error: ") + sqlite3_errmsg(db_.raw());
+  }  // rolled back; the refusal is journalled on its own
+  refuse(error);
 }
 
 int64_t CompanyStore::ConfigInt(int rectype, int type, std::string_view column) {
