@@ -117,12 +117,23 @@ int List(const Args& args) {
   if (!std::filesystem::is_directory(FolderPath(o.values["data"]), ec)) {
     return Fail("company list: no data folder " + o.values["data"]);
   }
+  bool json = o.flags["json"];
+  std::string out = json ? "[" : "";
+  bool first = true;
   for (const CompanySummary& c : ListCompanies(o.values["data"])) {
     std::string years;
     for (int y : c.years) years += (years.empty() ? "" : ",") + std::to_string(y);
-    std::printf("%s\t%s\t%s\t%s\t%s\n", c.code.c_str(), c.name.c_str(), c.state.c_str(),
-                c.tax_type.c_str(), years.c_str());
+    if (json) {
+      out += std::string(first ? "" : ",\n ") + "{\"code\":" + JsonString(c.code) +
+             ",\"name\":" + JsonString(c.name) + ",\"state\":" + JsonString(c.state) +
+             ",\"tax_type\":" + JsonString(c.tax_type) + ",\"years\":[" + years + "]}";
+    } else {
+      out += c.code + "\t" + c.name + "\t" + c.state + "\t" + c.tax_type + "\t" + years + "\n";
+    }
+    first = false;
   }
+  if (json) out += "]\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
 

@@ -29,6 +29,8 @@ std::string Quantity(double x) {
   return s;
 }
 
+}  // namespace
+
 std::string JsonString(std::string_view s) {
   std::string out = "\"";
   for (unsigned char c : s) {
@@ -60,6 +62,8 @@ std::string JsonString(std::string_view s) {
   }
   return out + "\"";
 }
+
+namespace {
 
 std::string JsonNumber(double x) {
   if (!std::isfinite(x)) return "null";

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "destination/local/company_store.h"
@@ -61,6 +62,9 @@ struct JournalRow {
   std::string message;
 };
 std::vector<JournalRow> ReadJournal(CompanyStore& store);
+
+// A text as a JSON string literal.
+std::string JsonString(std::string_view s);
 
 std::string RenderMasters(const std::vector<MasterRow>& rows, bool json);
 std::string RenderVouchers(const std::vector<VoucherRow>& rows, bool json);
