@@ -768,7 +768,11 @@ class SampleWriter {
     items_.push_back(item(13, "Soap", "PCS", "PCS", 1, 18, 2500));
     items_.push_back(
         item(14, "Calcium + Vitamin D3 Chewable Tablet 10s", "TAB", "STRIP", 10, 12, 9800));
-    items_.push_back(item(15, "Baby's Rash Cream <50 g> & Powder", "TUBE", "NA", 1, 18, 14500));
+    {  // a quote in the name its batches are found by
+      Item it = item(15, "Baby's Rash Cream <50 g> & Powder", "TUBE", "NA", 1, 18, 14500);
+      it.batches.push_back(batch(it, "BR-0424", date(2024, 4, 1), date(2026, 3, 31), 36));
+      items_.push_back(it);
+    }
     items_.push_back(item(16, "Cotton Crepe Bandage 10 cm", "PCS", "BOX", 10, std::nullopt, 8500));
     items_.push_back(item(17, "Glucose Powder 500g", "PKT", "NA", 0, 5, 12000));
     items_.push_back(item(18, "Antiseptic Liquid 500ml", "BTL", "BTL", 1, 18, 21000));
@@ -1469,6 +1473,19 @@ class SampleWriter {
                     l.nera = "Loose Paracetamol (Old Code)";
                     b.lines = {l};
                     Emit(b);
+                    // a line deleted from that bill: still in the file, no longer in the books
+                    std::vector<Value> gone(kDisFields.size());
+                    gone[0] = Whole(voucher_id_);
+                    gone[1] = Value(DayDate(44));
+                    gone[2] = Text(b.vcn);
+                    gone[3] = Whole(1);
+                    gone[4] = Text(items_[0].name);
+                    gone[5] = Text("A");
+                    gone[6] = Money(1000);
+                    gone[7] = Whole(10);
+                    gone[9] = Money(items_[0].ratea);
+                    gone[14] = Money(items_[0].ratea);
+                    dis_->Add(gone, /*deleted=*/true);
                   }});
     // the last day of the year
     ev.push_back({kDays - 1, [=, this] {

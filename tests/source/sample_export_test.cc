@@ -166,6 +166,7 @@ TEST_F(SampleExportTest, summary_counts_the_live_rows_and_the_voucher_count_is_k
   // Deleted records are in the files but not among the live rows.
   EXPECT_GT(T("pro.dbf").header_count, T("pro.dbf").rows.size());
   EXPECT_GT(T("order.dbf").header_count, T("order.dbf").rows.size());
+  EXPECT_GT(T("dis.dbf").header_count, T("dis.dbf").rows.size());
 }
 
 TEST(SampleExport, same_options_give_identical_files_and_another_seed_other_ones) {
