@@ -65,7 +65,7 @@ TEST(ReconcileItemAmounts, UnitBasisTakesOverAndNamesTheUnitFromTheBatchTable) {
   EXPECT_TRUE(b.outcome.unit_basis);
   EXPECT_EQ(At(b.root, "ItemEntries/ItemDetail/Qty"), "25");
   EXPECT_EQ(At(b.root, "ItemEntries/ItemDetail/Amt"), "1000");
-  EXPECT_EQ(At(b.root, "ItemEntries/ItemDetail/tmpMainUnitName"), "Kilograms");
+  EXPECT_EQ(At(b.root, "ItemEntries/ItemDetail/tmpMainUnitName"), "Kilogramme");
 }
 
 TEST(ReconcileItemAmounts, TheOrderOfTheBasesDecides) {
