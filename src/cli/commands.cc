@@ -18,7 +18,9 @@ void PrintUsage() {
       "  sample-export DIR [--vouchers N] [--seed S]   write a sample Vodori export\n"
       "  tables EXPORT_DIR                             list tables, columns and row counts\n"
       "  query EXPORT_DIR \"SQL\"                        rows of one query as JSON lines\n"
-      "  company create|list|show ...                  the local company store\n",
+      "  company create|list|show ...                  the local company store\n"
+      "  convert --program DIR --data DIR ...          one conversion run (convert --help)\n"
+      "  demo [DIR]                                    sample export converted end to end\n",
       stderr);
 }
 }  // namespace
@@ -29,6 +31,8 @@ int Dispatch(const Args& args) {
       {"tables", TablesCommand},
       {"query", QueryCommand},
       {"company", CompanyCommand},
+      {"convert", ConvertCommand},
+      {"demo", DemoCommand},
   };
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     PrintUsage();

@@ -17,6 +17,8 @@ int SampleExportCommand(const Args& args);
 int TablesCommand(const Args& args);
 int QueryCommand(const Args& args);
 int CompanyCommand(const Args& args);
+int ConvertCommand(const Args& args);
+int DemoCommand(const Args& args);
 
 // Prints one clear line on stderr and returns 2 (the usual exit for bad input).
 int Fail(const std::string& message);

@@ -31,6 +31,10 @@ class RunUi {
   virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
   // Disables or enables the window's inputs around a run.
   virtual void SetInputsEnabled(bool /*enabled*/) {}
+  // Shows or hides the progress bar and the status caption below the inputs.
+  virtual void SetProgressVisible(bool /*shown*/) {}
+  // Switches the window between its resting layout and its taller run layout.
+  virtual void SetRunLayout(bool /*running*/) {}
   // The account group mapping dialog. Returns false when the user quits it without pairs.
   virtual bool MapAccountGroups(const std::vector<std::string>& /*vodori_groups*/,
                                 const std::vector<std::string>& /*vuvoda_groups*/,

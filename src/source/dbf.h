@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,17 +14,21 @@
 
 namespace vodare {
 
+// Field names as a table stores them, with one exception: a name the table repeats (compared
+// ignoring case) stays readable under a name of its own. The repeat gets "_2", "_3", ... added
+// (NAME, NAME -> NAME, NAME_2), skipping any name the table already uses (NAME, NAME, NAME_2 ->
+// NAME, NAME_3, NAME_2); the fields keep their file order.
 struct DbfField {
-  std::string name;      // as stored (upper-case in most files)
-  char type = 'C';       // C N F D L M I B (and others the reader may meet)
-  uint16_t length = 0;   // width in bytes
+  std::string name;     // as stored (upper-case in most files)
+  char type = 'C';      // C N F D L M I B (and others the reader may meet)
+  uint16_t length = 0;  // width in bytes
   uint8_t decimals = 0;
 };
 
 struct DbfHeader {
   uint8_t version = 0x03;
   int year = 0, month = 0, day = 0;  // last update
-  uint32_t record_count = 0;          // as the header claims
+  uint32_t record_count = 0;         // as the header claims
   uint16_t header_length = 0;
   uint16_t record_length = 0;
   uint8_t language_driver = 0;
@@ -57,10 +63,16 @@ class DbfReader {
   std::unique_ptr<Impl> impl_;
 };
 
+// Versions: 0x03 (a table with M fields is written as 0x83 with a dBASE III memo file), 0x83,
+// or 0x8B with a dBASE IV memo file (written as 0x03 when there is no M field, as dBASE IV
+// does). Field types C N F D L M; an M field takes text and writes it to the .dbt beside the
+// table (same stem, ".dbt", or ".DBT" when the table's extension is upper case).
 struct DbfWriteOptions {
   uint8_t version = 0x03;          // 0x03, or 0x8B with a dBASE IV memo file
   uint8_t language_driver = 0x57;  // Windows-1252 (ANSI)
   std::string code_page = "CP1252";
+  // Date of last update in the header; today when unset (set it for byte-identical output).
+  std::optional<Date> last_update;
 };
 
 class DbfWriter {
@@ -71,7 +83,8 @@ class DbfWriter {
   DbfWriter(const DbfWriter&) = delete;
   DbfWriter& operator=(const DbfWriter&) = delete;
 
-  // One record; Null writes a blank field. deleted marks the record deleted.
+  // One record; Null writes a blank field. deleted marks the record deleted. Throws DbfError
+  // for a value that does not fit its field (text longer than the width, number too wide).
   void Add(const std::vector<Value>& row, bool deleted = false);
   void Close();
 

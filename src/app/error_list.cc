@@ -1,0 +1,163 @@
+#include "app/error_list.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
+#include <fmt/format.h>
+
+#include "app/folders.h"
+
+namespace vodare {
+
+std::vector<std::string> SplitErrorEntries(std::string_view error_text) {
+  std::vector<std::string> entries;
+  size_t start = 0;
+  while (true) {
+    size_t at = error_text.find('_', start);
+    if (at == std::string_view::npos) {
+      entries.emplace_back(error_text.substr(start));
+      return entries;
+    }
+    entries.emplace_back(error_text.substr(start, at - start));
+    start = at + 1;
+  }
+}
+
+std::string ErrorListFolder() {
+  for (const char* name : {"TEMP", "TMPDIR"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return value;
+  }
+  std::error_code ec;
+  std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+  if (!ec) return temp.string();
+#ifdef _WIN32
+  return "C:\\Windows\\Temp";
+#else
+  return "/tmp";
+#endif
+}
+
+std::string ErrorListFileName(const std::tm& t) {
+  return fmt::format("VodoriErrorList_{:04d}{:02d}{:02d}_{:02d}{:02d}{:02d}.txt", t.tm_year + 1900,
+                     t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+}
+
+bool WriteErrorList(std::string_view error_text, const std::string& path, std::string& why) {
+  std::FILE* file = std::fopen(NativePath(path).c_str(), "wb");
+  if (!file) {
+    why = std::strerror(errno);
+    return false;
+  }
+  bool ok = true;
+  for (const std::string& entry : SplitErrorEntries(error_text)) {
+    if (std::fwrite(entry.data(), 1, entry.size(), file) != entry.size() ||
+        std::fwrite("\r\n", 1, 2, file) != 2) {
+      ok = false;
+      break;
+    }
+  }
+  if (!ok) why = std::strerror(errno);
+  if (std::fclose(file) != 0 && ok) {
+    ok = false;
+    why = std::strerror(errno);
+  }
+  return ok;
+}
+
+#ifdef _WIN32
+bool OpenInTextEditor(const std::string& path, std::string& why) {
+  std::string command = "notepad.exe " + path;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    why = "notepad.exe could not be started (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+#else
+namespace {
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::string_view rest(path);
+  while (true) {
+    size_t colon = rest.find(':');
+    std::string dir(rest.substr(0, colon));
+    if (dir.empty()) dir = ".";
+    if (::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+    if (colon == std::string_view::npos) return false;
+    rest.remove_prefix(colon + 1);
+  }
+}
+}  // namespace
+
+bool OpenInTextEditor(const std::string& path, std::string& why) {
+  const char* opener = "xdg-open";
+#ifdef __APPLE__
+  opener = "open";
+#endif
+  if (!OnPath(opener)) {
+    why = std::string(opener) + " was not found, so no text editor could be started";
+    return false;
+  }
+  // A shell that puts the handler in the background and leaves at once: nothing waits for the
+  // editor, and no finished child is left behind.
+  std::string script = std::string(opener) + " \"$1\" >/dev/null 2>&1 </dev/null &";
+  const char* argv[] = {"sh", "-c", script.c_str(), "sh", path.c_str(), nullptr};
+  pid_t pid = 0;
+  int rc = posix_spawnp(&pid, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ);
+  if (rc != 0) {
+    why = std::strerror(rc);
+    return false;
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return true;
+}
+#endif
+
+std::string ShowErrorList(std::string_view error_text, RunUi& ui, const ErrorListOpener& open) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  const std::string path = JoinPath(ErrorListFolder(), ErrorListFileName(local));
+  std::string why;
+  if (!WriteErrorList(error_text, path, why)) {
+    ui.ShowMessage("The error list could not be written to " + path + ": " + why, "Error",
+                   MessageIcon::kExclamation);
+    return "";
+  }
+  if (open && !open(path, why)) {
+    ui.ShowMessage("The error list was written to " + path + " but could not be opened: " + why,
+                   "Error", MessageIcon::kExclamation);
+  }
+  return path;
+}
+
+}  // namespace vodare

@@ -1,0 +1,302 @@
+#include "app/run_driver.h"
+
+#include <cmath>
+#include <exception>
+#include <functional>
+
+#include "app/error_list.h"
+#include "common/helpers.h"
+#include "common/run_error.h"
+#include "common/text.h"
+
+namespace vodare {
+
+const char* const kStateConfirmationText =
+    "Kindly confirm the following:\r\n\r\n"
+    "The state of the company in Vuvoda is the same as the state of the company in Vodori."
+    "\r\n\r\nClick 'Yes' to confirm or 'No' to cancel.";
+const char* const kStateRefusedText =
+    "Kindly select the same state in Vuvoda Company as that in the Vodori Company";
+const char* const kMappingQuestion = "Would you like to map account groups?";
+const char* const kErrorListQuestion =
+    "There were some errors while importing the data.\r\nDo you want to view the error log file?";
+
+namespace {
+
+constexpr const char* kStoppedEntry = "The run was stopped before its end.";
+// The reason recorded when the end report is refused without one.
+constexpr const char* kReportRefused = "The usage report was not accepted.";
+
+const char* OutcomeText(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::kCompleted:
+      return "completed";
+    case RunOutcome::kPartial:
+      return "partial";
+    case RunOutcome::kRefused:
+      return "refused";
+    case RunOutcome::kFailed:
+      return "failed";
+  }
+  return "failed";
+}
+
+// One run: the state of the window it has changed, so that any way out puts it back at rest.
+class Run {
+ public:
+  Run(RunContext& ctx, const RunInputs& inputs, const RunStages& stages)
+      : ctx_(ctx), ui_(ctx.ui), inputs_(inputs), stages_(stages) {}
+
+  RunResult Go() {
+    try {
+      Sequence();
+    } catch (const std::exception& e) {
+      Fail(e.what());
+    } catch (...) {
+      Fail("An unexpected failure ended the run.");
+    }
+    return result_;
+  }
+
+ private:
+  void Sequence() {
+    // 1. The run's values.
+    ctx_.ErrorText.clear();
+    ctx_.summary.Clear();
+    std::string identity;
+    const std::string program = Trim(inputs_.vuvoda_path);
+    const std::string data = Trim(inputs_.vuvoda_data_path);
+    const std::string code = inputs_.company_code;
+    const std::string export_folder = Trim(inputs_.vodori_data_path);
+    std::optional<int16_t> year = FinYearNumber(inputs_.fin_year_text);
+    if (!year) {
+      // No year chosen (or a text that is no year): refused as the year check refuses it.
+      CheckFailure failure = FinYearFailure();
+      ui_.ShowMessage(failure.message, failure.caption, failure.icon);
+      result_.outcome = RunOutcome::kRefused;
+      result_.error_text = failure.message;
+      result_.focus_control = failure.focus_control;
+      return;
+    }
+
+    // 2. The export.
+    if (stages_.OpenSourceDb && !stages_.OpenSourceDb(ctx_, export_folder, ctx_.ErrorText)) {
+      Fail(ctx_.ErrorText);
+      return;
+    }
+    // 3. The company.
+    if (!Connect(program, data, code, *year)) return;
+    // 4. Its settings.
+    if (stages_.ReadCompanySettings) ctx_.settings = stages_.ReadCompanySettings(ctx_);
+    // 5. The checks.
+    if (!ValidateInputs(ui_, inputs_, ctx_.settings, &result_.focus_control)) {
+      result_.outcome = RunOutcome::kRefused;
+      if (auto failure = CheckInputs(inputs_, ctx_.settings)) result_.error_text = failure->message;
+      return;
+    }
+    // 6. The state question.
+    if (!ui_.AskYesNo(kStateConfirmationText, "State Confirmation")) {
+      ui_.ShowMessage(kStateRefusedText, "Error", MessageIcon::kExclamation);
+      result_.outcome = RunOutcome::kRefused;
+      result_.error_text = kStateRefusedText;
+      return;
+    }
+    // 7. From here on the inputs stay disabled until the run ends.
+    DisableInputs(ui_);
+    inputs_disabled_ = true;
+    ui_.SetProgress(0);
+    ui_.SetProgressVisible(true);
+    ui_.SetStatus("");
+    progress_shown_ = true;
+    // 8. The company's identity for the reports.
+    std::string guid;
+    try {
+      if (!ctx_.destination.FixedApi1) throw RunTimeError(kObjectNotSet, 91);
+      guid = ctx_.destination.FixedApi1->GetCompGUID();
+    } catch (const std::exception& e) {
+      Fail(std::string("The company's identity could not be read: ") + e.what());
+      return;
+    }
+    identity = guid + "_" + LongToText(*year);
+    // 9. The start report; whatever the opening steps and the report left in the error text is
+    // not part of the run's errors.
+    if (stages_.ReportRunStatus)
+      stages_.ReportRunStatus(kAppName, kModuleName, kStatusInProcess, ctx_.ErrorText, identity);
+    ctx_.ErrorText.clear();
+    // 10. The run layout.
+    ui_.SetRunLayout(true);
+    run_layout_ = true;
+    // 11. The company's series and switches.
+    if (stages_.ConfigureDestination) {
+      try {
+        stages_.ConfigureDestination(ctx_, inputs_.masters ? 1 : 0);
+      } catch (const std::exception& e) {
+        Fail(e.what());
+        return;
+      }
+    }
+    // 12. Connect again, so that the server sees the new configuration.
+    if (!Connect(program, data, code, *year)) return;
+    // 13. The group mapping.
+    if (inputs_.masters && ui_.AskYesNo(kMappingQuestion, "Mapping Confirmation")) {
+      if (stages_.MapAccountGroups) stages_.MapAccountGroups(ctx_);
+    }
+    // 14. The stages.
+    StageArgs args{program, data, "", ""};
+    const char* success = nullptr;
+    if (inputs_.masters && !inputs_.vouchers) {
+      RunMasters(args);
+      success = "The masters have been imported successfully!";
+    } else if (!inputs_.masters && inputs_.vouchers) {
+      RunStage(stages_.ImportTaxTypes, args, "tax types");
+      RunVouchers(args);
+      success = "The vouchers have been imported successfully!";
+    } else if (inputs_.masters && inputs_.vouchers) {
+      RunMasters(args);
+      RunVouchers(args);
+      success = "The masters and the vouchers have been imported successfully!";
+    }
+    if (stopped_) {
+      ctx_.ErrorText += std::string(kStoppedEntry) + "_";
+    } else if (success) {
+      ui_.ShowMessage(success, "Success", MessageIcon::kInformation);
+    }
+    // 15. The window at rest again.
+    Rest();
+    // 16. The end report. A refused or failed report adds its reason to the run's errors; it
+    // never replaces them.
+    result_.end_status = IsBlank(ctx_.ErrorText) ? kStatusCompleted : kStatusPartial;
+    if (stages_.ReportRunStatus) {
+      std::string reason;
+      if (!stages_.ReportRunStatus(kAppName, kModuleName, result_.end_status, reason, identity)) {
+        if (IsBlank(reason)) reason = kReportRefused;
+        ctx_.ErrorText += reason + "_";
+      }
+    }
+    // 17. The error list.
+    if (!IsBlank(ctx_.ErrorText) && ui_.AskYesNo(kErrorListQuestion, "Confirmation")) {
+      result_.error_list_path = ShowErrorList(ctx_.ErrorText, ui_, stages_.OpenErrorList);
+    }
+    // 18.
+    EnableInputs(ui_);
+    inputs_disabled_ = false;
+    ReleaseNameCaches(ctx_);
+    result_.error_text = ctx_.ErrorText;
+    if (stopped_)
+      result_.outcome = RunOutcome::kFailed;
+    else
+      result_.outcome = IsBlank(ctx_.ErrorText) ? RunOutcome::kCompleted : RunOutcome::kPartial;
+  }
+
+  bool Connect(const std::string& program, const std::string& data, const std::string& code,
+               int16_t year) {
+    bool connected = false;
+    if (stages_.ConnectDestination) {
+      try {
+        connected = stages_.ConnectDestination(ctx_, program, data, code, year, ctx_.ErrorText);
+      } catch (const std::exception& e) {
+        ctx_.ErrorText += e.what();
+      }
+    }
+    if (!connected) {
+      if (IsBlank(ctx_.ErrorText)) ctx_.ErrorText = "Unable to connect to database._";
+      Fail(ctx_.ErrorText);
+    }
+    return connected;
+  }
+
+  void RunMasters(const StageArgs& args) {
+    RunStage(stages_.ImportItems, args, "items");
+    RunStage(stages_.ImportMaterialCentres, args, "material centres");
+    RunStage(stages_.ImportAccountGroups, args, "account groups");
+    RunStage(stages_.ImportLedgers, args, "ledgers");
+    RunStage(stages_.ImportTaxTypes, args, "tax types");
+  }
+
+  void RunVouchers(StageArgs args) {
+    // The date range is taken afresh before each voucher stage.
+    args.from_text = inputs_.from_date.ToText();
+    args.to_text = inputs_.to_date.ToText();
+    RunStage(stages_.ImportInventoryVouchers, args, "inventory vouchers");
+    args.from_text = inputs_.from_date.ToText();
+    args.to_text = inputs_.to_date.ToText();
+    RunStage(stages_.ImportAccountingVouchers, args, "accounting vouchers");
+  }
+
+  // A stage traps its own errors; one that escapes all the same becomes one entry of the error
+  // text and the run goes on with the next stage.
+  void RunStage(const RunStages::Stage& stage, const StageArgs& args, const char* what) {
+    if (stopped_ || !stage) return;
+    if (ui_.StopRequested()) {
+      stopped_ = true;
+      return;
+    }
+    try {
+      stage(ctx_, args);
+    } catch (const std::exception& e) {
+      ctx_.ErrorText += std::string("RTE while importing ") + what + " " + e.what() + "_";
+    }
+    if (ui_.StopRequested()) stopped_ = true;
+  }
+
+  void Rest() {
+    if (run_layout_) {
+      ui_.SetRunLayout(false);
+      run_layout_ = false;
+    }
+    if (progress_shown_) {
+      ui_.SetProgress(0);
+      ui_.SetProgressVisible(false);
+      ui_.SetStatus("");
+      progress_shown_ = false;
+    }
+  }
+
+  // Ends the run early: the window back at rest, the inputs enabled, the reason in an "Error"
+  // box.
+  void Fail(const std::string& message) {
+    try {
+      Rest();
+      EnableInputs(ui_);
+      inputs_disabled_ = false;
+      ui_.ShowMessage(message, "Error", MessageIcon::kExclamation);
+    } catch (...) {
+    }
+    ReleaseNameCaches(ctx_);
+    result_.outcome = RunOutcome::kFailed;
+    result_.error_text = message;
+  }
+
+  RunContext& ctx_;
+  RunUi& ui_;
+  const RunInputs& inputs_;
+  const RunStages& stages_;
+  RunResult result_;
+  bool inputs_disabled_ = false;
+  bool progress_shown_ = false;
+  bool run_layout_ = false;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+const char* OutcomeName(RunOutcome outcome) { return OutcomeText(outcome); }
+
+std::optional<int16_t> FinYearNumber(const std::string& text) {
+  std::optional<double> number = TryTextToNumber(text);
+  if (!number || !std::isfinite(*number)) return std::nullopt;
+  double whole = RoundHalfEven(*number);
+  if (whole < -32768.0 || whole > 32767.0) return std::nullopt;
+  return static_cast<int16_t>(whole);
+}
+
+RunResult RunConversion(RunContext& ctx, const RunInputs& inputs, const RunStages& stages) {
+  return Run(ctx, inputs, stages).Go();
+}
+
+void DisableInputs(RunUi& ui) { ui.SetInputsEnabled(false); }
+void EnableInputs(RunUi& ui) { ui.SetInputsEnabled(true); }
+
+void ReleaseNameCaches(RunContext& ctx) { ctx.ReleaseNameCaches(); }
+
+}  // namespace vodare

@@ -1,0 +1,61 @@
+#pragma once
+// What a front-end hands the run driver (the user's choices as the window or the command line
+// holds them) and what it gets back.
+
+#include <string>
+
+#include "common/text.h"
+
+namespace vodare {
+
+// The names of the inputs, as a front-end knows its controls: a refused check names the one
+// that should get the focus.
+inline constexpr const char* kControlVuvodaPath = "txtVuvodaPath";
+inline constexpr const char* kControlVuvodaDataPath = "txtVuvodaDataPath";
+inline constexpr const char* kControlCompany = "cmbComp";
+inline constexpr const char* kControlFinYear = "cmbFinYear";
+inline constexpr const char* kControlFromDate = "dtpFromDate";
+inline constexpr const char* kControlToDate = "dtpToDate";
+inline constexpr const char* kControlVodoriDataPath = "txtVodoriDataPath";
+inline constexpr const char* kControlMasters = "chkMasters";
+inline constexpr const char* kControlVouchers = "chkVouchers";
+
+struct RunInputs {
+  std::string vuvoda_path;       // Vuvoda program folder, as typed (trimmed by the driver)
+  std::string vuvoda_data_path;  // Vuvoda data folder, as typed
+  // The chosen Vuvoda company; both empty when no company is selected.
+  std::string company_code;
+  std::string company_name;
+  std::string fin_year_text;     // the financial year box's text, a four-digit starting year
+  std::string vodori_data_path;  // the Vodori export folder, as typed
+  Date from_date;                // first voucher date
+  Date to_date;                  // last voucher date
+  bool masters = false;
+  bool vouchers = false;
+
+  bool CompanySelected() const { return !company_code.empty() || !company_name.empty(); }
+};
+
+enum class RunOutcome {
+  kCompleted,  // the whole sequence ran and the error text is empty
+  kPartial,    // the whole sequence ran and the error text holds entries
+  kRefused,    // a check or the state question ended the run before anything was changed
+  kFailed,     // an opening step or a failure ended the run early (or the user stopped it)
+};
+
+struct RunResult {
+  RunOutcome outcome = RunOutcome::kFailed;
+  // The run's error text at its end (completed or partial), or the text of the message that
+  // ended it (refused or failed).
+  std::string error_text;
+  // After a refused check: the control that should get the focus; empty otherwise.
+  std::string focus_control;
+  // The error list file written at the end of the run, when the user asked for it.
+  std::string error_list_path;
+  // The status sent with the end report ("Completed" / "Partial Completed"), when one was sent.
+  std::string end_status;
+};
+
+const char* OutcomeName(RunOutcome outcome);
+
+}  // namespace vodare

@@ -1,0 +1,66 @@
+#pragma once
+// The steps the run driver calls in their places: opening the export, connecting to the
+// company, configuring it, the mapping dialog, the master and voucher stages, the status report
+// and the opening of the error list. Each is a hook, so that a front-end (or a test) can run the
+// driver over any set of them; an empty hook does nothing. DefaultRunStages() fills every hook
+// with the program's own procedure.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "destination/company_settings.h"
+
+namespace vodare {
+
+struct RunContext;
+
+// The texts a stage is handed: the two Vuvoda folders of the run and, for the voucher stages,
+// the date range in the system's short date form.
+struct StageArgs {
+  std::string vuvoda_path;
+  std::string vuvoda_data_path;
+  std::string from_text;
+  std::string to_text;
+};
+
+struct RunStages {
+  using Stage = std::function<void(RunContext&, const StageArgs&)>;
+
+  // Opens the export folder as the run's database and builds its indexes; false with an entry
+  // in error_text when it does not open.
+  std::function<bool(RunContext&, const std::string& folder, std::string& error_text)> OpenSourceDb;
+  // Creates the server objects and opens the company and year; false with the reason in
+  // error_text.
+  std::function<bool(RunContext&, const std::string& program_folder, const std::string& data_folder,
+                     const std::string& company_code, int16_t year, std::string& error_text)>
+      ConnectDestination;
+  std::function<CompanySettings(RunContext&)> ReadCompanySettings;
+  // Creates the voucher series and sets the feature switches. Throws RunTimeError when an
+  // error ends the step; the run then ends with that description.
+  std::function<void(RunContext&, int16_t masters_value)> ConfigureDestination;
+  // The account group mapping dialog: fills the context's GroupMapping when the user accepts.
+  std::function<void(RunContext&)> MapAccountGroups;
+
+  Stage ImportItems;
+  Stage ImportMaterialCentres;
+  Stage ImportAccountGroups;
+  Stage ImportLedgers;
+  Stage ImportTaxTypes;
+  Stage ImportInventoryVouchers;
+  Stage ImportAccountingVouchers;
+
+  // The usage report: true when accepted; otherwise false with the reason in error_out.
+  std::function<bool(const std::string& app_name, const std::string& module_name,
+                     const std::string& status, std::string& error_out,
+                     const std::string& identity)>
+      ReportRunStatus;
+  // Shows a written error list to the user; false with the reason when it cannot.
+  std::function<bool(const std::string& path, std::string& why)> OpenErrorList;
+};
+
+// Every hook filled with the program's own procedure (stages whose layer is not built yet are
+// left empty, which the driver treats as a stage with nothing to do).
+RunStages DefaultRunStages();
+
+}  // namespace vodare

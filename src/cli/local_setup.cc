@@ -1,0 +1,22 @@
+#include "cli/local_setup.h"
+
+namespace vodare::cli {
+
+std::unique_ptr<AutomationFactory> MakeFactory(const std::string&) { return nullptr; }
+
+std::vector<CompanyEntry> ListLocalCompanies(const std::string& program_folder,
+                                             const std::string& data_folder) {
+  std::unique_ptr<AutomationFactory> factory = MakeFactory(program_folder);
+  if (!factory) return {};
+  try {
+    std::unique_ptr<CFixedInterface> fixed = factory->CreateFixedInterface(kProgIdFixedInterface);
+    std::string folder = data_folder;
+    return fixed->GetCompList(folder);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+AutoMapper LocalAutoMapper() { return nullptr; }
+
+}  // namespace vodare::cli

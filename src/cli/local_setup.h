@@ -1,0 +1,22 @@
+#pragma once
+// What the command line needs of the layers beside the run: the automation factory of the local
+// company store, its company list, and the automatic group matcher.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_run_ui.h"
+#include "destination/automation.h"
+
+namespace vodare::cli {
+
+// The factory whose objects work on the local company store; null when it cannot be made.
+std::unique_ptr<AutomationFactory> MakeFactory(const std::string& program_folder);
+// The companies of a data folder (empty when it holds none or cannot be read).
+std::vector<CompanyEntry> ListLocalCompanies(const std::string& program_folder,
+                                             const std::string& data_folder);
+// Pairs groups as the mapping dialog's "Auto Map" would.
+AutoMapper LocalAutoMapper();
+
+}  // namespace vodare::cli

@@ -1,0 +1,42 @@
+#pragma once
+// The connection to the chosen destination company: the four server objects of one session,
+// and the company's settings read from its configuration XML.
+
+#include <cstdint>
+#include <pugixml.hpp>
+#include <string>
+
+#include "common/value.h"
+#include "context/run_context.h"
+#include "destination/automation.h"
+#include "destination/company_settings.h"
+
+namespace vodare {
+
+inline constexpr const char* kNotInstalledMessage =
+    "Error: Vuvoda is not correctly installed on this PC.";
+inline constexpr const char* kUnableToConnectMessage = "Unable to connect to database.";
+
+// Makes a new set of server objects in session and opens the company in the year. On a company
+// that does not open, appends "Unable to connect to database._" to error_text; when the server
+// cannot be reached at all, appends the not-installed message. On success error_text is replaced
+// by the text the company object hands back when loaded.
+bool ConnectDestination(AutomationFactory& factory, DestinationSession& session,
+                        const std::string& program_folder, const std::string& data_folder,
+                        const std::string& company_code, int16_t year, std::string& error_text);
+// The same over the run's factory, server objects and error text.
+bool ConnectDestination(RunContext& ctx, const std::string& program_folder,
+                        const std::string& data_folder, const std::string& company_code,
+                        int16_t year);
+
+// The company's settings. Never fails: what cannot be read keeps its default.
+CompanySettings ReadCompanySettings(const DestinationSession& session);
+
+// The first element that name selects below node, converted by kind: 1 text, 2 16-bit and
+// 3 32-bit whole number, 5 amount, 6 date, 7 flag, 8 date and time (as the day serial with the
+// fraction of the day), 12 time text. A missing element or a failed conversion gives the kind's
+// default; kinds without a conversion give Null. company is needed for amounts only.
+Value GetNodeValue(const pugi::xml_node& node, const std::string& name, int16_t kind,
+                   const CCompany* company = nullptr);
+
+}  // namespace vodare

@@ -1,0 +1,128 @@
+// The error list file: its folder, its name and its CR LF lines.
+#include "app/error_list.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/recording_run_ui.h"
+
+namespace vodare {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ErrorListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vodare_errlist_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ::setenv("TEMP", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("TEMP");
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+};
+
+TEST(ErrorListFileName, IsTheDateAndTimeOfTheRun) {
+  std::tm t{};
+  t.tm_year = 2025 - 1900;
+  t.tm_mon = 1;
+  t.tm_mday = 17;
+  t.tm_hour = 14;
+  t.tm_min = 30;
+  t.tm_sec = 5;
+  EXPECT_EQ(ErrorListFileName(t), "VodoriErrorList_20250217_143005.txt");
+}
+
+TEST(SplitErrorEntries, EveryUnderscoreEndsALine) {
+  EXPECT_EQ(SplitErrorEntries("a_b_"), (std::vector<std::string>{"a", "b", ""}));
+  EXPECT_EQ(SplitErrorEntries("Item Name : X_Y - refused_"),
+            (std::vector<std::string>{"Item Name : X", "Y - refused", ""}));
+  EXPECT_EQ(SplitErrorEntries(""), (std::vector<std::string>{""}));
+}
+
+TEST_F(ErrorListTest, WritesOneCrLfLinePerEntryInTheTempFolderAndOpensIt) {
+  testing::RecordingRunUi ui;
+  std::string opened;
+  std::string path = ShowErrorList("a_b_", ui, [&](const std::string& p, std::string&) {
+    opened = p;
+    return true;
+  });
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(opened, path);
+  EXPECT_EQ(fs::path(path).parent_path(), dir_);
+  std::string name = fs::path(path).filename().string();
+  EXPECT_EQ(name.rfind("VodoriErrorList_", 0), 0u);
+  EXPECT_EQ(name.size(), std::string("VodoriErrorList_20250217_143005.txt").size());
+  EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n\r\n");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ErrorListTest, TmpDirServesWhenTempIsNotSet) {
+  ::unsetenv("TEMP");
+  const char* old = std::getenv("TMPDIR");
+  std::string saved = old ? old : "";
+  ::setenv("TMPDIR", dir_.c_str(), 1);
+  EXPECT_EQ(ErrorListFolder(), dir_.string());
+  if (old)
+    ::setenv("TMPDIR", saved.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
+}
+
+TEST_F(ErrorListTest, AFolderThatCannotBeWrittenGivesAClearMessage) {
+  // TEMP names a file, not a folder: nothing can be created below it, whoever runs the test.
+  const fs::path file = dir_ / "not_a_folder";
+  std::ofstream(file) << "x";
+  ::setenv("TEMP", file.c_str(), 1);
+  testing::RecordingRunUi ui;
+  bool opened = false;
+  std::string path = ShowErrorList("a_", ui, [&](const std::string&, std::string&) {
+    opened = true;
+    return true;
+  });
+  EXPECT_TRUE(path.empty());
+  EXPECT_FALSE(opened);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].caption, "Error");
+  EXPECT_NE(ui.messages[0].text.find("could not be written"), std::string::npos);
+}
+
+TEST_F(ErrorListTest, AMissingTempFolderGivesAClearMessage) {
+  ::setenv("TEMP", (dir_ / "missing").c_str(), 1);
+  testing::RecordingRunUi ui;
+  EXPECT_TRUE(ShowErrorList("a_", ui, nullptr).empty());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find((dir_ / "missing").string()), std::string::npos);
+}
+
+TEST_F(ErrorListTest, AnEditorThatCannotStartIsSaidAndTheFileStays) {
+  testing::RecordingRunUi ui;
+  std::string path = ShowErrorList("a_", ui, [](const std::string&, std::string& why) {
+    why = "no editor";
+    return false;
+  });
+  EXPECT_TRUE(fs::exists(path));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("no editor"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vodare

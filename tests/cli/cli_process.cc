@@ -1,0 +1,73 @@
+#include "cli_process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace vodare::testing {
+
+namespace {
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+  const std::string binary = std::string(VODARE_BINARY_DIR) + "/src/vodare-cli";
+  const std::string base =
+      std::filesystem::temp_directory_path() / ("vodare_cli_" + std::to_string(::getpid()));
+  const std::string out_path = base + ".out", err_path = base + ".err";
+  std::vector<std::string> argv_text = {binary};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argv_text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env_text;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    bool replaced = false;
+    for (const auto& mine : env)
+      if (entry.substr(0, entry.find('=') + 1) == mine.substr(0, mine.find('=') + 1))
+        replaced = true;
+    if (!replaced) env_text.push_back(entry);
+  }
+  env_text.insert(env_text.end(), env.begin(), env.end());
+  std::vector<char*> envp;
+  for (auto& e : env_text) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  CliRun run;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.out = Slurp(out_path);
+  run.err = Slurp(err_path);
+  std::remove(out_path.c_str());
+  std::remove(err_path.c_str());
+  return run;
+}
+
+}  // namespace vodare::testing

@@ -1,0 +1,428 @@
+// The master records built from plain values: element order, conditions and escaping.
+#include <gtest/gtest.h>
+
+#include "common/run_error.h"
+#include "masters/account_groups.h"
+#include "masters/items.h"
+#include "masters/ledgers.h"
+#include "masters/material_centres.h"
+#include "masters/opening_stock.h"
+#include "masters/record_text.h"
+
+namespace vodare {
+namespace {
+
+TEST(AccountGroupRecord, PrimaryAndChildGroupsWithEscapedValues) {
+  EXPECT_EQ(BuildAccountGroupRecord("Sundry Debtors", ""),
+            "<AccountGroup><Name>Sundry Debtors</Name><PrimaryGroup> True </PrimaryGroup>"
+            "</AccountGroup>");
+  EXPECT_EQ(BuildAccountGroupRecord("R&D <old>", "Loans & Advances"),
+            "<AccountGroup><Name>R&amp;D &lt;old&gt;</Name><PrimaryGroup> False </PrimaryGroup>"
+            "<ParentGroupName>Loans &amp; Advances</ParentGroupName></AccountGroup>");
+  // An entity already in the name is a name of its own, not markup.
+  EXPECT_EQ(BuildAccountGroupRecord("A&amp;B\x02", "  "),
+            "<AccountGroup><Name>A&amp;amp;B</Name><PrimaryGroup> True </PrimaryGroup>"
+            "</AccountGroup>");
+}
+
+TEST(AccountGroupRecord, MappedNameIsTheTextAfterTheFirstBar) {
+  EXPECT_EQ(GetMappedName("Sundry Debtors|Debtors"), "Debtors");
+  EXPECT_EQ(GetMappedName("A|B|C"), "B|C");
+  EXPECT_THROW(GetMappedName("no bar"), RunTimeError);
+  KeyedCollection<std::string> mapping;
+  mapping.Add("Capital", "Capital|Capital Account");
+  EXPECT_EQ(ResolveMappedGroup(" capital ", mapping), "Capital Account");
+  EXPECT_EQ(ResolveMappedGroup("Other", mapping), "Other");
+}
+
+TEST(GroupSaveOrder, ParentsComeBeforeTheirChildren) {
+  // C under B under A, listed child first; D stands alone; E's parent never comes.
+  std::vector<std::string> names = {"C", "B", "D", "a", "E"};
+  std::vector<std::string> parents = {"B", "A", "", "", "Nowhere"};
+  std::vector<bool> wanted(5, true);
+  EXPECT_EQ(GroupSaveOrder(names, parents, wanted), (std::vector<size_t>{2, 3, 1, 0, 4}));
+
+  // Two children of one later parent keep their table order right after it.
+  EXPECT_EQ(GroupSaveOrder({"X1", "X2", "P"}, {"P", "P", ""}, {true, true, true}),
+            (std::vector<size_t>{2, 0, 1}));
+
+  // A paired group is not saved, so nothing waits for it; a loop keeps table order at the end.
+  EXPECT_EQ(
+      GroupSaveOrder({"K", "M", "L1", "L2"}, {"M", "", "L2", "L1"}, {true, false, true, true}),
+      (std::vector<size_t>{0, 1, 2, 3}));
+  // A group named as its own parent does not wait for itself.
+  EXPECT_EQ(GroupSaveOrder({"S"}, {"s"}, {true}), (std::vector<size_t>{0}));
+}
+
+TEST(LedgerValues, OpeningBalanceSignAndBlankFields) {
+  EXPECT_EQ(LedgerOpeningText(Value(1500.0)), "-1500");
+  EXPECT_EQ(LedgerOpeningText(Value(-250.5)), "250.5");
+  EXPECT_EQ(LedgerOpeningText(Value(0.0)), "0");
+  EXPECT_EQ(LedgerOpeningText(Value()), "");  // no opening balance at all
+  EXPECT_EQ(LedgerOpeningText(Value("  ")), "");
+  EXPECT_EQ(LedgerOpeningText(Value(" 12.5 ")), "-12.5");
+  EXPECT_THROW(LedgerOpeningText(Value("12 Dr")), RunTimeError);
+}
+
+TEST(LedgerValues, StateNamesAndTaxTypes) {
+  EXPECT_EQ(GetStateName("27"), "MAHARASHTRA");
+  EXPECT_EQ(GetStateName("37"), "ANDHRA PRADESH (NEW)");
+  EXPECT_EQ(GetStateName("97"), "OTHER TERRITORY");
+  EXPECT_EQ(GetStateName("99"), "");
+  EXPECT_EQ(GetStateName("7"), "");
+  EXPECT_EQ(GetStateName(""), "");
+
+  EXPECT_EQ(LedgerTaxType("Duties & Taxes", "Output CGST 9%"), "CGST");
+  EXPECT_EQ(LedgerTaxType("Duties & Taxes", "Output cgst 9%"), "");
+  EXPECT_EQ(LedgerTaxType("Duties & Taxes", "IGST or SGST"), "SGST");
+  EXPECT_EQ(LedgerTaxType("Duties & taxes", "Output CGST"), "");
+  EXPECT_EQ(LedgerTaxType("Current Liabilities", "Output CGST"), "");
+}
+
+LedgerRecordValues SampleLedger() {
+  LedgerRecordValues v;
+  v.name = "Shah & Sons <Pune>";
+  v.print_name = "Shah & Sons <Pune>";
+  v.full_name = "Shah & Sons <Pune>";
+  v.group = "Sundry Debtors";
+  v.opening = "-1500";
+  v.address1 = "12 M.G. Road";
+  v.pin_code = "411001";
+  v.email = "a@b.in";
+  v.state_name = "MAHARASHTRA";
+  v.date = "01-04-2024";
+  v.city = "Pune";
+  v.mobile = "98200";
+  v.credit_days = "30";
+  return v;
+}
+
+TEST(LedgerRecord, EveryElementInOrder) {
+  LedgerRecordValues v = SampleLedger();
+  EXPECT_EQ(BuildLedgerRecord(v),
+            "<Account><Name>Shah &amp; Sons &lt;Pune&gt;</Name>"
+            "<PrintName>Shah &amp; Sons &lt;Pune&gt;</PrintName>"
+            "<ParentGroup>Sundry Debtors</ParentGroup><OPBal>-1500</OPBal>"
+            "<MasterNotes>Shah &amp; Sons &lt;Pune&gt;</MasterNotes><Address>"
+            "<Address1>12 M.G. Road</Address1><Address2></Address2><Address3></Address3>"
+            "<Address4> </Address4><PINCode>411001</PINCode><Email>a@b.in</Email>"
+            "<TINNo></TINNo><GSTNo></GSTNo><ITPAN></ITPAN><CountryName> </CountryName>"
+            "<StateName>MAHARASHTRA</StateName><DLNo></DLNo>"
+            "<OF><OF0>01-04-2024</OF0><OF1>Pune</OF1></OF><Contact></Contact><TelNo></TelNo>"
+            "<TelNoRes></TelNoRes><Fax></Fax><Mobile>98200</Mobile></Address>"
+            "<CreditDaysForSale>30</CreditDaysForSale><CreditDaysForPurc>30</CreditDaysForPurc>"
+            "</Account>");
+}
+
+TEST(LedgerRecord, BrokerBillByBillAndTaxTypeWhenAsked) {
+  LedgerRecordValues v = SampleLedger();
+  v.name = "Output CGST";
+  v.group = "Duties & Taxes";
+  v.broker = "Ravi <R&D>";
+  v.bill_by_bill = true;
+  std::string r = BuildLedgerRecord(v);
+  EXPECT_NE(r.find("<OPBal>-1500</OPBal><BrokerAssigned>True</BrokerAssigned>"
+                   "<BrokerName>Ravi &lt;R&amp;D&gt;</BrokerName><MasterNotes>"),
+            std::string::npos);
+  EXPECT_NE(r.find("</Address><BillByBillBalancing>True</BillByBillBalancing>"
+                   "<CreditDaysForSale>"),
+            std::string::npos);
+  EXPECT_NE(r.find("<CreditDaysForPurc>30</CreditDaysForPurc><TaxType>CGST</TaxType>"
+                   "</Account>"),
+            std::string::npos);
+  EXPECT_NE(r.find("<ParentGroup>Duties &amp; Taxes</ParentGroup>"), std::string::npos);
+
+  EXPECT_EQ(BuildBrokerRecord("Ravi & Co", "Shah#1"),
+            "<Broker><Name>Ravi &amp; Co</Name><PrintName>Ravi &amp; Co</PrintName>"
+            "<BrokerCreditAccName>Shah#1</BrokerCreditAccName></Broker>");
+}
+
+TEST(ItemUnitsAndOpening, AlternateUnitSwitchAndPackSize) {
+  ItemUnits u = ItemUnitsFor("TAB", "STRIP", true);
+  EXPECT_EQ(u.main, "STRIP");
+  EXPECT_EQ(u.alt, "TAB");
+  EXPECT_TRUE(u.alt_present);
+  ItemOpening o = ComputeItemOpening("25", "4", "10", u);
+  EXPECT_EQ(o.alt_opening, "25");
+  EXPECT_EQ(o.main_opening, "2.5");
+  EXPECT_EQ(o.factor, "10");
+  EXPECT_EQ(o.amount, "100");
+
+  u = ItemUnitsFor("PCS", "NA", false);
+  EXPECT_FALSE(u.alt_present);
+  o = ComputeItemOpening("25", "", "0", u);
+  EXPECT_EQ(o.alt_opening, "");
+  EXPECT_EQ(o.main_opening, "25");
+  EXPECT_EQ(o.factor, "0");
+  EXPECT_EQ(o.amount, "0");
+
+  u = ItemUnitsFor("PCS", "pcs", false);
+  o = ComputeItemOpening("25", "2", "10", u);
+  EXPECT_EQ(o.factor, "1");
+  EXPECT_EQ(o.main_opening, "25");
+
+  // No pack size but an alternate unit: one to one.
+  u = ItemUnitsFor("BOX", "PCS", false);
+  o = ComputeItemOpening("7", "2", "", u);
+  EXPECT_EQ(o.alt_opening, "7");
+  EXPECT_EQ(o.factor, "1");
+  EXPECT_EQ(o.main_opening, "7");
+
+  // No alternate unit at all.
+  u = ItemUnitsFor("BOX", "", false);
+  o = ComputeItemOpening("30", "1", "3", u);
+  EXPECT_EQ(o.main_opening, "10");
+  EXPECT_EQ(o.factor, "0");
+
+  // Unit names are cut to 10 characters.
+  EXPECT_EQ(ItemUnitsFor("KILOGRAMMES!", "", false).main, "KILOGRAMME");
+}
+
+TEST(ItemUnitsAndOpening, GstRateFromTheField) {
+  EXPECT_EQ(ItemGstRate(Value(12.0)), 12);
+  EXPECT_EQ(ItemGstRate(Value()), 0);  // an item without a rate
+  EXPECT_EQ(ItemGstRate(Value(" ")), 0);
+  EXPECT_THROW(ItemGstRate(Value("twelve")), RunTimeError);
+}
+
+ItemRecordValues SampleItem() {
+  ItemRecordValues v;
+  v.name = "Para 500 & Co";
+  v.print_name = "Para 500 & Co";
+  v.full_name = "Para 500 & Co";
+  v.units = ItemUnitsFor("TAB", "STRIP", true);
+  v.opening = ComputeItemOpening("25", "4", "10", v.units);
+  v.hsn = "3004";
+  v.gst_rate = 12;
+  v.mrp = "20";
+  v.purchase_price = "4";
+  v.purchase_discount = "0";
+  v.sale_price = "15";
+  return v;
+}
+
+TEST(ItemRecord, EveryElementInOrder) {
+  ItemRecordValues v = SampleItem();
+  v.group = "Tablets";
+  v.rack_no = "R1";
+  v.alias_name = "PCM";
+  v.salt = "Paracetamol";
+  EXPECT_EQ(BuildItemRecord(v),
+            "<Item><Name>Para 500 &amp; Co</Name><PrintName>Para 500 &amp; Co</PrintName>"
+            "<ParentGroup>Tablets</ParentGroup><MainUnit>STRIP</MainUnit>"
+            "<AltUnitReq>True</AltUnitReq><AltUnit>TAB</AltUnit>"
+            "<OPStockInAltUnit>25</OPStockInAltUnit><ConversionFactor>10</ConversionFactor>"
+            "<ConFactorType></ConFactorType><OPStockInMainUnit>2.5</OPStockInMainUnit>"
+            "<OPAmount>100</OPAmount><MasterNotes>Para 500 &amp; Co</MasterNotes>"
+            "<HSNCode>3004</HSNCode><TaxCategory>GST 12%</TaxCategory>"
+            "<TaxRateLocal>6</TaxRateLocal><TaxRateLocal1>6</TaxRateLocal1>"
+            "<TaxRateCentral>12</TaxRateCentral><MRP>20</MRP><PurchasePrice>4</PurchasePrice>"
+            "<PurcDiscount>0</PurcDiscount><SalePrice>15</SalePrice>"
+            "<MasterNotes>Para 500 &amp; Co</MasterNotes><Alias>R1</Alias>"
+            "<MultipleItemAliases><MultipleAlias><Alias>PCM</Alias></MultipleAlias>"
+            "</MultipleItemAliases><Address><Address1></Address1>"
+            "<OF><OF0>Paracetamol</OF0><OF1></OF1><OF2></OF2></OF></Address></Item>");
+}
+
+TEST(ItemRecord, OptionalPartsFollowTheirConditions) {
+  ItemRecordValues v = SampleItem();
+  v.gst_rate = 0;
+  v.units = ItemUnitsFor("PCS", "", false);
+  v.opening = ComputeItemOpening("", "4", "0", v.units);
+  v.alias_name = "Second";
+  std::string r = BuildItemRecord(v);
+  EXPECT_EQ(r.find("TaxCategory"), std::string::npos);
+  EXPECT_EQ(r.find("AltUnit"), std::string::npos);
+  EXPECT_EQ(r.find("OPStockInMainUnit"), std::string::npos);
+  EXPECT_EQ(r.find("ParentGroup"), std::string::npos);
+  EXPECT_NE(r.find("<MainUnit>PCS</MainUnit><MasterNotes>"), std::string::npos);
+  EXPECT_NE(r.find("</MasterNotes><Alias>Second</Alias><Address>"), std::string::npos);
+
+  v.gst_rate = 5;
+  r = BuildItemRecord(v);
+  EXPECT_NE(r.find("<TaxCategory>GST 5%</TaxCategory><TaxRateLocal>2.5</TaxRateLocal>"
+                   "<TaxRateLocal1>2.5</TaxRateLocal1><TaxRateCentral>5</TaxRateCentral>"),
+            std::string::npos);
+}
+
+TEST(ItemRecord, BatchDateKindFollowsTheDatesSeen) {
+  ItemRecordValues v = SampleItem();
+  v.stock_block = "<OPStockDetails></OPStockDetails>";
+  auto kind = [&](bool has, bool exp, bool mfg) {
+    v.has_batches = has;
+    v.expiry_dates = exp;
+    v.mfg_dates = mfg;
+    std::string r = BuildItemRecord(v);
+    size_t at = r.find("<OPStockDetails></OPStockDetails>");
+    size_t notes = r.find("<MasterNotes>");
+    return r.substr(at + 33, notes - at - 33);
+  };
+  EXPECT_EQ(kind(false, true, true), "");
+  EXPECT_EQ(
+      kind(true, true, false),
+      "<BatchByBatchDetails>True</BatchByBatchDetails><BatchSpecifyDate>1</BatchSpecifyDate>");
+  EXPECT_EQ(
+      kind(true, false, true),
+      "<BatchByBatchDetails>True</BatchByBatchDetails><BatchSpecifyDate>2</BatchSpecifyDate>");
+  EXPECT_EQ(
+      kind(true, false, false),
+      "<BatchByBatchDetails>True</BatchByBatchDetails><BatchSpecifyDate>3</BatchSpecifyDate>");
+  EXPECT_EQ(kind(true, true, true), "<BatchByBatchDetails>True</BatchByBatchDetails>");
+}
+
+TEST(ItemRecord, PackingSplitsAtFortyCharactersBeforeEscaping) {
+  ItemRecordValues v = SampleItem();
+  // 39 letters, then "&" as the 40th character and "<10 ml>" after it.
+  v.packing = std::string(39, 'x') + "&<10 ml>";
+  std::string r = BuildItemRecord(v);
+  EXPECT_NE(r.find("<Address1>" + std::string(39, 'x') +
+                   "&amp;</Address1>"
+                   "<Address2>&lt;10 ml&gt;</Address2><OF>"),
+            std::string::npos);
+  // Forty characters stay on one line, counted as characters, not bytes.
+  v.packing = std::string(38, 'x') + "é€";
+  r = BuildItemRecord(v);
+  EXPECT_NE(r.find("<Address1>" + v.packing + "</Address1><OF>"), std::string::npos);
+}
+
+BatchRow Batch(Value no, Value opening, Value rate, Value mfd = Value(), Value exp = Value()) {
+  BatchRow b;
+  b.batch_no = std::move(no);
+  b.opening = std::move(opening);
+  b.p_rate = std::move(rate);
+  b.mfd = std::move(mfd);
+  b.exp = std::move(exp);
+  b.mrp = Value(20.0);
+  b.ratea = Value(15.0);
+  return b;
+}
+
+TEST(OpeningStockBlock, BatchesInMainAndAlternateUnits) {
+  OpeningStockResult res;
+  std::vector<BatchRow> rows = {Batch("B1", Value(30.0), Value(5.0))};
+  EXPECT_EQ(BuildOpeningStockBlock(rows, 10, true, res),
+            "<OPStockDetails><OPMCStockDetail><SrNo>1</SrNo><MCName>Main Store</MCName>"
+            "<PendingBatches><BatchReference><SrNo>1</SrNo><BatchNo>B1</BatchNo><Qty>3</Qty>"
+            "<QtyAltUnit>30</QtyAltUnit><MainUnitPrice>15</MainUnitPrice><ItemMRP>20</ItemMRP>"
+            "<SalesPrice>15</SalesPrice></BatchReference></PendingBatches>"
+            "<OPStockMainUnit>3</OPStockMainUnit><OPStockAltUnit>30</OPStockAltUnit>"
+            "<Amount>15</Amount></OPMCStockDetail></OPStockDetails>");
+  EXPECT_TRUE(res.has_batches);
+  EXPECT_EQ(res.total_qty, 3);
+  EXPECT_EQ(res.batches, 1);
+}
+
+TEST(OpeningStockBlock, NoRowsGiveAnEmptyListAndZeroTotals) {
+  OpeningStockResult res;
+  EXPECT_EQ(BuildOpeningStockBlock({}, 1, false, res),
+            "<OPStockDetails><OPMCStockDetail><SrNo>1</SrNo><MCName>Main Store</MCName>"
+            "<PendingBatches></PendingBatches><OPStockMainUnit>0</OPStockMainUnit>"
+            "<Amount>0</Amount></OPMCStockDetail></OPStockDetails>");
+  EXPECT_FALSE(res.has_batches);
+}
+
+TEST(OpeningStockBlock, LeftOutBatchesStillSetTheDateFlags) {
+  OpeningStockResult res;
+  Date d = Date::FromYmd(2025, 3, 31);
+  std::vector<BatchRow> rows = {
+      Batch("", Value(5.0), Value(1.0), Value(d)),              // no number: left out
+      Batch("  X", Value(0.0), Value(1.0), Value(), Value(d)),  // zero: left out
+      Batch("B<2>", Value(4.0), Value(2.5)),
+  };
+  std::string block = BuildOpeningStockBlock(rows, 1, false, res);
+  EXPECT_TRUE(res.has_batches);
+  EXPECT_TRUE(res.mfg_dates);
+  EXPECT_TRUE(res.expiry_dates);
+  EXPECT_EQ(res.batches, 1);
+  EXPECT_NE(block.find("<BatchReference><SrNo>1</SrNo><BatchNo>B&lt;2&gt;</BatchNo>"
+                       "<ExpiryDate></ExpiryDate><MfgDate></MfgDate><Qty>4</Qty>"
+                       "<MainUnitPrice>10</MainUnitPrice>"),
+            std::string::npos);
+}
+
+TEST(OpeningStockBlock, AFailingRowKeepsWhatTheEarlierRowsSet) {
+  OpeningStockResult res;
+  std::vector<BatchRow> rows = {
+      Batch("B1", Value(6.0), Value(1.0), Value(), Value(Date::FromYmd(2026, 1, 1))),
+      Batch("B2", Value(), Value(1.0)),
+  };
+  EXPECT_THROW(BuildOpeningStockBlock(rows, 1, false, res), RunTimeError);
+  EXPECT_TRUE(res.has_batches);
+  EXPECT_TRUE(res.expiry_dates);
+  EXPECT_EQ(res.total_qty, 6);
+  // A blank rate fails the batch too.
+  OpeningStockResult res2;
+  EXPECT_THROW(BuildOpeningStockBlock({Batch("B1", Value(6.0), Value())}, 1, false, res2),
+               RunTimeError);
+}
+
+TEST(OpeningStockBlock, BatchesThatAddUpAreComparedAsNumbers) {
+  // 10 units in packs of 3 against two batches of 5.
+  ItemUnits units = ItemUnitsFor("BOX", "PCS", true);
+  ItemOpening o = ComputeItemOpening("10", "1", "3", units);
+  EXPECT_EQ(o.main_opening, "3.33333333333333");
+  OpeningStockResult res;
+  BuildOpeningStockBlock({Batch("B1", Value(5.0), Value(1.0)), Batch("B2", Value(5.0), Value(1.0))},
+                         3, true, res);
+  EXPECT_EQ(DoubleToText(res.total_qty), "3.33333333333334");
+  EXPECT_TRUE(BatchTotalMatches(o.main_opening, res.total_qty));
+  EXPECT_FALSE(BatchTotalMatches("3.3", res.total_qty));
+  EXPECT_FALSE(BatchTotalMatches("", 2));
+  EXPECT_TRUE(BatchTotalMatches("", 0));
+}
+
+TEST(OpeningStockBlock, FactorOfTheBlock) {
+  EXPECT_EQ(BlockConversionFactor("0", 0), 1);
+  EXPECT_EQ(BlockConversionFactor("", 0), 1);
+  EXPECT_EQ(BlockConversionFactor("-2", -2), 1);
+  EXPECT_EQ(BlockConversionFactor("10", 10), 10);
+}
+
+TEST(MaterialCentreRecord, TheSerialiserEscapesOnce) {
+  EXPECT_EQ(BuildMaterialCentreRecord("Shop & Store (2)\x02"),
+            "<MaterialCenter><Name>Shop &amp; Store (2)</Name>"
+            "<PrintName>Shop &amp; Store (2)</PrintName><PrimaryGroup>True</PrimaryGroup>"
+            "</MaterialCenter>");
+  EXPECT_EQ(BuildMaterialCentreRecord("A &amp; B"),
+            "<MaterialCenter><Name>A &amp;amp; B</Name><PrintName>A &amp;amp; B</PrintName>"
+            "<PrimaryGroup>True</PrimaryGroup></MaterialCenter>");
+  // A blank name still has its Name element; only the print name is left out.
+  EXPECT_EQ(BuildMaterialCentreRecord(""),
+            "<MaterialCenter><Name></Name><PrimaryGroup>True</PrimaryGroup></MaterialCenter>");
+}
+
+TEST(TaxTypeRecords, FixedTextsAndTheirNames) {
+  ASSERT_EQ(kTaxTypeRecords.size(), 4u);
+  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[0].xml, "Name"), "Local-MultiRate Consolidated");
+  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[3].xml, "Name"), "Central-MultiRate Consolidated");
+  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[1].xml, "Code"), "1232");
+  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[2].xml, "VRCNum"),
+            "&lt;&lt; According to 'Taxation Type' &gt;&gt;");
+  // Type stands only in the two central records, between ServiceAccName and InputTaxCredit.
+  EXPECT_EQ(kTaxTypeRecords[0].xml.find("<Type>"), std::string::npos);
+  EXPECT_NE(kTaxTypeRecords[3].xml.find("</ServiceAccName><Type>1</Type><InputTaxCredit>"),
+            std::string::npos);
+  EXPECT_TRUE(kTaxTypeRecords[1].sale);
+  EXPECT_FALSE(kTaxTypeRecords[2].sale);
+  EXPECT_EQ(GetXmlTagValue("<a>x</a>", "Name"), "");
+  EXPECT_EQ(GetXmlTagValue("abcdefgh</Name>", "Name"), "");
+  EXPECT_EQ(GetXmlTagValue("<Name></Name>", "Name"), "");
+}
+
+TEST(RecordText, LeadingNumbersAndDateFields) {
+  EXPECT_EQ(LeadingNumber("12abc"), 12);
+  EXPECT_EQ(LeadingNumber("  -2.5 kg"), -2.5);
+  EXPECT_EQ(LeadingNumber("1E+15"), 1e15);
+  EXPECT_EQ(LeadingNumber("3e"), 3);
+  EXPECT_EQ(LeadingNumber(".5"), 0.5);
+  EXPECT_EQ(LeadingNumber("abc"), 0);
+  EXPECT_EQ(LeadingNumber(""), 0);
+  EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
+  EXPECT_EQ(DateFieldText(Value(Date::FromYmd(2024, 4, 1))), "01-04-2024");
+  EXPECT_EQ(DateFieldText(Value()), "");
+  EXPECT_EQ(DateFieldText(Value("2024-04-01")), "01-04-2024");
+  EXPECT_EQ(DateFieldText(Value("soon")), "soon");
+}
+
+}  // namespace
+}  // namespace vodare

@@ -1,0 +1,71 @@
+#pragma once
+// A RunUi for tests: answers questions from a script (by caption, in the order asked; No when
+// the script has no answer) and records everything the run showed, in order, as short lines
+// ("message Alert!|Select valid Company.", "ask State Confirmation", "inputs off", ...), so that
+// a test can compare the dialogue of a run with the one expected.
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/run_ui.h"
+
+namespace vodare::testing {
+
+struct ShownMessage {
+  std::string text;
+  std::string caption;
+  MessageIcon icon;
+};
+
+class RecordingRunUi : public RunUi {
+ public:
+  // Queues an answer for the next question with this caption.
+  void Answer(const std::string& caption, bool yes) { answers_[caption].push_back(yes); }
+  // Pairs handed back by the mapping dialog (true = "Okay"); unset means "Quit".
+  void MappingAnswer(GroupPairs pairs) {
+    mapping_pairs_ = std::move(pairs);
+    mapping_accepts_ = true;
+  }
+  // After this many ProcessEvents calls the user asks the run to stop (negative: never).
+  void StopAfterEvents(int count) { stop_after_ = count; }
+
+  void SetProgress(int value) override;
+  void SetStatus(const std::string& caption) override;
+  void SetVoucherDate(const std::string& text) override;
+  void ProcessEvents() override;
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
+  void SetInputsEnabled(bool enabled) override;
+  void SetProgressVisible(bool shown) override;
+  void SetRunLayout(bool running) override;
+  bool MapAccountGroups(const std::vector<std::string>& vodori_groups,
+                        const std::vector<std::string>& vuvoda_groups, GroupPairs& pairs) override;
+  bool StopRequested() const override;
+
+  // Adds a line of the test's own (a stage hook saying it ran) to the same record.
+  void Note(const std::string& line) { events.push_back(line); }
+  // The recorded lines that start with the prefix, in order.
+  std::vector<std::string> EventsStartingWith(const std::string& prefix) const;
+
+  std::vector<std::string> events;
+  std::vector<ShownMessage> messages;
+  std::vector<std::string> questions;  // the texts asked, in order
+  std::vector<int> progress_values;
+  std::vector<std::string> statuses;
+  bool inputs_enabled = true;
+  bool progress_visible = false;
+  bool run_layout = false;
+  int process_events_calls = 0;
+  std::vector<std::string> mapping_vodori_groups;
+  std::vector<std::string> mapping_vuvoda_groups;
+
+ private:
+  std::map<std::string, std::deque<bool>> answers_;
+  GroupPairs mapping_pairs_;
+  bool mapping_accepts_ = false;
+  int stop_after_ = -1;
+};
+
+}  // namespace vodare::testing

@@ -1,0 +1,201 @@
+#pragma once
+// A server that keeps a log of every call and answers as it is told to: for the call sequences
+// and for the server failures a real company does not produce on demand.
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/run_error.h"
+#include "destination/automation.h"
+
+namespace vodare::testing {
+
+struct RecordingState {
+  std::vector<std::string> log;  // "Member args" per call, in order
+  std::set<std::string> missing_prog_ids;
+  bool open_without_year = true;
+  bool open_with_year = true;
+  std::string config_xml;
+  std::string load_text;  // what CCompany::Load hands back
+  int32_t next_series_code = 100;
+  std::set<std::string> refused_series;  // series names answered with 0
+  std::string raise_on;                  // a log line prefix whose call raises
+  int32_t cash_code = 7;
+  int16_t country_code = 91;
+  int16_t state_code = 0;
+  std::string user_name;
+  std::string open_code;  // the company the session has open
+  std::vector<CompanyEntry> companies;
+  bool list_hidden_while_open = false;  // GetCompList answers nothing while a company is open
+  std::vector<std::string> years;
+
+  void Call(const std::string& line) {
+    log.push_back(line);
+    if (!raise_on.empty() && line.rfind(raise_on, 0) == 0)
+      throw RunTimeError("Server failure at " + line, 440);
+  }
+  std::vector<std::string> Queries() const {
+    std::vector<std::string> q;
+    for (const auto& l : log)
+      if (l.rfind("ExecuteQuery ", 0) == 0) q.push_back(l.substr(13));
+    return q;
+  }
+};
+
+class RecordingFixed : public CFixedInterface {
+ public:
+  explicit RecordingFixed(RecordingState& s) : s_(s) {}
+  bool OpenDB(const std::string& p, const std::string& d, std::string& code) override {
+    s_.Call("OpenDB " + p + "|" + d + "|" + code);
+    return s_.open_without_year;
+  }
+  bool OpenDB(const std::string& p, const std::string& d, std::string& code,
+              int16_t& year) override {
+    s_.Call("OpenDB " + p + "|" + d + "|" + code + "|" + std::to_string(year));
+    return s_.open_with_year;
+  }
+  void CloseDB() override {
+    s_.Call("CloseDB");
+    s_.open_code.clear();
+  }
+  std::string GetCurrentUserName() override {
+    s_.Call("GetCurrentUserName");
+    return s_.user_name;
+  }
+  std::vector<CompanyEntry> GetCompList(std::string& folder) override {
+    s_.Call("GetCompList " + folder);
+    if (s_.list_hidden_while_open && !s_.open_code.empty()) return {};
+    return s_.companies;
+  }
+  std::string GetCompConfigXML() override {
+    s_.Call("GetCompConfigXML");
+    return s_.config_xml;
+  }
+  bool SaveMasterFromXML(int16_t, std::string&, std::string&) override { return false; }
+  bool SaveVchFromXML(int16_t&, std::string&, std::string&, bool) override { return false; }
+  int32_t mastername2code(const std::string& name, int16_t kind) override {
+    s_.Call("mastername2code " + name + "|" + std::to_string(kind));
+    return s_.cash_code;
+  }
+  void ExecuteQuery(const std::string& sql) override { s_.Call("ExecuteQuery " + sql); }
+  std::vector<std::string> GetMastersCol(int16_t) override { return {}; }
+
+ private:
+  RecordingState& s_;
+};
+
+class RecordingFixed1 : public CFixedInterface1 {
+ public:
+  explicit RecordingFixed1(RecordingState& s) : s_(s) {}
+  std::string GetCompCode() override {
+    s_.Call("GetCompCode");
+    return s_.open_code;
+  }
+  std::vector<std::string> GetAllFinYearsOfSpecificCompCode(std::string& code) override {
+    s_.Call("GetAllFinYears " + code);
+    return s_.years;
+  }
+  std::string GetCompGUID() override { return ""; }
+  int16_t CountryName2Code(std::string& name) override {
+    s_.Call("CountryName2Code " + name);
+    return s_.country_code;
+  }
+  int16_t StateName2PDCode(std::string& state, int16_t& country) override {
+    s_.Call("StateName2PDCode " + state + "|" + std::to_string(country));
+    return s_.state_code;
+  }
+  std::string statename2tindigit(std::string&) override { return ""; }
+  int32_t SaveVchSeriesForMultiSeriesCreation(std::string& name, int16_t type) override {
+    s_.Call("SaveVchSeries " + name + "|" + std::to_string(type));
+    if (s_.refused_series.count(name)) return 0;
+    return s_.next_series_code++;
+  }
+  void CopySeriesConfig(int16_t source_type, const std::string& source_name, int32_t& code,
+                        int16_t type) override {
+    s_.Call("CopySeriesConfig " + std::to_string(source_type) + "|" + source_name + "|" +
+            std::to_string(code) + "|" + std::to_string(type));
+  }
+
+ private:
+  RecordingState& s_;
+};
+
+class RecordingCompany : public CCompany {
+ public:
+  explicit RecordingCompany(RecordingState& s) : s_(s) {}
+  void Load(std::string& text) override {
+    s_.Call("Company.Load");
+    text = s_.load_text;
+  }
+  void Save(const std::string&) override { s_.Call("Company.Save"); }
+
+ private:
+  RecordingState& s_;
+};
+
+class RecordingMastConfig : public CMastConfig {
+ public:
+  explicit RecordingMastConfig(RecordingState& s) : s_(s) {}
+  void Load(int16_t kind) override { s_.Call("MastConfig.Load " + std::to_string(kind)); }
+  void Save(int16_t kind, std::string&) override {
+    s_.Call("MastConfig.Save " + std::to_string(kind));
+  }
+
+ private:
+  RecordingState& s_;
+};
+
+class RecordingFactory : public AutomationFactory {
+ public:
+  RecordingState state;
+
+  std::unique_ptr<CFixedInterface> CreateFixedInterface(const std::string& id) override {
+    Check(id);
+    return std::make_unique<RecordingFixed>(state);
+  }
+  std::unique_ptr<CFixedInterface1> CreateFixedInterface1(const std::string& id) override {
+    Check(id);
+    return std::make_unique<RecordingFixed1>(state);
+  }
+  std::unique_ptr<CCompany> CreateCompany(const std::string& id) override {
+    Check(id);
+    return std::make_unique<RecordingCompany>(state);
+  }
+  std::unique_ptr<CMastConfig> CreateMastConfig(const std::string& id) override {
+    Check(id);
+    return std::make_unique<RecordingMastConfig>(state);
+  }
+
+ private:
+  void Check(const std::string& id) {
+    state.log.push_back("Create " + id);
+    if (state.missing_prog_ids.count(id))
+      throw RunTimeError("ActiveX component can't create object", 429);
+  }
+};
+
+// A RunUi that answers from a script and records what it was shown.
+class ScriptedUi : public RunUi {
+ public:
+  std::vector<bool> answers;  // Yes/No answers in order; No once they run out
+  std::vector<std::pair<std::string, std::string>> questions;  // text, caption
+  std::vector<int> progress;
+  std::vector<std::string> statuses;
+  int repaints = 0;
+
+  void SetProgress(int value) override { progress.push_back(value); }
+  void SetStatus(const std::string& caption) override { statuses.push_back(caption); }
+  void SetVoucherDate(const std::string&) override {}
+  void ProcessEvents() override { ++repaints; }
+  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+  bool AskYesNo(const std::string& text, const std::string& caption) override {
+    questions.emplace_back(text, caption);
+    size_t i = questions.size() - 1;
+    return i < answers.size() && answers[i];
+  }
+};
+
+}  // namespace vodare::testing
