@@ -18,7 +18,7 @@ extern char** environ;
 
 #include <fmt/format.h>
 
-#include "app/folders.h"
+#include "app/machine_paths.h"
 
 namespace vodare {
 
@@ -57,7 +57,7 @@ std::string ErrorListFileName(const std::tm& t) {
 }
 
 bool WriteErrorList(std::string_view error_text, const std::string& path, std::string& why) {
-  std::FILE* file = std::fopen(NativePath(path).c_str(), "wb");
+  std::FILE* file = std::fopen(ToLocalPath(path).c_str(), "wb");
   if (!file) {
     why = std::strerror(errno);
     return false;
@@ -146,7 +146,7 @@ std::string ShowErrorList(std::string_view error_text, RunUi& ui, const ErrorLis
 #else
   localtime_r(&now, &local);
 #endif
-  const std::string path = JoinPath(ErrorListFolder(), ErrorListFileName(local));
+  const std::string path = JoinLocalPath(ErrorListFolder(), ErrorListFileName(local));
   std::string why;
   if (!WriteErrorList(error_text, path, why)) {
     ui.ShowMessage("The error list could not be written to " + path + ": " + why, "Error",

@@ -2,11 +2,30 @@
 
 #include "app/error_list.h"
 #include "app/status_report.h"
+#include "common/run_error.h"
+#include "context/run_context.h"
+#include "destination/configure.h"
+#include "destination/connection.h"
 
 namespace vodare {
 
 RunStages DefaultRunStages() {
   RunStages stages;
+  stages.ConnectDestination = [](RunContext& ctx, const std::string& program_folder,
+                                 const std::string& data_folder, const std::string& company_code,
+                                 int16_t year, std::string& error_text) {
+    if (ctx.factory == nullptr) {
+      error_text += kNotInstalledMessage;
+      return false;
+    }
+    return ConnectDestination(*ctx.factory, ctx.destination, program_folder, data_folder,
+                              company_code, year, error_text);
+  };
+  stages.ReadCompanySettings = [](RunContext& ctx) { return ReadCompanySettings(ctx.destination); };
+  stages.ConfigureDestination = [](RunContext& ctx, int16_t masters_value) {
+    ConfigureResult result = ConfigureDestination(ctx, masters_value);
+    if (result.EndedByError()) throw RunTimeError(result.description);
+  };
   stages.ReportRunStatus = ReportRunStatus;
   stages.OpenErrorList = OpenInTextEditor;
   return stages;

@@ -77,6 +77,8 @@ std::string ReadDataPath(std::string_view program_folder) {
 std::vector<CompanyEntry> GetCompanyList(AutomationFactory& factory, std::string_view data_folder,
                                          std::string& error) {
   error.clear();
+  // A blank folder names no companies (and must not become the root folder).
+  if (IsBlank(data_folder)) return {};
   std::string folder = WithFinalSeparator(ToLocalPath(data_folder));
   try {
     std::unique_ptr<CFixedInterface> fixed = factory.CreateFixedInterface(kProgIdFixedInterface);

@@ -1,6 +1,6 @@
 #include "app/validate_inputs.h"
 
-#include "app/folders.h"
+#include "app/machine_paths.h"
 #include "common/helpers.h"
 #include "common/text.h"
 
@@ -22,11 +22,11 @@ CheckFailure FinYearFailure() {
 
 std::optional<CheckFailure> CheckInputs(const RunInputs& inputs, const CompanySettings& settings) {
   const std::string program = Trim(inputs.vuvoda_path);
-  if (IsBlank(program) || !FolderExists(program))
+  if (IsBlank(program) || !LocalFolderExists(program))
     return CheckFailure{"Enter Valid Vuvoda Installation Path.", kCaptionSpaced, MessageIcon::kNone,
                         kControlVuvodaPath};
   const std::string data = Trim(inputs.vuvoda_data_path);
-  if (IsBlank(data) || !FolderExists(data))
+  if (IsBlank(data) || !LocalFolderExists(data))
     return CheckFailure{"Enter Valid Vuvoda Data Path.", kCaptionQuoted, MessageIcon::kExclamation,
                         kControlVuvodaDataPath};
   if (!inputs.CompanySelected())
@@ -34,7 +34,7 @@ std::optional<CheckFailure> CheckInputs(const RunInputs& inputs, const CompanySe
                         kControlCompany};
   // The company's folder lies in the data folder, whether or not that was typed with its final
   // separator.
-  if (!FolderExists(JoinPath(data, inputs.company_code)))
+  if (!LocalFolderExists(JoinLocalPath(data, inputs.company_code)))
     return CheckFailure{"Data path not valid.", kCaptionQuoted, MessageIcon::kExclamation,
                         kControlVuvodaDataPath};
   if (Len(inputs.fin_year_text) != 4) return FinYearFailure();

@@ -43,6 +43,18 @@ class DbfError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What each field type reads as:
+//   C (and types the reader does not know)  text, trailing blanks dropped, leading kept
+//   N F   double; blank (or the overflow stars "***") is Null
+//   D     Date; blank or 00000000 is Null
+//   L     true for T/Y, false for F/N (either case); '?' or blank is Null
+//   M G P (and B of width 10)  memo text from the .dbt/.fpt beside the table; no memo is Null
+//   I     int64; B (width 8) and Y (currency)  double; T  the Date of the date-time
+// A value that cannot be read (a date field holding "NotAYear") is Null and a warning.
+// Versions 0x03, 0x83, 0x8B and the FoxPro ones (0x30, 0x31, 0x32, 0xF5, 0xFB) are read;
+// dBASE 7 (0x04) is refused. Records flagged '*' are deleted; any other flag is live.
+// Text is decoded to UTF-8 from the code page of the language-driver byte (0 means
+// Windows-1252), or of a .cpg file beside the table (same stem, any letter case).
 class DbfReader {
  public:
   // Opens the table and reads its header. Throws DbfError.

@@ -5,6 +5,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 
 namespace vodare {
 
@@ -128,12 +131,72 @@ std::string CodePageOfCpgText(std::string_view text) {
   return upper;
 }
 
-bool IsKnownCodePage(const std::string& iconv_name) {
-  if (iconv_name.empty()) return false;
+namespace {
+
+// What iconv says about one code page, worked out once per process: opening a table is then
+// cheap, which matters for a folder of many tables and for reopening.
+struct CodePageFacts {
+  bool known = false;
+  bool single_byte = false;
+  bool ascii_identity = false;
+  std::array<std::array<char, 4>, 256> utf8{};
+  std::array<uint8_t, 256> utf8_length{};
+};
+
+CodePageFacts Examine(const std::string& iconv_name) {
+  CodePageFacts facts;
   iconv_t cd = iconv_open("UTF-8", iconv_name.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  if (cd == reinterpret_cast<iconv_t>(-1)) return facts;
+  facts.known = true;
+  // Try each byte alone: if every byte is either a whole character or undefined, the code page
+  // is single-byte and a table serves it; a byte that starts a longer sequence means iconv is
+  // needed for every field.
+  facts.single_byte = true;
+  for (int b = 0; b < 256 && facts.single_byte; ++b) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char in_byte = static_cast<char>(b);
+    char* in = &in_byte;
+    size_t in_left = 1;
+    char out_bytes[16];
+    char* out = out_bytes;
+    size_t out_left = sizeof out_bytes;
+    size_t r = iconv(cd, &in, &in_left, &out, &out_left);
+    size_t produced = sizeof out_bytes - out_left;
+    if (r == static_cast<size_t>(-1) && errno == EINVAL) {
+      facts.single_byte = false;
+    } else if (r == static_cast<size_t>(-1) || in_left != 0 || produced == 0 || produced > 4) {
+      facts.utf8_length[b] = 0;  // undefined in this code page
+    } else {
+      std::memcpy(facts.utf8[b].data(), out_bytes, produced);
+      facts.utf8_length[b] = static_cast<uint8_t>(produced);
+    }
+  }
   iconv_close(cd);
-  return true;
+  if (facts.single_byte) {
+    facts.ascii_identity = true;
+    for (int b = 0; b < 0x80; ++b) {
+      facts.ascii_identity = facts.ascii_identity && facts.utf8_length[b] == 1 &&
+                             facts.utf8[b][0] == static_cast<char>(b);
+    }
+  } else {
+    facts.ascii_identity = true;  // UTF-8 and the East Asian code pages keep ASCII as it is
+  }
+  return facts;
+}
+
+std::shared_ptr<const CodePageFacts> FactsOf(const std::string& iconv_name) {
+  static std::mutex mutex;
+  static std::map<std::string, std::shared_ptr<const CodePageFacts>> cache;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto& slot = cache[iconv_name];
+  if (!slot) slot = std::make_shared<const CodePageFacts>(Examine(iconv_name));
+  return slot;
+}
+
+}  // namespace
+
+bool IsKnownCodePage(const std::string& iconv_name) {
+  return !iconv_name.empty() && FactsOf(iconv_name)->known;
 }
 
 // ---- TextDecoder ----
@@ -146,43 +209,19 @@ bool TextDecoder::Open(const std::string& iconv_name) {
   if (IsOpen(cd_)) iconv_close(AsIconv(cd_));
   cd_ = nullptr;
   saw_undefined_ = false;
+  if (iconv_name.empty()) return false;
+  auto facts = FactsOf(iconv_name);
+  if (!facts->known) return false;
+  single_byte_ = facts->single_byte;
+  ascii_identity_ = facts->ascii_identity;
+  if (single_byte_) {
+    utf8_ = facts->utf8;
+    utf8_length_ = facts->utf8_length;
+    return true;
+  }
   iconv_t cd = iconv_open("UTF-8", iconv_name.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  // Try each byte alone: if every byte is either a whole character or undefined, the code page
-  // is single-byte and a table serves it; a byte that starts a longer sequence means iconv is
-  // needed for every field.
-  single_byte_ = true;
-  for (int b = 0; b < 256 && single_byte_; ++b) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char in_byte = static_cast<char>(b);
-    char* in = &in_byte;
-    size_t in_left = 1;
-    char out_bytes[16];
-    char* out = out_bytes;
-    size_t out_left = sizeof out_bytes;
-    size_t r = iconv(cd, &in, &in_left, &out, &out_left);
-    size_t produced = sizeof out_bytes - out_left;
-    if (r == static_cast<size_t>(-1) && errno == EINVAL) {
-      single_byte_ = false;
-    } else if (r == static_cast<size_t>(-1) || in_left != 0 || produced == 0 || produced > 4) {
-      utf8_length_[b] = 0;  // undefined in this code page
-    } else {
-      std::memcpy(utf8_[b].data(), out_bytes, produced);
-      utf8_length_[b] = static_cast<uint8_t>(produced);
-    }
-  }
-  if (single_byte_) {
-    iconv_close(cd);
-    ascii_identity_ = true;
-    for (int b = 0; b < 0x80; ++b) {
-      ascii_identity_ =
-          ascii_identity_ && utf8_length_[b] == 1 && utf8_[b][0] == static_cast<char>(b);
-    }
-  } else {
-    cd_ = cd;
-    // UTF-8 and the East Asian code pages keep ASCII as it is.
-    ascii_identity_ = true;
-  }
+  cd_ = cd;
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <unordered_set>
@@ -26,6 +27,8 @@ constexpr size_t kHeaderBytes = 32;
 constexpr size_t kDescriptorBytes = 32;
 // Memo blocks are read whole; a length beyond this is taken as damage rather than data.
 constexpr uint64_t kMaxMemoBytes = uint64_t{256} << 20;
+// A dBASE III memo has no length, only an end mark, looked for this far.
+constexpr uint64_t kMaxScannedMemoBytes = uint64_t{4} << 20;
 
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const unsigned char* p) {
@@ -178,6 +181,8 @@ struct DbfReader::Impl {
 };
 
 void DbfReader::Impl::Open() {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) Fail("this is a folder, not a dBASE table");
   file = File(path, "rb");
   if (!file) Fail(fmt::format("cannot open the file ({})", std::strerror(errno)));
   int64_t size = file.Size();
@@ -189,7 +194,10 @@ void DbfReader::Impl::Open() {
 
   header.version = fixed[0];
   if (header.version == 0x04 || header.version == 0x8C)
-    Fail("dBASE 7 tables are not supported (version byte 0x04); save the table as dBASE IV");
+    Fail(
+        fmt::format("dBASE 7 tables are not supported (version byte 0x{:02X}); save the table "
+                    "as dBASE IV",
+                    header.version));
   if (!IsKnownVersion(header.version))
     Fail(fmt::format("not a dBASE table (version byte 0x{:02X})", header.version));
   header.year = 1900 + fixed[1];
@@ -221,9 +229,22 @@ void DbfReader::Impl::Open() {
             fmt::format("the header counts {} records but the file holds only {} whole "
                         "records; those were read",
                         header.record_count, whole));
+  } else if (whole > header.record_count) {
+    // Whole records after the counted ones (and no end mark where they start) are a header that
+    // was not brought up to date. The header's count holds, as for every dBASE program, but
+    // the user hears of the records left out.
+    unsigned char next = 0;
+    uint64_t end = header.header_length + uint64_t{header.record_count} * header.record_length;
+    if (file.ReadAt(end, &next, 1) == 1 && next != 0x1A)
+      Warning(Warn::kShortData, "",
+              fmt::format("the file holds {} whole records after the {} the header counts; "
+                          "they were not read",
+                          whole - header.record_count, header.record_count));
   }
   if (!file.Seek(header.header_length)) Fail("cannot read the records");
-  size_t per_buffer = std::max<size_t>(1, kBufferBytes / header.record_length);
+  // Large reads for large tables; a small table gets a buffer of its own size.
+  size_t per_buffer = static_cast<size_t>(std::clamp<uint64_t>(
+      records_to_read, 1, std::max<size_t>(1, kBufferBytes / header.record_length)));
   buffer.resize(per_buffer * header.record_length);
 
   bool has_memo = false;
@@ -427,12 +448,13 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
     return;
   }
   uint64_t offset = block * memo_block_size;
-  auto damaged = [&](const std::string& what) {
-    Warning(Warn::kMemoDamaged, field.name,
+  // Each kind of damage is said once per field.
+  auto damaged = [&](int kind, const std::string& what) {
+    Warning(Warn::kMemoDamaged, fmt::format("{}#{}", field.name, kind),
             fmt::format("memo of field {} in record {}: {}", field.name, records_done, what));
   };
   if (offset >= memo_size || block > memo_size) {
-    damaged(fmt::format("block {} lies beyond the end of the memo file; read as Null", block));
+    damaged(1, fmt::format("block {} lies beyond the end of the memo file; read as Null", block));
     out = Value();
     return;
   }
@@ -443,7 +465,7 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
   bool counted = false;
   if (memo_is_fpt) {
     if (got < 8) {
-      damaged("the block header is cut off; read as Null");
+      damaged(2, "the block header is cut off; read as Null");
       out = Value();
       return;
     }
@@ -459,11 +481,11 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
   }
   if (counted) {
     if (length > available - std::min(available, start)) {
-      damaged("its length runs past the end of the memo file; the part present was read");
+      damaged(3, "its length runs past the end of the memo file; the part present was read");
       length = available - std::min(available, start);
     }
     if (length > kMaxMemoBytes) {
-      damaged("it is implausibly long; read as Null");
+      damaged(4, "it is implausibly long; read as Null");
       out = Value();
       return;
     }
@@ -473,7 +495,9 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
   } else {
     // dBASE III block: the text runs to the 0x1A 0x1A end mark.
     memo_bytes.clear();
-    uint64_t limit = std::min<uint64_t>(available, kMaxMemoBytes);
+    // A damaged file may lack the mark; the search stops at a bound so that such a file
+    // cannot make every record read the rest of the memo file.
+    uint64_t limit = std::min<uint64_t>(available, kMaxScannedMemoBytes);
     uint64_t pos = 0;
     bool ended = false;
     unsigned char chunk[4096];
@@ -494,7 +518,9 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
       }
       pos += n;
     }
-    if (!ended) {
+    if (!ended && limit < available) {
+      damaged(5, fmt::format("no end mark within {} bytes; the text was cut there", limit));
+    } else if (!ended) {
       // The last memo of a file may end at the end of the file, or with a single 0x1A.
       if (!memo_bytes.empty() && memo_bytes.back() == 0x1A) memo_bytes.pop_back();
     }

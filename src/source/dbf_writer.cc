@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "common/run_error.h"
 #include "source/dbf.h"
 #include "source/dbf_codepage.h"
 #include "source/dbf_file.h"
@@ -332,11 +333,16 @@ void DbfWriter::Add(const std::vector<Value>& row, bool deleted) {
   char* rec = m.records.data() + at;
   rec[0] = deleted ? '*' : ' ';
   char* dst = rec + 1;
+  size_t i = 0;
   try {
-    for (size_t i = 0; i < m.fields.size(); ++i) {
+    for (; i < m.fields.size(); ++i) {
       m.PutField(m.fields[i], row[i], dst);
       dst += m.fields[i].length;
     }
+  } catch (const RunTimeError& e) {
+    // A value of a kind the field cannot take (text that is no date, for one).
+    m.records.resize(at);
+    m.Fail(fmt::format("field {}: {}", m.fields[i].name, e.what()));
   } catch (...) {
     m.records.resize(at);  // the record that failed is not half-written
     throw;

@@ -186,6 +186,15 @@ TEST(GetCompanyList, ALoggedInUserOrNoOpenCompanyMeansTheEmptyListIsTheAnswer) {
   }
 }
 
+TEST(GetCompanyList, ABlankFolderNamesNoCompaniesWithoutAskingTheServer) {
+  RecordingFactory f;
+  f.state.companies = {{"Alpha", "Comp0001"}};
+  std::string error;
+  EXPECT_TRUE(GetCompanyList(f, "  ", error).empty());
+  EXPECT_EQ(error, "");
+  EXPECT_TRUE(f.state.log.empty());
+}
+
 TEST(GetCompanyList, AServerFailureGivesAnEmptyListAndAReason) {
   RecordingFactory f;
   f.state.missing_prog_ids.insert(kProgIdFixedInterface1);

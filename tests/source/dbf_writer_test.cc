@@ -79,6 +79,8 @@ TEST(DbfWriter, RefusesValuesThatDoNotFit) {
   EXPECT_THROW(w.Add({"toolong", 1.0}), DbfError);
   EXPECT_THROW(w.Add({"ok", 1000.0}), DbfError);  // "1000.00" is 7 wide
   EXPECT_THROW(w.Add({"ok"}), DbfError);
+  EXPECT_THROW(w.Add({"ok", "twelve"}), DbfError);
+  EXPECT_THROW(w.Add({"ok", Date::FromYmd(2020, 1, 1)}), DbfError);
   w.Add({"ok", 999.99});
   w.Close();
   auto t = ReadTable(dir / "t.dbf");
@@ -96,6 +98,21 @@ TEST(DbfWriter, RefusesBadDefinitions) {
   DbfWriteOptions seven;
   seven.version = 0x04;
   EXPECT_THROW(DbfWriter(dir / "f.dbf", {{"X", 'C', 1, 0}}, seven), DbfError);
+}
+
+TEST(DbfWriter, ValuesOfOtherKindsAreConverted) {
+  ScratchDir dir;
+  std::string path = dir / "conv.dbf";
+  {
+    DbfWriter w(path, {{"C", 'C', 12, 0}, {"N", 'N', 8, 2}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}});
+    w.Add({Date::FromYmd(2024, 1, 31), "12.5", "31-01-2024", 1});
+    w.Add({2.5, int64_t{-3}, "2024-02-01", 0});
+    EXPECT_THROW(w.Add({"x", 1, "not a date", true}), DbfError);
+  }
+  auto t = ReadTable(path);
+  EXPECT_EQ(t.rows,
+            (std::vector<std::vector<Value>>{{"31-01-2024", 12.5, Date::FromYmd(2024, 1, 31), true},
+                                             {"2.5", -3.0, Date::FromYmd(2024, 2, 1), false}}));
 }
 
 TEST(DbfWriter, OtherCodePageAndCharactersItCannotHold) {

@@ -2,6 +2,7 @@
 // A small JSON reader for test expectations (the fixtures' readings, the lines the independent
 // writer prints). Objects keep their key order.
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>

@@ -1,0 +1,382 @@
+// Damaged, truncated and unusual tables: a clear DbfError naming the file, or a reading of what
+// is there with a warning; never a crash or a read outside the file (these run under ASan).
+
+#include <random>
+
+#include "source/dbf_test_util.h"
+
+namespace vodare {
+namespace {
+
+using dbf_test::ReadBytes;
+using dbf_test::ReadTable;
+using dbf_test::RealFixtures;
+using dbf_test::ScratchDir;
+using dbf_test::TableRead;
+using dbf_test::WriteBytes;
+namespace fs = std::filesystem;
+
+struct RawField {
+  std::string name;
+  char type;
+  uint8_t length;
+  uint8_t decimals = 0;
+};
+
+void Le(std::string& s, size_t at, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// A table put together byte by byte, so that every header value can be made wrong.
+std::string BuildTable(const std::vector<RawField>& fields, const std::vector<std::string>& records,
+                       uint8_t version = 0x03, uint8_t driver = 0x57) {
+  std::string h(32, '\0');
+  h[0] = static_cast<char>(version);
+  h[1] = 124;
+  h[2] = 1;
+  h[3] = 2;
+  uint32_t record_length = 1;
+  for (const auto& f : fields) record_length += f.length + (f.type == 'C' ? f.decimals * 256 : 0);
+  Le(h, 4, static_cast<uint32_t>(records.size()), 4);
+  Le(h, 8, static_cast<uint32_t>(32 + 32 * fields.size() + 1), 2);
+  Le(h, 10, record_length, 2);
+  h[29] = static_cast<char>(driver);
+  for (const auto& f : fields) {
+    std::string d(32, '\0');
+    d.replace(0, f.name.size(), f.name);
+    d[11] = f.type;
+    d[16] = static_cast<char>(f.length);
+    d[17] = static_cast<char>(f.decimals);
+    h += d;
+  }
+  h += '\x0D';
+  for (const auto& r : records) {
+    EXPECT_EQ(r.size(), record_length) << r;
+    h += r;
+  }
+  return h + '\x1A';
+}
+
+// Reads a table that may be damaged: either it opens and reads, or DbfError names the file.
+// Returns the rows read, or -1 for an error.
+int ReadDamaged(const std::string& path, std::string* error = nullptr) {
+  try {
+    TableRead t = ReadTable(path);
+    return static_cast<int>(t.rows.size());
+  } catch (const DbfError& e) {
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    if (error) *error = e.what();
+    return -1;
+  }
+}
+
+TEST(DbfDamaged, FileThatCannotBeATable) {
+  ScratchDir dir;
+  std::string error;
+  EXPECT_EQ(ReadDamaged(dir / "absent.dbf", &error), -1);
+  EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+
+  fs::create_directory(dir.path() / "folder.dbf");
+  EXPECT_EQ(ReadDamaged(dir / "folder.dbf", &error), -1);
+  EXPECT_NE(error.find("this is a folder"), std::string::npos) << error;
+
+  WriteBytes(dir.path() / "short.dbf", std::string(10, '\x03'));
+  EXPECT_EQ(ReadDamaged(dir / "short.dbf", &error), -1);
+  EXPECT_NE(error.find("not a dBASE table"), std::string::npos) << error;
+
+  WriteBytes(dir.path() / "text.dbf", std::string(200, 'x'));
+  EXPECT_EQ(ReadDamaged(dir / "text.dbf", &error), -1);
+  EXPECT_NE(error.find("not a dBASE table (version byte 0x78)"), std::string::npos) << error;
+
+  std::string seven = BuildTable({{"A", 'C', 3}}, {" abc"}, 0x04);
+  WriteBytes(dir.path() / "seven.dbf", seven);
+  EXPECT_EQ(ReadDamaged(dir / "seven.dbf", &error), -1);
+  EXPECT_NE(error.find("dBASE 7"), std::string::npos) << error;
+}
+
+TEST(DbfDamaged, HeaderLongerThanTheFile) {
+  ScratchDir dir;
+  std::string t = BuildTable({{"A", 'C', 3}, {"B", 'N', 5}}, {" abc    1"});
+  WriteBytes(dir.path() / "cut.dbf", t.substr(0, 50));
+  std::string error;
+  EXPECT_EQ(ReadDamaged(dir / "cut.dbf", &error), -1);
+  EXPECT_NE(error.find("the header is 97 bytes long but the file holds only 50 bytes"),
+            std::string::npos)
+      << error;
+}
+
+TEST(DbfDamaged, BadFieldDescriptors) {
+  ScratchDir dir;
+  std::string error;
+  // Fields wider than the record.
+  std::string wide = BuildTable({{"A", 'C', 3}}, {" abc"});
+  Le(wide, 10, 3, 2);
+  WriteBytes(dir.path() / "wide.dbf", wide);
+  EXPECT_EQ(ReadDamaged(dir / "wide.dbf", &error), -1);
+  EXPECT_NE(error.find("the fields need 4 bytes per record but the header gives a record length "
+                       "of 3"),
+            std::string::npos)
+      << error;
+  // A descriptor without a name.
+  std::string nameless = BuildTable({{"A", 'C', 3}, {"", 'C', 1}}, {" abcd"});
+  WriteBytes(dir.path() / "nameless.dbf", nameless);
+  EXPECT_EQ(ReadDamaged(dir / "nameless.dbf", &error), -1);
+  EXPECT_NE(error.find("field descriptor 2 has no name"), std::string::npos) << error;
+  // A type byte that is no letter.
+  std::string typeless = BuildTable({{"A", '\x01', 3}}, {" abc"});
+  WriteBytes(dir.path() / "typeless.dbf", typeless);
+  EXPECT_EQ(ReadDamaged(dir / "typeless.dbf", &error), -1);
+  EXPECT_NE(error.find("invalid type byte 0x01"), std::string::npos) << error;
+  // A descriptor cut off by the header length.
+  std::string cut = BuildTable({{"A", 'C', 3}, {"B", 'C', 1}}, {" abcd"});
+  Le(cut, 8, 32 + 32 + 10, 2);
+  WriteBytes(dir.path() / "cutdesc.dbf", cut);
+  EXPECT_EQ(ReadDamaged(dir / "cutdesc.dbf", &error), -1);
+  EXPECT_NE(error.find("field descriptor 2 is cut off"), std::string::npos) << error;
+  // A record length of zero.
+  std::string zero = BuildTable({{"A", 'C', 3}}, {" abc"});
+  Le(zero, 10, 0, 2);
+  WriteBytes(dir.path() / "zero.dbf", zero);
+  EXPECT_EQ(ReadDamaged(dir / "zero.dbf", &error), -1);
+  EXPECT_NE(error.find("record length of 0"), std::string::npos) << error;
+}
+
+TEST(DbfDamaged, RecordCountBeyondTheData) {
+  ScratchDir dir;
+  std::string t = BuildTable({{"A", 'C', 3}}, {" one", " two", " six"});
+  Le(t, 4, 1000, 4);
+  // The last record cut in half, and no end mark.
+  WriteBytes(dir.path() / "short.dbf", t.substr(0, t.size() - 3));
+  TableRead r = ReadTable(dir / "short.dbf");
+  EXPECT_EQ(r.rows, (std::vector<std::vector<Value>>{{"one"}, {"two"}}));
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_TRUE(
+      r.HasWarning("the header counts 1000 records but the file holds only 2 whole "
+                   "records"));
+  EXPECT_TRUE(r.HasWarning(dir / "short.dbf"));
+  // The end mark where a record should start ends the data too.
+  std::string marked = t + std::string(7, ' ');
+  WriteBytes(dir.path() / "marked.dbf", marked);
+  TableRead m = ReadTable(dir / "marked.dbf");
+  EXPECT_EQ(m.rows.size(), 3u);
+  EXPECT_EQ(m.warnings.size(), 2u);  // fewer whole records than counted; the mark where one was
+}
+
+TEST(DbfDamaged, RecordsBeyondTheHeaderCountAreReported) {
+  ScratchDir dir;
+  std::string t = BuildTable({{"A", 'C', 3}}, {" one", " two", " six"});
+  Le(t, 4, 2, 4);
+  WriteBytes(dir.path() / "stale.dbf", t);
+  TableRead r = ReadTable(dir / "stale.dbf");
+  EXPECT_EQ(r.rows, (std::vector<std::vector<Value>>{{"one"}, {"two"}}));
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_TRUE(r.HasWarning("holds 1 whole records after the 2 the header counts"));
+  // Bytes after the end mark are no records.
+  std::string padded = BuildTable({{"A", 'C', 3}}, {" one"}) + "junk junk";
+  WriteBytes(dir.path() / "padded.dbf", padded);
+  EXPECT_TRUE(ReadTable(dir / "padded.dbf").warnings.empty());
+}
+
+TEST(DbfDamaged, EveryCutOfRealTablesIsReadOrRefused) {
+  // Every length from nothing to the whole file, for tables with each memo form.
+  for (const char* name : {"dbfread/people.dbf", "ruby-dbf/dbase_8b.dbf", "go-foxpro-dbf/TEST.DBF",
+                           "ruby-dbf/dbase_03.dbf"}) {
+    SCOPED_TRACE(name);
+    ScratchDir dir;
+    fs::path source = RealFixtures() / name;
+    std::string bytes = ReadBytes(source);
+    for (const auto& e : fs::directory_iterator(source.parent_path())) {
+      std::string ext = e.path().extension().string();
+      if (e.path().stem() == source.stem() && ext != source.extension().string() && ext != ".json")
+        fs::copy_file(e.path(), dir.path() / e.path().filename());
+    }
+    std::string path = (dir.path() / source.filename()).string();
+    int whole = -2;
+    // Every cut through the header and the first records, then a spread of cuts after.
+    size_t header_length =
+        static_cast<unsigned char>(bytes[8]) | (static_cast<unsigned char>(bytes[9]) << 8);
+    size_t dense = header_length + 300;
+    size_t step = std::max<size_t>(1, bytes.size() / 100);
+    for (size_t n = 0; n < bytes.size(); n += n < dense ? 1 : step) {
+      WriteBytes(path, bytes.substr(0, n));
+      ReadDamaged(path);
+    }
+    WriteBytes(path, bytes);
+    whole = ReadDamaged(path);
+    EXPECT_GE(whole, 0);
+  }
+}
+
+TEST(DbfDamaged, MemoFileCutShortOrPointingNowhere) {
+  ScratchDir dir;
+  {
+    DbfWriteOptions options;
+    options.version = 0x8B;
+    DbfWriter w(dir / "m.dbf", {{"ID", 'C', 2, 0}, {"NOTE", 'M', 10, 0}}, options);
+    w.Add({"a", std::string(700, 'a')});
+    w.Add({"b", "short"});
+  }
+  std::string memo = ReadBytes(dir.path() / "m.dbt");
+  ASSERT_EQ(memo.size(), 512u * 4);
+  // The second memo's block beyond the end, the first memo's length beyond the end.
+  WriteBytes(dir.path() / "m.dbt", memo.substr(0, 1000));
+  TableRead t = ReadTable(dir / "m.dbf");
+  ASSERT_EQ(t.rows.size(), 2u);
+  EXPECT_EQ(t.rows[0][1].Text(), std::string(1000 - 512 - 8, 'a'));
+  EXPECT_TRUE(t.rows[1][1].IsNull());
+  EXPECT_TRUE(t.HasWarning("runs past the end of the memo file"));
+  EXPECT_TRUE(t.HasWarning("lies beyond the end of the memo file"));
+  // A pointer that is no number.
+  std::string table = ReadBytes(dir.path() / "m.dbf");
+  size_t at = table.find("         1");
+  ASSERT_NE(at, std::string::npos);
+  table.replace(at, 10, "      12x4");
+  WriteBytes(dir.path() / "m.dbf", table);
+  WriteBytes(dir.path() / "m.dbt", memo);
+  TableRead p = ReadTable(dir / "m.dbf");
+  EXPECT_TRUE(p.rows[0][1].IsNull());
+  EXPECT_EQ(p.rows[1][1].Text(), "short");
+  EXPECT_TRUE(p.HasWarning("not a memo block number"));
+  // A dBASE III memo whose end mark is missing is cut at a bound, not read to the end of a
+  // large file for every record.
+  {
+    DbfWriter w(dir / "iii.dbf", {{"NOTE", 'M', 10, 0}});
+    w.Add({"end marks gone"});
+    w.Add({"second"});
+  }
+  std::string iii = ReadBytes(dir.path() / "iii.dbt");
+  iii = iii.substr(0, 512) + "end marks gone" + std::string(5 << 20, 'z');
+  WriteBytes(dir.path() / "iii.dbt", iii);
+  TableRead cut = ReadTable(dir / "iii.dbf");
+  ASSERT_EQ(cut.rows.size(), 2u);
+  EXPECT_EQ(cut.rows[0][0].Text().size(), size_t{4} << 20);
+  EXPECT_TRUE(cut.HasWarning("no end mark within 4194304 bytes"));
+  // No memo file at all.
+  fs::remove(dir.path() / "m.dbt");
+  TableRead none = ReadTable(dir / "m.dbf");
+  ASSERT_EQ(none.rows.size(), 2u);
+  EXPECT_TRUE(none.rows[1][1].IsNull());
+  EXPECT_TRUE(none.HasWarning("the memo file"));
+  EXPECT_TRUE(none.HasWarning("is missing"));
+}
+
+TEST(DbfDamaged, RandomByteChangesNeverCrash) {
+  std::mt19937 rng(20240229);
+  for (const char* name : {"dbfread/people.dbf", "ruby-dbf/dbase_8b.dbf", "go-foxpro-dbf/TEST.DBF",
+                           "php-xbase/Foxpro2.dbf", "ndbfreader/ZeroSizeColumn.dbf"}) {
+    SCOPED_TRACE(name);
+    ScratchDir dir;
+    fs::path source = RealFixtures() / name;
+    std::string bytes = ReadBytes(source);
+    std::string memo_ext;
+    for (const auto& e : fs::directory_iterator(source.parent_path())) {
+      std::string ext = e.path().extension().string();
+      if (e.path().stem() == source.stem() && ext != source.extension().string() && ext != ".json")
+        memo_ext = ext;
+    }
+    std::string memo =
+        memo_ext.empty() ? "" : ReadBytes(fs::path(source).replace_extension(memo_ext));
+    std::string path = (dir.path() / source.filename()).string();
+    bool memo_changed = true;  // the file on disk differs from the original
+    for (int round = 0; round < 150; ++round) {
+      std::string table = bytes;
+      std::string memo_copy = memo;
+      int changes = 1 + static_cast<int>(rng() % 4);
+      for (int c = 0; c < changes; ++c) {
+        // Mostly the header and descriptors, where a change does most harm.
+        size_t limit = (rng() % 2) ? std::min<size_t>(table.size(), 400) : table.size();
+        table[rng() % limit] = static_cast<char>(rng());
+        if (!memo_copy.empty() && rng() % 3 == 0)
+          memo_copy[rng() % std::min<size_t>(memo_copy.size(), 1200)] = static_cast<char>(rng());
+      }
+      WriteBytes(path, table);
+      // The memo file is large; write it only when it changes.
+      if (!memo.empty() && (memo_changed || memo_copy != memo)) {
+        WriteBytes(fs::path(path).replace_extension(memo_ext), memo_copy);
+        memo_changed = memo_copy != memo;
+      }
+      ReadDamaged(path);
+    }
+  }
+}
+
+TEST(DbfUnusual, RepeatedNamesGetNamesOfTheirOwn) {
+  ScratchDir dir;
+  WriteBytes(dir.path() / "rep.dbf",
+             BuildTable({{"NAME", 'C', 1}, {"name", 'C', 1}, {"NAME_2", 'C', 1}, {"NAME", 'C', 1}},
+                        {" abcd"}));
+  TableRead t = ReadTable(dir / "rep.dbf");
+  std::vector<std::string> names;
+  for (const auto& f : t.header.fields) names.push_back(f.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"NAME", "name_3", "NAME_2", "NAME_4"}));
+  EXPECT_EQ(t.rows, (std::vector<std::vector<Value>>{{"a", "b", "c", "d"}}));
+}
+
+TEST(DbfUnusual, UndefinedBytesAndUnknownDriverAreSaidOnce) {
+  ScratchDir dir;
+  // 0x81 and 0x9D have no character in Windows-1252.
+  WriteBytes(dir.path() / "u.dbf",
+             BuildTable({{"T", 'C', 4}},
+                        {std::string(" a\x81") + "b ", std::string(" \x9D") + "cd ",
+                         std::string(" \x80") + "xyz"},
+                        0x03, 0xEE));
+  TableRead t = ReadTable(dir / "u.dbf");
+  EXPECT_EQ(t.header.code_page, "CP1252");
+  EXPECT_EQ(t.rows, (std::vector<std::vector<Value>>{{"a\xEF\xBF\xBD"
+                                                      "b"},
+                                                     {"\xEF\xBF\xBD"
+                                                      "cd"},
+                                                     {"€xyz"}}));
+  ASSERT_EQ(t.warnings.size(), 2u);
+  EXPECT_TRUE(t.HasWarning("language driver 0xEE names no known code page"));
+  EXPECT_TRUE(t.HasWarning("U+FFFD"));
+}
+
+TEST(DbfUnusual, ValuesAtTheEdgesOfTheirTypes) {
+  ScratchDir dir;
+  auto rec = [](std::string n, std::string d, std::string l, std::string c) {
+    return " " + n + d + l + c;
+  };
+  WriteBytes(dir.path() / "v.dbf",
+             BuildTable({{"N", 'N', 8, 2}, {"D", 'D', 8}, {"L", 'L', 1}, {"C", 'C', 4}},
+                        {
+                            // leading blanks kept, trailing dropped
+                            rec("    1.50", "20240229", "T", "  x "),
+                            // overflow stars, blank date, unset flag
+                            rec("********", "        ", "?", "    "),
+                            // decimal comma, zero date, NUL padding
+                            rec("   -0,25", "00000000", "n", std::string(4, '\0')),
+                            // exponent form; 29 February 2023 is no date
+                            rec("  1.5e+1", "20230229", "y", "    "),
+                            // no number, no date
+                            rec("     abc", "2023130 ", "Y", "    "),
+                        }));
+  TableRead t = ReadTable(dir / "v.dbf");
+  ASSERT_EQ(t.rows.size(), 5u);
+  EXPECT_EQ(t.rows[0], (std::vector<Value>{1.5, Date::FromYmd(2024, 2, 29), true, "  x"}));
+  EXPECT_EQ(t.rows[1], (std::vector<Value>{Value(), Value(), Value(), ""}));
+  EXPECT_EQ(t.rows[2], (std::vector<Value>{-0.25, Value(), false, ""}));
+  EXPECT_EQ(t.rows[3], (std::vector<Value>{15.0, Value(), true, ""}));
+  EXPECT_EQ(t.rows[4], (std::vector<Value>{Value(), Value(), true, ""}));
+  // One warning per field that held something unreadable, each naming the field.
+  EXPECT_EQ(t.warnings.size(), 2u);
+  EXPECT_TRUE(t.HasWarning("field N holds \"abc\", which is not a number"));
+  EXPECT_TRUE(t.HasWarning("field D holds \"20230229\", which is not a date"));
+}
+
+TEST(DbfUnusual, CharacterFieldWiderThan255) {
+  // Wide character fields keep the high byte of their width in the decimals byte.
+  ScratchDir dir;
+  std::string value(300, 'w');
+  value.replace(0, 3, "  w");
+  std::string t =
+      BuildTable({{"LONG", 'C', 300 % 256, 300 / 256}, {"N", 'N', 3}}, {" " + value + "  7"});
+  WriteBytes(dir.path() / "wide.dbf", t);
+  TableRead r = ReadTable(dir / "wide.dbf");
+  ASSERT_EQ(r.header.fields.size(), 2u);
+  EXPECT_EQ(r.header.fields[0].length, 300);
+  EXPECT_EQ(r.rows, (std::vector<std::vector<Value>>{{value, 7.0}}));
+}
+
+}  // namespace
+}  // namespace vodare
