@@ -174,6 +174,14 @@ TEST_F(LocalStoreVouchers, stores_a_sale_with_all_its_parts) {
   EXPECT_EQ(settle.Real(0), 500);
   EXPECT_EQ(settle.Int(1), 1);
   settle.Reset();
+  auto& broker = store.db().Cached(
+      "SELECT broker_assigned, broker, amount, amount_type FROM voucher_entry WHERE sr_no = 1");
+  ASSERT_TRUE(broker.Step());
+  EXPECT_EQ(broker.Int(0), 1);
+  EXPECT_EQ(broker.Text(1), "Ravi");
+  EXPECT_EQ(broker.Real(2), -980);
+  EXPECT_EQ(broker.Int(3), 1);
+  broker.Reset();
 }
 
 TEST_F(LocalStoreVouchers, refuses_with_a_message_naming_the_value) {

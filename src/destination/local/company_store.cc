@@ -105,7 +105,8 @@ CREATE TABLE voucher_batch(voucher_id INTEGER NOT NULL, line_no INTEGER NOT NULL
 CREATE TABLE voucher_sundry(voucher_id INTEGER NOT NULL, sr_no INTEGER, sundry_code INTEGER NOT NULL,
   percent REAL, amount REAL NOT NULL);
 CREATE TABLE voucher_entry(voucher_id INTEGER NOT NULL, sr_no INTEGER, ledger_code INTEGER NOT NULL,
-  amount_type INTEGER, amount REAL NOT NULL, broker TEXT, cash_flow REAL,
+  amount_type INTEGER, amount REAL NOT NULL, broker_assigned INTEGER NOT NULL DEFAULT 0,
+  broker TEXT, cash_flow REAL,
   settlement INTEGER NOT NULL DEFAULT 0, entry_date TEXT);
 CREATE TABLE voucher_bill_ref(voucher_id INTEGER NOT NULL, party_code INTEGER, bill_value TEXT,
   method INTEGER, sr_no INTEGER, ref_no TEXT, ref_date TEXT, due_date TEXT, amount REAL);

@@ -57,6 +57,7 @@ struct EntryLine {
   std::optional<int64_t> amount_type;
   double amount = 0;  // credit positive, debit negative
   std::string broker, date;
+  bool broker_assigned = false;
   std::optional<double> cash_flow;
   bool settlement = false;
 };
@@ -340,8 +341,12 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
         debit -= e.amount;
       else
         credit += e.amount;
+      // Inventory vouchers name the broker of an entry as BrokerName with BrokerAssigned,
+      // accounting vouchers as Broker with BrokerInvolved.
       e.broker = Child(d, "BrokerName");
       if (e.broker.empty()) e.broker = Child(d, "Broker");
+      e.broker_assigned =
+          FlagText(Child(d, "BrokerAssigned")) || FlagText(Child(d, "BrokerInvolved"));
       e.date = Child(d, "Date");
       if (auto err = number(Child(d, "CashFlow"), "Cash flow of " + label, e.cash_flow))
         return *err;
@@ -501,15 +506,15 @@ void CompanyStore::StoreVoucher(const ParsedVoucher& v, int64_t journal_seq) {
   }
   for (const EntryLine& e : v.entries) {
     auto& st = db_.Cached(
-        "INSERT INTO voucher_entry(voucher_id, sr_no, ledger_code, amount_type, amount, broker, "
-        "cash_flow, settlement, entry_date) VALUES(?,?,?,?,?,?,?,?,?)");
+        "INSERT INTO voucher_entry(voucher_id, sr_no, ledger_code, amount_type, amount, "
+        "broker_assigned, broker, cash_flow, settlement, entry_date) VALUES(?,?,?,?,?,?,?,?,?,?)");
     st.Bind(1, id);
     BindOptional(st, 2, e.sr_no);
     st.Bind(3, e.ledger);
     BindOptional(st, 4, e.amount_type);
-    st.Bind(5, e.amount).Bind(6, e.broker);
-    BindOptional(st, 7, e.cash_flow);
-    st.Bind(8, e.settlement ? 1 : 0).Bind(9, e.date).Run();
+    st.Bind(5, e.amount).Bind(6, e.broker_assigned ? 1 : 0).Bind(7, e.broker);
+    BindOptional(st, 8, e.cash_flow);
+    st.Bind(9, e.settlement ? 1 : 0).Bind(10, e.date).Run();
   }
   for (const BillRefLine& r : v.bill_refs) {
     auto& st = db_.Cached(
