@@ -53,6 +53,10 @@ const VoucherTypeEntry* FindVoucherType(int type) {
   return nullptr;
 }
 
+// The layout of the company file; a file of another layout is refused at opening rather than
+// failing on its first record.
+constexpr const char* kStoreLayout = "2";
+
 constexpr int kConfigB = 140;
 constexpr int kConfigC = 10;
 constexpr int kConfigI = 32;
@@ -239,6 +243,7 @@ std::string CompanyStore::Create(const std::string& data_folder, const NewCompan
       put("country", Trim(company.country));
       put("tax_type", company.vat ? "VAT" : "GST");
       put("guid", NewGuid());
+      put("layout", kStoreLayout);
       std::vector<int> years = company.years;
       std::sort(years.begin(), years.end());
       years.erase(std::unique(years.begin(), years.end()), years.end());
@@ -267,6 +272,17 @@ std::string CompanyStore::Create(const std::string& data_folder, const NewCompan
 
 CompanyStore::CompanyStore(const fs::path& file) : file_(file), db_(file.string(), false) {
   code_ = file.parent_path().filename().string();
+  std::string layout;
+  try {
+    auto& st = db_.Cached("SELECT value FROM company WHERE key = 'layout'");
+    if (st.Step()) layout = st.Text(0);
+    st.Reset();
+  } catch (const RunTimeError&) {
+  }
+  if (layout != kStoreLayout) {
+    throw RunTimeError("The company file " + file.string() +
+                       " is not in the layout of this store; create the company again");
+  }
   LoadCaches();
 }
 
