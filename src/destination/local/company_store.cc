@@ -362,11 +362,6 @@ int64_t CompanyStore::JournalInsert(std::string_view operation, std::optional<in
   return db_.LastInsertId();
 }
 
-void CompanyStore::Journal(std::string_view operation, std::optional<int> kind,
-                           std::string_view text, bool accepted, std::string_view message) {
-  JournalInsert(operation, kind, text, accepted, message);
-}
-
 // ---------------------------------------------------------------------------------------------
 // CONFIG
 
