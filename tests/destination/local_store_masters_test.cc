@@ -322,9 +322,9 @@ TEST(LocalStoreOpen, a_windows_data_folder_in_dp_txt_maps_to_its_drive_folder) {
   std::string code = local::CompanyStore::Create(data, spec);
   fs::path program = dir.path() / "Vuvoda";
   fs::create_directories(program / "SYSTEM");
-  // Written as ANSI text: the folder's name holds the Windows-1252 byte of "ü".
-  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\Vuvoda B\xFC"
-                                                  "cher\\\r\n";
+  // Written as ANSI text (0xDC is "Ü"), and not in the folder's own letter case.
+  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\VUVODA B\xDC"
+                                                  "CHER\\\r\n";
   const char* old = std::getenv("VODARE_DRIVES");
   std::string saved = old ? old : "";
   setenv("VODARE_DRIVES", drives.string().c_str(), 1);

@@ -39,7 +39,21 @@ fs::path FolderPath(const std::string& text) {
     if (c == '\\') c = '/';
   }
   while (s.size() > 1 && s.back() == '/') s.pop_back();
-  return fs::path(s);
+  fs::path path(s);
+  std::error_code ec;
+  if (path.empty() || fs::exists(path, ec)) return path;
+  // Each part that is not there as written is the entry of that name in any letter case.
+  fs::path resolved = path.root_path();
+  for (const fs::path& part : path.relative_path()) {
+    fs::path next = resolved / part;
+    if (!fs::exists(next, ec)) {
+      auto found = FindEntryNoCase(resolved.empty() ? fs::path(".") : resolved, part.string());
+      if (!found) return path;
+      next = resolved.empty() ? found->filename() : *found;
+    }
+    resolved = next;
+  }
+  return resolved;
 }
 
 std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::string& name) {
