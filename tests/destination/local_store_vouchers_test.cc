@@ -224,6 +224,10 @@ TEST_F(LocalStoreVouchers, refuses_with_a_message_naming_the_value) {
   EXPECT_EQ(Refusal(p), "Item 'Shampoo' does not exist");
   p.item = "";
   EXPECT_EQ(Refusal(p), "Item name is missing in item line 1");
+  std::string bad_qty = SaleXml({});
+  bad_qty.replace(bad_qty.find("<Qty>10</Qty>"), 13, "<Qty>1O</Qty>");
+  EXPECT_FALSE(Save(9, bad_qty));
+  EXPECT_EQ(message_, "Quantity '1O' of item line 1 is not a number");
   p = {};
   p.sundry = "Octroi";
   EXPECT_EQ(Refusal(p), "Bill sundry 'Octroi' does not exist");
