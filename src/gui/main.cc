@@ -3,14 +3,8 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "gui/main_window.h"
-
-// The local company store stands in for the destination's automation server wherever that
-// server is not installed.
-#if __has_include("destination/local/local_factory.h")
 #include "destination/local/local_factory.h"
-#define VODARE_LOCAL_STORE 1
-#endif
+#include "gui/main_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -23,11 +17,10 @@ int main(int argc, char** argv) {
   if (at >= 0 && at + 1 < args.size()) screenshot = args[at + 1];
 
   vodare::gui::MainWindowSetup setup;
-#ifdef VODARE_LOCAL_STORE
+  // The local company store stands in for the destination's automation server here.
   setup.make_factory = [](const std::string& program_folder) {
     return vodare::local::MakeLocalAutomationFactory(program_folder);
   };
-#endif
   vodare::gui::MainWindow window(std::move(setup));
   window.Load();
   window.show();

@@ -16,7 +16,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "destination/local/local_factory.h"
 #include "gui/gui_test_support.h"
+#include "support/local_company.h"
 #include "support/recording_server.h"
 
 namespace vodare::gui {
@@ -365,6 +367,44 @@ TEST_F(MainWindowRunTest, closing_the_window_during_a_run_stops_it_without_a_wor
             (std::vector<std::string>{"State Confirmation", "Mapping Confirmation"}));
   EXPECT_FALSE(window_->isVisible());
   EXPECT_FALSE(window_->Running());
+}
+
+// The window over a real local company: the installation found on drive D, its company and
+// years listed, and a run with the program's own steps that walks to its end.
+TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
+  testing::LocalCompanyOptions options;
+  options.name = "Beta Stores";
+  options.years = {2022, 2023, 2024};
+  testing::LocalCompany company = testing::CreateLocalCompany(options);
+  fs::remove_all(root_ / "drives" / "d");
+  fs::create_directories(root_ / "drives" / "d");
+  fs::create_directory_symlink(company.program_folder, root_ / "drives" / "d" / "DeredaDir");
+  setup_.make_factory = [](const std::string& program_folder) {
+    return local::MakeLocalAutomationFactory(program_folder);
+  };
+  setup_.stages = DefaultRunStages();
+  setup_.stages.ReportRunStatus = [](const std::string&, const std::string&, const std::string&,
+                                     std::string&, const std::string&) { return true; };
+  Open();
+  auto* companies = Find<QComboBox>("cmbComp");
+  ASSERT_EQ(companies->count(), 1);
+  EXPECT_EQ(companies->itemText(0).toStdString(), "Beta Stores");
+  EXPECT_EQ(Find<QListWidget>("lstCompany")->item(0)->text().toStdString(), company.code);
+  companies->setCurrentIndex(0);
+  window_->CompanyClick();
+  EXPECT_EQ(Find<QComboBox>("cmbFinYear")->currentText().toStdString(), "2024");
+  EXPECT_EQ(Find<QDateEdit>("dtpToDate")->date(), QDate(2025, 3, 31));
+  EXPECT_TRUE(boxes_.shown.empty());
+
+  Find<QCheckBox>("chkMasters")->setChecked(true);
+  boxes_.answers["State Confirmation"] = {true};
+  Find<QPushButton>("cmdImport")->click();
+  EXPECT_EQ(window_->last_result().outcome, RunOutcome::kCompleted)
+      << window_->last_result().error_text;
+  ASSERT_FALSE(boxes_.shown.empty());
+  EXPECT_EQ(boxes_.shown.back().caption, "Success");
+  EXPECT_EQ(window_->height(), 280);
+  EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
 }
 
 }  // namespace
