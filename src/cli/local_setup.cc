@@ -1,8 +1,12 @@
 #include "cli/local_setup.h"
 
+#include "destination/local/local_factory.h"
+
 namespace vodare::cli {
 
-std::unique_ptr<AutomationFactory> MakeFactory(const std::string&) { return nullptr; }
+std::unique_ptr<AutomationFactory> MakeFactory(const std::string& program_folder) {
+  return local::MakeLocalAutomationFactory(program_folder);
+}
 
 std::vector<CompanyEntry> ListLocalCompanies(const std::string& program_folder,
                                              const std::string& data_folder) {

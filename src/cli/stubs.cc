@@ -2,8 +2,6 @@
 #include "cli/commands.h"
 
 namespace vodare::cli {
-int SampleExportCommand(const Args&) { return Fail("sample-export is not built yet"); }
 int TablesCommand(const Args&) { return Fail("tables is not built yet"); }
 int QueryCommand(const Args&) { return Fail("query is not built yet"); }
-int CompanyCommand(const Args&) { return Fail("company is not built yet"); }
 }  // namespace vodare::cli

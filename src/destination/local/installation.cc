@@ -1,0 +1,120 @@
+#include "destination/local/installation.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "common/run_error.h"
+#include "common/text.h"
+
+namespace vodare::local {
+
+namespace fs = std::filesystem;
+
+fs::path FolderPath(const std::string& text) {
+  std::string s = Trim(text);
+  if (s.size() >= 2 && s[1] == ':' && std::isalpha(static_cast<unsigned char>(s[0]))) {
+    const char* drives = std::getenv("VODARE_DRIVES");
+    std::string root = drives && *drives ? drives : "/mnt";
+    std::string letter(1, static_cast<char>(std::tolower(static_cast<unsigned char>(s[0]))));
+    s = root + "/" + letter + "/" + s.substr(2);
+  }
+  for (char& c : s) {
+    if (c == '\\') c = '/';
+  }
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  return fs::path(s);
+}
+
+std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::string& name) {
+  std::error_code ec;
+  fs::path exact = folder / name;
+  if (fs::exists(exact, ec)) return exact;
+  fs::directory_iterator it(folder, ec);
+  if (ec) return std::nullopt;
+  for (const auto& entry : it) {
+    if (EqualsNoCase(entry.path().filename().string(), name)) return entry.path();
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadInstalledDataFolder(const std::string& program_folder) {
+  fs::path program = FolderPath(program_folder);
+  if (program.empty()) return std::nullopt;
+  auto system = FindEntryNoCase(program, "SYSTEM");
+  if (!system) return std::nullopt;
+  auto dp = FindEntryNoCase(*system, "DP.txt");
+  if (!dp || !fs::is_regular_file(*dp)) return std::nullopt;
+  std::ifstream in(*dp, std::ios::binary);
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  std::string text = buffer.str();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  text = Trim(text);
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+std::optional<fs::path> FindCompanyFile(const std::string& data_folder,
+                                        const std::string& company_code) {
+  std::string code = Trim(company_code);
+  if (code.empty() || code.find('/') != std::string::npos || code.find('\\') != std::string::npos ||
+      code == "." || code == "..") {
+    return std::nullopt;
+  }
+  fs::path data = FolderPath(data_folder);
+  if (data.empty()) return std::nullopt;
+  auto folder = FindEntryNoCase(data, code);
+  if (!folder) return std::nullopt;
+  std::error_code ec;
+  if (!fs::is_directory(*folder, ec)) return std::nullopt;
+  auto file = FindEntryNoCase(*folder, kCompanyFileName);
+  if (!file || !fs::is_regular_file(*file, ec)) return std::nullopt;
+  return file;
+}
+
+std::vector<std::string> ListCompanyCodes(const std::string& data_folder) {
+  std::vector<std::string> codes;
+  fs::path data = FolderPath(data_folder);
+  std::error_code ec;
+  fs::directory_iterator it(data, ec);
+  if (ec) return codes;
+  for (const auto& entry : it) {
+    std::string name = entry.path().filename().string();
+    if (name.size() != 8 || !EqualsNoCase(name.substr(0, 4), "Comp")) continue;
+    if (!entry.is_directory(ec)) continue;
+    if (!FindEntryNoCase(entry.path(), kCompanyFileName)) continue;
+    codes.push_back(name);
+  }
+  std::sort(codes.begin(), codes.end(),
+            [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
+  return codes;
+}
+
+std::string CompanyCodeOf(int number) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "Comp%04d", number);
+  return buf;
+}
+
+void EnsureInstallation(const std::string& program_folder, const std::string& data_folder) {
+  fs::path program = FolderPath(program_folder);
+  fs::path data = FolderPath(data_folder);
+  std::error_code ec;
+  fs::create_directories(data, ec);
+  if (ec)
+    throw RunTimeError("Cannot create the data folder " + data.string() + ": " + ec.message());
+  if (ReadInstalledDataFolder(program_folder)) return;
+  fs::path system = program / "SYSTEM";
+  if (auto found = FindEntryNoCase(program, "SYSTEM")) system = *found;
+  fs::create_directories(system, ec);
+  if (ec) {
+    throw RunTimeError("Cannot create the program folder " + system.string() + ": " + ec.message());
+  }
+  std::ofstream out(system / "DP.txt", std::ios::binary | std::ios::trunc);
+  out << fs::absolute(data).string() << "/";
+  if (!out) throw RunTimeError("Cannot write " + (system / "DP.txt").string());
+}
+
+}  // namespace vodare::local

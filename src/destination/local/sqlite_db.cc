@@ -1,0 +1,138 @@
+#include "destination/local/sqlite_db.h"
+
+#include "common/run_error.h"
+
+namespace vodare::local {
+
+namespace {
+constexpr int kPageSize = 1024;
+}  // namespace
+
+void ThrowSqlite(sqlite3* db, std::string_view what) {
+  std::string message(what);
+  if (db) {
+    message += ": ";
+    message += sqlite3_errmsg(db);
+  }
+  throw RunTimeError(message);
+}
+
+Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                         &stmt_, &tail) != SQLITE_OK) {
+    ThrowSqlite(db, "Database error");
+  }
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+Statement& Statement::Bind(int i, int64_t v) {
+  sqlite3_bind_int64(stmt_, i, v);
+  return *this;
+}
+Statement& Statement::Bind(int i, double v) {
+  sqlite3_bind_double(stmt_, i, v);
+  return *this;
+}
+Statement& Statement::Bind(int i, std::string_view v) {
+  sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+  return *this;
+}
+Statement& Statement::BindNull(int i) {
+  sqlite3_bind_null(stmt_, i);
+  return *this;
+}
+
+bool Statement::Step() {
+  int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  std::string message = std::string("Database error: ") + sqlite3_errmsg(db_);
+  sqlite3_reset(stmt_);
+  throw RunTimeError(message);
+}
+
+void Statement::Run() {
+  while (Step()) {
+  }
+  Reset();
+}
+
+void Statement::Reset() {
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+bool Statement::IsNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
+int64_t Statement::Int(int col) const { return sqlite3_column_int64(stmt_, col); }
+double Statement::Real(int col) const { return sqlite3_column_double(stmt_, col); }
+std::string Statement::Text(int col) const {
+  const unsigned char* p = sqlite3_column_text(stmt_, col);
+  if (!p) return {};
+  return std::string(reinterpret_cast<const char*>(p),
+                     static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
+}
+
+Database::Database(const std::string& path, bool create) : path_(path) {
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    std::string message = "Cannot open the company file " + path;
+    if (db_) message += std::string(": ") + sqlite3_errmsg(db_);
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw RunTimeError(message);
+  }
+  sqlite3_busy_timeout(db_, 5000);
+  sqlite3_extended_result_codes(db_, 1);
+  // A crash loses at most the last records and never half of one; commits do not wait for
+  // the disk.
+  // Small pages: each commit writes every page it touched, and a record touches the end of a
+  // few tables, so small pages keep the bytes written per record low.
+  if (create) Exec("PRAGMA page_size=" + std::to_string(kPageSize));
+  Exec("PRAGMA journal_mode=WAL");
+  Exec("PRAGMA synchronous=NORMAL");
+  Exec("PRAGMA wal_autocheckpoint=20000");
+  Exec("PRAGMA cache_size=-32768");
+}
+
+Database::~Database() {
+  cache_.clear();
+  if (db_) sqlite3_close(db_);
+}
+
+void Database::Exec(std::string_view sql) {
+  std::string text(sql);
+  char* err = nullptr;
+  if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string message = std::string("Database error: ") + (err ? err : "unknown");
+    sqlite3_free(err);
+    throw RunTimeError(message);
+  }
+}
+
+Statement& Database::Cached(std::string_view sql) {
+  auto it = cache_.find(sql);
+  if (it == cache_.end()) {
+    it = cache_.emplace(std::string(sql), std::make_unique<Statement>(db_, sql)).first;
+  } else {
+    it->second->Reset();
+  }
+  return *it->second;
+}
+
+int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+int Database::Changes() const { return sqlite3_changes(db_); }
+
+Transaction::Transaction(Database& db) : db_(db) { db_.Cached("BEGIN IMMEDIATE").Run(); }
+
+Transaction::~Transaction() {
+  if (!done_) sqlite3_exec(db_.raw(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::Commit() {
+  db_.Cached("COMMIT").Run();
+  done_ = true;
+}
+
+}  // namespace vodare::local

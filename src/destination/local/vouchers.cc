@@ -1,0 +1,529 @@
+// Vouchers: the whole voucher is read and checked first (names through the in-memory maps),
+// then stored with all its parts and its journal row in one transaction.
+
+#include <cmath>
+#include <cstdio>
+#include <pugixml.hpp>
+
+#include "common/run_error.h"
+#include "common/text.h"
+#include "destination/local/company_store.h"
+#include "destination/local/xml_read.h"
+
+namespace vodare::local {
+
+namespace {
+
+// Account entries balance when their signed sum lies within this of zero.
+constexpr double kBalanceTolerance = 0.01;
+
+std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+std::string Money(double x) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.2f", std::fabs(x) < 0.005 ? 0.0 : x);
+  return buf;
+}
+
+bool IsSaleSide(int type) { return type == 9 || type == 3; }
+bool IsPurchaseSide(int type) { return type == 2 || type == 10; }
+
+struct BatchLine {
+  std::string batch_no, mfg, expiry, mrp, sale_price;
+  std::optional<double> qty, qty_alt;
+};
+
+struct ItemLine {
+  int line_no = 0;
+  std::optional<int64_t> sr_no;
+  std::string date, unit, description1, description2;
+  int32_t item = 0, mc = 0;
+  double qty = 0;
+  std::optional<double> qty_alt, free_qty, price, amount, net_amount;
+  bool is_return = false;
+  std::vector<BatchLine> batches;
+};
+
+struct SundryLine {
+  std::optional<int64_t> sr_no;
+  int32_t code = 0;
+  std::optional<double> percent;
+  double amount = 0;
+};
+
+struct EntryLine {
+  std::optional<int64_t> sr_no;
+  int32_t ledger = 0;
+  std::optional<int64_t> amount_type;
+  double amount = 0;  // credit positive, debit negative
+  std::string broker, date;
+  std::optional<double> cash_flow;
+  bool settlement = false;
+};
+
+struct BillRefLine {
+  int32_t party = 0;
+  std::string bill_value, ref_no, date, due_date;
+  std::optional<int64_t> method, sr_no;
+  std::optional<double> amount;
+};
+
+std::optional<int64_t> WholeNumber(const std::string& text) {
+  auto n = NumberText(text);
+  if (!n || *n != std::floor(*n) || std::fabs(*n) > 9e15) return std::nullopt;
+  return static_cast<int64_t>(*n);
+}
+
+}  // namespace
+
+struct CompanyStore::ParsedVoucher {
+  int16_t type = 0;
+  int32_t series = 0;
+  std::string vch_no;
+  int32_t date = 0;
+  int32_t party = 0, mc = 0, stpt = 0, cash_account = 0;
+  std::string broker, billing_name, billing_mobile, billing_address, purchase_bill_no,
+      purchase_bill_date;
+  std::optional<double> cash_amount;
+  bool carry_settlement = false, free_qty_used = false;
+  std::vector<ItemLine> items;
+  std::vector<SundryLine> sundries;
+  std::vector<EntryLine> entries;
+  std::vector<BillRefLine> bill_refs;
+};
+
+StoreAnswer CompanyStore::RefuseVoucher(int16_t type, const std::string& xml,
+                                        const std::string& message) {
+  JournalInsert("SaveVchFromXML", type, xml, false, message);
+  return {false, message};
+}
+
+std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, int open_year,
+                                          ParsedVoucher& v) {
+  v.type = type;
+  std::string element = VoucherElementName(type);
+  if (element.empty()) return "Voucher type " + std::to_string(type) + " is not supported";
+  std::string type_name = VoucherTypeDisplayName(type);
+
+  pugi::xml_document doc;
+  if (auto error = ParseRecord(doc, xml)) return *error;
+  pugi::xml_node root = doc.document_element();
+  if (std::string_view(root.name()) != element) {
+    return "Root element " + Quoted(root.name()) + " does not fit voucher type " +
+           std::to_string(type) + " (" + type_name + " vouchers are <" + element + ">)";
+  }
+  if (HasChild(root, "VchType")) {
+    std::string t = Child(root, "VchType");
+    auto n = WholeNumber(t);
+    if (!n || *n != type) {
+      return "VchType " + Quoted(t) + " does not fit voucher type " + std::to_string(type);
+    }
+  }
+
+  // Date and financial year.
+  std::string date_text = Child(root, "Date");
+  if (date_text.empty()) return "Voucher date is missing";
+  auto date = TryParseDateText(date_text);
+  if (!date) return "Voucher date " + Quoted(date_text) + " is not a date";
+  Date first = Date::FromYmd(open_year, 4, 1);
+  Date last = Date::FromYmd(open_year + 1, 3, 31);
+  if (*date < first || *date > last) {
+    return "Voucher date " + date->ToText() + " is outside the financial year " + first.ToText() +
+           " to " + last.ToText();
+  }
+  v.date = date->Serial();
+
+  // Series.
+  std::string series_name = Child(root, "VchSeriesName");
+  std::string series_code_text = Child(root, "tmpVchSeriesCode");
+  auto& series_map = series_[type].codes;
+  if (!series_name.empty()) {
+    auto it = series_map.find(FoldKey(series_name));
+    if (it == series_map.end()) {
+      return "Series " + Quoted(series_name) + " does not exist for " + type_name + " vouchers";
+    }
+    v.series = it->second;
+  }
+  if (!series_code_text.empty() && series_code_text != "0") {
+    auto code = WholeNumber(series_code_text);
+    auto found = code ? series_type_.find(static_cast<int32_t>(*code)) : series_type_.end();
+    if (found == series_type_.end() || found->second != type) {
+      return "Series code " + Quoted(series_code_text) + " does not exist for " + type_name +
+             " vouchers";
+    }
+    if (v.series && v.series != found->first) {
+      return "Series code " + Quoted(series_code_text) + " is not the code of series " +
+             Quoted(series_name);
+    }
+    v.series = found->first;
+  }
+  if (!v.series) {
+    auto it = series_map.find(FoldKey("Main"));
+    if (it == series_map.end())
+      return "Series 'Main' does not exist for " + type_name + " vouchers";
+    v.series = it->second;
+  }
+
+  v.vch_no = Child(root, "VchNo");
+  {
+    auto& st = db_.Cached(
+        "SELECT 1 FROM voucher WHERE vch_type = ? AND series_code = ? AND vch_no = ? AND date = ?");
+    st.Bind(1, type).Bind(2, v.series).Bind(3, v.vch_no).Bind(4, v.date);
+    bool exists = st.Step();
+    st.Reset();
+    if (exists) {
+      std::string series_label = series_name.empty() ? "Main" : series_name;
+      return type_name + " voucher No. " + Quoted(v.vch_no) + " dated " + date->ToText() +
+             " already exists in series " + Quoted(series_label);
+    }
+  }
+
+  // Header masters.
+  std::string party = Child(root, "MasterName1");
+  if (!party.empty()) {
+    v.party = Lookup(party, 2);
+    if (!v.party) return "Party " + Quoted(party) + " does not exist";
+  }
+  std::string mc = Child(root, "MasterName2");
+  if (!mc.empty()) {
+    v.mc = Lookup(mc, 11);
+    if (!v.mc) return "Material centre " + Quoted(mc) + " does not exist";
+  }
+  std::string stpt = Child(root, "STPTName");
+  if (!stpt.empty() && (IsSaleSide(type) || IsPurchaseSide(type))) {
+    int kind = IsSaleSide(type) ? 13 : 14;
+    v.stpt = Lookup(stpt, kind);
+    if (!v.stpt)
+      return (kind == 13 ? "Sale type " : "Purchase type ") + Quoted(stpt) + " does not exist";
+  }
+  v.broker = Child(root, "BrokerName");
+  for (pugi::xml_node b : root.children("BillingDetails")) {
+    if (!b.first_child()) continue;
+    v.billing_name = Child(b, "PartyName");
+    v.billing_mobile = Child(b, "MobileNo");
+    v.billing_address = Child(b, "Address1");
+  }
+  if (pugi::xml_node info = root.child("VchOtherInfoDetails")) {
+    v.purchase_bill_no = Child(info, "PurchaseBillNo");
+    v.purchase_bill_date = Child(info, "PurchaseBillDate");
+  }
+  v.free_qty_used = FlagText(Child(root, "FreeQtyUsed"));
+
+  auto number = [](const std::string& text, const std::string& what,
+                   std::optional<double>& out) -> std::optional<std::string> {
+    if (text.empty()) return std::nullopt;
+    auto n = NumberText(text);
+    if (!n) return what + " " + Quoted(text) + " is not a number";
+    out = *n;
+    return std::nullopt;
+  };
+
+  // Item lines with their batches.
+  int line_no = 0;
+  for (pugi::xml_node entries : root.children("ItemEntries")) {
+    for (pugi::xml_node d : entries.children("ItemDetail")) {
+      ItemLine line;
+      line.line_no = ++line_no;
+      std::string where = " of item line " + std::to_string(line.line_no);
+      line.sr_no = WholeNumber(Child(d, "SrNo"));
+      line.date = Child(d, "Date");
+      std::string item = Child(d, "ItemName");
+      if (item.empty()) return "Item name is missing in item line " + std::to_string(line.line_no);
+      line.item = Lookup(item, 6);
+      if (!line.item) return "Item " + Quoted(item) + " does not exist";
+      std::string line_mc = Child(d, "MC");
+      if (line_mc.empty()) {
+        line.mc = v.mc ? v.mc : Lookup("Main Store", 11);
+      } else {
+        line.mc = Lookup(line_mc, 11);
+        if (!line.mc) return "Material centre " + Quoted(line_mc) + " does not exist";
+      }
+      std::optional<double> qty, qty_main;
+      if (auto e = number(Child(d, "Qty"), "Quantity" + where, qty)) return *e;
+      if (auto e = number(Child(d, "QtyMainUnit"), "Quantity" + where, qty_main)) return *e;
+      line.qty = qty_main ? *qty_main : qty.value_or(0);
+      if (auto e = number(Child(d, "QtyAltUnit"), "Quantity" + where, line.qty_alt)) return *e;
+      if (auto e = number(Child(d, "Price"), "Price" + where, line.price)) return *e;
+      if (auto e = number(Child(d, "Amt"), "Amount" + where, line.amount)) return *e;
+      if (auto e = number(Child(d, "NettAmount"), "Net amount" + where, line.net_amount)) return *e;
+      line.unit = Child(d, "tmpMainUnitName");
+      line.is_return = FlagText(Child(d, "IsReturnQty"));
+      if (pugi::xml_node desc = d.child("ItemDescInfo")) {
+        line.description1 = Child(desc, "Description1");
+        line.description2 = Child(desc, "Description2");
+        if (auto e = number(Child(desc, "FreeQty"), "Free quantity" + where, line.free_qty))
+          return *e;
+      }
+      for (pugi::xml_node be : d.children("BatchEntries")) {
+        for (pugi::xml_node b : be.children("BatchDetails")) {
+          BatchLine batch;
+          batch.batch_no = Child(b, "BatchNo");
+          batch.mfg = Child(b, "MfgDate");
+          batch.expiry = Child(b, "ExpiryDate");
+          batch.mrp = Child(b, "ItemMRP");
+          batch.sale_price = Child(b, "SalesPrice");
+          if (auto e = number(Child(b, "Qty"), "Batch quantity" + where, batch.qty)) return *e;
+          if (auto e = number(Child(b, "QtyAltUnit"), "Batch quantity" + where, batch.qty_alt))
+            return *e;
+          line.batches.push_back(std::move(batch));
+        }
+      }
+      v.items.push_back(std::move(line));
+    }
+  }
+
+  // Bill sundries.
+  int sundry_no = 0;
+  for (pugi::xml_node list : root.children("BillSundries")) {
+    for (pugi::xml_node d : list.children("BSDetail")) {
+      ++sundry_no;
+      SundryLine s;
+      s.sr_no = WholeNumber(Child(d, "SrNo"));
+      std::string name = Child(d, "BSName");
+      if (name.empty())
+        return "Bill sundry name is missing in bill sundry line " + std::to_string(sundry_no);
+      s.code = Lookup(name, 9);
+      if (!s.code) return "Bill sundry " + Quoted(name) + " does not exist";
+      if (auto e = number(Child(d, "PercentVal"), "Percentage of bill sundry " + Quoted(name),
+                          s.percent))
+        return *e;
+      std::optional<double> amount;
+      if (auto e = number(Child(d, "Amt"), "Amount of bill sundry " + Quoted(name), amount))
+        return *e;
+      s.amount = amount.value_or(0);
+      v.sundries.push_back(s);
+    }
+  }
+
+  // Account entries: the signed sum must balance.
+  double debit = 0, credit = 0;
+  int entry_no = 0;
+  for (pugi::xml_node list : root.children("AccEntries")) {
+    for (pugi::xml_node d : list.children("AccDetail")) {
+      ++entry_no;
+      std::string account = Child(d, "AccountName");
+      std::string amount_text = Child(d, "AmtMainCur");
+      if (account.empty() && amount_text.empty()) continue;  // an entry left empty counts nothing
+      EntryLine e;
+      e.sr_no = WholeNumber(Child(d, "SrNo"));
+      std::string label = account.empty() ? "accounting entry " + std::to_string(entry_no)
+                                          : "account " + Quoted(account);
+      double value = 0;
+      if (!amount_text.empty()) {
+        auto n = NumberText(amount_text);
+        if (!n) return "Amount " + Quoted(amount_text) + " of " + label + " is not a number";
+        value = *n;
+      }
+      std::string type_text = Child(d, "AmountType");
+      e.amount_type = WholeNumber(type_text);
+      if (account.empty()) {
+        if (value == 0) continue;
+        return "Account name is missing in accounting entry " + std::to_string(entry_no);
+      }
+      e.ledger = Lookup(account, 2);
+      if (!e.ledger) return "Account " + Quoted(account) + " does not exist";
+      // A signed amount counts as it stands (debits negative); an unsigned one takes its side
+      // from AmountType.
+      if (!amount_text.empty() && TrimView(amount_text).front() == '-') {
+        e.amount = value;
+      } else if (value != 0) {
+        if (e.amount_type == 1) {
+          e.amount = -value;
+        } else if (e.amount_type == 2) {
+          e.amount = value;
+        } else {
+          return "AmountType " + Quoted(type_text) + " of " + label +
+                 " is neither 1 (debit) nor 2 (credit)";
+        }
+      }
+      if (e.amount < 0)
+        debit -= e.amount;
+      else
+        credit += e.amount;
+      e.broker = Child(d, "BrokerName");
+      if (e.broker.empty()) e.broker = Child(d, "Broker");
+      e.date = Child(d, "Date");
+      if (auto err = number(Child(d, "CashFlow"), "Cash flow of " + label, e.cash_flow))
+        return *err;
+      e.settlement = FlagText(Child(d, "SettlementAcc"));
+      v.entries.push_back(std::move(e));
+    }
+  }
+  if (std::fabs(credit - debit) > kBalanceTolerance) {
+    return "Accounting entries do not balance: debit " + Money(debit) + ", credit " +
+           Money(credit) + ", difference " + Money(std::fabs(credit - debit));
+  }
+
+  // Cash settlement within the voucher.
+  if (pugi::xml_node pos = root.child("POSVchData")) {
+    v.carry_settlement = FlagText(Child(pos, "CarrySettlement"));
+    if (auto e = number(Child(pos, "CashAmt"), "Cash amount", v.cash_amount)) return *e;
+    std::string cash = Child(pos, "CashAccName");
+    if (!cash.empty()) {
+      v.cash_account = Lookup(cash, 2);
+      if (!v.cash_account) return "Account " + Quoted(cash) + " does not exist";
+    }
+  }
+
+  // Bill-by-bill references.
+  for (pugi::xml_node pending : root.children("PendingBillDetails")) {
+    for (pugi::xml_node bill : pending.children("BillDetail")) {
+      std::string bill_party = Child(bill, "MasterName1");
+      int32_t party_code = 0;
+      if (!bill_party.empty()) {
+        party_code = Lookup(bill_party, 2);
+        if (!party_code) return "Party " + Quoted(bill_party) + " does not exist";
+      }
+      std::string bill_value = Child(bill, "Value1");
+      for (pugi::xml_node ref : bill.children("BillRefs")) {
+        BillRefLine r;
+        r.party = party_code;
+        r.bill_value = bill_value;
+        r.method = WholeNumber(Child(ref, "Method"));
+        r.sr_no = WholeNumber(Child(ref, "SrNo"));
+        r.ref_no = Child(ref, "RefNo");
+        r.date = Child(ref, "Date");
+        r.due_date = Child(ref, "DueDate");
+        if (auto e = number(Child(ref, "Value1"), "Amount of bill reference " + Quoted(r.ref_no),
+                            r.amount))
+          return *e;
+        v.bill_refs.push_back(std::move(r));
+      }
+    }
+  }
+  return {};
+}
+
+StoreAnswer CompanyStore::SaveVoucher(int16_t type, const std::string& xml, int open_year) {
+  // One transaction per call, refusals included: its journal row is the call's record.
+  Transaction tx(db_);
+  RefreshIfChangedElsewhere();
+  ParsedVoucher v;
+  std::string error = ValidateVoucher(type, xml, open_year, v);
+  StoreAnswer answer;
+  if (!error.empty()) {
+    answer = RefuseVoucher(type, xml, error);
+  } else {
+    int64_t seq = JournalInsert("SaveVchFromXML", type, xml, true, "");
+    StoreVoucher(v, seq);
+    answer.saved = true;
+  }
+  tx.Commit();
+  return answer;
+}
+
+namespace {
+void BindCode(Statement& st, int i, int32_t code) {
+  if (code)
+    st.Bind(i, code);
+  else
+    st.BindNull(i);
+}
+void BindOptional(Statement& st, int i, const std::optional<double>& v) {
+  if (v)
+    st.Bind(i, *v);
+  else
+    st.BindNull(i);
+}
+void BindOptional(Statement& st, int i, const std::optional<int64_t>& v) {
+  if (v)
+    st.Bind(i, *v);
+  else
+    st.BindNull(i);
+}
+}  // namespace
+
+void CompanyStore::StoreVoucher(const ParsedVoucher& v, int64_t journal_seq) {
+  auto& head = db_.Cached(
+      "INSERT INTO voucher(vch_type, series_code, vch_no, date, party_code, mc_code, stpt_code, "
+      "broker, billing_name, billing_mobile, billing_address, purchase_bill_no, "
+      "purchase_bill_date, cash_amount, carry_settlement, cash_account_code, free_qty_used, "
+      "journal_seq) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+  head.Bind(1, v.type).Bind(2, v.series).Bind(3, v.vch_no).Bind(4, v.date);
+  BindCode(head, 5, v.party);
+  BindCode(head, 6, v.mc);
+  BindCode(head, 7, v.stpt);
+  head.Bind(8, v.broker)
+      .Bind(9, v.billing_name)
+      .Bind(10, v.billing_mobile)
+      .Bind(11, v.billing_address)
+      .Bind(12, v.purchase_bill_no)
+      .Bind(13, v.purchase_bill_date);
+  BindOptional(head, 14, v.cash_amount);
+  head.Bind(15, v.carry_settlement ? 1 : 0);
+  BindCode(head, 16, v.cash_account);
+  head.Bind(17, v.free_qty_used ? 1 : 0);
+  if (journal_seq)
+    head.Bind(18, journal_seq);
+  else
+    head.BindNull(18);
+  head.Run();
+  int64_t id = db_.LastInsertId();
+
+  for (const ItemLine& l : v.items) {
+    auto& st = db_.Cached(
+        "INSERT INTO voucher_item(voucher_id, line_no, sr_no, line_date, item_code, mc_code, qty, "
+        "qty_alt, free_qty, unit, price, amount, net_amount, is_return, description1, "
+        "description2) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    st.Bind(1, id).Bind(2, l.line_no);
+    BindOptional(st, 3, l.sr_no);
+    st.Bind(4, l.date).Bind(5, l.item);
+    BindCode(st, 6, l.mc);
+    st.Bind(7, l.qty);
+    BindOptional(st, 8, l.qty_alt);
+    BindOptional(st, 9, l.free_qty);
+    st.Bind(10, l.unit);
+    BindOptional(st, 11, l.price);
+    BindOptional(st, 12, l.amount);
+    BindOptional(st, 13, l.net_amount);
+    st.Bind(14, l.is_return ? 1 : 0).Bind(15, l.description1).Bind(16, l.description2);
+    st.Run();
+    for (const BatchLine& b : l.batches) {
+      auto& bt = db_.Cached(
+          "INSERT INTO voucher_batch(voucher_id, line_no, batch_no, mfg_date, expiry_date, qty, "
+          "qty_alt, mrp, sale_price) VALUES(?,?,?,?,?,?,?,?,?)");
+      bt.Bind(1, id).Bind(2, l.line_no).Bind(3, b.batch_no).Bind(4, b.mfg).Bind(5, b.expiry);
+      BindOptional(bt, 6, b.qty);
+      BindOptional(bt, 7, b.qty_alt);
+      bt.Bind(8, b.mrp).Bind(9, b.sale_price);
+      bt.Run();
+    }
+  }
+  for (const SundryLine& s : v.sundries) {
+    auto& st = db_.Cached(
+        "INSERT INTO voucher_sundry(voucher_id, sr_no, sundry_code, percent, amount) "
+        "VALUES(?,?,?,?,?)");
+    st.Bind(1, id);
+    BindOptional(st, 2, s.sr_no);
+    st.Bind(3, s.code);
+    BindOptional(st, 4, s.percent);
+    st.Bind(5, s.amount).Run();
+  }
+  for (const EntryLine& e : v.entries) {
+    auto& st = db_.Cached(
+        "INSERT INTO voucher_entry(voucher_id, sr_no, ledger_code, amount_type, amount, broker, "
+        "cash_flow, settlement, entry_date) VALUES(?,?,?,?,?,?,?,?,?)");
+    st.Bind(1, id);
+    BindOptional(st, 2, e.sr_no);
+    st.Bind(3, e.ledger);
+    BindOptional(st, 4, e.amount_type);
+    st.Bind(5, e.amount).Bind(6, e.broker);
+    BindOptional(st, 7, e.cash_flow);
+    st.Bind(8, e.settlement ? 1 : 0).Bind(9, e.date).Run();
+  }
+  for (const BillRefLine& r : v.bill_refs) {
+    auto& st = db_.Cached(
+        "INSERT INTO voucher_bill_ref(voucher_id, party_code, bill_value, method, sr_no, ref_no, "
+        "ref_date, due_date, amount) VALUES(?,?,?,?,?,?,?,?,?)");
+    st.Bind(1, id);
+    BindCode(st, 2, r.party);
+    st.Bind(3, r.bill_value);
+    BindOptional(st, 4, r.method);
+    BindOptional(st, 5, r.sr_no);
+    st.Bind(6, r.ref_no).Bind(7, r.date).Bind(8, r.due_date);
+    BindOptional(st, 9, r.amount);
+    st.Run();
+  }
+}
+
+}  // namespace vodare::local

@@ -1,0 +1,341 @@
+// The local company store as the program meets it: opening a company, masters, the CONFIG door,
+// company switches and series.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/run_error.h"
+#include "destination/local/company_store.h"
+#include "destination/local/installation.h"
+#include "destination/local/local_factory.h"
+#include "support/local_company.h"
+
+namespace vodare {
+namespace {
+
+using testing::CreateLocalCompany;
+using testing::LocalCompany;
+using testing::OpenLocalCompany;
+namespace fs = std::filesystem;
+
+class LocalStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    company_ = CreateLocalCompany({.name = "Sharma Traders", .years = {2023, 2024}});
+    s_ = OpenLocalCompany(company_);
+  }
+  bool SaveMaster(int16_t kind, std::string xml) {
+    message_ = "unchanged";
+    return s_.fixed->SaveMasterFromXML(kind, xml, message_);
+  }
+  LocalCompany company_;
+  testing::LocalSessionObjects s_;
+  std::string message_;
+};
+
+TEST(LocalStoreOpen, opens_only_an_installation_holding_the_company_and_year) {
+  LocalCompany c = CreateLocalCompany({.years = {2023, 2024}});
+  local::LocalAutomationFactory factory;
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  std::string code = "comp0001";  // codes are found whatever their letter case
+  EXPECT_TRUE(fixed->OpenDB(c.program_folder + "/", c.data_folder + "/", code));
+  EXPECT_EQ(code, "Comp0001");
+  int16_t year = 2024;
+  EXPECT_TRUE(fixed->OpenDB(c.program_folder, c.data_folder, code, year));
+  year = 2025;
+  EXPECT_FALSE(fixed->OpenDB(c.program_folder, c.data_folder, code, year));
+  std::string missing = "Comp0002";
+  EXPECT_FALSE(fixed->OpenDB(c.program_folder, c.data_folder, missing));
+  // A folder without SYSTEM/DP.txt is no installation.
+  EXPECT_FALSE(fixed->OpenDB(c.data_folder, c.data_folder, code));
+  auto fixed1 = factory.CreateFixedInterface1(kProgIdFixedInterface1);
+  EXPECT_EQ(fixed1->GetCompCode(), "");
+}
+
+TEST(LocalStoreOpen, later_objects_of_a_factory_share_the_open_company) {
+  LocalCompany c = CreateLocalCompany({.name = "Shared Co", .years = {2022, 2024, 2023}});
+  local::LocalAutomationFactory factory;
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  std::string code = c.code;
+  int16_t year = 2023;
+  ASSERT_TRUE(fixed->OpenDB(c.program_folder, c.data_folder, code, year));
+  auto fixed1 = factory.CreateFixedInterface1(kProgIdFixedInterface1);
+  EXPECT_EQ(fixed1->GetCompCode(), "Comp0001");
+  EXPECT_EQ(fixed1->GetAllFinYearsOfSpecificCompCode(code),
+            (std::vector<std::string>{"2022", "2023", "2024"}));
+  EXPECT_FALSE(fixed1->GetCompGUID().empty());
+  std::string config = fixed->GetCompConfigXML();
+  EXPECT_NE(config.find("<CompanyName>Shared Co</CompanyName>"), std::string::npos);
+  EXPECT_NE(config.find("<CurFY>01-04-2023</CurFY>"), std::string::npos);
+  EXPECT_NE(config.find("<VatGst><SalesTaxType>GST</SalesTaxType></VatGst>"), std::string::npos);
+  fixed->CloseDB();
+  EXPECT_EQ(fixed1->GetCompCode(), "");
+  EXPECT_THROW(fixed->mastername2code("Cash", 2), RunTimeError);
+}
+
+TEST(LocalStoreOpen, unknown_class_cannot_be_created) {
+  local::LocalAutomationFactory factory;
+  EXPECT_THROW(factory.CreateFixedInterface("Vodavi2V21.CFixedInterface2"), RunTimeError);
+  EXPECT_THROW(factory.CreateCompany(kProgIdFixedInterface), RunTimeError);
+}
+
+TEST(LocalStoreOpen, lists_companies_and_reads_dp_txt_whatever_its_case) {
+  LocalCompany c = CreateLocalCompany({.name = "First"});
+  local::NewCompany second;
+  second.name = "Second";
+  second.state = "GOA";
+  second.years = {2024};
+  EXPECT_EQ(local::CompanyStore::Create(c.data_folder, second), "Comp0002");
+  fs::rename(fs::path(c.program_folder) / "SYSTEM" / "DP.txt",
+             fs::path(c.program_folder) / "SYSTEM" / "dp.TXT");
+  fs::rename(fs::path(c.program_folder) / "SYSTEM", fs::path(c.program_folder) / "system");
+  local::LocalAutomationFactory factory;
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  std::string data = c.data_folder;
+  auto list = fixed->GetCompList(data);
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].name, "First");
+  EXPECT_EQ(list[1].code, "Comp0002");
+  std::string code = "Comp0002";
+  EXPECT_TRUE(fixed->OpenDB(c.program_folder, "", code));  // the data folder DP.txt records
+}
+
+TEST_F(LocalStore, state_and_country_codes_ignore_case) {
+  std::string state = "maharashtra", unknown = "Atlantis", blank = "", india = "INDIA";
+  EXPECT_EQ(s_.fixed1->statename2tindigit(state), "27");
+  EXPECT_EQ(s_.fixed1->statename2tindigit(unknown), "");
+  EXPECT_EQ(s_.fixed1->statename2tindigit(blank), "");
+  std::string other = "Other Territory";
+  EXPECT_EQ(s_.fixed1->statename2tindigit(other), "97");
+  int16_t country = s_.fixed1->CountryName2Code(india);
+  EXPECT_GT(country, 0);
+  EXPECT_GT(s_.fixed1->StateName2PDCode(state, country), 0);
+  EXPECT_EQ(s_.fixed1->StateName2PDCode(unknown, country), 0);
+}
+
+TEST_F(LocalStore, saves_masters_and_finds_them_ignoring_case) {
+  EXPECT_TRUE(SaveMaster(1,
+                         "<AccountGroup><Name>Traders</Name><PrimaryGroup> False </PrimaryGroup>"
+                         "<ParentGroupName>sundry debtors</ParentGroupName></AccountGroup>"));
+  EXPECT_EQ(message_, "");
+  EXPECT_TRUE(SaveMaster(1,
+                         "<AccountGroup><Name>Top</Name><PrimaryGroup> True </PrimaryGroup>"
+                         "<ParentGroupName>No Such Group</ParentGroupName></AccountGroup>"));
+  EXPECT_TRUE(
+      SaveMaster(2,
+                 "<Account><Name>Ölmühle &amp; Söhne</Name><ParentGroup>TRADERS</ParentGroup>"
+                 "<OPBal>-1500</OPBal></Account>"));
+  EXPECT_GT(s_.fixed->mastername2code("ÖLMÜHLE & SÖHNE", 2), 0);
+  EXPECT_EQ(s_.fixed->mastername2code("Ölmühle & Söhne", 1), 0);
+  EXPECT_GT(s_.fixed->mastername2code("main store", 11), 0);
+  auto groups = s_.fixed->GetMastersCol(1);
+  ASSERT_GE(groups.size(), 2u);
+  EXPECT_EQ(groups[groups.size() - 2], "Traders");
+  EXPECT_EQ(groups.back(), "Top");
+}
+
+TEST_F(LocalStore, refuses_masters_a_server_would_refuse) {
+  EXPECT_FALSE(SaveMaster(2, "<Account><Name>Broken</Name>"));
+  EXPECT_EQ(message_.rfind("The record is not well-formed XML: ", 0), 0u) << message_;
+  EXPECT_FALSE(SaveMaster(2, "<Item><Name>Soap</Name></Item>"));
+  EXPECT_EQ(message_,
+            "Root element 'Item' does not fit master type 2 (Ledger records are <Account>)");
+  EXPECT_FALSE(
+      SaveMaster(2, "<Account><Name>  </Name><ParentGroup>Sundry Debtors</ParentGroup></Account>"));
+  EXPECT_EQ(message_, "Ledger name is blank");
+  std::string long_name(41, 'x');
+  EXPECT_FALSE(SaveMaster(6, "<Item><Name>" + long_name + "</Name></Item>"));
+  EXPECT_EQ(message_, "Item name '" + long_name + "' is longer than 40 characters");
+  // Forty characters counted as characters, not bytes.
+  EXPECT_TRUE(SaveMaster(
+      6, "<Item><Name>" + std::string(20, 'a') + std::string(20 * 1, 'b') + "</Name></Item>"));
+  std::string forty_umlauts;
+  for (int i = 0; i < 40; ++i) forty_umlauts += "ä";
+  EXPECT_TRUE(SaveMaster(6, "<Item><Name>" + forty_umlauts + "</Name></Item>"));
+  EXPECT_FALSE(
+      SaveMaster(2, "<Account><Name>CASH</Name><ParentGroup>Cash-in-hand</ParentGroup></Account>"));
+  EXPECT_EQ(message_, "Ledger 'CASH' already exists");
+  EXPECT_FALSE(
+      SaveMaster(2, "<Account><Name>Mehta</Name><ParentGroup>Debtors</ParentGroup></Account>"));
+  EXPECT_EQ(message_, "Parent group 'Debtors' does not exist");
+  EXPECT_FALSE(SaveMaster(2, "<Account><Name>Mehta</Name><ParentGroup></ParentGroup></Account>"));
+  EXPECT_EQ(message_, "Parent group of ledger 'Mehta' is blank");
+  EXPECT_FALSE(SaveMaster(1,
+                          "<AccountGroup><Name>Sub</Name><PrimaryGroup>False</PrimaryGroup>"
+                          "<ParentGroupName>Nowhere</ParentGroupName></AccountGroup>"));
+  EXPECT_EQ(message_, "Parent group 'Nowhere' does not exist");
+  EXPECT_FALSE(SaveMaster(7, "<Thing><Name>X</Name></Thing>"));
+  EXPECT_EQ(message_, "Master type 7 is not supported");
+  // The same name under another kind is no duplicate.
+  EXPECT_TRUE(SaveMaster(19, "<Broker><Name>Cash</Name></Broker>"));
+}
+
+TEST_F(LocalStore, item_creates_its_units_and_group_and_opening_stock) {
+  ASSERT_TRUE(SaveMaster(
+      6,
+      "<Item><Name>Paracetamol</Name><ParentGroup>Tablets</ParentGroup><MainUnit>STRIP</MainUnit>"
+      "<AltUnitReq>True</AltUnitReq><AltUnit>TAB</AltUnit><ConversionFactor>10</ConversionFactor>"
+      "<OPStockInMainUnit>3</OPStockInMainUnit><OPAmount>15</"
+      "OPAmount><OPStockDetails><OPMCStockDetail>"
+      "<SrNo>1</SrNo><MCName>MAIN STORE</MCName><PendingBatches><BatchReference><SrNo>1</SrNo>"
+      "<BatchNo>B1</BatchNo><Qty>3</Qty><QtyAltUnit>30</QtyAltUnit><MainUnitPrice>15</"
+      "MainUnitPrice>"
+      "</BatchReference></PendingBatches><OPStockMainUnit>3</OPStockMainUnit><OPStockAltUnit>30"
+      "</OPStockAltUnit><Amount>15</Amount></OPMCStockDetail></OPStockDetails></Item>"))
+      << message_;
+  EXPECT_GT(s_.fixed->mastername2code("tablets", local::kKindItemGroup), 0);
+  EXPECT_GT(s_.fixed->mastername2code("strip", local::kKindUnit), 0);
+  EXPECT_GT(s_.fixed->mastername2code("Tab", local::kKindUnit), 0);
+  // A second item naming the same unit and group reuses them.
+  EXPECT_TRUE(SaveMaster(6,
+                         "<Item><Name>Crocin</Name><ParentGroup>TABLETS</ParentGroup>"
+                         "<MainUnit>Strip</MainUnit></Item>"))
+      << message_;
+  EXPECT_EQ(s_.fixed->GetMastersCol(local::kKindUnit), (std::vector<std::string>{"STRIP", "TAB"}));
+  EXPECT_FALSE(SaveMaster(6,
+                          "<Item><Name>Elsewhere</Name><OPStockDetails><OPMCStockDetail>"
+                          "<MCName>Godown 9</MCName></OPMCStockDetail></OPStockDetails></Item>"));
+  EXPECT_EQ(message_, "Material centre 'Godown 9' does not exist");
+}
+
+TEST_F(LocalStore, execute_query_runs_only_config_updates) {
+  s_.fixed->ExecuteQuery("Update CONFIG set B7= -1 WHERE RECTYPE = 5 AND TYPE = 0");
+  s_.fixed->ExecuteQuery("update config set B3=-1 WHERE RECTYPE = 63 AND TYPE = 0");
+  s_.fixed->ExecuteQuery(
+      "UPDATE CONFIG SET C1 = 'Salt', C2 = 'Category', C3 = 'Rack No', NoOfFld = 3, I29 = 2, "
+      "I32 = 30 WHERE RECTYPE = 2 AND TYPE = 6");
+  s_.fixed->ExecuteQuery(
+      "UPDATE CONFIG SET I1 = 1, I2 = 1, I3 = 1, I11 = 1, I12 = 1, I13 = 1 WHERE RECTYPE = 79 AND "
+      "TYPE = 6");
+  // The master configuration keeps the captions the statement named through its reloads.
+  std::string empty;
+  s_.mast_config->Load(6);
+  s_.mast_config->Save(6, empty);
+  s_.mast_config->Load(6);
+  {
+    local::CompanyStore store(fs::path(company_.data_folder) / company_.code /
+                              local::kCompanyFileName);
+    EXPECT_EQ(store.ConfigText(2, 6, "C1"), "Salt");
+    EXPECT_EQ(store.ConfigText(2, 6, "C3"), "Rack No");
+    EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 3);
+    EXPECT_EQ(store.ConfigInt(79, 6, "I13"), 1);
+    EXPECT_EQ(store.ConfigText(2, 2, "C1"), "");
+  }
+  std::string text = "x";
+  s_.company->Load(text);
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(s_.company->batchbybatch);
+  EXPECT_TRUE(s_.company->MultiGodown);
+  EXPECT_FALSE(s_.company->AlternateUnit);
+  auto refusal = [&](const std::string& sql) {
+    try {
+      s_.fixed->ExecuteQuery(sql);
+    } catch (const RunTimeError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(ran)");
+  };
+  for (const char* sql : {"DELETE FROM CONFIG", "SELECT * FROM config", "DROP TABLE master",
+                          "UPDATE master SET name = 'x'", "update configuration set B1 = 1",
+                          "UPDATE CONFIG SET B1 = (SELECT COUNT(*) FROM master)"}) {
+    EXPECT_EQ(refusal(sql), std::string("ExecuteQuery runs only UPDATE CONFIG statements: ") + sql);
+  }
+  EXPECT_EQ(
+      refusal("UPDATE CONFIG SET B1 = 1; DELETE FROM master"),
+      "ExecuteQuery runs one statement at a time: UPDATE CONFIG SET B1 = 1; DELETE FROM master");
+  EXPECT_EQ(refusal("UPDATE CONFIG SET NoSuchColumn = 1 WHERE RECTYPE = 5"),
+            "Database error: no such column: NoSuchColumn");
+  EXPECT_GT(s_.fixed->mastername2code("Cash", 2), 0);
+}
+
+TEST_F(LocalStore, company_switches_are_config_cells) {
+  s_.company->EnablePurcReturnInPurchase = true;
+  s_.company->DLNoEnabled = true;
+  s_.company->Save("");
+  // Another session of the same company reads them back.
+  auto other = OpenLocalCompany(company_);
+  EXPECT_TRUE(other.company->EnablePurcReturnInPurchase);
+  EXPECT_TRUE(other.company->DLNoEnabled);
+  EXPECT_FALSE(other.company->EnableSalesReturnInSales);
+  other.fixed->ExecuteQuery("Update CONFIG set B137=-1 WHERE RECTYPE = 5 AND TYPE = 0");
+  std::string text;
+  s_.company->Load(text);
+  EXPECT_TRUE(s_.company->EnableSalesReturnInSales);
+  EXPECT_EQ(s_.company->DateSeperator, "-");
+}
+
+TEST_F(LocalStore, series_codes_are_unique_and_stable) {
+  std::string purchase = "Purchase", sales = "Sales", upper = "PURCHASE", blank = "";
+  int32_t p = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2);
+  int32_t s = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
+  EXPECT_GT(p, 0);
+  EXPECT_GT(s, 0);
+  EXPECT_NE(p, s);
+  EXPECT_EQ(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(upper, 2), p);
+  EXPECT_EQ(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(blank, 2), 0);
+  EXPECT_EQ(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 99), 0);
+  std::string main = "Main";
+  int32_t main2 = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(main, 2);
+  int32_t main9 = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(main, 9);
+  EXPECT_GT(main2, 0);
+  EXPECT_NE(main2, main9);
+
+  s_.fixed->ExecuteQuery("Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = " +
+                         std::to_string(p));
+  s_.fixed->ExecuteQuery("Update CONFIG set B4=1 WHERE RECTYPE = 1 AND L1 = " + std::to_string(p));
+  s_.fixed1->CopySeriesConfig(2, "PURCHASE", s, 9);
+  local::CompanyStore store(fs::path(company_.data_folder) / company_.code /
+                            local::kCompanyFileName);
+  auto& st = store.db().Cached("SELECT B107, B4 FROM config WHERE RECTYPE = 1 AND L1 = ?");
+  st.Bind(1, s);
+  ASSERT_TRUE(st.Step());
+  EXPECT_EQ(st.Int(0), -1);
+  EXPECT_EQ(st.Int(1), 1);
+  st.Reset();
+  int32_t missing = 424242;
+  EXPECT_THROW(s_.fixed1->CopySeriesConfig(19, "PAYMENT", s, 9), RunTimeError);
+  EXPECT_THROW(s_.fixed1->CopySeriesConfig(2, "Purchase", missing, 9), RunTimeError);
+
+  // A new session (a second run) gets the same codes.
+  auto again = OpenLocalCompany(company_);
+  EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), s);
+  EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2), p);
+}
+
+}  // namespace
+}  // namespace vodare
+
+namespace vodare {
+namespace {
+
+// DP.txt written on Windows names a drive path; here drive X is a folder of VODARE_DRIVES.
+TEST(LocalStoreOpen, a_windows_data_folder_in_dp_txt_maps_to_its_drive_folder) {
+  testing::TempDir dir;
+  fs::path drives = dir.path() / "drives";
+  std::string data = (drives / "x" / "Vuvoda Data").string();
+  local::NewCompany spec;
+  spec.name = "On Drive X";
+  spec.state = "GOA";
+  spec.years = {2024};
+  std::string code = local::CompanyStore::Create(data, spec);
+  fs::path program = dir.path() / "Vuvoda";
+  fs::create_directories(program / "SYSTEM");
+  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\Vuvoda Data\\\r\n";
+  const char* old = std::getenv("VODARE_DRIVES");
+  std::string saved = old ? old : "";
+  setenv("VODARE_DRIVES", drives.string().c_str(), 1);
+  local::LocalAutomationFactory factory(program.string());
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  EXPECT_TRUE(fixed->OpenDB(program.string(), "", code));
+  std::string windows_data = "x:\\Vuvoda Data";
+  EXPECT_EQ(fixed->GetCompList(windows_data).size(), 1u);
+  if (old)
+    setenv("VODARE_DRIVES", saved.c_str(), 1);
+  else
+    unsetenv("VODARE_DRIVES");
+}
+
+}  // namespace
+}  // namespace vodare
