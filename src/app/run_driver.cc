@@ -142,7 +142,11 @@ class Run {
       success = "The masters and the vouchers have been imported successfully!";
     }
     if (stopped_) {
-      ctx_.ErrorText += std::string(kStoppedEntry) + "_";
+      ctx_.ErrorText += std::string(kStoppedEntry);
+      if (!stopped_in_.empty())
+        ctx_.ErrorText += " It stopped in the " + stopped_in_ +
+                          " after the record in hand; the records after it were not imported.";
+      ctx_.ErrorText += "_";
     } else if (success) {
       ui_.ShowMessage(success, "Success", MessageIcon::kInformation);
     }
@@ -220,7 +224,10 @@ class Run {
     } catch (const std::exception& e) {
       ctx_.ErrorText += std::string("RTE while importing ") + what + " " + e.what() + "_";
     }
-    if (ui_.StopRequested()) stopped_ = true;
+    if (ui_.StopRequested()) {
+      stopped_ = true;
+      stopped_in_ = what;
+    }
   }
 
   void Rest() {
@@ -258,6 +265,7 @@ class Run {
   bool progress_shown_ = false;
   bool run_layout_ = false;
   bool stopped_ = false;
+  std::string stopped_in_;  // the stage that was running when the stop came
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "destination/configure.h"
 #include "destination/connection.h"
 #include "source/source_db.h"
+#include "vouchers/accounting_vouchers.h"
 
 namespace vodare {
 
@@ -32,6 +33,11 @@ RunStages DefaultRunStages() {
     if (result.EndedByError()) throw RunTimeError(result.description);
   };
   stages.MapAccountGroups = ShowGroupMapping;
+  stages.ImportAccountingVouchers = [](RunContext& ctx, const StageArgs& args) {
+    std::string from = args.from_text;
+    std::string to = args.to_text;
+    ImportAccountingVouchers(ctx, from, to);
+  };
   stages.ReportRunStatus = ReportRunStatus;
   stages.OpenErrorList = OpenInTextEditor;
   return stages;

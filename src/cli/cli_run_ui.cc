@@ -48,6 +48,7 @@ void CliRunUi::CatchInterrupt() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
 }
 
 bool CliRunUi::StopRequested() const { return g_interrupted.load(); }

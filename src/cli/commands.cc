@@ -20,7 +20,8 @@ void PrintUsage() {
       "  query EXPORT_DIR \"SQL\"                        rows of one query as JSON lines\n"
       "  company create|list|show ...                  the local company store\n"
       "  convert --program DIR --data DIR ...          one conversion run (convert --help)\n"
-      "  demo [DIR]                                    sample export converted end to end\n",
+      "  demo [DIR]                                    sample export converted end to end\n"
+      "  reconcile --export DIR --data DIR ...         did the books arrive (reconcile --help)\n",
       stderr);
 }
 }  // namespace
@@ -33,6 +34,7 @@ int Dispatch(const Args& args) {
       {"company", CompanyCommand},
       {"convert", ConvertCommand},
       {"demo", DemoCommand},
+      {"reconcile", ReconcileCommand},
   };
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     PrintUsage();

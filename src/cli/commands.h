@@ -19,6 +19,7 @@ int QueryCommand(const Args& args);
 int CompanyCommand(const Args& args);
 int ConvertCommand(const Args& args);
 int DemoCommand(const Args& args);
+int ReconcileCommand(const Args& args);
 
 // Prints one clear line on stderr and returns 2 (the usual exit for bad input).
 int Fail(const std::string& message);

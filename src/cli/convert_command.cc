@@ -85,6 +85,8 @@ int ConvertAndReport(const RunInputs& inputs, const CliAnswers& answers, CliRunO
     output->result = result;
     output->summary = ctx.summary;
   }
+  // Stopped by Ctrl-C or SIGTERM: the run ended early but cleanly, its error list written.
+  if (ui.StopRequested() && result.outcome == RunOutcome::kFailed) return 1;
   return ExitStatusOf(result);
 }
 

@@ -125,6 +125,28 @@ std::vector<MasterRow> ListMasters(CompanyStore& store, std::optional<int> kind)
   return rows;
 }
 
+std::vector<VoucherTotalRow> ListVoucherTotals(CompanyStore& store) {
+  std::vector<VoucherTotalRow> rows;
+  auto& st = store.db().Cached(
+      "SELECT v.vch_type, v.vch_no, v.date, "
+      "COALESCE((SELECT ABS(e.amount) FROM voucher_entry e WHERE e.voucher_id = v.id "
+      "ORDER BY e.rowid LIMIT 1), 0), "
+      "COALESCE((SELECT SUM(ABS(e.amount)) FROM voucher_entry e WHERE e.voucher_id = v.id "
+      "AND e.amount_type = 1), 0) "
+      "FROM voucher v ORDER BY v.date, v.id");
+  while (st.Step()) {
+    VoucherTotalRow r;
+    r.type = static_cast<int>(st.Int(0));
+    r.number = st.Text(1);
+    r.date = Date::FromSerial(static_cast<int32_t>(st.Int(2)));
+    r.first_entry = st.Real(3);
+    r.debit_total = st.Real(4);
+    rows.push_back(std::move(r));
+  }
+  st.Reset();
+  return rows;
+}
+
 std::vector<VoucherRow> ListVouchers(CompanyStore& store, std::optional<int> type) {
   std::vector<VoucherRow> rows;
   auto& st = store.db().Cached(

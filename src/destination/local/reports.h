@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text.h"
 #include "destination/local/company_store.h"
 
 namespace vodare::local {
@@ -28,6 +29,17 @@ struct VoucherRow {
   double amount = 0;  // of its first accounting entry (the party's)
 };
 std::vector<VoucherRow> ListVouchers(CompanyStore& store, std::optional<int> type);
+
+// Every voucher with the two amounts a reconciliation compares: its first accounting entry's
+// (the party's, the bill amount of an inventory voucher) and the sum of its debit entries.
+struct VoucherTotalRow {
+  int type = 0;
+  std::string number;
+  Date date;
+  double first_entry = 0;
+  double debit_total = 0;
+};
+std::vector<VoucherTotalRow> ListVoucherTotals(CompanyStore& store);
 
 // Amounts credit positive, debit negative, as the entries carry them.
 struct TrialBalanceRow {

@@ -1,0 +1,346 @@
+#include "vouchers/accounting_vouchers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "common/helpers.h"
+#include "common/run_error.h"
+#include "common/xml.h"
+#include "context/run_context.h"
+#include "destination/connection.h"
+#include "source/lookups.h"
+#include "source/source_db.h"
+#include "vouchers/pending_bill_refs.h"
+#include "vouchers/voucher_types.h"
+#include "vouchers/voucher_values.h"
+
+namespace vodare {
+
+namespace {
+
+constexpr const char* kListingCaption = "Getting Acc Vch Details..";
+
+// True for a number written as plain decimal digits: the only text that may stand unquoted
+// against the numeric `Voucher` column. Anything else never reaches a query.
+bool IsPlainVoucherNumber(std::string_view text) {
+  std::string_view s = TrimView(text);
+  size_t i = 0;
+  if (i < s.size() && s[i] == '-') ++i;
+  size_t digits = 0;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  }
+  return digits > 0 && i == s.size();
+}
+
+// The `pend` rows of a ledger voucher number (already known to be a plain number).
+std::vector<PendingBillRow> ReadPendRows(RunContext& ctx, const std::string& number) {
+  std::vector<PendingBillRow> rows;
+  Recordset rs =
+      GetRecordset(ctx, "select Type,Ddate,final,Vcn from pend where Voucher = " + Trim(number));
+  if (rs.RecordCount() == 0) return rows;
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+    rows.push_back(
+        {NzTrim(rs["Type"]), NzTrim(rs["Ddate"]), NzTrim(rs["final"]), NzTrim(rs["Vcn"])});
+  return rows;
+}
+
+// The side and amount text of a ledger row: a debit of `DEBIT` when `CREDIT` is 0, otherwise
+// a credit of `CREDIT`.
+struct RowAmount {
+  int amount_type = 1;
+  std::string text;
+};
+RowAmount ReadRowAmount(const Recordset& rs) {
+  if (Num(NzTrim(rs["CREDIT"])) == 0) return {1, NzTrim(rs["DEBIT"])};
+  return {2, NzTrim(rs["CREDIT"])};
+}
+
+// One `AccDetail`'s children in the record's order.
+void AddEntryChildren(pugi::xml_node detail, const std::string& date_dmy, int16_t type,
+                      const std::string& number, int serial, const std::string& account,
+                      const RowAmount& amount, const std::string& broker) {
+  AddXmlElement(detail, "Date", Value(date_dmy), 6);
+  AddXmlElement(detail, "VchType", Value(static_cast<int64_t>(type)), 2);
+  AddXmlElement(detail, "VchNo", Value(number), 1);
+  AddXmlElement(detail, "SrNo", Value(static_cast<int64_t>(serial)), 2);
+  AddXmlElement(detail, "AccountName", Value(Left(account, 40)), 1);
+  AddXmlElement(detail, "AmtMainCur", Value(amount.text), 5);
+  AddXmlElement(detail, "AmountType", Value(std::to_string(amount.amount_type)), 2);
+  if (!broker.empty()) {
+    AddXmlElement(detail, "Broker", Value(broker), 1);
+    AddXmlElement(detail, "BrokerInvolved", Value("True"), 1);
+  }
+}
+
+class AccountingVoucherStage {
+ public:
+  AccountingVoucherStage(RunContext& ctx, const Date& from, const Date& to)
+      : ctx_(ctx),
+        from_mdy_(from.Format("mm-dd-yyyy")),
+        to_mdy_(to.Format("mm-dd-yyyy")),
+        tally_(ctx.summary.Stage(kAccountingVoucherStage)) {}
+
+  void Run() {
+    if (!Prepare()) return;
+    for (const LedgerVoucherKey& key : list_.vouchers) {
+      Convert(key);
+      if (ctx_.ui.StopRequested()) break;
+    }
+    ctx_.ui.SetVoucherDate("");
+    ctx_.ui.ProcessEvents();
+    tally_.not_reached = std::max<int64_t>(
+        0, tally_.read - tally_.saved - tally_.refused - tally_.failed - tally_.Skipped());
+  }
+
+ private:
+  CFixedInterface& Fixed() {
+    if (!ctx_.destination.FixedApi) throw RunTimeError(kObjectNotSet, 91);
+    return *ctx_.destination.FixedApi;
+  }
+  CFixedInterface1& Fixed1() {
+    if (!ctx_.destination.FixedApi1) throw RunTimeError(kObjectNotSet, 91);
+    return *ctx_.destination.FixedApi1;
+  }
+
+  // Everything before the first voucher; an error here ends the stage with one entry.
+  bool Prepare() {
+    try {
+      ctx_.settings = ReadCompanySettings(ctx_.destination);
+      if (ctx_.ItemNameCache.Empty()) BuildItemNameCache(ctx_);
+      if (ctx_.AccountNameCache.Empty()) BuildAccountNameCache(ctx_);
+      total_ = ListAccountingVouchers(ctx_, list_, from_mdy_, to_mdy_);
+      tally_.read += list_.range_vouchers;
+      if (list_.inventory_postings > 0)
+        tally_.skipped[kSkipInventoryPostings] += list_.inventory_postings;
+      processed_ = 0;
+      fields_ = GetFieldList(5);
+      return true;
+    } catch (const std::exception& e) {
+      ctx_.ErrorText += std::string("RTE while importing accounting vouchers ") + e.what() + "_";
+      return false;
+    }
+  }
+
+  // The name an entry carries for an account code: the name the ledger was saved under, or the
+  // export's name with "<" ">" turned to round brackets. Kept for the stage.
+  std::string AccountName(const std::string& code) {
+    auto it = accounts_.find(code);
+    if (it != accounts_.end()) return it->second;
+    std::string name;
+    if (const std::string* saved = ctx_.AccountNameCache.Find(code))
+      name = *saved;
+    else
+      name = CleanTextCopy(GetAccountName(ctx_, code), 2);
+    accounts_.emplace(code, name);
+    return name;
+  }
+
+  std::string BrokerName(const std::string& mr) {
+    std::string code = Trim(mr);
+    auto it = brokers_.find(code);
+    if (it != brokers_.end()) return it->second;
+    std::string name = GetAccountName(ctx_, code);
+    brokers_.emplace(code, name);
+    return name;
+  }
+
+  int32_t SeriesCode(int16_t type, const std::string& series_name) {
+    auto it = series_codes_.find(type);
+    if (it != series_codes_.end()) return it->second;
+    std::string name = series_name;
+    int16_t vch_type = type;
+    int32_t code = Fixed1().SaveVchSeriesForMultiSeriesCreation(name, vch_type);
+    series_codes_.emplace(type, code);
+    return code;
+  }
+
+  void Convert(const LedgerVoucherKey& key) {
+    // What the error lines name until the voucher's own rows are read.
+    int16_t type = GetLedgerVoucherType(Trim(key.type_letters));
+    if (type == 0) type = kVchJournal;
+    std::string number = key.number;
+    std::string date = key.date_text;
+    try {
+      // A number that is not a number never becomes part of a query.
+      if (!IsPlainVoucherNumber(key.number)) throw RunTimeError(kTypeMismatch, 13);
+      Recordset rs =
+          GetRecordset(ctx_, "SELECT " + fields_ + " FROM Gledger WHERE DATE >= #" + from_mdy_ +
+                                 "# AND DATE <= #" + to_mdy_ + "# and Voucher = " + Trim(number));
+      if (rs.RecordCount() == 0) return;
+      rs.MoveFirst();
+      number = Trim(NzTrim(rs["Voucher"]));
+      type = GetLedgerVoucherType(Trim(NzTrim(rs["Type"])));
+      if (type == 0) type = kVchJournal;
+      if ((type == kVchJournal || type == kVchDrNote || type == kVchCrNote) &&
+          ctx_.InventoryVoucherIds.Contains(number)) {
+        ++processed_;
+        ++tally_.skipped[kSkipInventoryPostings];
+        return;
+      }
+      date = NzTrim(rs["Date"]);
+      ++processed_;
+      ctx_.ui.SetProgress(total_ > 0 ? static_cast<int>(std::lround(100.0 * processed_ / total_))
+                                     : 0);
+      ctx_.ui.SetStatus("Importing Acc Vch.(" + std::to_string(processed_) + " of " +
+                        std::to_string(total_) + ")");
+      const std::string date_dmy = FormatDmy(date);
+      ctx_.ui.SetVoucherDate(FormatLongDate(date_dmy));
+      ctx_.ui.ProcessEvents();
+
+      const std::string party = AccountName(NzTrim(rs["code"]));
+      const std::string series_name = GetVoucherSeriesName(type);
+      const int32_t series_code = SeriesCode(type, series_name);
+
+      pugi::xml_document doc;
+      pugi::xml_node root = doc.append_child(GetVoucherElementName(type).c_str());
+      AddXmlElement(root, "VchType", Value(static_cast<int64_t>(type)), 2);
+      AddXmlElement(root, "VchSeriesName", Value(series_name), 1);
+      AddXmlElement(root, "Date", Value(date_dmy), 6);
+      AddXmlElement(root, "VchNo", Value(number), 1);
+      AddXmlElement(root, "tmpVchSeriesCode", Value(static_cast<int64_t>(series_code)), 3);
+      AddXmlElement(root, "MasterName1", Value(party), 1);
+
+      std::string last_amount;
+      if (rs.RecordCount() < 2) {
+        AddSingleRowEntries(
+            root, date, rs, [this](const std::string& code) { return AccountName(code); },
+            [this](const std::string& code) { return BrokerName(code); });
+        last_amount = ReadRowAmount(rs).text;
+      } else {
+        pugi::xml_node entries = root.append_child("AccEntries");
+        int serial = 0;
+        for (; !rs.Eof(); rs.MoveNext()) {
+          ++serial;
+          pugi::xml_node detail = entries.append_child("AccDetail");
+          const std::string account = AccountName(NzTrim(rs["code"]));
+          const std::string mr = NzTrim(rs["Mr"]);
+          const std::string broker = IsBlank(mr) ? std::string() : BrokerName(mr);
+          const RowAmount amount = ReadRowAmount(rs);
+          last_amount = amount.text;
+          // A journal line of nothing keeps its place (and its serial number) but says nothing.
+          if (IsZero(Num(amount.text)) && type == kVchJournal) continue;
+          AddEntryChildren(detail, date_dmy, type, number, serial, account, amount, broker);
+        }
+      }
+
+      AppendPendingBillRefs(root, ReadPendRows(ctx_, number), number, party, date, last_amount, "",
+                            type);
+      // The serialiser has escaped the text already; only the control character goes.
+      std::string xml = XmlText(root);
+      RemoveCode2(xml);
+      std::string message;
+      int16_t vch_type = type;
+      const bool ok = Fixed().SaveVchFromXML(vch_type, xml, message, false);
+      if (ok && IsBlank(message)) {
+        ++tally_.saved;
+        return;
+      }
+      ctx_.ErrorText += GetVoucherTypeName(type) + " voucher with Vch No : " + number + " on " +
+                        date + " - " + message + "_";
+      if (message.find(" already exists") != std::string::npos)
+        ++tally_.skipped[kSkipAlreadyPresent];
+      else
+        ++tally_.refused;
+    } catch (const std::exception& e) {
+      ctx_.ErrorText += "RTE error while importing  " + GetVoucherTypeName(type) +
+                        " voucher with Vch No : " + number + " on " + date + ": " + e.what() + "_";
+      ++tally_.failed;
+    }
+  }
+
+  RunContext& ctx_;
+  const std::string from_mdy_, to_mdy_;
+  StageTally& tally_;
+  LedgerVoucherList list_;
+  std::string fields_;
+  int32_t total_ = 0;
+  int32_t processed_ = 0;
+  std::unordered_map<std::string, std::string> accounts_;
+  std::unordered_map<std::string, std::string> brokers_;
+  std::unordered_map<int16_t, int32_t> series_codes_;
+};
+
+}  // namespace
+
+int16_t GetLedgerVoucherType(std::string_view type_letters) {
+  if (type_letters == "YB" || type_letters == "B") return kVchDrNote;
+  if (type_letters == "YF" || type_letters == "F") return kVchCrNote;
+  if (type_letters == "G") return kVchPayment;
+  if (type_letters == "C") return kVchReceipt;
+  if (type_letters == "D") return kVchContra;
+  if (type_letters == "Z") return kVchJournal;
+  return 0;
+}
+
+int32_t ListAccountingVouchers(RunContext& ctx, LedgerVoucherList& list,
+                               const std::string& from_mdy, const std::string& to_mdy) {
+  ctx.ui.SetStatus(kListingCaption);
+  ctx.ui.ProcessEvents();
+  Recordset rs =
+      GetRecordset(ctx, "SELECT Voucher,Type,Date FROM Gledger WHERE DATE >= #" + from_mdy +
+                            "# AND DATE <= #" + to_mdy + "# order by date,Voucher");
+  const int64_t total_rows = rs.RecordCount();
+  if (total_rows == 0) return 0;
+  std::unordered_set<std::string> seen;
+  int64_t rows_read = 0;
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+    ++rows_read;
+    const std::string date = NzTrim(rs["Date"]);
+    if (!IsBlank(date) && TryParseDateText(date)) {
+      std::string number = Trim(NzText(rs["Voucher"]));
+      if (seen.insert(FoldKey(number)).second) {
+        ++list.range_vouchers;
+        if (ctx.InventoryVoucherIds.Contains(number)) {
+          ++list.inventory_postings;
+        } else {
+          list.vouchers.push_back({number, NzTrim(rs["Type"]), date});
+        }
+      }
+    }
+    if (rows_read % 50 == 0) {
+      ctx.ui.SetStatus(kListingCaption);
+      ctx.ui.SetProgress(static_cast<int>(std::lround(100.0 * rows_read / total_rows)));
+      ctx.ui.ProcessEvents();
+    }
+  }
+  return static_cast<int32_t>(list.vouchers.size());
+}
+
+void AddSingleRowEntries(pugi::xml_node root, const std::string& date_text, const Recordset& rs,
+                         const NameOfCode& account_name, const NameOfCode& broker_name) {
+  const RowAmount side = ReadRowAmount(rs);
+  const std::string mr = NzTrim(rs["Mr"]);
+  const std::string broker = IsBlank(mr) ? std::string() : broker_name(Trim(mr));
+  const std::string date_dmy = FormatDmy(date_text);
+  for (int serial = 1; serial <= 2; ++serial) {
+    pugi::xml_node detail = root.append_child("AccEntries").append_child("AccDetail");
+    const std::string code = NzTrim(rs[serial == 1 ? "code1" : "code"]);
+    RowAmount amount = side;
+    if (serial == 2) amount.amount_type = side.amount_type == 1 ? 2 : 1;
+    AddEntryChildren(detail, date_dmy, kVchJournal, "", serial, account_name(code), amount, broker);
+  }
+}
+
+void ImportAccountingVouchers(RunContext& ctx, const Date& from, const Date& to) {
+  AccountingVoucherStage(ctx, from, to).Run();
+}
+
+void ImportAccountingVouchers(RunContext& ctx, std::string& from_date, std::string& to_date) {
+  auto from = TryParseDateText(from_date);
+  auto to = TryParseDateText(to_date);
+  if (!from || !to) {
+    ctx.ErrorText += std::string("RTE while importing accounting vouchers ") + kTypeMismatch + "_";
+    return;
+  }
+  from_date = from->Format("mm-dd-yyyy");
+  to_date = to->Format("mm-dd-yyyy");
+  ImportAccountingVouchers(ctx, *from, *to);
+}
+
+}  // namespace vodare

@@ -1,0 +1,359 @@
+// The accounting voucher stage over a real export written as dBASE tables and a real local
+// company: what each awkward ledger voucher becomes in the books, and what the error text and
+// the run summary say about the ones that do not arrive.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "app/reconcile.h"
+#include "common/xml.h"
+#include "context/run_context.h"
+#include "destination/local/company_store.h"
+#include "destination/local/installation.h"
+#include "destination/local/reports.h"
+#include "source/dbf.h"
+#include "source/source_db.h"
+#include "support/local_company.h"
+#include "support/recording_run_ui.h"
+#include "vouchers/accounting_vouchers.h"
+
+namespace vodare {
+namespace {
+
+namespace fs = std::filesystem;
+
+DbfField C(const char* name, uint16_t len) { return {name, 'C', len, 0}; }
+DbfField N(const char* name, uint16_t len, uint8_t dec = 0) { return {name, 'N', len, dec}; }
+DbfField D(const char* name) { return {name, 'D', 8, 0}; }
+
+// 45 characters: the saved ledger keeps the first 40.
+constexpr const char* kLongName = "Shree Ganesh Medical And General Stores Nagpu";
+
+struct GledgerRow {
+  Value voucher;
+  const char* type;
+  Date date;
+  const char* code;
+  const char* code1;
+  double debit, credit;
+  const char* mr = "";
+};
+
+Date Day(int m, int d) { return Date::FromYmd(m >= 4 ? 2024 : 2025, m, d); }
+
+// One voucher of each kind the stage meets, and the awkward ones.
+std::vector<GledgerRow> EveryKind() {
+  return {
+      // A receipt of two rows with a pending bill.
+      {Value(int64_t{101}), "C", Day(5, 10), "A002", "", 500, 0},
+      {Value(int64_t{101}), "C", Day(5, 10), "A001", "", 0, 500, "B001"},
+      // A payment of one row: entries on code1 and code, the voucher's own day.
+      {Value(int64_t{102}), "G", Day(6, 1), "A001", "A002", 300, 0},
+      // A journal whose rows lie on two days, with another voucher between them.
+      {Value(int64_t{103}), "Z", Day(7, 1), "A001", "", 200, 0},
+      {Value(int64_t{103}), "Z", Day(7, 2), "A002", "", 0, 200},
+      // Lower-case type: a journal all the same; its row of nothing leaves an empty entry.
+      {Value(int64_t{104}), "z", Day(7, 1), "A001", "", 100, 0},
+      {Value(int64_t{104}), "z", Day(7, 1), "A003", "", 0, 0},
+      {Value(int64_t{104}), "z", Day(7, 1), "A002", "", 0, 100},
+      // A contra on the long account name.
+      {Value(int64_t{105}), "D", Day(8, 3), "A003", "", 50, 0},
+      {Value(int64_t{105}), "D", Day(8, 3), "A002", "", 0, 50},
+      // The postings of an inventory voucher: left to the inventory stage, booked once.
+      {Value(int64_t{106}), "Z", Day(9, 9), "A001", "", 75, 0},
+      {Value(int64_t{106}), "Z", Day(9, 9), "A002", "", 0, 75},
+      // An account the export does not know: the company refuses the voucher.
+      {Value(int64_t{108}), "G", Day(10, 1), "A001", "", 40, 0},
+      {Value(int64_t{108}), "G", Day(10, 1), "Z999", "", 0, 40},
+      // Outside the range.
+      {Value(int64_t{107}), "G", Date::FromYmd(2025, 5, 1), "A001", "", 10, 0},
+      {Value(int64_t{107}), "G", Date::FromYmd(2025, 5, 1), "A002", "", 0, 10},
+  };
+}
+
+class AccountingStage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    company_ = testing::CreateLocalCompany();
+    export_ = company_.dir->path() / "export";
+    fs::create_directories(export_);
+    {
+      DbfWriter order((export_ / "order.dbf").string(), {C("ORDNO", 8), C("PARNAM", 50)});
+      order.Add({Value("A001"), Value("Mehta Stores")});
+      order.Add({Value("A002"), Value("Cash Counter")});
+      order.Add({Value("A003"), Value(kLongName)});
+      order.Add({Value("B001"), Value("Ramesh Agencies")});
+    }
+    {
+      DbfWriter pro((export_ / "pro.dbf").string(), {N("CODE", 6), C("BILLNAME", 50)});
+      // No items: the ledger vouchers name none.
+    }
+    {
+      DbfWriter pend((export_ / "pend.dbf").string(),
+                     {N("VOUCHER", 8), C("TYPE", 2), C("VCN", 20), D("DDATE"), N("FINAL", 14, 2)});
+      pend.Add({Value(int64_t{101}), Value("N"), Value("R-77"), Value(Day(6, 30)), Value(-500.0)});
+    }
+  }
+
+  void WriteGledger(const std::vector<GledgerRow>& rows, bool text_numbers = false) {
+    DbfWriter g((export_ / "Gledger.dbf").string(),
+                {text_numbers ? C("VOUCHER", 8) : N("VOUCHER", 8), C("TYPE", 2), D("DATE"),
+                 C("CODE", 8), C("CODE1", 8), N("DEBIT", 14, 2), N("CREDIT", 14, 2), C("MR", 8)});
+    for (const auto& r : rows)
+      g.Add({r.voucher, Value(r.type), Value(r.date), Value(r.code), Value(r.code1), Value(r.debit),
+             Value(r.credit), Value(r.mr)});
+  }
+
+  // Opens the export and the company, saves a ledger for every account the export holds under
+  // the name the stage will look for, and runs the stage over the year.
+  void RunStage(const std::vector<std::string>& inventory_ids = {}) {
+    RunOn(company_, ctx_, inventory_ids, /*make_ledgers=*/true);
+  }
+
+  void RunOn(const testing::LocalCompany& company, RunContext& ctx,
+             const std::vector<std::string>& inventory_ids, bool make_ledgers) {
+    std::string error_text;
+    ASSERT_TRUE(OpenSourceDb(ctx, export_.string(), error_text)) << error_text;
+    testing::LocalSessionObjects session = testing::OpenLocalCompany(company);
+    ctx.destination.FixedApi = std::move(session.fixed);
+    ctx.destination.FixedApi1 = std::move(session.fixed1);
+    ctx.destination.CompanyApi = std::move(session.company);
+    ctx.destination.MastConfigApi = std::move(session.mast_config);
+    factories_.push_back(std::move(session.factory));
+    if (make_ledgers) BuildLedgers(ctx);
+    for (const auto& id : inventory_ids) ctx.InventoryVoucherIds.Add(id, id);
+    ImportAccountingVouchers(ctx, Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31));
+  }
+
+  void BuildLedgers(RunContext& ctx) {
+    for (auto [code, name] : std::vector<std::pair<std::string, std::string>>{
+             {"A001", "Mehta Stores"},
+             {"A002", "Cash Counter"},
+             {"A003", std::string(kLongName).substr(0, 40)},
+             {"B001", "Ramesh Agencies"}}) {
+      std::string xml =
+          "<Account><Name>" + name + "</Name><ParentGroup>Sundry Debtors</ParentGroup></Account>";
+      std::string message;
+      ASSERT_TRUE(ctx.destination.FixedApi->SaveMasterFromXML(2, xml, message)) << message;
+    }
+  }
+
+  std::vector<local::VoucherRow> Vouchers() { return VouchersOf(company_); }
+  static std::vector<local::VoucherRow> VouchersOf(const testing::LocalCompany& company) {
+    local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+    return local::ListVouchers(store, std::nullopt);
+  }
+
+  // The voucher records the stage sent, by number ("" for the one-row vouchers' entries
+  // carry no number but the header does).
+  std::map<std::string, std::string> SentRecords() {
+    local::CompanyStore store(*local::FindCompanyFile(company_.data_folder, company_.code));
+    std::map<std::string, std::string> out;
+    for (const auto& row : local::ReadJournal(store)) {
+      if (row.operation != "SaveVchFromXML") continue;
+      pugi::xml_document doc;
+      doc.load_string(row.text.c_str());
+      out[ChildText(doc.first_child(), "VchNo")] = row.text;
+    }
+    return out;
+  }
+
+  testing::LocalCompany company_;
+  fs::path export_;
+  // Made before the contexts that hold their objects, gone after them.
+  std::vector<std::unique_ptr<AutomationFactory>> factories_;
+  testing::RecordingRunUi ui_;
+  RunContext ctx_{ui_};
+};
+
+TEST_F(AccountingStage, EveryKindOfLedgerVoucherArrivesAsTheBooksHoldIt) {
+  WriteGledger(EveryKind());
+  RunStage({"106"});
+
+  auto vouchers = Vouchers();
+  std::map<std::string, local::VoucherRow> by_number;
+  for (const auto& v : vouchers) by_number[v.number] = v;
+  ASSERT_EQ(vouchers.size(), 5u) << ctx_.ErrorText;
+  EXPECT_EQ(by_number["101"].type, 14);
+  EXPECT_EQ(by_number["102"].type, 19);
+  EXPECT_EQ(by_number["102"].date, Day(6, 1).ToText());
+  EXPECT_EQ(by_number["103"].type, 16);
+  EXPECT_EQ(by_number["103"].date, Day(7, 1).ToText());
+  EXPECT_EQ(by_number["104"].type, 16);
+  EXPECT_EQ(by_number["105"].type, 15);
+  EXPECT_EQ(by_number.count("106"), 0u);
+  EXPECT_EQ(by_number.count("107"), 0u);
+
+  auto sent = SentRecords();
+  // The one-row payment: two entry blocks dated with the voucher's day, as journal lines.
+  EXPECT_NE(sent["102"].find("<AccEntries><AccDetail><Date>01-06-2024</Date><VchType>16</VchType>"
+                             "<SrNo>1</SrNo><AccountName>Cash Counter</AccountName><AmtMainCur>300"
+                             "</AmtMainCur><AmountType>1</AmountType></AccDetail></AccEntries>"
+                             "<AccEntries><AccDetail><Date>01-06-2024</Date><VchType>16</VchType>"
+                             "<SrNo>2</SrNo><AccountName>Mehta Stores</AccountName>"),
+            std::string::npos)
+      << sent["102"];
+  // The journal row of nothing: an empty entry, and the next serial number skips one.
+  EXPECT_NE(sent["104"].find("</AccDetail><AccDetail/><AccDetail><Date>01-07-2024</Date>"
+                             "<VchType>16</VchType><VchNo>104</VchNo><SrNo>3</SrNo>"),
+            std::string::npos)
+      << sent["104"];
+  EXPECT_NE(
+      sent["105"].find("<AccountName>" + std::string(kLongName).substr(0, 40) + "</AccountName>"),
+      std::string::npos);
+  // The broker on the receipt's second row, and its bill reference.
+  EXPECT_NE(sent["101"].find("<Broker>Ramesh Agencies</Broker><BrokerInvolved>True"),
+            std::string::npos)
+      << sent["101"];
+  EXPECT_NE(sent["101"].find("<RefNo>R-77</RefNo>"), std::string::npos);
+
+  EXPECT_EQ(ctx_.ErrorText.rfind("Payment voucher with Vch No : 108 on ", 0), 0u) << ctx_.ErrorText;
+  EXPECT_EQ(std::count(ctx_.ErrorText.begin(), ctx_.ErrorText.end(), '_'), 1);
+
+  const StageTally* t = ctx_.summary.Find(kAccountingVoucherStage);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->read, 7);
+  EXPECT_EQ(t->saved, 5);
+  EXPECT_EQ(t->refused, 1);
+  EXPECT_EQ(t->failed, 0);
+  EXPECT_EQ(t->skipped.at(kSkipInventoryPostings), 1);
+  EXPECT_TRUE(t->Balanced());
+  // The caption counts exactly the vouchers listed.
+  EXPECT_EQ(ui_.statuses.back(), "Importing Acc Vch.(6 of 6)");
+}
+
+TEST_F(AccountingStage, AVoucherNumberThatIsNoNumberGetsItsOwnErrorLine) {
+  WriteGledger(
+      {
+          {Value("5 or 1"), "G", Day(5, 2), "A001", "", 10, 0},
+          {Value("5 or 1"), "G", Day(5, 2), "A002", "", 0, 10},
+      },
+      /*text_numbers=*/true);
+  RunStage();
+  EXPECT_TRUE(Vouchers().empty());
+  EXPECT_EQ(ctx_.ErrorText.rfind(
+                "RTE error while importing  Payment voucher with Vch No : 5 or 1 on ", 0),
+            0u)
+      << ctx_.ErrorText;
+  EXPECT_NE(ctx_.ErrorText.find(": Type mismatch_"), std::string::npos);
+  const StageTally* t = ctx_.summary.Find(kAccountingVoucherStage);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->read, 1);
+  EXPECT_EQ(t->failed, 1);
+  EXPECT_TRUE(t->Balanced());
+}
+
+TEST_F(AccountingStage, AnEmptyRangeListsNothingAndSaysNothing) {
+  WriteGledger({{Value(int64_t{1}), "G", Date::FromYmd(2023, 5, 2), "A001", "", 10, 0}});
+  RunStage();
+  EXPECT_TRUE(Vouchers().empty());
+  EXPECT_EQ(ctx_.ErrorText, "");
+  EXPECT_EQ(ctx_.summary.Find(kAccountingVoucherStage)->read, 0);
+}
+
+// What a company's books say, without the store's own ids.
+std::vector<std::string> Books(const testing::LocalCompany& company) {
+  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+  std::vector<std::string> lines;
+  for (const auto& v : local::ListVouchers(store, std::nullopt))
+    lines.push_back(std::to_string(v.type) + " " + v.series + " " + v.number + " " + v.date + " " +
+                    v.party + " " + std::to_string(v.entries) + " " + std::to_string(v.amount));
+  std::sort(lines.begin(), lines.end());
+  local::TrialBalance tb = local::ComputeTrialBalance(store);
+  for (const auto& row : tb.rows)
+    lines.push_back("tb " + row.ledger + " " + std::to_string(row.debit) + " " +
+                    std::to_string(row.credit));
+  return lines;
+}
+
+TEST_F(AccountingStage, AnInterruptedRunRunAgainLeavesTheSameBooksAsOneRun) {
+  WriteGledger(EveryKind());
+  testing::LocalCompany whole = testing::CreateLocalCompany();
+  {
+    testing::RecordingRunUi ui;
+    RunContext ctx(ui);
+    RunOn(whole, ctx, {"106"}, true);
+  }
+
+  // Stopped once the second voucher is in hand: it finishes, the rest wait.
+  {
+    testing::RecordingRunUi ui;
+    ui.StopAfterEvents(3);
+    RunContext ctx(ui);
+    RunOn(company_, ctx, {"106"}, true);
+    const StageTally* t = ctx.summary.Find(kAccountingVoucherStage);
+    EXPECT_EQ(t->saved, 2);
+    EXPECT_EQ(t->not_reached, 4);
+    EXPECT_TRUE(t->Balanced());
+  }
+  EXPECT_EQ(Vouchers().size(), 2u);
+  {
+    testing::RecordingRunUi ui;
+    RunContext ctx(ui);
+    RunOn(company_, ctx, {"106"}, false);
+    const StageTally* t = ctx.summary.Find(kAccountingVoucherStage);
+    EXPECT_EQ(t->saved, 3) << ctx.ErrorText;
+    EXPECT_EQ(t->skipped.count(kSkipAlreadyPresent) ? t->skipped.at(kSkipAlreadyPresent) : 0, 2)
+        << ctx.ErrorText;
+    EXPECT_EQ(t->refused, 1);
+    EXPECT_EQ(t->failed, 0);
+    EXPECT_TRUE(t->Balanced());
+  }
+  EXPECT_EQ(Books(company_), Books(whole));
+}
+
+TEST_F(AccountingStage, ReconciliationNamesTheVoucherThatDidNotArriveWithItsEntry) {
+  WriteGledger(EveryKind());
+  RunStage({"106"});
+  const std::string error_list =
+      "Some other entry\r\n" + ctx_.ErrorText.substr(0, ctx_.ErrorText.size() - 1) + "\r\n";
+  Reconciliation r =
+      ReconcileFolders(export_.string(), company_.data_folder, company_.code,
+                       Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31), error_list);
+  // 106 belongs to no inventory voucher of this export, so it counts as a journal that did not
+  // arrive, without an entry: the reconciliation says so.
+  ASSERT_EQ(r.differences.size(), 2u) << r.Render();
+  const VoucherDifference& refused = r.differences[0];
+  EXPECT_EQ(refused.source.number, "106");
+  EXPECT_TRUE(refused.explanation.empty());
+  const VoucherDifference& missing = r.differences[1];
+  EXPECT_EQ(missing.source.number, "108");
+  EXPECT_TRUE(missing.missing);
+  EXPECT_DOUBLE_EQ(missing.source.amount, 40);
+  EXPECT_EQ(missing.explanation.rfind("Payment voucher with Vch No : 108 on ", 0), 0u);
+  EXPECT_EQ(r.accounting_source, 7);
+  EXPECT_EQ(r.accounting_arrived, 5);
+  EXPECT_FALSE(r.Agrees());
+  EXPECT_EQ(r.Verdict(),
+            "0 of 0 inventory vouchers and 5 of 7 accounting vouchers arrived with their amounts; "
+            "of the 2 others, 1 are in the error list and 1 are not");
+  for (const VoucherTypeFigures& t : r.types) {
+    if (t.type == 14 || t.type == 15) {
+      EXPECT_EQ(t.source_count, t.stored_count);
+      EXPECT_DOUBLE_EQ(t.source_total, t.stored_total);
+    }
+  }
+  for (const MasterFigures& m : r.masters) EXPECT_EQ(m.source, m.stored) << m.kind;
+}
+
+TEST(LedgerVoucherType, LettersAreComparedExactly) {
+  EXPECT_EQ(GetLedgerVoucherType("YB"), 17);
+  EXPECT_EQ(GetLedgerVoucherType("B"), 17);
+  EXPECT_EQ(GetLedgerVoucherType("YF"), 18);
+  EXPECT_EQ(GetLedgerVoucherType("F"), 18);
+  EXPECT_EQ(GetLedgerVoucherType("G"), 19);
+  EXPECT_EQ(GetLedgerVoucherType("C"), 14);
+  EXPECT_EQ(GetLedgerVoucherType("D"), 15);
+  EXPECT_EQ(GetLedgerVoucherType("Z"), 16);
+  EXPECT_EQ(GetLedgerVoucherType("z"), 0);
+  EXPECT_EQ(GetLedgerVoucherType("yb"), 0);
+}
+
+}  // namespace
+}  // namespace vodare
