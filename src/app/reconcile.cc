@@ -63,6 +63,8 @@ void ReadInventoryVouchers(RunContext& ctx, const Date& from, const Date& to,
   Recordset rs = Rows(ctx, "SELECT Voucher,Type,Vcn,Date,Challan,ChDate,FINAL FROM mdis");
   if (rs.IsNothing() || rs.RecordCount() == 0) return;
   for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+    // Ledger postings numbered like any inventory record are its own, never a ledger voucher.
+    ledger_numbers.insert(FoldKey(Trim(NzTrim(rs["Voucher"]))));
     const int16_t type = GetInventoryVoucherType(NzTrim(rs["Type"]));
     if (type == 0) continue;
     const bool challan = IsChallanType(type);
@@ -70,7 +72,6 @@ void ReadInventoryVouchers(RunContext& ctx, const Date& from, const Date& to,
     const std::string number = Trim(NzTrim(rs[challan ? "Challan" : "Vcn"]));
     if (!date || *date < from || *date > to || IsBlank(number)) continue;
     out.push_back({type, number, *date, Amount(rs["FINAL"])});
-    ledger_numbers.insert(FoldKey(Trim(NzTrim(rs["Voucher"]))));
   }
 }
 

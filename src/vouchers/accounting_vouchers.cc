@@ -150,14 +150,11 @@ class AccountingVoucherStage {
     return name;
   }
 
+  // Asked for every voucher: the destination creates the series the first time.
   int32_t SeriesCode(int16_t type, const std::string& series_name) {
-    auto it = series_codes_.find(type);
-    if (it != series_codes_.end()) return it->second;
     std::string name = series_name;
     int16_t vch_type = type;
-    int32_t code = Fixed1().SaveVchSeriesForMultiSeriesCreation(name, vch_type);
-    series_codes_.emplace(type, code);
-    return code;
+    return Fixed1().SaveVchSeriesForMultiSeriesCreation(name, vch_type);
   }
 
   void Convert(const LedgerVoucherKey& key) {
@@ -263,7 +260,6 @@ class AccountingVoucherStage {
   int32_t processed_ = 0;
   std::unordered_map<std::string, std::string> accounts_;
   std::unordered_map<std::string, std::string> brokers_;
-  std::unordered_map<int16_t, int32_t> series_codes_;
 };
 
 }  // namespace
