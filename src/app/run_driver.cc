@@ -27,20 +27,6 @@ constexpr const char* kStoppedEntry = "The run was stopped before its end.";
 // The reason recorded when the end report is refused without one.
 constexpr const char* kReportRefused = "The usage report was not accepted.";
 
-const char* OutcomeText(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::kCompleted:
-      return "completed";
-    case RunOutcome::kPartial:
-      return "partial";
-    case RunOutcome::kRefused:
-      return "refused";
-    case RunOutcome::kFailed:
-      return "failed";
-  }
-  return "failed";
-}
-
 // One run: the state of the window it has changed, so that any way out puts it back at rest.
 class Run {
  public:
@@ -103,7 +89,6 @@ class Run {
     }
     // 7. From here on the inputs stay disabled until the run ends.
     DisableInputs(ui_);
-    inputs_disabled_ = true;
     ui_.SetProgress(0);
     ui_.SetProgressVisible(true);
     ui_.SetStatus("");
@@ -179,7 +164,6 @@ class Run {
     }
     // 18.
     EnableInputs(ui_);
-    inputs_disabled_ = false;
     ReleaseNameCaches(ctx_);
     result_.error_text = ctx_.ErrorText;
     if (stopped_)
@@ -258,7 +242,6 @@ class Run {
     try {
       Rest();
       EnableInputs(ui_);
-      inputs_disabled_ = false;
       ui_.ShowMessage(message, "Error", MessageIcon::kExclamation);
     } catch (...) {
     }
@@ -272,7 +255,6 @@ class Run {
   const RunInputs& inputs_;
   const RunStages& stages_;
   RunResult result_;
-  bool inputs_disabled_ = false;
   bool progress_shown_ = false;
   bool run_layout_ = false;
   bool stopped_ = false;
@@ -280,7 +262,19 @@ class Run {
 
 }  // namespace
 
-const char* OutcomeName(RunOutcome outcome) { return OutcomeText(outcome); }
+const char* OutcomeName(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::kCompleted:
+      return "completed";
+    case RunOutcome::kPartial:
+      return "partial";
+    case RunOutcome::kRefused:
+      return "refused";
+    case RunOutcome::kFailed:
+      return "failed";
+  }
+  return "failed";
+}
 
 std::optional<int16_t> FinYearNumber(const std::string& text) {
   std::optional<double> number = TryTextToNumber(text);

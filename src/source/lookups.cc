@@ -1,0 +1,121 @@
+#include "source/lookups.h"
+
+#include <unordered_set>
+
+#include "common/helpers.h"
+#include "common/text.h"
+#include "source/saved_names.h"
+#include "source/source_db.h"
+
+namespace vodare {
+
+std::string GetSourceName(RunContext& ctx, std::string_view kind, std::string_view code) {
+  std::string c = CleanTextCopy(code, 3);
+  std::string sql;
+  if (kind == "ITEM") {
+    sql = "Select Billname as Sname,'' AS Name2 from pro where code=" + c;
+  } else if (kind == "ACGROUP") {
+    sql = "SELECT '' AS Sname,PARNAM AS Name2 FROM ACGROUP WHERE ORDNO='" + c + "'";
+  } else if (kind == "ACCOUNT") {
+    sql = "SELECT PARNAM AS Sname,'' AS Name2 FROM [Order] WHERE ORDNO='" + c + "'";
+  } else {
+    sql = "Select Sname,PARNAM AS Name2 from SaleType where Scode='" + c + "' and Sgcode='" +
+          std::string(kind) + "'";
+  }
+  Recordset rs = GetRecordset(ctx, sql);
+  if (rs.Eof()) return {};
+  std::string sname = NzTrim(rs.Field("Sname"));
+  std::string name2 = NzTrim(rs.Field("Name2"));
+  if (!name2.empty() && sname.empty()) return name2;
+  return sname;
+}
+
+std::string GetAccountName(RunContext& ctx, std::string_view code) {
+  // The code is quoted like every other lookup's: a quote in it must not end the literal.
+  Recordset rs =
+      GetRecordset(ctx, "Select Parnam from [order] where OrdNo='" + CleanTextCopy(code, 3) + "'");
+  if (rs.RecordCount() > 0) return NzTrim(rs.Field("Parnam"));
+  return {};
+}
+
+std::string GetPartyEmail(RunContext& ctx, std::string_view code) {
+  Recordset rs = GetRecordset(
+      ctx, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=0");
+  std::string found;
+  if (rs.RecordCount() > 0) {
+    while (!rs.Eof()) {
+      std::string remark = NzTrim(rs.Field("Remark"));
+      if (remark.find('@') != std::string::npos) {
+        found = std::move(remark);
+        break;
+      }
+      rs.MoveNext();
+    }
+  }
+  size_t blank = found.find(' ');
+  if (blank != std::string::npos) return found.substr(0, blank);
+  return found;
+}
+
+std::string GetPartyStateCode(RunContext& ctx, std::string_view code) {
+  Recordset rs = GetRecordset(
+      ctx, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=15");
+  if (rs.Eof()) return {};
+  std::string remark = NzTrim(rs.Field("Remark"));
+  return Right(Trim(Right(remark, 5)), 2);
+}
+
+std::string GetFieldList(int kind) {
+  switch (kind) {
+    case 1:
+      return "name,rackno,billName,Unit,Unit2,Mrp,ratea,pRate,Purdis,Opening,Igst,Pack,Gcode,"
+             "rackNo2,Gcode3,Gcode5,Gcode6,packing";
+    case 2:
+      return "Parnam,OPNING,Date,rate,dLNo,scode,ordno,scode,City,ParAdd,ParAdd1,ParAdd2,Dsm,"
+             "CSTNo,GSTNo,ItNo,CONFIR,PHONE1,PHONE3,Fax1,PHONE4,DueDays,Mr";
+    case 3:
+      return "Parnam,Group";
+    case 4:
+      return "vcn,Challan,ChDate,Type,Date,Codep,Pm,final,cash,Cgstamo,Packing,Freight,Round,"
+             "Other,Othun,taxamo,Voucher,staxamo,staxun,Godwon,Mr,docu,phone,docu2";
+    case 5:
+      return "Voucher,Type,Date,code,CREDIT,DEBIT,Mr,code1";
+    default:
+      return {};
+  }
+}
+
+namespace {
+
+// One walk over the master table in the order its stage saves the masters: every row the
+// stage would save takes its saved name, so the counts match the stage's even for codes the
+// cache already holds.
+void FillNameCache(RunContext& ctx, const char* sql, const char* code_field, const char* name_field,
+                   KeyedCollection<std::string>& cache) {
+  Recordset rs = GetRecordset(ctx, sql);
+  if (rs.RecordCount() <= 0) return;
+  SavedNameAllocator names;
+  std::unordered_set<std::string> walked;
+  for (; !rs.Eof(); rs.MoveNext()) {
+    std::string code = NzTrim(rs.Field(code_field));
+    std::string name = NzTrim(rs.Field(name_field));
+    if (IsBlank(code) || IsBlank(name)) continue;
+    if (!walked.insert(FoldKey(code)).second) continue;
+    std::string saved = names.Allocate(CleanTextCopy(name, 2));
+    if (!cache.Contains(code)) cache.Add(code, std::move(saved));
+  }
+}
+
+}  // namespace
+
+void BuildItemNameCache(RunContext& ctx) {
+  FillNameCache(ctx, "SELECT code,billname FROM pro order by code", "code", "billname",
+                ctx.ItemNameCache);
+}
+
+void BuildAccountNameCache(RunContext& ctx) {
+  FillNameCache(ctx, "Select ordno,parnam from [order] order by Parnam", "ordno", "parnam",
+                ctx.AccountNameCache);
+}
+
+}  // namespace vodare

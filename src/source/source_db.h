@@ -1,0 +1,130 @@
+#pragma once
+// The export folder as one database. Every table of the folder is loaded into one SQLite file
+// kept beside the tables (or in a temporary folder when the export folder is read-only) and
+// reused while none of the files it was built from changed. Queries are written in the Jet
+// dialect (jet_sql.h) and come back as snapshot recordsets.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/run_ui.h"
+#include "common/value.h"
+#include "source/dbf.h"
+#include "source/recordset.h"
+
+namespace vodare {
+
+struct RunContext;
+
+// One table as the loader reads it: its fields, then its live records one by one.
+class ExportTableReader {
+ public:
+  virtual ~ExportTableReader() = default;
+  virtual const std::vector<DbfField>& fields() const = 0;
+  // The next record (one value per field, field order); false at the end. May throw: the table
+  // is then left out and reported.
+  virtual bool Next(std::vector<Value>& row) = 0;
+  // What did not stop the reading but is worth telling (truncated data, missing memo file...).
+  virtual std::vector<std::string> warnings() const = 0;
+};
+
+// Opens the table file at path; throws (DbfError or any std::exception) for a broken table.
+using ExportTableReaderFactory =
+    std::function<std::unique_ptr<ExportTableReader>(const std::string& path)>;
+
+// The dBASE reader behind ExportTableReader.
+std::unique_ptr<ExportTableReader> OpenDbfTable(const std::string& path);
+
+struct SourceOpenOptions {
+  // How a table file is read (OpenDbfTable for the program; tests may read other forms).
+  ExportTableReaderFactory open_table;
+  // Where the cache is kept: the export folder when empty.
+  std::string cache_folder;
+  // Where it goes when that folder cannot hold it: the system's temporary folder when empty.
+  std::string fallback_cache_folder;
+};
+
+struct SourceColumnInfo {
+  std::string name;  // as the table names it (a repeated name gets a name of its own)
+  char type = 'C';   // dBASE type
+  int width = 0;
+  int decimals = 0;
+};
+
+struct SourceTableInfo {
+  std::string name;  // the file's name without extension, as spelt on disk
+  std::string file;  // the file's name
+  std::vector<SourceColumnInfo> columns;
+  int64_t row_count = 0;  // counted when asked
+};
+
+class SourceDb {
+ public:
+  ~SourceDb();
+  SourceDb(const SourceDb&) = delete;
+  SourceDb& operator=(const SourceDb&) = delete;
+
+  // The export folder and the cache file that serves it.
+  const std::string& folder() const;
+  const std::string& cache_path() const;
+  // True when this opening (re)built the cache, false when it reused it.
+  bool rebuilt() const;
+
+  // Runs a Jet SELECT and returns its rows. Raises RunTimeError with the engine's description.
+  Recordset OpenSnapshot(std::string_view jet_sql);
+  // Runs a Jet CREATE INDEX. Raises RunTimeError ("Index already exists.", a missing table or
+  // field...) when it cannot.
+  void Execute(std::string_view jet_sql);
+
+  // How the engine runs a Jet SELECT (one line per step), to see which indexes serve it.
+  std::string QueryPlan(std::string_view jet_sql);
+
+  // The tables with their columns and live row counts, in name order.
+  std::vector<SourceTableInfo> Tables();
+
+  // Failed-query texts already shown to the user: true the first time a text is offered.
+  bool FirstTimeShown(const std::string& text);
+  // Forgets them: a new run shows each again once.
+  void ResetShownErrors();
+
+  // How many distinct statements are prepared and kept (for tests of the statement cache).
+  size_t PreparedStatementCount() const;
+
+  struct Impl;
+
+ private:
+  friend std::shared_ptr<SourceDb> OpenExport(const std::string&, std::string&,
+                                              const SourceOpenOptions&);
+  explicit SourceDb(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// Opens the export folder: loads (or reuses) the cache and builds the indexes. Entries for
+// tables that could not be read, reader warnings and index failures are appended to error_text;
+// they do not stop the opening. A failure that does appends "Error in OpenDBCon: " + why + "_"
+// and returns null.
+std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& error_text,
+                                     const SourceOpenOptions& options);
+// The same over the dBASE tables of the folder.
+std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& error_text);
+
+// As OpenExport; on success the context's export database is replaced, on failure it is kept.
+bool OpenSourceDb(RunContext& ctx, const std::string& folder, std::string& error_text,
+                  const SourceOpenOptions& options);
+bool OpenSourceDb(RunContext& ctx, const std::string& folder, std::string& error_text);
+
+// The sixteen indexes the stages' lookups use. One "Error creating index: " entry per failed
+// statement; true unless something outside the statements failed.
+bool CreateSourceIndexes(SourceDb& db, std::string& error_text);
+
+// A snapshot of the Jet text on the context's export database. On failure the user is shown
+// "Error: " + description (caption "Error", once per distinct text until the folder is opened
+// again or the errors are reset) and nothing is returned.
+Recordset GetRecordset(RunContext& ctx, std::string_view jet_sql);
+Recordset GetRecordset(SourceDb* db, RunUi& ui, std::string_view jet_sql);
+
+}  // namespace vodare

@@ -1,0 +1,127 @@
+// The export folder opened as the program opens it: real dBASE tables written at test time.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "context/run_context.h"
+#include "source/dbf.h"
+#include "source/lookups.h"
+#include "source/source_db.h"
+#include "source/text_tables.h"
+#include "support/recording_run_ui.h"
+
+namespace vodare {
+namespace {
+namespace fs = std::filesystem;
+using testing::RecordingRunUi;
+using testing::TempFolder;
+
+void WriteItems(const fs::path& path) {
+  DbfWriter w(path.string(), {{"CODE", 'N', 6, 0},
+                              {"BILLNAME", 'C', 30, 0},
+                              {"RATE", 'N', 10, 2},
+                              {"MFD", 'D', 8, 0},
+                              {"ACTIVE", 'L', 1, 0}});
+  w.Add({Value(1.0), Value("  Soap Bar   "), Value(12.5), Value(Date::FromYmd(2024, 4, 1)),
+         Value(true)});
+  w.Add({Value(2.0), Value("Crème"), Value(), Value(), Value(false)});
+  w.Add({Value(3.0), Value("Gone"), Value(1.0), Value(), Value(true)}, /*deleted=*/true);
+  w.Add({Value(4.0), Value(""), Value(0.0), Value(), Value()});
+  w.Close();
+}
+
+void WriteAccounts(const fs::path& path) {
+  DbfWriteOptions options;
+  options.version = 0x8B;
+  DbfWriter w(path.string(), {{"ORDNO", 'C', 10, 0}, {"PARNAM", 'C', 40, 0}, {"NOTES", 'M', 10, 0}},
+              options);
+  w.Add({Value("A'1"), Value("Ram & Sons"), Value("first line\nsecond line")});
+  w.Add({Value("B2"), Value("ram & sons"), Value()});
+  w.Close();
+}
+
+class ExportOpenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteItems(folder.path() / "pro.dbf");
+    WriteAccounts(folder.path() / "ORDER.DBF");
+  }
+  bool Open(std::string& errors) { return OpenSourceDb(ctx, folder.str(), errors); }
+
+  TempFolder folder;
+  RecordingRunUi ui;
+  RunContext ctx{ui};
+};
+
+TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
+  std::string errors;
+  ASSERT_TRUE(Open(errors)) << errors;
+  Recordset rs = ctx.source->OpenSnapshot("select * from pro");
+  ASSERT_EQ(rs.RecordCount(), 3);  // the deleted record is invisible
+  EXPECT_EQ(rs.Field("billname"), Value("  Soap Bar"));
+  EXPECT_EQ(rs.Field("rate"), Value(12.5));
+  EXPECT_EQ(rs.Field("mfd"), Value(Date::FromYmd(2024, 4, 1)));
+  EXPECT_EQ(rs.Field("active"), Value(true));
+  rs.MoveNext();
+  EXPECT_TRUE(rs.Field("rate").IsNull());
+  EXPECT_TRUE(rs.Field("mfd").IsNull());
+  EXPECT_EQ(GetSourceName(ctx, "ITEM", "2"), "Crème");
+  EXPECT_EQ(ctx.source->OpenSnapshot("select code from pro where billname = 'CRÈME'").Field(0),
+            Value(2.0));
+  Recordset acc = ctx.source->OpenSnapshot("select NOTES from [order] where ordno = 'a''1'");
+  EXPECT_EQ(acc.Field(0), Value("first line\nsecond line"));
+  EXPECT_EQ(GetAccountName(ctx, "A'1"), "Ram & Sons");
+}
+
+TEST_F(ExportOpenTest, NamesAlikeButForCaseGetSuffixesInTheCache) {
+  std::string errors;
+  ASSERT_TRUE(Open(errors));
+  BuildAccountNameCache(ctx);
+  std::string a, b;
+  ASSERT_TRUE(CollectionLookup(ctx.AccountNameCache, "A'1", &a));
+  ASSERT_TRUE(CollectionLookup(ctx.AccountNameCache, "B2", &b));
+  EXPECT_EQ(a, "Ram & Sons");
+  EXPECT_EQ(b, "ram & sons#1");
+}
+
+TEST_F(ExportOpenTest, AFileThatIsNotATableIsReportedAndTheRestOpens) {
+  std::ofstream(folder.path() / "mdis.dbf") << "this is not a dBASE table";
+  std::string errors;
+  ASSERT_TRUE(Open(errors));
+  EXPECT_NE(errors.find("Error reading table mdis: "), std::string::npos) << errors;
+  EXPECT_NE(errors.find("Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table "
+                        "'mdis' does not exist._"),
+            std::string::npos);
+  EXPECT_EQ(ctx.source->OpenSnapshot("select * from pro").RecordCount(), 3);
+}
+
+TEST_F(ExportOpenTest, ACodePageFileBesideATableRebuildsTheCache) {
+  std::string errors;
+  ASSERT_TRUE(Open(errors));
+  EXPECT_TRUE(ctx.source->rebuilt());
+  ASSERT_TRUE(Open(errors));
+  EXPECT_FALSE(ctx.source->rebuilt());
+  std::ofstream(folder.path() / "pro.cpg") << "1252";
+  ASSERT_TRUE(Open(errors));
+  EXPECT_TRUE(ctx.source->rebuilt());
+}
+
+TEST_F(ExportOpenTest, TheCliListingShowsTypesWidthsAndLiveCounts) {
+  std::string errors;
+  ASSERT_TRUE(Open(errors));
+  std::vector<SourceTableInfo> tables = ctx.source->Tables();
+  ASSERT_EQ(tables.size(), 2u);
+  EXPECT_EQ(tables[0].name, "ORDER");
+  EXPECT_EQ(tables[0].row_count, 2);
+  ASSERT_EQ(tables[0].columns.size(), 3u);
+  EXPECT_EQ(tables[0].columns[2].type, 'M');
+  EXPECT_EQ(tables[1].name, "pro");
+  EXPECT_EQ(tables[1].row_count, 3);
+  EXPECT_EQ(tables[1].columns[2].name, "RATE");
+  EXPECT_EQ(tables[1].columns[2].width, 10);
+  EXPECT_EQ(tables[1].columns[2].decimals, 2);
+}
+
+}  // namespace
+}  // namespace vodare

@@ -1,0 +1,277 @@
+// Opening an export folder: the cache beside the tables, its reuse and rebuilding, the index
+// statements and their entries, broken tables, and the "Error" box of failed queries.
+#include "source/source_db.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "common/run_error.h"
+#include "context/run_context.h"
+#include "source/text_tables.h"
+#include "support/recording_run_ui.h"
+
+namespace vodare {
+namespace {
+namespace fs = std::filesystem;
+using testing::RecordingRunUi;
+using testing::TempFolder;
+using testing::TextTableOptions;
+using testing::WriteMinimalExport;
+using testing::WriteTextTable;
+
+const char* const kIndexStatements[] = {
+    "CREATE INDEX itemname_idx ON pro (billname);",
+    "CREATE INDEX itemCode_idx ON pro (code);",
+    "CREATE INDEX vcn_idx ON mdis (vcn);",
+    "CREATE INDEX accMaster_idx ON mdis (codeP);",
+    "CREATE INDEX invDate_idx ON mdis ([Date]);",
+    "CREATE INDEX vchCode_idx ON dis (Voucher);",
+    "CREATE INDEX refsVchCode_idx ON pend (Voucher);",
+    "CREATE INDEX refsVcn_idx ON pend (Vcn);",
+    "CREATE INDEX voucher_idx ON gledger (Voucher);",
+    "CREATE INDEX accDate_idx ON gledger ([Date]);",
+    "CREATE INDEX bthItem_idx ON probat (BillName);",
+    "CREATE INDEX batchName_idx ON probat (BatchNo);",
+    "CREATE INDEX accName_idx ON [order] (Parnam);",
+    "CREATE INDEX accCode_idx ON [order] (ORDNO);",
+    "CREATE INDEX partyCode_idx ON SaleType (Scode);",
+    "CREATE INDEX Remark_idx ON support (Remark);",
+};
+
+std::string AllIndexesExist() {
+  std::string expected;
+  for (const char* s : kIndexStatements)
+    expected += std::string("Error creating index: ") + s + " - Index already exists._";
+  return expected;
+}
+
+class SourceDbTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<SourceDb> Open(std::string& errors) {
+    return OpenExport(folder.str(), errors, TextTableOptions(fallback.str()));
+  }
+  // Moves a file's modification time, as a later export of the same size would.
+  static void Touch(const fs::path& p) {
+    fs::last_write_time(p, fs::last_write_time(p) + std::chrono::seconds(5));
+  }
+  TempFolder folder;
+  TempFolder fallback;
+};
+
+TEST_F(SourceDbTest, FirstOpeningBuildsTheCacheAndEveryIndexQuietly) {
+  WriteMinimalExport(folder.path());
+  std::string errors;
+  auto db = Open(errors);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(errors, "");
+  EXPECT_TRUE(db->rebuilt());
+  EXPECT_EQ(fs::path(db->cache_path()).parent_path(), folder.path());
+  EXPECT_EQ(db->OpenSnapshot("SELECT PARNAM FROM [order]").Field("Parnam"), Value("RAM"));
+}
+
+TEST_F(SourceDbTest, SecondOpeningReusesTheCacheAndReportsEachIndexAsExisting) {
+  WriteMinimalExport(folder.path());
+  std::string first;
+  ASSERT_TRUE(Open(first));
+  std::string second;
+  auto db = Open(second);
+  ASSERT_TRUE(db);
+  EXPECT_FALSE(db->rebuilt());
+  EXPECT_EQ(second, AllIndexesExist());
+  EXPECT_EQ(db->OpenSnapshot("select billname from pro where code = 2").Field(0), Value("TEA"));
+}
+
+TEST_F(SourceDbTest, AChangedTableOrMemoFileRebuildsTheCache) {
+  WriteMinimalExport(folder.path());
+  std::string errors;
+  ASSERT_TRUE(Open(errors));
+
+  WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SALT", "2|TEA"});
+  Touch(folder.path() / "pro.dbf");
+  errors.clear();
+  auto db = Open(errors);
+  ASSERT_TRUE(db);
+  EXPECT_TRUE(db->rebuilt());
+  EXPECT_EQ(errors, "");  // a rebuilt cache has no indexes yet
+  EXPECT_EQ(db->OpenSnapshot("select billname from pro where code = 1").Field(0), Value("SALT"));
+  db.reset();
+
+  std::ofstream(folder.path() / "PRO.DBT") << "memo";
+  EXPECT_TRUE(Open(errors)->rebuilt());
+  Touch(folder.path() / "PRO.DBT");
+  EXPECT_TRUE(Open(errors)->rebuilt());
+  EXPECT_FALSE(Open(errors)->rebuilt());
+
+  std::ofstream(folder.path() / "extra.dbf") << "X C 1 0\n";
+  EXPECT_TRUE(Open(errors)->rebuilt());
+  fs::remove(folder.path() / "extra.dbf");
+  EXPECT_TRUE(Open(errors)->rebuilt());
+}
+
+TEST_F(SourceDbTest, AFolderThatCannotHoldTheCacheUsesTheFallbackFolder) {
+  WriteMinimalExport(folder.path());
+  // A cache folder that is a file can hold nothing, whoever runs the test.
+  std::ofstream(fallback.path() / "not-a-folder") << "x";
+  SourceOpenOptions options = TextTableOptions(fallback.str() + "/temp");
+  options.cache_folder = (fallback.path() / "not-a-folder").string();
+  std::string errors;
+  auto db = OpenExport(folder.str(), errors, options);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(errors, "");
+  EXPECT_EQ(fs::path(db->cache_path()).parent_path(), fallback.path() / "temp");
+  EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pro").RecordCount(), 2);
+  db.reset();
+  EXPECT_FALSE(OpenExport(folder.str() + "/", errors, options)->rebuilt());
+  EXPECT_FALSE(OpenExport(folder.str() + "/./", errors, options)->rebuilt());
+}
+
+TEST_F(SourceDbTest, AReadOnlyExportFolderStillOpens) {
+  WriteMinimalExport(folder.path());
+  fs::permissions(folder.path(),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  if (std::ofstream(folder.path() / "probe")) GTEST_SKIP() << "permissions do not bind here";
+  std::string errors;
+  auto db = Open(errors);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(errors, "");
+  EXPECT_EQ(fs::path(db->cache_path()).parent_path(), fallback.path());
+}
+
+TEST_F(SourceDbTest, ABrokenTableGetsOneEntryAndTheOthersOpen) {
+  WriteMinimalExport(folder.path());
+  WriteTextTable(folder.path() / "dis.dbf", "BROKEN header longer than the file", {});
+  WriteTextTable(folder.path() / "probat.dbf", "CODE N 6 0;BILLNAME C 40 0;BATCHNO C 10 0",
+                 {"1|SOAP|B1", "#fail"});
+  WriteTextTable(folder.path() / "pend.dbf", "VOUCHER N 8 0;VCN C 10 0",
+                 {"#warn 3 records announced, 1 present", "1|R1"});
+  std::string errors;
+  auto db = Open(errors);
+  ASSERT_TRUE(db);
+  EXPECT_NE(errors.find("Error reading table dis: "), std::string::npos) << errors;
+  EXPECT_NE(errors.find("header longer than the file_"), std::string::npos);
+  EXPECT_NE(errors.find("Error reading table probat: record 2 is cut short_"), std::string::npos);
+  EXPECT_NE(errors.find("Warning reading table pend: 3 records announced, 1 present_"),
+            std::string::npos);
+  EXPECT_NE(errors.find("Error creating index: CREATE INDEX vchCode_idx ON dis (Voucher); - "
+                        "Table 'dis' does not exist._"),
+            std::string::npos);
+  EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pend").RecordCount(), 1);
+  EXPECT_THROW(db->OpenSnapshot("SELECT * FROM probat"), RunTimeError);
+
+  // A reused cache tells the same.
+  std::string again;
+  db = Open(again);
+  EXPECT_FALSE(db->rebuilt());
+  EXPECT_NE(again.find("Error reading table dis: "), std::string::npos);
+  EXPECT_NE(again.find("Warning reading table pend: "), std::string::npos);
+}
+
+TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
+  WriteTextTable(folder.path() / "ORDER.DBF", "ORDNO C 10 0;PARNAM C 40 0", {"A1|RAM"});
+  WriteTextTable(folder.path() / "Pro.Dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SOAP"});
+  std::string errors;
+  auto db = Open(errors);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(db->OpenSnapshot("Select Parnam from [order] where OrdNo='a1'").Field(0), Value("RAM"));
+  EXPECT_EQ(db->OpenSnapshot("select BILLNAME from PRO").Field(0), Value("SOAP"));
+  std::vector<SourceTableInfo> tables = db->Tables();
+  ASSERT_EQ(tables.size(), 2u);
+  EXPECT_EQ(tables[0].name, "ORDER");
+  EXPECT_EQ(tables[1].file, "Pro.Dbf");
+  ASSERT_EQ(tables[1].columns.size(), 2u);
+  EXPECT_EQ(tables[1].columns[0].name, "CODE");
+  EXPECT_EQ(tables[1].columns[0].type, 'N');
+  EXPECT_EQ(tables[1].columns[0].width, 6);
+  EXPECT_EQ(tables[1].row_count, 1);
+}
+
+TEST_F(SourceDbTest, AFailingIndexStatementAddsOneEntryAndTheOpeningSucceeds) {
+  WriteMinimalExport(folder.path());
+  fs::remove(folder.path() / "mdis.dbf");
+  RecordingRunUi ui;
+  RunContext ctx(ui);
+  std::string errors;
+  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
+  ASSERT_TRUE(ctx.source);
+  EXPECT_EQ(errors,
+            "Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table 'mdis' does not "
+            "exist._"
+            "Error creating index: CREATE INDEX accMaster_idx ON mdis (codeP); - Table 'mdis' "
+            "does not exist._"
+            "Error creating index: CREATE INDEX invDate_idx ON mdis ([Date]); - Table 'mdis' "
+            "does not exist._");
+}
+
+TEST_F(SourceDbTest, AMissingFieldFailsItsIndexWithAClearEntry) {
+  WriteMinimalExport(folder.path());
+  WriteTextTable(folder.path() / "support.dbf", "LCODE C 10 0;PCODE N 3 0", {"A1|0"});
+  std::string errors;
+  ASSERT_TRUE(Open(errors));
+  EXPECT_EQ(errors,
+            "Error creating index: CREATE INDEX Remark_idx ON support (Remark); - Field 'Remark' "
+            "does not exist in table 'support'._");
+}
+
+TEST_F(SourceDbTest, AFolderThatDoesNotExistFailsAndKeepsTheOpenExport) {
+  WriteMinimalExport(folder.path());
+  RecordingRunUi ui;
+  RunContext ctx(ui);
+  std::string errors;
+  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
+  std::shared_ptr<SourceDb> before = ctx.source;
+  errors.clear();
+  std::string missing = (folder.path() / "nowhere").string();
+  EXPECT_FALSE(OpenSourceDb(ctx, missing, errors, TextTableOptions(fallback.str())));
+  EXPECT_EQ(errors, "Error in OpenDBCon: '" + missing + "' is not a valid path._");
+  EXPECT_EQ(ctx.source, before);
+}
+
+TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilReset) {
+  WriteMinimalExport(folder.path());
+  RecordingRunUi ui;
+  RunContext ctx(ui);
+  std::string errors;
+  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
+  for (int i = 0; i < 3; ++i) {
+    Recordset rs = GetRecordset(ctx, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
+    EXPECT_TRUE(rs.IsNothing());
+    EXPECT_THROW(rs.Eof(), RunTimeError);
+  }
+  GetRecordset(ctx, "SELECT * FROM other");
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0].text, "Error: Table 'nosuch' does not exist.");
+  EXPECT_EQ(ui.messages[0].caption, "Error");
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::kExclamation);
+  EXPECT_EQ(ui.messages[1].text, "Error: Table 'other' does not exist.");
+
+  ctx.source->ResetShownErrors();
+  GetRecordset(ctx, "SELECT * FROM nosuch");
+  EXPECT_EQ(ui.messages.size(), 3u);
+
+  // Opening the folder again starts afresh too.
+  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
+  GetRecordset(ctx, "SELECT * FROM nosuch");
+  EXPECT_EQ(ui.messages.size(), 4u);
+}
+
+TEST_F(SourceDbTest, WithoutAnOpenExportEveryQueryIsNothing) {
+  RecordingRunUi ui;
+  RunContext ctx(ui);
+  Recordset rs = GetRecordset(ctx, "SELECT * FROM pro");
+  EXPECT_TRUE(rs.IsNothing());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, std::string("Error: ") + kObjectNotSet);
+  try {
+    rs.MoveNext();
+    FAIL();
+  } catch (const RunTimeError& e) {
+    EXPECT_STREQ(e.Description(), kObjectNotSet);
+  }
+}
+
+}  // namespace
+}  // namespace vodare

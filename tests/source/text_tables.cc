@@ -1,0 +1,140 @@
+#include "source/text_tables.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "common/text.h"
+
+namespace vodare::testing {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (char c : s) {
+    if (c == sep) {
+      out.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  out.push_back(cur);
+  return out;
+}
+
+class TextTableReader : public ExportTableReader {
+ public:
+  explicit TextTableReader(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    std::string line;
+    std::getline(in, line);
+    if (line.rfind("BROKEN", 0) == 0) throw std::runtime_error(path + ": " + line.substr(7));
+    for (const std::string& f : Split(line, ';')) {
+      std::istringstream fs(f);
+      DbfField field;
+      int width = 0, decimals = 0;
+      fs >> field.name >> field.type >> width >> decimals;
+      field.length = static_cast<uint16_t>(width);
+      field.decimals = static_cast<uint8_t>(decimals);
+      fields_.push_back(field);
+    }
+    while (std::getline(in, line)) {
+      if (line.rfind("#warn ", 0) == 0)
+        warnings_.push_back(line.substr(6));
+      else
+        lines_.push_back(line);
+    }
+  }
+  const std::vector<DbfField>& fields() const override { return fields_; }
+  std::vector<std::string> warnings() const override { return warnings_; }
+  bool Next(std::vector<Value>& row) override {
+    if (next_ >= lines_.size()) return false;
+    const std::string& line = lines_[next_++];
+    if (line == "#fail")
+      throw std::runtime_error("record " + std::to_string(next_) + " is cut short");
+    std::vector<std::string> cells = Split(line, '|');
+    row.clear();
+    for (size_t i = 0; i < fields_.size(); ++i) {
+      std::string cell = i < cells.size() ? cells[i] : "";
+      char t = fields_[i].type;
+      if (cell == "\\N") {
+        row.emplace_back();
+      } else if (t == 'N' || t == 'F') {
+        row.push_back(cell.empty() ? Value() : Value(TextToNumber(cell)));
+      } else if (t == 'D') {
+        row.push_back(cell.empty() ? Value() : Value(ParseDateText(cell)));
+      } else if (t == 'L') {
+        row.push_back(cell.empty() ? Value() : Value(cell == "T"));
+      } else {
+        row.emplace_back(cell);
+      }
+    }
+    return true;
+  }
+
+ private:
+  std::vector<DbfField> fields_;
+  std::vector<std::string> lines_;
+  std::vector<std::string> warnings_;
+  size_t next_ = 0;
+};
+
+}  // namespace
+
+void WriteTextTable(const fs::path& path, const std::string& fields,
+                    const std::vector<std::string>& rows) {
+  std::ofstream out(path, std::ios::trunc);
+  out << fields << "\n";
+  for (const std::string& r : rows) out << r << "\n";
+}
+
+std::unique_ptr<ExportTableReader> OpenTextTable(const std::string& path) {
+  return std::make_unique<TextTableReader>(path);
+}
+
+TempFolder::TempFolder() {
+  std::random_device rd;
+  path_ = fs::temp_directory_path() /
+          ("vodare-source-test-" + std::to_string(rd()) + std::to_string(rd()));
+  fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+SourceOpenOptions TextTableOptions(const std::string& fallback) {
+  SourceOpenOptions options;
+  options.open_table = OpenTextTable;
+  options.fallback_cache_folder = fallback;
+  return options;
+}
+
+void WriteMinimalExport(const fs::path& folder) {
+  WriteTextTable(folder / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SOAP", "2|TEA"});
+  WriteTextTable(folder / "mdis.dbf",
+                 "VCN C 10 0;CHALLAN C 10 0;CODEP C 10 0;DATE D 8 0;CHDATE D 8 0;TYPE N 2 0",
+                 {"V1|C1|A1|2024-04-02|2024-04-02|1"});
+  WriteTextTable(folder / "dis.dbf", "VOUCHER N 8 0;CODE N 6 0", {"1|1"});
+  WriteTextTable(folder / "pend.dbf", "VOUCHER N 8 0;VCN C 10 0;TYPE C 1 0", {"1|R1|N"});
+  WriteTextTable(folder / "Gledger.dbf", "VOUCHER N 8 0;DATE D 8 0;CODE C 10 0",
+                 {"1|2024-04-03|A1"});
+  WriteTextTable(folder / "probat.dbf", "CODE N 6 0;BILLNAME C 40 0;BATCHNO C 10 0", {"1|SOAP|B1"});
+  WriteTextTable(folder / "order.dbf", "ORDNO C 10 0;PARNAM C 40 0;SCODE C 10 0", {"A1|RAM|G1"});
+  WriteTextTable(folder / "SaleType.dbf", "SCODE C 10 0;SGCODE C 10 0;SNAME C 40 0;PARNAM C 40 0",
+                 {"M1|GODWON|Main|Main Godown"});
+  WriteTextTable(folder / "support.dbf", "LCODE C 10 0;PCODE N 3 0;REMARK C 60 0;ALIASE C 12 0",
+                 {"A1|0|ram@example.com|"});
+  WriteTextTable(folder / "ACGROUP.dbf", "ORDNO C 10 0;PARNAM C 40 0;GROUP C 40 0",
+                 {"G1|Debtors|"});
+}
+
+}  // namespace vodare::testing

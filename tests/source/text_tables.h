@@ -1,0 +1,44 @@
+#pragma once
+// Export folders for the database layer's tests. A table file here holds its fields and rows
+// as text, read by TextTableReader, so that the loader, the cache and the Jet semantics are
+// tested with tables of exactly the rows each rule needs.
+//
+// Line 1: the fields, "NAME C 20 0;CODE N 5 0;D D 8 0" (name, dBASE type, width, decimals).
+// Then one row per line, values separated by "|": C and M as written, N/F numbers, D as
+// yyyy-mm-dd, L as T or F; an empty N, F or D value and "\N" anywhere are Null.
+// A line "#warn text" adds a reader warning; a first line "BROKEN why" makes opening fail,
+// "#fail" makes reading fail at that row.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "source/source_db.h"
+
+namespace vodare::testing {
+
+void WriteTextTable(const std::filesystem::path& path, const std::string& fields,
+                    const std::vector<std::string>& rows);
+std::unique_ptr<ExportTableReader> OpenTextTable(const std::string& path);
+
+// A fresh folder under the test binary's temporary area, removed when the object goes.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Options reading text tables, with the fallback cache inside `fallback` when given.
+SourceOpenOptions TextTableOptions(const std::string& fallback = "");
+
+// Writes the ten tables of an export, each with the columns the indexes and lookups use and a
+// few rows, so that every index statement succeeds.
+void WriteMinimalExport(const std::filesystem::path& folder);
+
+}  // namespace vodare::testing
