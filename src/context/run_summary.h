@@ -6,6 +6,7 @@
 // tallied on lines of their own.
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <utility>
@@ -33,6 +34,7 @@ struct StageTally {
 class RunSummary {
  public:
   // The tally of a stage, created on first use; stages keep the order they first appear in.
+  // The reference stays valid while other stages are added, so a stage may hold several.
   StageTally& Stage(const std::string& name) {
     for (auto& s : stages_)
       if (s.stage == name) return s;
@@ -46,11 +48,11 @@ class RunSummary {
       if (s.stage == name) return &s;
     return nullptr;
   }
-  const std::vector<StageTally>& stages() const { return stages_; }
+  const std::deque<StageTally>& stages() const { return stages_; }
   void Clear() { stages_.clear(); }
 
  private:
-  std::vector<StageTally> stages_;
+  std::deque<StageTally> stages_;
 };
 
 }  // namespace vodare
