@@ -1,0 +1,411 @@
+#include "gui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "destination/local/local_factory.h"
+#include "gui/gui_test_support.h"
+#include "support/local_company.h"
+#include "support/recording_server.h"
+
+namespace vodare::gui {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::App;
+using testing::RecordingState;
+using testing::ScriptedBoxes;
+
+// Objects of one scripted server state, however many factories the window makes.
+class SharedFactory : public AutomationFactory {
+ public:
+  explicit SharedFactory(RecordingState& s) : s_(s) {}
+  std::unique_ptr<CFixedInterface> CreateFixedInterface(const std::string&) override {
+    return std::make_unique<testing::RecordingFixed>(s_);
+  }
+  std::unique_ptr<CFixedInterface1> CreateFixedInterface1(const std::string&) override {
+    return std::make_unique<testing::RecordingFixed1>(s_);
+  }
+  std::unique_ptr<CCompany> CreateCompany(const std::string&) override {
+    return std::make_unique<testing::RecordingCompany>(s_);
+  }
+  std::unique_ptr<CMastConfig> CreateMastConfig(const std::string&) override {
+    return std::make_unique<testing::RecordingMastConfig>(s_);
+  }
+
+ private:
+  RecordingState& s_;
+};
+
+// A machine with the destination installed on drive D: its DP.txt names a data folder that
+// holds the folder of company Comp0002.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    root_ = fs::temp_directory_path() /
+            ("vodare_gui_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    program_ = root_ / "drives" / "d" / "DeredaDir";
+    data_ = root_ / "data";
+    fs::create_directories(program_ / "SYSTEM");
+    fs::create_directories(data_ / "Comp0002");
+    std::ofstream(program_ / "SYSTEM" / "DP.txt") << data_.string() << "\r\n";
+    ::setenv("VODARE_DRIVES", (root_ / "drives").c_str(), 1);
+    state_.companies = {{"Alpha Traders", "Comp0001"}, {"Beta Stores", "Comp0002"}};
+    state_.years = {"2022", "2023", "2024"};
+    setup_.make_factory = [this](const std::string&) {
+      return std::make_unique<SharedFactory>(state_);
+    };
+    setup_.message_hook = boxes_.Hook();
+    setup_.folder_hook = [this](QWidget*, const QString& start) {
+      browse_starts_.push_back(start.toStdString());
+      return chosen_folder_;
+    };
+    setup_.stages = RunStages{};
+  }
+  void TearDown() override {
+    window_.reset();
+    ::unsetenv("VODARE_DRIVES");
+    fs::remove_all(root_);
+  }
+  MainWindow& Open() {
+    window_ = std::make_unique<MainWindow>(setup_);
+    window_->Load();
+    window_->show();
+    return *window_;
+  }
+  template <typename T>
+  T* Find(const char* name) {
+    T* w = window_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  std::string Text(const char* line_edit) {
+    return Find<QLineEdit>(line_edit)->text().toStdString();
+  }
+  int GetCompListCalls() const {
+    int n = 0;
+    for (const auto& l : state_.log) n += l.rfind("GetCompList ", 0) == 0;
+    return n;
+  }
+
+  fs::path root_, program_, data_;
+  RecordingState state_;
+  ScriptedBoxes boxes_;
+  MainWindowSetup setup_;
+  QString chosen_folder_;
+  std::vector<std::string> browse_starts_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, load_fills_the_defaults_from_the_machine) {
+  MainWindow& w = Open();
+  EXPECT_EQ(w.windowTitle().toStdString(), "Vodare (Rel 1.1 dt. 17-02-2025)");
+  EXPECT_EQ(fs::path(Text("txtVuvodaPath")), program_ / "");
+  EXPECT_EQ(fs::path(Text("txtVuvodaDataPath")), data_ / "");
+  EXPECT_EQ(fs::path(Text("txtVodoriDataPath")),
+            root_ / "drives" / "c" / "DeredaDir" / "Rededo" / "DB");
+  // No export there yet.
+  EXPECT_EQ(Find<QLabel>("lblVodoriComp")->text().toStdString(), "(Vodori data not found.)");
+
+  auto* companies = Find<QComboBox>("cmbComp");
+  auto* codes = Find<QListWidget>("lstCompany");
+  ASSERT_EQ(companies->count(), 2);
+  EXPECT_EQ(companies->itemText(1).toStdString(), "Beta Stores");
+  EXPECT_EQ(codes->item(1)->text().toStdString(), "Comp0002");
+  EXPECT_FALSE(codes->isVisible());
+  EXPECT_EQ(companies->currentIndex(), -1);
+
+  EXPECT_FALSE(Find<QComboBox>("cmbFinYear")->isEnabled());
+  for (const char* name : {"dtpFromDate", "dtpToDate"}) {
+    EXPECT_FALSE(Find<QDateEdit>(name)->isEnabled());
+    EXPECT_TRUE(Find<QDateEdit>(name)->text().trimmed().isEmpty()) << name;
+  }
+  EXPECT_FALSE(Find<QProgressBar>("PB")->isVisible());
+  EXPECT_FALSE(Find<QLabel>("lblStatus")->isVisible());
+  EXPECT_FALSE(Find<QLabel>("lblVchDate")->isVisible());
+  EXPECT_FALSE(Find<QToolButton>("cmdPath0")->icon().isNull());
+
+  // Client area 10575 x 4200 twips; the button where the form puts it.
+  EXPECT_EQ(w.width(), 705);
+  EXPECT_EQ(w.height(), 280);
+  EXPECT_EQ(Find<QPushButton>("cmdImport")->geometry(), QRect(552, 230, 105, 33));
+  EXPECT_EQ(Find<QLineEdit>("txtVuvodaDataPath")->geometry(), QRect(176, 72, 473, 24));
+
+  // Tab runs down the form.
+  const std::vector<std::string> inputs = {
+      "txtVuvodaPath", "cmdPath0",    "txtVuvodaDataPath", "cmdPath1",          "cmbComp",
+      "cmbFinYear",    "dtpFromDate", "dtpToDate",         "txtVodoriDataPath", "cmdPath2",
+      "chkMasters",    "chkVouchers", "cmdImport"};
+  std::vector<std::string> order;
+  QWidget* at = Find<QLineEdit>("txtVuvodaPath");
+  for (int i = 0; i < 200 && order.size() < inputs.size(); ++i, at = at->nextInFocusChain()) {
+    const std::string name = at->objectName().toStdString();
+    if (std::find(inputs.begin(), inputs.end(), name) != inputs.end() &&
+        std::find(order.begin(), order.end(), name) == order.end())
+      order.push_back(name);
+  }
+  EXPECT_EQ(order, inputs);
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(MainWindowTest, company_click_fills_the_years_and_the_year_sets_the_dates) {
+  Open();
+  auto* companies = Find<QComboBox>("cmbComp");
+  auto* years = Find<QComboBox>("cmbFinYear");
+  companies->setCurrentIndex(1);
+  window_->CompanyClick();
+  EXPECT_EQ(state_.log.back(), "GetAllFinYears Comp0002");
+  ASSERT_EQ(years->count(), 3);
+  EXPECT_EQ(years->currentText().toStdString(), "2024");
+  EXPECT_TRUE(years->isEnabled());
+  auto* from = Find<QDateEdit>("dtpFromDate");
+  auto* to = Find<QDateEdit>("dtpToDate");
+  EXPECT_TRUE(from->isEnabled());
+  EXPECT_EQ(from->text().toStdString(), "01-04-2024");
+  EXPECT_EQ(to->text().toStdString(), "31-03-2025");
+
+  years->setCurrentIndex(0);
+  window_->FinYearClick();
+  EXPECT_EQ(from->date(), QDate(2022, 4, 1));
+  EXPECT_EQ(to->date(), QDate(2023, 3, 31));
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(MainWindowTest, server_failures_while_listing_end_in_a_message) {
+  state_.raise_on = "GetCompList";
+  Open();
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].caption, "Error");
+  EXPECT_NE(boxes_.shown[0].text.find("could not be read"), std::string::npos);
+  EXPECT_EQ(Find<QComboBox>("cmbComp")->count(), 0);
+
+  state_.raise_on = "GetAllFinYears";
+  window_->DataPathValidate();  // unchanged text still lists again when asked
+  ASSERT_EQ(Find<QComboBox>("cmbComp")->count(), 2);
+  Find<QComboBox>("cmbComp")->setCurrentIndex(0);
+  window_->CompanyClick();
+  ASSERT_EQ(boxes_.shown.size(), 2u);
+  EXPECT_NE(boxes_.shown[1].text.find("Comp0001"), std::string::npos);
+  EXPECT_EQ(Find<QComboBox>("cmbFinYear")->count(), 0);
+
+  // No installation to ask at all.
+  setup_.make_factory = nullptr;
+  boxes_.shown.clear();
+  Open();
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].caption, "Error");
+}
+
+TEST_F(MainWindowTest, browsing_folders) {
+  Open();
+  const int listed = GetCompListCalls();
+  // Cancelling the data folder's browser still lists the companies again.
+  chosen_folder_.clear();
+  Find<QToolButton>("cmdPath1")->click();
+  EXPECT_EQ(fs::path(browse_starts_.back()), data_ / "");
+  EXPECT_EQ(GetCompListCalls(), listed + 1);
+
+  chosen_folder_ = QString::fromStdString((root_ / "elsewhere").string());
+  Find<QToolButton>("cmdPath0")->click();
+  EXPECT_EQ(fs::path(Text("txtVuvodaPath")), root_ / "elsewhere" / "");
+
+  // An export that does not open: its error in a plain box captioned with the program's name.
+  int opened = 0;
+  setup_.stages.OpenSourceDb = [&](RunContext&, const std::string&, std::string& error) {
+    ++opened;
+    error += "Error in OpenDBCon: no tables_";
+    return false;
+  };
+  Open();
+  const std::string before = Text("txtVodoriDataPath");
+  chosen_folder_ = QString::fromStdString((root_ / "export").string());
+  Find<QToolButton>("cmdPath2")->click();
+  EXPECT_EQ(opened, 1);
+  ASSERT_FALSE(boxes_.shown.empty());
+  EXPECT_EQ(boxes_.shown.back().caption, "Vodare");
+  EXPECT_EQ(boxes_.shown.back().text, "Error in OpenDBCon: no tables_");
+  EXPECT_EQ(boxes_.shown.back().icon, MessageIcon::kNone);
+  EXPECT_EQ(Text("txtVodoriDataPath"), before);
+  EXPECT_EQ(Find<QLabel>("lblVodoriComp")->text().toStdString(), "(Vodori data not found.)");
+
+  // One that opens without a company name.
+  setup_.stages.OpenSourceDb = [](RunContext&, const std::string&, std::string&) { return true; };
+  Open();
+  Find<QToolButton>("cmdPath2")->click();
+  EXPECT_EQ(Find<QLabel>("lblVodoriComp")->text().toStdString(), "(Vodori Company)");
+  EXPECT_EQ(fs::path(Text("txtVodoriDataPath")), root_ / "export");
+}
+
+// A run whose steps are the test's own: it watches the window while the first stage runs.
+class MainWindowRunTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    RunStages& s = setup_.stages;
+    s.OpenSourceDb = [this](RunContext&, const std::string&, std::string&) {
+      ++runs_;
+      return true;
+    };
+    s.ConnectDestination = [this](RunContext& ctx, const std::string&, const std::string&,
+                                  const std::string& code, int16_t year, std::string&) {
+      connected_ = code + "/" + std::to_string(year);
+      ctx.destination.FixedApi1 = std::make_unique<testing::RecordingFixed1>(state_);
+      return true;
+    };
+    s.ReadCompanySettings = [](RunContext&) {
+      CompanySettings settings;
+      settings.CurFY = Date::FromYmd(2024, 4, 1);
+      return settings;
+    };
+    s.ImportItems = [this](RunContext& ctx, const StageArgs&) {
+      ctx.summary.Stage("Items").read = 3;
+      ctx.summary.Stage("Items").saved = 3;
+      for (const char* name : {"txtVuvodaPath", "txtVuvodaDataPath", "txtVodoriDataPath", "cmbComp",
+                               "cmbFinYear", "dtpFromDate", "dtpToDate", "chkMasters",
+                               "chkVouchers", "cmdImport", "cmdPath0", "cmdPath1", "cmdPath2"}) {
+        if (window_->findChild<QWidget*>(name)->isEnabled()) enabled_during_run_.push_back(name);
+      }
+      height_during_run_ = window_->height();
+      import_top_during_run_ = Find<QPushButton>("cmdImport")->y();
+      progress_shown_ = Find<QProgressBar>("PB")->isVisible();
+      ctx.ui.ProcessEvents();
+      Find<QPushButton>("cmdImport")->click();  // disabled: starts nothing
+      window_->ImportClick();                   // nor does a second call
+      if (close_during_run_) window_->close();
+    };
+    s.ImportLedgers = [this](RunContext&, const StageArgs&) { ++ledger_stage_runs_; };
+    s.ReportRunStatus = [this](const std::string&, const std::string&, const std::string& status,
+                               std::string&, const std::string&) {
+      reports_.push_back(status);
+      return true;
+    };
+    boxes_.answers["State Confirmation"] = {true};
+  }
+  void ChooseAndRun() {
+    Find<QComboBox>("cmbComp")->setCurrentIndex(1);
+    window_->CompanyClick();
+    Find<QCheckBox>("chkMasters")->setChecked(true);
+    Find<QPushButton>("cmdImport")->click();
+  }
+
+  int runs_ = 0;
+  int ledger_stage_runs_ = 0;
+  bool close_during_run_ = false;
+  std::string connected_;
+  std::vector<std::string> enabled_during_run_;
+  int height_during_run_ = 0;
+  int import_top_during_run_ = 0;
+  bool progress_shown_ = false;
+  std::vector<std::string> reports_;
+};
+
+TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_returns_to_rest) {
+  Open();
+  ChooseAndRun();
+  EXPECT_EQ(runs_, 1);
+  EXPECT_EQ(connected_, "Comp0002/2024");
+  EXPECT_TRUE(enabled_during_run_.empty()) << enabled_during_run_.front();
+  EXPECT_EQ(height_during_run_, 344);
+  EXPECT_EQ(import_top_during_run_, 286);
+  EXPECT_TRUE(progress_shown_);
+  EXPECT_EQ(ledger_stage_runs_, 1);
+  EXPECT_EQ(reports_, (std::vector<std::string>{"InProcess", "Completed"}));
+
+  EXPECT_EQ(window_->height(), 280);
+  EXPECT_EQ(Find<QPushButton>("cmdImport")->y(), 230);
+  EXPECT_FALSE(Find<QProgressBar>("PB")->isVisible());
+  EXPECT_FALSE(Find<QLabel>("lblStatus")->isVisible());
+  EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
+  EXPECT_TRUE(Find<QLineEdit>("txtVuvodaPath")->isEnabled());
+
+  // The success box keeps its own words; the run's summary is behind its details.
+  ASSERT_FALSE(boxes_.shown.empty());
+  const MessageRequest& success = boxes_.shown.back();
+  EXPECT_EQ(success.caption, "Success");
+  EXPECT_EQ(success.text, "The masters have been imported successfully!");
+  EXPECT_EQ(success.icon, MessageIcon::kInformation);
+  EXPECT_NE(success.details.find("Items: read 3, saved 3"), std::string::npos);
+  EXPECT_EQ(boxes_.Captions(),
+            (std::vector<std::string>{"State Confirmation", "Mapping Confirmation", "Success"}));
+}
+
+TEST_F(MainWindowRunTest, a_refused_check_moves_the_focus_and_changes_nothing) {
+  Open();
+  window_->activateWindow();
+  Find<QComboBox>("cmbComp")->setCurrentIndex(1);
+  window_->CompanyClick();
+  // Neither masters nor vouchers chosen.
+  Find<QPushButton>("cmdImport")->click();
+  EXPECT_EQ(window_->last_result().focus_control, "chkMasters");
+  EXPECT_EQ(boxes_.Captions(), (std::vector<std::string>{"Alert!"}));
+  EXPECT_TRUE(reports_.empty());
+  EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
+}
+
+TEST_F(MainWindowRunTest, closing_the_window_during_a_run_stops_it_without_a_word) {
+  close_during_run_ = true;
+  Open();
+  ChooseAndRun();
+  EXPECT_EQ(ledger_stage_runs_, 0);  // the stage in hand finished; none after it ran
+  EXPECT_EQ(boxes_.Captions(),
+            (std::vector<std::string>{"State Confirmation", "Mapping Confirmation"}));
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_FALSE(window_->Running());
+}
+
+// The window over a real local company: the installation found on drive D, its company and
+// years listed, and a run with the program's own steps that walks to its end.
+TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
+  testing::LocalCompanyOptions options;
+  options.name = "Beta Stores";
+  options.years = {2022, 2023, 2024};
+  testing::LocalCompany company = testing::CreateLocalCompany(options);
+  fs::remove_all(root_ / "drives" / "d");
+  fs::create_directories(root_ / "drives" / "d");
+  fs::create_directory_symlink(company.program_folder, root_ / "drives" / "d" / "DeredaDir");
+  setup_.make_factory = [](const std::string& program_folder) {
+    return local::MakeLocalAutomationFactory(program_folder);
+  };
+  setup_.stages = DefaultRunStages();
+  setup_.stages.ReportRunStatus = [](const std::string&, const std::string&, const std::string&,
+                                     std::string&, const std::string&) { return true; };
+  Open();
+  auto* companies = Find<QComboBox>("cmbComp");
+  ASSERT_EQ(companies->count(), 1);
+  EXPECT_EQ(companies->itemText(0).toStdString(), "Beta Stores");
+  EXPECT_EQ(Find<QListWidget>("lstCompany")->item(0)->text().toStdString(), company.code);
+  companies->setCurrentIndex(0);
+  window_->CompanyClick();
+  EXPECT_EQ(Find<QComboBox>("cmbFinYear")->currentText().toStdString(), "2024");
+  EXPECT_EQ(Find<QDateEdit>("dtpToDate")->date(), QDate(2025, 3, 31));
+  EXPECT_TRUE(boxes_.shown.empty());
+
+  Find<QCheckBox>("chkMasters")->setChecked(true);
+  boxes_.answers["State Confirmation"] = {true};
+  Find<QPushButton>("cmdImport")->click();
+  EXPECT_EQ(window_->last_result().outcome, RunOutcome::kCompleted)
+      << window_->last_result().error_text;
+  ASSERT_FALSE(boxes_.shown.empty());
+  EXPECT_EQ(boxes_.shown.back().caption, "Success");
+  EXPECT_EQ(window_->height(), 280);
+  EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
+}
+
+}  // namespace
+}  // namespace vodare::gui
