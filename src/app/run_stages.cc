@@ -1,14 +1,19 @@
 #include "app/run_stages.h"
 
 #include "app/error_list.h"
-#include "app/group_mapping_step.h"
 #include "app/status_report.h"
 #include "common/run_error.h"
 #include "context/run_context.h"
 #include "destination/configure.h"
 #include "destination/connection.h"
+#include "mapping/mapping_step.h"
+#include "masters/account_groups.h"
+#include "masters/items.h"
+#include "masters/ledgers.h"
+#include "masters/material_centres.h"
 #include "source/source_db.h"
 #include "vouchers/accounting_vouchers.h"
+#include "vouchers/inventory_vouchers.h"
 
 namespace vodare {
 
@@ -32,7 +37,19 @@ RunStages DefaultRunStages() {
     ConfigureResult result = ConfigureDestination(ctx, masters_value);
     if (result.EndedByError()) throw RunTimeError(result.description);
   };
-  stages.MapAccountGroups = ShowGroupMapping;
+  stages.MapAccountGroups = MapAccountGroupsStep;
+  stages.ImportItems = [](RunContext& ctx, const StageArgs&) { ImportItems(ctx); };
+  stages.ImportMaterialCentres = [](RunContext& ctx, const StageArgs&) {
+    ImportMaterialCentres(ctx);
+  };
+  stages.ImportAccountGroups = [](RunContext& ctx, const StageArgs&) { ImportAccountGroups(ctx); };
+  stages.ImportLedgers = [](RunContext& ctx, const StageArgs&) { ImportLedgers(ctx); };
+  stages.ImportTaxTypes = [](RunContext& ctx, const StageArgs&) { ImportTaxTypes(ctx); };
+  stages.ImportInventoryVouchers = [](RunContext& ctx, const StageArgs& args) {
+    std::string from = args.from_text;
+    std::string to = args.to_text;
+    ImportInventoryVouchers(ctx, from, to);
+  };
   stages.ImportAccountingVouchers = [](RunContext& ctx, const StageArgs& args) {
     std::string from = args.from_text;
     std::string to = args.to_text;

@@ -14,6 +14,7 @@
 #include "source/lookups.h"
 #include "source/source_db.h"
 #include "vouchers/pending_bill_refs.h"
+#include "vouchers/voucher_source.h"
 #include "vouchers/voucher_types.h"
 #include "vouchers/voucher_values.h"
 
@@ -22,33 +23,6 @@ namespace vodare {
 namespace {
 
 constexpr const char* kListingCaption = "Getting Acc Vch Details..";
-
-// True for a number written as plain decimal digits: the only text that may stand unquoted
-// against the numeric `Voucher` column. Anything else never reaches a query.
-bool IsPlainVoucherNumber(std::string_view text) {
-  std::string_view s = TrimView(text);
-  size_t i = 0;
-  if (i < s.size() && s[i] == '-') ++i;
-  size_t digits = 0;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-  }
-  return digits > 0 && i == s.size();
-}
-
-// The `pend` rows of a ledger voucher number (already known to be a plain number).
-std::vector<PendingBillRow> ReadPendRows(RunContext& ctx, const std::string& number) {
-  std::vector<PendingBillRow> rows;
-  Recordset rs =
-      GetRecordset(ctx, "select Type,Ddate,final,Vcn from pend where Voucher = " + Trim(number));
-  if (rs.RecordCount() == 0) return rows;
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-    rows.push_back(
-        {NzTrim(rs["Type"]), NzTrim(rs["Ddate"]), NzTrim(rs["final"]), NzTrim(rs["Vcn"])});
-  return rows;
-}
 
 // The side and amount text of a ledger row: a debit of `DEBIT` when `CREDIT` is 0, otherwise
 // a credit of `CREDIT`.
@@ -165,7 +139,7 @@ class AccountingVoucherStage {
     std::string date = key.date_text;
     try {
       // A number that is not a number never becomes part of a query.
-      if (!IsPlainVoucherNumber(key.number)) throw RunTimeError(kTypeMismatch, 13);
+      if (!IsPlainNumber(key.number)) throw RunTimeError(kTypeMismatch, 13);
       Recordset rs =
           GetRecordset(ctx_, "SELECT " + fields_ + " FROM Gledger WHERE DATE >= #" + from_mdy_ +
                                  "# AND DATE <= #" + to_mdy_ + "# and Voucher = " + Trim(number));
@@ -226,8 +200,7 @@ class AccountingVoucherStage {
         }
       }
 
-      AppendPendingBillRefs(root, ReadPendRows(ctx_, number), number, party, date, last_amount, "",
-                            type);
+      AddPendingBillRefs(ctx_, root, number, party, date, last_amount, "", type);
       // The serialiser has escaped the text already; only the control character goes.
       std::string xml = XmlText(root);
       RemoveCode2(xml);

@@ -18,6 +18,7 @@
 
 #include "destination/local/local_factory.h"
 #include "gui/gui_test_support.h"
+#include "source/sample_export.h"
 #include "support/local_company.h"
 #include "support/recording_server.h"
 
@@ -397,6 +398,10 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   EXPECT_TRUE(boxes_.shown.empty());
 
   Find<QCheckBox>("chkMasters")->setChecked(true);
+  // The run opens the export for real: the sample, in a folder of its own.
+  const fs::path export_folder = root_ / "export";
+  WriteSampleExport(export_folder.string(), SampleExportOptions{});
+  Find<QLineEdit>("txtVodoriDataPath")->setText(QString::fromStdString(export_folder.string()));
   boxes_.answers["State Confirmation"] = {true};
   Find<QPushButton>("cmdImport")->click();
   EXPECT_EQ(window_->last_result().outcome, RunOutcome::kCompleted)
