@@ -19,6 +19,7 @@
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 #include "vouchers/accounting_vouchers.h"
+#include "vouchers/voucher_types.h"
 
 namespace vodare {
 namespace {
