@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 #include <algorithm>
 #include <cstdlib>
@@ -245,11 +246,25 @@ TEST_F(MainWindowTest, browsing_folders) {
   EXPECT_EQ(Find<QLabel>("lblVodoriComp")->text().toStdString(), "(Vodori data not found.)");
 
   // One that opens without a company name.
-  setup_.stages.OpenSourceDb = [](RunContext&, const std::string&, std::string&) { return true; };
+  std::vector<std::string> opened_folders;
+  setup_.stages.OpenSourceDb = [&](RunContext&, const std::string& folder, std::string&) {
+    opened_folders.push_back(folder);
+    return true;
+  };
   Open();
   Find<QToolButton>("cmdPath2")->click();
   EXPECT_EQ(Find<QLabel>("lblVodoriComp")->text().toStdString(), "(Vodori Company)");
   EXPECT_EQ(fs::path(Text("txtVodoriDataPath")), root_ / "export");
+
+  // Enter in the export box opens what it names; Enter in the data folder box lists again.
+  auto* export_box = Find<QLineEdit>("txtVodoriDataPath");
+  export_box->setText(QString::fromStdString((root_ / "typed").string()));
+  QTest::keyClick(export_box, Qt::Key_Return);
+  ASSERT_FALSE(opened_folders.empty());
+  EXPECT_EQ(fs::path(opened_folders.back()), root_ / "typed");
+  const int listed_before = GetCompListCalls();
+  QTest::keyClick(Find<QLineEdit>("txtVuvodaDataPath"), Qt::Key_Return);
+  EXPECT_EQ(GetCompListCalls(), listed_before + 1);
 }
 
 // A run whose steps are the test's own: it watches the window while the first stage runs.
