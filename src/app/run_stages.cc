@@ -1,16 +1,21 @@
 #include "app/run_stages.h"
 
 #include "app/error_list.h"
+#include "app/group_mapping_step.h"
 #include "app/status_report.h"
 #include "common/run_error.h"
 #include "context/run_context.h"
 #include "destination/configure.h"
 #include "destination/connection.h"
+#include "source/source_db.h"
 
 namespace vodare {
 
 RunStages DefaultRunStages() {
   RunStages stages;
+  stages.OpenSourceDb = [](RunContext& ctx, const std::string& folder, std::string& error_text) {
+    return OpenSourceDb(ctx, folder, error_text);
+  };
   stages.ConnectDestination = [](RunContext& ctx, const std::string& program_folder,
                                  const std::string& data_folder, const std::string& company_code,
                                  int16_t year, std::string& error_text) {
@@ -26,6 +31,7 @@ RunStages DefaultRunStages() {
     ConfigureResult result = ConfigureDestination(ctx, masters_value);
     if (result.EndedByError()) throw RunTimeError(result.description);
   };
+  stages.MapAccountGroups = ShowGroupMapping;
   stages.ReportRunStatus = ReportRunStatus;
   stages.OpenErrorList = OpenInTextEditor;
   return stages;

@@ -11,6 +11,7 @@
 #include "common/helpers.h"
 #include "common/run_error.h"
 #include "common/text.h"
+#include "source/source_db.h"
 
 namespace vodare {
 
@@ -124,7 +125,14 @@ int SelectMatchingEntry(const std::vector<std::string>& entries, std::string_vie
 
 std::string GetVodoriCompanyName(RunContext& ctx) {
   if (!ctx.source) return std::string();
-  return std::string();
+  try {
+    Recordset rs =
+        GetRecordset(ctx, "Select Remark as CompName from support where Aliase='ZORAVIZED3'");
+    if (rs.Eof()) return std::string();
+    return NzTrim(rs.Field("CompName"));
+  } catch (const std::exception&) {
+    return std::string();
+  }
 }
 
 }  // namespace vodare

@@ -1,6 +1,8 @@
 #include "cli/local_setup.h"
 
+#include "common/keyed_collection.h"
 #include "destination/local/local_factory.h"
+#include "mapping/group_matching.h"
 
 namespace vodare::cli {
 
@@ -21,6 +23,17 @@ std::vector<CompanyEntry> ListLocalCompanies(const std::string& program_folder,
   }
 }
 
-AutoMapper LocalAutoMapper() { return nullptr; }
+AutoMapper LocalAutoMapper() {
+  return [](const std::vector<std::string>& vodori_groups,
+            const std::vector<std::string>& vuvoda_groups) {
+    KeyedCollection<std::string> vuvoda;
+    for (const std::string& name : vuvoda_groups) vuvoda.Add(name, name);
+    KeyedCollection<std::string> pending;
+    GroupPairs pairs;
+    for (const AutoPair& pair : AutoMapGroups(vodori_groups, vuvoda, pending))
+      pairs.emplace_back(pair.vodori, pair.vuvoda);
+    return pairs;
+  };
+}
 
 }  // namespace vodare::cli

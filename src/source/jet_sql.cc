@@ -9,8 +9,14 @@
 namespace vodare {
 namespace {
 
-bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
-bool IsWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80; }
+// Plain ASCII tests, free of the locale: the lexer runs for every query of the stages.
+bool IsDigit(unsigned char c) { return static_cast<unsigned>(c - '0') < 10; }
+bool IsAlpha(unsigned char c) { return static_cast<unsigned>((c | 0x20) - 'a') < 26; }
+bool IsBlankChar(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsWordStart(unsigned char c) { return IsAlpha(c) || c == '_' || c >= 0x80; }
+bool IsWordChar(unsigned char c) {
+  return IsAlpha(c) || IsDigit(c) || c == '_' || c == '$' || c >= 0x80;
+}
 
 std::string AsciiUpper(std::string_view s) {
   std::string out(s);
@@ -143,7 +149,7 @@ bool ParseJetDateLiteral(std::string_view text, Date& out) {
 bool LexJetToken(std::string_view sql, size_t& pos, JetTokenKind& kind, size_t& begin,
                  size_t& end) {
   size_t i = pos;
-  while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+  while (i < sql.size() && IsBlankChar(static_cast<unsigned char>(sql[i]))) ++i;
   if (i >= sql.size()) {
     pos = i;
     return false;
@@ -153,18 +159,18 @@ bool LexJetToken(std::string_view sql, size_t& pos, JetTokenKind& kind, size_t& 
   if (IsWordStart(c)) {
     while (i < sql.size() && IsWordChar(static_cast<unsigned char>(sql[i]))) ++i;
     kind = JetTokenKind::kWord;
-  } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() &&
-                                 std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
-    while (i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i]))) ++i;
+  } else if (IsDigit(c) ||
+             (c == '.' && i + 1 < sql.size() && IsDigit(static_cast<unsigned char>(sql[i + 1])))) {
+    while (i < sql.size() && IsDigit(static_cast<unsigned char>(sql[i]))) ++i;
     if (i < sql.size() && sql[i] == '.') {
       ++i;
-      while (i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i]))) ++i;
+      while (i < sql.size() && IsDigit(static_cast<unsigned char>(sql[i]))) ++i;
     }
     if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
       size_t k = i + 1;
       if (k < sql.size() && (sql[k] == '+' || sql[k] == '-')) ++k;
-      if (k < sql.size() && std::isdigit(static_cast<unsigned char>(sql[k]))) {
-        while (k < sql.size() && std::isdigit(static_cast<unsigned char>(sql[k]))) ++k;
+      if (k < sql.size() && IsDigit(static_cast<unsigned char>(sql[k]))) {
+        while (k < sql.size() && IsDigit(static_cast<unsigned char>(sql[k]))) ++k;
         i = k;
       }
     }

@@ -117,6 +117,17 @@ void RecordsetData::ReadRow(size_t row, std::vector<Value>& out) const {
   }
 }
 
+Recordset Recordset::FromRows(std::vector<std::string> names,
+                              const std::vector<std::vector<Value>>& rows) {
+  auto data = std::make_shared<RecordsetData>(
+      std::make_shared<const std::vector<std::string>>(std::move(names)));
+  for (const std::vector<Value>& row : rows) {
+    data->StartRow();
+    for (size_t i = 0; i < data->width(); ++i) data->Append(i < row.size() ? row[i] : Value());
+  }
+  return Recordset(std::move(data));
+}
+
 Recordset::Recordset(std::shared_ptr<const RecordsetData> data) : data_(std::move(data)) {
   pos_ = Data().RowCount() == 0 ? -1 : 0;
 }

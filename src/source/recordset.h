@@ -52,6 +52,11 @@ class Recordset {
   Recordset() = default;
   explicit Recordset(std::shared_ptr<const RecordsetData> data);
 
+  // A snapshot of the given rows (one value per name each), for code that hands rows on
+  // without a query, and for tests of the stages' record rules.
+  static Recordset FromRows(std::vector<std::string> names,
+                            const std::vector<std::vector<Value>>& rows);
+
   bool IsNothing() const { return data_ == nullptr; }
 
   // Before the first row / after the last row. An empty recordset is both.

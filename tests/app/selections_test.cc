@@ -209,15 +209,10 @@ TEST(GetCompanyList, AServerFailureGivesAnEmptyListAndAReason) {
   EXPECT_THAT(error, ::testing::HasSubstr("Server failure at GetCompList"));
 }
 
-TEST(GetFinYears, TheServersYearsInOrderOrAReason) {
+TEST(GetFinYears, AServerFailureGivesNoYearsAndAReason) {
   RecordingFactory f;
-  f.state.years = {"2022", "2023", "2024"};
-  std::string error;
-  EXPECT_THAT(GetFinYears(f, "Comp0003", error), ElementsAre("2022", "2023", "2024"));
-  EXPECT_EQ(error, "");
-  EXPECT_THAT(f.state.log,
-              ElementsAre("Create Vodavi2V21.CFixedInterface1", "GetAllFinYears Comp0003"));
   f.state.raise_on = "GetAllFinYears";
+  std::string error;
   EXPECT_TRUE(GetFinYears(f, "Comp0003", error).empty());
   EXPECT_THAT(error, ::testing::HasSubstr("Comp0003"));
 }

@@ -124,41 +124,6 @@ TEST(ConfigureDestination, MakesTheThirteenSeriesCopiesTemplatesAndSetsEverySwit
   EXPECT_EQ(f.ui.questions[1].second, "Feature Confirmation");
 }
 
-TEST(ConfigureDestination, TheReloadsFollowEachProcedureAndTheMasterFields) {
-  Fixture f;
-  ConfigureDestination(f.ctx, 1);
-  // The tail of the log: master configuration reloads between the field statements, then the
-  // company reloaded, saved and reloaded.
-  std::vector<std::string> tail;
-  bool after_fields = false;
-  for (const auto& l : f.factory.state.log) {
-    if (l.find("'Salt'") != std::string::npos) after_fields = true;
-    if (after_fields) tail.push_back(l.substr(0, l.find(" WHERE")));
-  }
-  EXPECT_THAT(tail,
-              ElementsAre(::testing::StartsWith("ExecuteQuery UPDATE CONFIG SET C1 = 'Salt'"),
-                          ::testing::StartsWith("ExecuteQuery UPDATE CONFIG SET I1 = 1"),
-                          "MastConfig.Load 6", "MastConfig.Save 6", "MastConfig.Load 6",
-                          ::testing::StartsWith("ExecuteQuery UPDATE CONFIG SET C1 = 'Ledger"),
-                          ::testing::StartsWith("ExecuteQuery UPDATE CONFIG SET I1 = 6"),
-                          "MastConfig.Load 2", "MastConfig.Save 2", "MastConfig.Load 2",
-                          "Company.Load", "Company.Save", "Company.Load"));
-  // Each per-series procedure ends with a company reload: three per series with switches.
-  auto loads = std::count(f.factory.state.log.begin(), f.factory.state.log.end(), "Company.Load");
-  EXPECT_EQ(loads, 5 * 3 + 2);
-}
-
-TEST(ConfigureDestination, AnsweringNoAndImportingVouchersOnlyLeavesTheOptionalStatementsOut) {
-  Fixture f;
-  ConfigureResult r = ConfigureDestination(f.ctx, 0);
-  EXPECT_TRUE(r.AllSeriesCreated());
-  auto q = f.factory.state.Queries();
-  std::vector<std::string> company(q.begin() + 5 * 6, q.end());
-  EXPECT_THAT(company, ElementsAreArray(kAlwaysStatements));
-  EXPECT_TRUE(f.Lines("MastConfig").empty());
-  EXPECT_EQ(f.ui.progress.back(), 100);
-}
-
 TEST(ConfigureDestination, ASeriesTheServerDoesNotCreateIsSkippedAndTheRestDone) {
   Fixture f;
   f.factory.state.refused_series = {"Sales", "Journal"};

@@ -314,7 +314,7 @@ namespace {
 TEST(LocalStoreOpen, a_windows_data_folder_in_dp_txt_maps_to_its_drive_folder) {
   testing::TempDir dir;
   fs::path drives = dir.path() / "drives";
-  std::string data = (drives / "x" / "Vuvoda Data").string();
+  std::string data = (drives / "x" / "Vuvoda Bücher").string();
   local::NewCompany spec;
   spec.name = "On Drive X";
   spec.state = "GOA";
@@ -322,14 +322,16 @@ TEST(LocalStoreOpen, a_windows_data_folder_in_dp_txt_maps_to_its_drive_folder) {
   std::string code = local::CompanyStore::Create(data, spec);
   fs::path program = dir.path() / "Vuvoda";
   fs::create_directories(program / "SYSTEM");
-  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\Vuvoda Data\\\r\n";
+  // Written as ANSI text (0xDC is "Ü"), and not in the folder's own letter case.
+  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\VUVODA B\xDC"
+                                                  "CHER\\\r\n";
   const char* old = std::getenv("VODARE_DRIVES");
   std::string saved = old ? old : "";
   setenv("VODARE_DRIVES", drives.string().c_str(), 1);
   local::LocalAutomationFactory factory(program.string());
   auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
   EXPECT_TRUE(fixed->OpenDB(program.string(), "", code));
-  std::string windows_data = "x:\\Vuvoda Data";
+  std::string windows_data = "x:\\Vuvoda Bücher";
   EXPECT_EQ(fixed->GetCompList(windows_data).size(), 1u);
   if (old)
     setenv("VODARE_DRIVES", saved.c_str(), 1);

@@ -174,6 +174,14 @@ TEST_F(LocalStoreVouchers, stores_a_sale_with_all_its_parts) {
   EXPECT_EQ(settle.Real(0), 500);
   EXPECT_EQ(settle.Int(1), 1);
   settle.Reset();
+  auto& broker = store.db().Cached(
+      "SELECT broker_assigned, broker, amount, amount_type FROM voucher_entry WHERE sr_no = 1");
+  ASSERT_TRUE(broker.Step());
+  EXPECT_EQ(broker.Int(0), 1);
+  EXPECT_EQ(broker.Text(1), "Ravi");
+  EXPECT_EQ(broker.Real(2), -980);
+  EXPECT_EQ(broker.Int(3), 1);
+  broker.Reset();
 }
 
 TEST_F(LocalStoreVouchers, refuses_with_a_message_naming_the_value) {
@@ -216,6 +224,10 @@ TEST_F(LocalStoreVouchers, refuses_with_a_message_naming_the_value) {
   EXPECT_EQ(Refusal(p), "Item 'Shampoo' does not exist");
   p.item = "";
   EXPECT_EQ(Refusal(p), "Item name is missing in item line 1");
+  std::string bad_qty = SaleXml({});
+  bad_qty.replace(bad_qty.find("<Qty>10</Qty>"), 13, "<Qty>1O</Qty>");
+  EXPECT_FALSE(Save(9, bad_qty));
+  EXPECT_EQ(message_, "Quantity '1O' of item line 1 is not a number");
   p = {};
   p.sundry = "Octroi";
   EXPECT_EQ(Refusal(p), "Bill sundry 'Octroi' does not exist");

@@ -145,6 +145,24 @@ TEST_F(JetSemantics, LongTextsAndCopiesOfARecordset) {
   EXPECT_EQ(copy.AbsolutePosition(), 1);
 }
 
+TEST(Recordset, FromRowsKeepsEveryKindOfValue) {
+  Recordset rs = Recordset::FromRows({"T", "D", "I", "B", "When", "N"},
+                                     {{Value("x"), Value(1.5), Value(int64_t{-7}), Value(true),
+                                       Value(Date::FromYmd(2024, 2, 29)), Value()},
+                                      {Value("")}});
+  ASSERT_EQ(rs.RecordCount(), 2);
+  EXPECT_EQ(rs.Field("t"), Value("x"));
+  EXPECT_EQ(rs.Field("d"), Value(1.5));
+  EXPECT_EQ(rs.Field("i"), Value(int64_t{-7}));
+  EXPECT_EQ(rs.Field("b"), Value(true));
+  EXPECT_EQ(rs.Field("when"), Value(Date::FromYmd(2024, 2, 29)));
+  EXPECT_TRUE(rs.Field("n").IsNull());
+  rs.MoveNext();
+  EXPECT_EQ(rs.Field("T"), Value(""));
+  EXPECT_TRUE(rs.Field("D").IsNull());
+  EXPECT_TRUE(Recordset::FromRows({"A"}, {}).Eof());
+}
+
 TEST_F(JetSemantics, ARepeatedColumnNameStaysReadable) {
   Table("s.dbf", "SCODE C 5 0;NAME C 5 0;scode C 5 0", {"a|n|b"});
   Recordset rs = Db().OpenSnapshot("SELECT * FROM s");

@@ -53,6 +53,10 @@ const VoucherTypeEntry* FindVoucherType(int type) {
   return nullptr;
 }
 
+// The layout of the company file; a file of another layout is refused at opening rather than
+// failing on its first record.
+constexpr const char* kStoreLayout = "2";
+
 constexpr int kConfigB = 140;
 constexpr int kConfigC = 10;
 constexpr int kConfigI = 32;
@@ -105,7 +109,8 @@ CREATE TABLE voucher_batch(voucher_id INTEGER NOT NULL, line_no INTEGER NOT NULL
 CREATE TABLE voucher_sundry(voucher_id INTEGER NOT NULL, sr_no INTEGER, sundry_code INTEGER NOT NULL,
   percent REAL, amount REAL NOT NULL);
 CREATE TABLE voucher_entry(voucher_id INTEGER NOT NULL, sr_no INTEGER, ledger_code INTEGER NOT NULL,
-  amount_type INTEGER, amount REAL NOT NULL, broker TEXT, cash_flow REAL,
+  amount_type INTEGER, amount REAL NOT NULL, broker_assigned INTEGER NOT NULL DEFAULT 0,
+  broker TEXT, cash_flow REAL,
   settlement INTEGER NOT NULL DEFAULT 0, entry_date TEXT);
 CREATE TABLE voucher_bill_ref(voucher_id INTEGER NOT NULL, party_code INTEGER, bill_value TEXT,
   method INTEGER, sr_no INTEGER, ref_no TEXT, ref_date TEXT, due_date TEXT, amount REAL);
@@ -238,6 +243,7 @@ std::string CompanyStore::Create(const std::string& data_folder, const NewCompan
       put("country", Trim(company.country));
       put("tax_type", company.vat ? "VAT" : "GST");
       put("guid", NewGuid());
+      put("layout", kStoreLayout);
       std::vector<int> years = company.years;
       std::sort(years.begin(), years.end());
       years.erase(std::unique(years.begin(), years.end()), years.end());
@@ -266,6 +272,17 @@ std::string CompanyStore::Create(const std::string& data_folder, const NewCompan
 
 CompanyStore::CompanyStore(const fs::path& file) : file_(file), db_(file.string(), false) {
   code_ = file.parent_path().filename().string();
+  std::string layout;
+  try {
+    auto& st = db_.Cached("SELECT value FROM company WHERE key = 'layout'");
+    if (st.Step()) layout = st.Text(0);
+    st.Reset();
+  } catch (const RunTimeError&) {
+  }
+  if (layout != kStoreLayout) {
+    throw RunTimeError("The company file " + file.string() +
+                       " is not in the layout of this store; create the company again");
+  }
   LoadCaches();
 }
 
@@ -343,11 +360,6 @@ int64_t CompanyStore::JournalInsert(std::string_view operation, std::optional<in
   st.Bind(3, text).Bind(4, accepted ? 1 : 0).Bind(5, message);
   st.Run();
   return db_.LastInsertId();
-}
-
-void CompanyStore::Journal(std::string_view operation, std::optional<int> kind,
-                           std::string_view text, bool accepted, std::string_view message) {
-  JournalInsert(operation, kind, text, accepted, message);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -92,11 +92,6 @@ class CompanyStore {
   // which header dates are accepted.
   StoreAnswer SaveVoucher(int16_t type, const std::string& xml, int open_year);
 
-  // Adds one journal row in its own transaction (for calls that send a record but store
-  // nothing else).
-  void Journal(std::string_view operation, std::optional<int> kind, std::string_view text,
-               bool accepted, std::string_view message);
-
  private:
   struct NameMap {
     std::unordered_map<std::string, int32_t> codes;  // folded name -> code
@@ -104,8 +99,9 @@ class CompanyStore {
   struct PendingMaster;
   struct ParsedVoucher;
 
-  StoreAnswer SaveMasterIn(int16_t kind, const std::string& xml,
-                           std::vector<std::pair<int, std::pair<std::string, int32_t>>>& created);
+  // Masters created by a call (kind, folded name, code), cached once it is committed.
+  using CreatedNames = std::vector<std::pair<int, std::pair<std::string, int32_t>>>;
+  StoreAnswer SaveMasterIn(int16_t kind, const std::string& xml, CreatedNames& created);
   // The cached code of a name, without asking the file.
   int32_t Lookup(std::string_view name, int kind) const;
   void LoadCaches();
@@ -130,8 +126,6 @@ class CompanyStore {
   std::unordered_map<int32_t, int16_t> series_type_;  // code -> type
   int64_t data_version_ = -1;
   bool journal_enabled_ = true;  // off while a new company's chart is laid down
-
-  friend void BuildStandardChart(CompanyStore& store);
 };
 
 }  // namespace vodare::local

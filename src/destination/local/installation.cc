@@ -12,6 +12,21 @@ namespace vodare::local {
 
 namespace fs = std::filesystem;
 
+namespace {
+bool IsUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    for (size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 0x2) return false;
+    }
+    i += n;
+  }
+  return true;
+}
+}  // namespace
+
 fs::path FolderPath(const std::string& text) {
   std::string s = Trim(text);
   if (s.size() >= 2 && s[1] == ':' && std::isalpha(static_cast<unsigned char>(s[0]))) {
@@ -24,7 +39,21 @@ fs::path FolderPath(const std::string& text) {
     if (c == '\\') c = '/';
   }
   while (s.size() > 1 && s.back() == '/') s.pop_back();
-  return fs::path(s);
+  fs::path path(s);
+  std::error_code ec;
+  if (path.empty() || fs::exists(path, ec)) return path;
+  // Each part that is not there as written is the entry of that name in any letter case.
+  fs::path resolved = path.root_path();
+  for (const fs::path& part : path.relative_path()) {
+    fs::path next = resolved / part;
+    if (!fs::exists(next, ec)) {
+      auto found = FindEntryNoCase(resolved.empty() ? fs::path(".") : resolved, part.string());
+      if (!found) return path;
+      next = resolved.empty() ? found->filename() : *found;
+    }
+    resolved = next;
+  }
+  return resolved;
 }
 
 std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::string& name) {
@@ -50,6 +79,13 @@ std::optional<std::string> ReadInstalledDataFolder(const std::string& program_fo
   std::stringstream buffer;
   buffer << in.rdbuf();
   std::string text = buffer.str();
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  // The file is written as ANSI text on Windows: a text that is not UTF-8 is Windows-1252.
+  if (!IsUtf8(text)) {
+    std::string converted;
+    for (unsigned char c : text) AppendUtf8(converted, Cp1252ToCodePoint(c));
+    text = std::move(converted);
+  }
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   text = Trim(text);
   if (text.empty()) return std::nullopt;

@@ -101,16 +101,15 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
   // One transaction per call, refusals included: its journal row is the call's record.
   Transaction tx(db_);
   RefreshIfChangedElsewhere();
-  std::vector<std::pair<int, std::pair<std::string, int32_t>>> created;
+  CreatedNames created;
   StoreAnswer answer = SaveMasterIn(kind, xml, created);
   tx.Commit();
   for (const auto& [k, entry] : created) masters_[k].codes[entry.first] = entry.second;
   return answer;
 }
 
-StoreAnswer CompanyStore::SaveMasterIn(
-    int16_t kind, const std::string& xml,
-    std::vector<std::pair<int, std::pair<std::string, int32_t>>>& created) {
+StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
+                                       CreatedNames& created) {
   const char* root_name = MasterRoot(kind);
   if (!root_name)
     return RefuseMaster(kind, xml, "Master type " + std::to_string(kind) + " is not supported");

@@ -57,6 +57,7 @@ struct EntryLine {
   std::optional<int64_t> amount_type;
   double amount = 0;  // credit positive, debit negative
   std::string broker, date;
+  bool broker_assigned = false;
   std::optional<double> cash_flow;
   bool settlement = false;
 };
@@ -209,11 +210,14 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
   }
   v.free_qty_used = FlagText(Child(root, "FreeQtyUsed"));
 
-  auto number = [](const std::string& text, const std::string& what,
+  // A number an element holds, or the message "<what> '<text>' of <whose> is not a number".
+  auto number = [](const std::string& text, const std::string& what, const std::string& whose,
                    std::optional<double>& out) -> std::optional<std::string> {
     if (text.empty()) return std::nullopt;
     auto n = NumberText(text);
-    if (!n) return what + " " + Quoted(text) + " is not a number";
+    if (!n) {
+      return what + " " + Quoted(text) + (whose.empty() ? "" : " of " + whose) + " is not a number";
+    }
     out = *n;
     return std::nullopt;
   };
@@ -224,7 +228,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
     for (pugi::xml_node d : entries.children("ItemDetail")) {
       ItemLine line;
       line.line_no = ++line_no;
-      std::string where = " of item line " + std::to_string(line.line_no);
+      std::string where = "item line " + std::to_string(line.line_no);
       line.sr_no = WholeNumber(Child(d, "SrNo"));
       line.date = Child(d, "Date");
       std::string item = Child(d, "ItemName");
@@ -239,19 +243,19 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
         if (!line.mc) return "Material centre " + Quoted(line_mc) + " does not exist";
       }
       std::optional<double> qty, qty_main;
-      if (auto e = number(Child(d, "Qty"), "Quantity" + where, qty)) return *e;
-      if (auto e = number(Child(d, "QtyMainUnit"), "Quantity" + where, qty_main)) return *e;
+      if (auto e = number(Child(d, "Qty"), "Quantity", where, qty)) return *e;
+      if (auto e = number(Child(d, "QtyMainUnit"), "Quantity", where, qty_main)) return *e;
       line.qty = qty_main ? *qty_main : qty.value_or(0);
-      if (auto e = number(Child(d, "QtyAltUnit"), "Quantity" + where, line.qty_alt)) return *e;
-      if (auto e = number(Child(d, "Price"), "Price" + where, line.price)) return *e;
-      if (auto e = number(Child(d, "Amt"), "Amount" + where, line.amount)) return *e;
-      if (auto e = number(Child(d, "NettAmount"), "Net amount" + where, line.net_amount)) return *e;
+      if (auto e = number(Child(d, "QtyAltUnit"), "Quantity", where, line.qty_alt)) return *e;
+      if (auto e = number(Child(d, "Price"), "Price", where, line.price)) return *e;
+      if (auto e = number(Child(d, "Amt"), "Amount", where, line.amount)) return *e;
+      if (auto e = number(Child(d, "NettAmount"), "Net amount", where, line.net_amount)) return *e;
       line.unit = Child(d, "tmpMainUnitName");
       line.is_return = FlagText(Child(d, "IsReturnQty"));
       if (pugi::xml_node desc = d.child("ItemDescInfo")) {
         line.description1 = Child(desc, "Description1");
         line.description2 = Child(desc, "Description2");
-        if (auto e = number(Child(desc, "FreeQty"), "Free quantity" + where, line.free_qty))
+        if (auto e = number(Child(desc, "FreeQty"), "Free quantity", where, line.free_qty))
           return *e;
       }
       for (pugi::xml_node be : d.children("BatchEntries")) {
@@ -262,8 +266,8 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
           batch.expiry = Child(b, "ExpiryDate");
           batch.mrp = Child(b, "ItemMRP");
           batch.sale_price = Child(b, "SalesPrice");
-          if (auto e = number(Child(b, "Qty"), "Batch quantity" + where, batch.qty)) return *e;
-          if (auto e = number(Child(b, "QtyAltUnit"), "Batch quantity" + where, batch.qty_alt))
+          if (auto e = number(Child(b, "Qty"), "Batch quantity", where, batch.qty)) return *e;
+          if (auto e = number(Child(b, "QtyAltUnit"), "Batch quantity", where, batch.qty_alt))
             return *e;
           line.batches.push_back(std::move(batch));
         }
@@ -284,11 +288,11 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
         return "Bill sundry name is missing in bill sundry line " + std::to_string(sundry_no);
       s.code = Lookup(name, 9);
       if (!s.code) return "Bill sundry " + Quoted(name) + " does not exist";
-      if (auto e = number(Child(d, "PercentVal"), "Percentage of bill sundry " + Quoted(name),
+      if (auto e = number(Child(d, "PercentVal"), "Percentage", "bill sundry " + Quoted(name),
                           s.percent))
         return *e;
       std::optional<double> amount;
-      if (auto e = number(Child(d, "Amt"), "Amount of bill sundry " + Quoted(name), amount))
+      if (auto e = number(Child(d, "Amt"), "Amount", "bill sundry " + Quoted(name), amount))
         return *e;
       s.amount = amount.value_or(0);
       v.sundries.push_back(s);
@@ -340,11 +344,14 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
         debit -= e.amount;
       else
         credit += e.amount;
+      // Inventory vouchers name the broker of an entry as BrokerName with BrokerAssigned,
+      // accounting vouchers as Broker with BrokerInvolved.
       e.broker = Child(d, "BrokerName");
       if (e.broker.empty()) e.broker = Child(d, "Broker");
+      e.broker_assigned =
+          FlagText(Child(d, "BrokerAssigned")) || FlagText(Child(d, "BrokerInvolved"));
       e.date = Child(d, "Date");
-      if (auto err = number(Child(d, "CashFlow"), "Cash flow of " + label, e.cash_flow))
-        return *err;
+      if (auto err = number(Child(d, "CashFlow"), "Cash flow", label, e.cash_flow)) return *err;
       e.settlement = FlagText(Child(d, "SettlementAcc"));
       v.entries.push_back(std::move(e));
     }
@@ -357,7 +364,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
   // Cash settlement within the voucher.
   if (pugi::xml_node pos = root.child("POSVchData")) {
     v.carry_settlement = FlagText(Child(pos, "CarrySettlement"));
-    if (auto e = number(Child(pos, "CashAmt"), "Cash amount", v.cash_amount)) return *e;
+    if (auto e = number(Child(pos, "CashAmt"), "Cash amount", "", v.cash_amount)) return *e;
     std::string cash = Child(pos, "CashAccName");
     if (!cash.empty()) {
       v.cash_account = Lookup(cash, 2);
@@ -384,7 +391,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
         r.ref_no = Child(ref, "RefNo");
         r.date = Child(ref, "Date");
         r.due_date = Child(ref, "DueDate");
-        if (auto e = number(Child(ref, "Value1"), "Amount of bill reference " + Quoted(r.ref_no),
+        if (auto e = number(Child(ref, "Value1"), "Amount", "bill reference " + Quoted(r.ref_no),
                             r.amount))
           return *e;
         v.bill_refs.push_back(std::move(r));
@@ -501,15 +508,15 @@ void CompanyStore::StoreVoucher(const ParsedVoucher& v, int64_t journal_seq) {
   }
   for (const EntryLine& e : v.entries) {
     auto& st = db_.Cached(
-        "INSERT INTO voucher_entry(voucher_id, sr_no, ledger_code, amount_type, amount, broker, "
-        "cash_flow, settlement, entry_date) VALUES(?,?,?,?,?,?,?,?,?)");
+        "INSERT INTO voucher_entry(voucher_id, sr_no, ledger_code, amount_type, amount, "
+        "broker_assigned, broker, cash_flow, settlement, entry_date) VALUES(?,?,?,?,?,?,?,?,?,?)");
     st.Bind(1, id);
     BindOptional(st, 2, e.sr_no);
     st.Bind(3, e.ledger);
     BindOptional(st, 4, e.amount_type);
-    st.Bind(5, e.amount).Bind(6, e.broker);
-    BindOptional(st, 7, e.cash_flow);
-    st.Bind(8, e.settlement ? 1 : 0).Bind(9, e.date).Run();
+    st.Bind(5, e.amount).Bind(6, e.broker_assigned ? 1 : 0).Bind(7, e.broker);
+    BindOptional(st, 8, e.cash_flow);
+    st.Bind(9, e.settlement ? 1 : 0).Bind(10, e.date).Run();
   }
   for (const BillRefLine& r : v.bill_refs) {
     auto& st = db_.Cached(

@@ -1,0 +1,211 @@
+#include "vouchers/acc_entries.h"
+
+#include <cmath>
+
+#include "common/helpers.h"
+#include "common/text.h"
+#include "common/xml.h"
+#include "vouchers/voucher_types.h"
+#include "vouchers/voucher_values.h"
+
+namespace vodare {
+
+int16_t GetPartyAmountType(int16_t type) {
+  switch (type) {
+    case kVchSale:
+    case kVchPurchaseReturn:
+      return 1;
+    case kVchSaleReturn:
+    case kVchPurchase:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+int16_t GetSalesAmountType(int16_t type) {
+  switch (type) {
+    case kVchSale:
+    case kVchPurchaseReturn:
+      return 2;
+    case kVchSaleReturn:
+    case kVchPurchase:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+std::string GetSalesAccountName(int16_t type) {
+  switch (type) {
+    case kVchSale:
+    case kVchSaleReturn:
+      return "Sales";
+    case kVchPurchase:
+    case kVchPurchaseReturn:
+      return "Purchase";
+    default:
+      return "";
+  }
+}
+
+namespace {
+bool NameIs(const std::string& name, std::initializer_list<const char*> names) {
+  for (const char* n : names)
+    if (CompareText(name, n) == 0) return true;
+  return false;
+}
+}  // namespace
+
+std::string GetChargeAccountName(int16_t type, const std::string& item_name) {
+  bool sale = type == kVchSale || type == kVchSaleReturn;
+  bool purchase = type == kVchPurchase || type == kVchPurchaseReturn;
+  if (!sale && !purchase) return "";
+  if (NameIs(item_name, {"CGST"})) return sale ? "CGST Output" : "CGST Input";
+  if (NameIs(item_name, {"SGST"})) return sale ? "SGST Output" : "SGST Input";
+  if (NameIs(item_name, {"IGST"})) return sale ? "IGST Output" : "IGST Input";
+  if (NameIs(item_name, {"Rounded Off (+)", "Rounded Off (-)"})) return "Rounded Off";
+  // The central freight sundry is listed under its master's name, "Freight Charges (+)".
+  if (NameIs(item_name,
+             {"Other Charges", "Freight Charges", "Other Charges (+)", "Freight Charges (+)"}))
+    return "Miscellaneous Expenses";
+  if (NameIs(item_name, {"Suspense A/c (+)", "Suspense A/c"})) return "Suspense Account";
+  return item_name;
+}
+
+int16_t GetChargeKind(const std::string& item_name) {
+  if (NameIs(item_name,
+             {"Other Charges", "Freight Charges", "Other Charges (+)", "Freight Charges (+)"}))
+    return 1;
+  if (NameIs(item_name, {"Rounded Off (+)"})) return 2;
+  if (NameIs(item_name, {"Rounded Off (-)"})) return 3;
+  return 4;
+}
+
+double SignAmount(int16_t side, double& amount) {
+  amount = std::fabs(amount);
+  if (side == 1) amount = NegateAmount(amount);
+  return amount;
+}
+
+namespace {
+
+struct Sundry {
+  std::string name;
+  double amount;
+};
+
+Sundry SplitSundry(const std::string& text) {
+  size_t bar = text.find('|');
+  std::string name = text.substr(0, bar);
+  std::string amount = bar == std::string::npos ? std::string() : text.substr(bar + 1);
+  size_t bar2 = amount.find('|');
+  if (bar2 != std::string::npos) amount.resize(bar2);
+  return {name, Num(amount)};
+}
+
+class EntryWriter {
+ public:
+  EntryWriter(pugi::xml_node entries, const InventoryAccInputs& in) : entries_(entries), in_(in) {}
+
+  pugi::xml_node Write(const std::string& account, int16_t side, double amount) {
+    ++serial_;
+    pugi::xml_node d = entries_.append_child("AccDetail");
+    AddXmlElement(d, "Date", Value(FormatDmy(in_.date)), 6);
+    AddXmlElement(d, "VchType", Value(static_cast<int>(in_.type)), 2);
+    AddXmlElement(d, "VchNo", Value(in_.voucher_no), 1);
+    AddXmlElement(d, "SrNo", Value(serial_), 2);
+    AddXmlElement(d, "AccountName", Value(account), 1);
+    AddXmlElement(d, "AmountType", Value(static_cast<int>(side)), 2);
+    AddXmlElement(d, "AmtMainCur", Value(Finite(amount)), 5);
+    return d;
+  }
+
+ private:
+  pugi::xml_node entries_;
+  const InventoryAccInputs& in_;
+  int serial_ = 0;
+};
+
+}  // namespace
+
+std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
+  if (in.type == kVchMaterialReceipt || in.type == kVchMaterialIssue) return "";
+  const int16_t P = GetPartyAmountType(in.type);
+  const int16_t S = GetSalesAmountType(in.type);
+  const std::string sales_account = GetSalesAccountName(in.type);
+  const size_t n = in.sundries.size();
+  const bool local = in.type_name == kLocalTaxIncl || in.type_name == kLocalMultiRate;
+  const bool central = in.type_name == kCentralTaxIncl || in.type_name == kCentralMultiRate;
+  const bool cash_discount = UCase(in.other_account_name) == "CASH DISCOUNT";
+  const double bill = Num(in.amount_text);
+
+  double deductions = 0;
+  if (local && n >= 2) {
+    Sundry first = SplitSundry(in.sundries[0]);
+    Sundry second = SplitSundry(in.sundries[1]);
+    if (CompareText(first.name, "SGST") == 0) deductions += first.amount;
+    if (CompareText(second.name, "CGST") == 0) deductions += second.amount;
+  } else if (central && n >= 1) {
+    Sundry first = SplitSundry(in.sundries[0]);
+    if (CompareText(first.name, "IGST") == 0) deductions += first.amount;
+  }
+  deductions += in.type == kVchSale && cash_discount ? in.other : std::fabs(in.other);
+  deductions += std::fabs(in.freight) + std::fabs(in.sales_tax);
+
+  pugi::xml_node entries = root.append_child("AccEntries");
+  EntryWriter writer(entries, in);
+  double running = 0;
+
+  double amount = bill;
+  pugi::xml_node party = writer.Write(in.party_name, P, SignAmount(P, amount));
+  if (!IsBlank(in.broker_name)) {
+    AddXmlElement(party, "BrokerAssigned", Value(true), 7);
+    AddXmlElement(party, "BrokerName", Value(in.broker_name), 1);
+  }
+
+  amount = Finite(bill - deductions + std::fabs(in.round_off));
+  running += SignAmount(S, amount);
+  writer.Write(sales_account, S, amount);
+
+  if (in.carry_settlement) {
+    const double settled = in.split_payment ? in.cash_amount : bill;
+    amount = settled;
+    writer.Write("Cash", P, SignAmount(P, amount));
+    amount = settled;
+    pugi::xml_node settlement = writer.Write(in.party_name, S, SignAmount(S, amount));
+    AddXmlElement(settlement, "CashFlow", Value(Finite(amount)), 5);
+    AddXmlElement(settlement, "SettlementAcc", Value(true), 7);
+  }
+
+  const size_t limit = local && n >= 2 ? 6 : 5;
+  for (size_t i = 0; i < n && i < limit; ++i) {
+    Sundry item = SplitSundry(in.sundries[i]);
+    double value = item.amount;
+    SignAmount(S, value);
+    std::string account = GetChargeAccountName(in.type, item.name);
+    if (in.type == kVchSale && UCase(account) == "CASH DISCOUNT" && IsNotPositive(in.other))
+      value = in.other;
+    int16_t side = S;
+    int16_t kind = GetChargeKind(item.name);
+    if (kind == 2 || kind == 3) {
+      // The round-off takes up what the entries do not cover. The freight entry is already in
+      // the running total; the other charges and the sales tax come after it and are added here.
+      running += SignAmount(S, in.other);
+      running += SignAmount(S, in.sales_tax);
+      double due = bill;
+      value = Finite(SignAmount(S, due) - running);
+      side = value < kZeroTolerance ? 1 : 2;
+      if (IsZero(value)) {
+        value = std::fabs(in.round_off);
+        side = P;
+      }
+    } else {
+      running += value;
+    }
+    writer.Write(account, side, value);
+  }
+  return XmlText(entries);
+}
+
+}  // namespace vodare

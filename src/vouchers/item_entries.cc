@@ -1,0 +1,204 @@
+#include "vouchers/item_entries.h"
+
+#include <cmath>
+
+#include "common/helpers.h"
+#include "common/run_error.h"
+#include "common/text.h"
+#include "common/xml.h"
+#include "vouchers/voucher_values.h"
+
+namespace vodare {
+
+bool AmountsAgree(double a, double b) { return std::fabs(a - b) <= 1; }
+
+bool IsReturnedLine(const ItemLine& line, int16_t type) {
+  if (type == 3 || type == 10) return false;
+  std::string_view flg = TrimView(line.flg);
+  return EqualsNoCase(flg, "R") || EqualsNoCase(flg, "B");
+}
+
+bool ReconcileItemAmounts(const std::vector<ItemLine>& lines, double header_total,
+                          double bill_amount, double& discount_total, int16_t type,
+                          bool& tax_inclusive, bool& unit_basis, double staxamo) {
+  double pack_total = 0, unit_total = 0, discounts = 0;
+  for (const ItemLine& line : lines) {
+    double u = TextToDouble(line.qty);
+    double p = TextToDouble(line.pack);
+    double qp = p != 0 ? Divide(u, p) : u;
+    double r = Num(line.rate);
+    double pack_amount = Finite(r * qp);
+    double unit_amount = Finite(r * u);
+    double sdiscount = Num(line.sdiscount);
+    double svdis = Num(line.svdis);
+    double svdis1 = Num(line.svdis1);
+    if (IsReturnedLine(line, type)) {
+      pack_amount = NegateAmount(pack_amount);
+      unit_amount = NegateAmount(unit_amount);
+      sdiscount = NegateAmount(sdiscount);
+    }
+    pack_total += pack_amount;
+    unit_total += unit_amount;
+    discounts += sdiscount + svdis + svdis1;
+  }
+  const double P = Finite(pack_total), U = Finite(unit_total), D = Finite(discounts);
+  const double A = bill_amount, H = header_total, S = staxamo;
+  discount_total = D;
+
+  if (AmountsAgree(P - D, A) || AmountsAgree(P - D + S, A)) {
+    tax_inclusive = true;
+    return false;
+  }
+  if (A == 0) return false;
+  if (AmountsAgree(P - D + H, A)) {
+    tax_inclusive = false;
+    return false;
+  }
+
+  if (AmountsAgree(U - D, A)) {
+    tax_inclusive = true;
+  } else if (A == 0) {
+  } else if (AmountsAgree(U - D + H, A)) {
+    tax_inclusive = false;
+  } else {
+    return true;
+  }
+  unit_basis = true;
+  return false;
+}
+
+namespace {
+
+void AddNumber(pugi::xml_node parent, const char* name, double value) {
+  AddXmlElement(parent, name, Value(Finite(value)), 5);
+}
+
+void AddBatch(pugi::xml_node item, const ItemLine& line, double q, double alt_qty,
+              VoucherLookups& lookups) {
+  pugi::xml_node batch = item.append_child("BatchEntries").append_child("BatchDetails");
+  AddXmlElement(batch, "Date", Value(FormatDmy(line.date)), 6);
+  AddXmlElement(batch, "SrNo", Value(1), 2);
+  AddXmlElement(batch, "BatchNo", Value(line.batch), 1);
+  AddXmlElement(batch, "MfgDate", Value(FormatDmy(line.mfd)), 6);
+  AddXmlElement(batch, "ExpiryDate", Value(FormatDmy(line.exp)), 6);
+  AddNumber(batch, "Qty", q);
+  AddNumber(batch, "QtyAltUnit", alt_qty);
+  AddNumber(batch, "ItemMRP", TextToDouble(line.mrp));
+  AddNumber(batch, "SalesPrice", TextToDouble(lookups.BatchSalePrice(line.batch)));
+}
+
+}  // namespace
+
+void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLine>& lines,
+                    double header_total, double bill_amount, double staxamo, bool breakage,
+                    VoucherLookups& lookups, ItemEntriesOutcome& outcome) {
+  // The lines are counted before anything else: a voucher without any cannot be sent.
+  if (lines.empty()) throw RunTimeError(kNoCurrentRecord, 3021);
+  if (lines.size() > kMaxItemLines) {
+    outcome.too_many_items = true;
+    return;
+  }
+
+  pugi::xml_node entries = root.append_child("ItemEntries");
+  outcome.not_reconciled =
+      ReconcileItemAmounts(lines, header_total, bill_amount, outcome.discount_total, type,
+                           outcome.tax_inclusive, outcome.unit_basis, staxamo);
+
+  int line_no = 0;
+  std::string last_name;
+  for (const ItemLine& line : lines) {
+    std::string item_name = lookups.ItemName(line.code);
+    if (IsBlank(item_name)) item_name = line.nera;
+    if (IsBlank(item_name)) {
+      item_name = last_name;
+    } else {
+      last_name = item_name;
+    }
+    item_name = Left(item_name, 40);
+
+    std::string centre = lookups.MaterialCentreName(line.godown);
+    if (IsBlank(centre)) centre = "MAIN STORE";
+    if (breakage) centre = "Scrap Store";
+
+    double q = Num(line.qty);
+    double pack = TextToDouble(line.pack);
+    std::string free = line.free;
+    double rate = Num(line.rate);
+    std::string description = lookups.ItemPackingText(TextToLong(line.code));
+
+    double amount = 0, net_amount = 0;
+    std::string unit_name;
+    if (outcome.not_reconciled) {
+      double d = Num(line.svdis) + Num(line.sdiscount) + Num(line.svdis1);
+      double a = Num(line.amount);
+      if (rate == 0) continue;  // a line that explains nothing of the bill is left out
+      q = Divide(a + d, rate);
+      amount = Finite(q * rate);
+      net_amount = amount;
+    } else {
+      if (outcome.unit_basis) {
+        unit_name = Left(lookups.BatchUnit(line.code), 10);
+      } else if (pack != 0) {
+        q = Divide(q, pack);
+        if (Num(free) != 0) free = DoubleToText(Divide(Num(free), pack));
+      }
+      net_amount = Finite(q * rate);
+      amount = net_amount;
+    }
+
+    double alt_qty = Num(line.qty);
+    bool has_free = Num(free) != 0;
+    if (has_free) {
+      outcome.free_qty_used = true;
+      q = Finite(q + Num(free));
+      alt_qty = 0;
+    }
+
+    bool returned = IsReturnedLine(line, type);
+    if (returned) {
+      q = std::fabs(q);
+      alt_qty = std::fabs(alt_qty);
+      amount = NegateAmount(amount);
+      net_amount = NegateAmount(net_amount);
+      outcome.return_lines = true;
+    }
+
+    ++line_no;
+    pugi::xml_node item = entries.append_child("ItemDetail");
+    AddXmlElement(item, "Date", Value(FormatDmy(line.date)), 6);
+    AddXmlElement(item, "VchType", Value(static_cast<int>(type)), 2);
+    AddXmlElement(item, "VchNo", Value(line.vcn), 1);
+    AddXmlElement(item, "SrNo", Value(line_no), 2);
+    AddXmlElement(item, "ItemName", Value(item_name), 1);
+    AddNumber(item, "ConFactor", 1);
+    AddNumber(item, "Qty", q);
+    AddNumber(item, "QtyMainUnit", q);
+    AddNumber(item, "QtyAltUnit", alt_qty);
+    AddXmlElement(item, "tmpMainUnitName", Value(unit_name), 1);
+    AddNumber(item, "Price", rate);
+    AddNumber(item, "PriceAltUnit", rate);
+    AddNumber(item, "ListPrice", rate);
+    AddNumber(item, "Amt", amount);
+    AddNumber(item, "NettAmount", net_amount);
+    AddXmlElement(item, "MC", Value(centre), 1);
+    if (returned) AddXmlElement(item, "IsReturnQty", Value(true), 7);
+
+    if (!StartsWithTwoBlanks(line.batch_raw) && !IsBlank(line.batch) && q != 0)
+      AddBatch(item, line, q, alt_qty, lookups);
+
+    pugi::xml_node desc = item.append_child("ItemDescInfo");
+    if (Len(description) > 40) {
+      AddXmlElement(desc, "Description1", Value(Left(description, 40)), 1);
+      AddXmlElement(desc, "Description2", Value(Mid(description, 41)), 1);
+    } else {
+      AddXmlElement(desc, "Description1", Value(description), 1);
+    }
+    if (has_free) {
+      AddXmlElement(desc, "tmpSrNo", Value("1"), 2);
+      AddXmlElement(desc, "FreeQty", Value(free), 5);
+      AddXmlElement(desc, "FreeQtyMainUnit", Value(free), 5);
+    }
+  }
+}
+
+}  // namespace vodare
