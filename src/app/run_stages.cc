@@ -1,12 +1,16 @@
 #include "app/run_stages.h"
 
 #include "app/error_list.h"
-#include "app/group_mapping_step.h"
 #include "app/status_report.h"
 #include "common/run_error.h"
 #include "context/run_context.h"
 #include "destination/configure.h"
 #include "destination/connection.h"
+#include "mapping/mapping_step.h"
+#include "masters/account_groups.h"
+#include "masters/items.h"
+#include "masters/ledgers.h"
+#include "masters/material_centres.h"
 #include "source/source_db.h"
 
 namespace vodare {
@@ -31,7 +35,14 @@ RunStages DefaultRunStages() {
     ConfigureResult result = ConfigureDestination(ctx, masters_value);
     if (result.EndedByError()) throw RunTimeError(result.description);
   };
-  stages.MapAccountGroups = ShowGroupMapping;
+  stages.MapAccountGroups = MapAccountGroupsStep;
+  stages.ImportItems = [](RunContext& ctx, const StageArgs&) { ImportItems(ctx); };
+  stages.ImportMaterialCentres = [](RunContext& ctx, const StageArgs&) {
+    ImportMaterialCentres(ctx);
+  };
+  stages.ImportAccountGroups = [](RunContext& ctx, const StageArgs&) { ImportAccountGroups(ctx); };
+  stages.ImportLedgers = [](RunContext& ctx, const StageArgs&) { ImportLedgers(ctx); };
+  stages.ImportTaxTypes = [](RunContext& ctx, const StageArgs&) { ImportTaxTypes(ctx); };
   stages.ReportRunStatus = ReportRunStatus;
   stages.OpenErrorList = OpenInTextEditor;
   return stages;

@@ -1,8 +1,7 @@
 #include "cli/local_setup.h"
 
-#include "common/keyed_collection.h"
 #include "destination/local/local_factory.h"
-#include "mapping/group_matching.h"
+#include "mapping/mapping_step.h"
 
 namespace vodare::cli {
 
@@ -23,17 +22,6 @@ std::vector<CompanyEntry> ListLocalCompanies(const std::string& program_folder,
   }
 }
 
-AutoMapper LocalAutoMapper() {
-  return [](const std::vector<std::string>& vodori_groups,
-            const std::vector<std::string>& vuvoda_groups) {
-    KeyedCollection<std::string> vuvoda;
-    for (const std::string& name : vuvoda_groups) vuvoda.Add(name, name);
-    KeyedCollection<std::string> pending;
-    GroupPairs pairs;
-    for (const AutoPair& pair : AutoMapGroups(vodori_groups, vuvoda, pending))
-      pairs.emplace_back(pair.vodori, pair.vuvoda);
-    return pairs;
-  };
-}
+AutoMapper LocalAutoMapper() { return AutoMapGroupLists; }
 
 }  // namespace vodare::cli
