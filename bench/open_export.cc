@@ -6,6 +6,8 @@
 // the unchanged folder, and the rate of point lookups by key (GetSourceName of items, and
 // GetAccountName), half of each. bench/open_export.sh runs it beside ogr2ogr.
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +26,14 @@ namespace {
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// The process's processor time: on a machine shared with other work the wall clock overstates
+// what a phase costs, so both are printed.
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 std::vector<std::string> Codes(vodare::SourceDb& db, const char* sql) {
@@ -58,8 +68,10 @@ int main(int argc, char** argv) {
   }
   error_text.clear();
   auto start = std::chrono::steady_clock::now();
+  double cpu = CpuSeconds();
   auto db = vodare::OpenExport(folder, error_text);
   double first = Seconds(start);
+  double first_cpu = CpuSeconds() - cpu;
   if (!db || !db->rebuilt()) {
     std::fprintf(stderr, "the first opening did not build the cache\n");
     return 1;
@@ -86,6 +98,7 @@ int main(int argc, char** argv) {
   }
   uint64_t state = 12345, found = 0;
   start = std::chrono::steady_clock::now();
+  cpu = CpuSeconds();
   for (int64_t i = 0; i < lookups; ++i) {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
     size_t pick = static_cast<size_t>(state >> 33);
@@ -94,12 +107,15 @@ int main(int argc, char** argv) {
     found += !name.empty();
   }
   double lookup_s = Seconds(start);
+  double lookup_cpu = CpuSeconds() - cpu;
 
   std::printf("first_open_s=%.3f\n", first);
+  std::printf("first_open_cpu_s=%.3f\n", first_cpu);
   std::printf("reopen_s=%.3f\n", reopen);
   std::printf("lookups=%lld\n", static_cast<long long>(lookups));
   std::printf("lookups_found=%llu\n", static_cast<unsigned long long>(found));
   std::printf("lookups_s=%.3f\n", lookup_s);
   std::printf("lookups_per_s=%.0f\n", static_cast<double>(lookups) / lookup_s);
+  std::printf("lookups_per_cpu_s=%.0f\n", static_cast<double>(lookups) / lookup_cpu);
   return 0;
 }

@@ -12,6 +12,7 @@
 #include "masters/ledgers.h"
 #include "masters/material_centres.h"
 #include "source/source_db.h"
+#include "vouchers/inventory_vouchers.h"
 
 namespace vodare {
 
@@ -43,6 +44,10 @@ RunStages DefaultRunStages() {
   stages.ImportAccountGroups = [](RunContext& ctx, const StageArgs&) { ImportAccountGroups(ctx); };
   stages.ImportLedgers = [](RunContext& ctx, const StageArgs&) { ImportLedgers(ctx); };
   stages.ImportTaxTypes = [](RunContext& ctx, const StageArgs&) { ImportTaxTypes(ctx); };
+  stages.ImportInventoryVouchers = [](RunContext& ctx, const StageArgs& args) {
+    std::string from = args.from_text, to = args.to_text;
+    ImportInventoryVouchers(ctx, from, to);
+  };
   stages.ReportRunStatus = ReportRunStatus;
   stages.OpenErrorList = OpenInTextEditor;
   return stages;

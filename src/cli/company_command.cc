@@ -161,19 +161,29 @@ int Show(const Args& args) {
     CompanyStore store(*file);
     const std::string& what = o.words[0];
     std::string text;
-    if (what == "masters")
+    if (what == "masters") {
       text = RenderMasters(ListMasters(store, kind), json);
-    else if (what == "vouchers")
+    } else if (what == "vouchers") {
       text = RenderVouchers(ListVouchers(store, kind), json);
-    else if (what == "trial-balance")
+    } else if (what == "trial-balance") {
       text = RenderTrialBalance(ComputeTrialBalance(store), json);
-    else if (what == "stock")
+    } else if (what == "stock") {
       text = RenderStockSummary(ComputeStockSummary(store), json);
-    else if (what == "journal")
-      text = RenderJournal(ReadJournal(store), json);
-    else
+    } else if (what == "journal") {
+      // Streamed: a converted company's journal holds every record's text.
+      bool first = true;
+      if (json) std::fputs("[", stdout);
+      ForEachJournalRow(store, [&](const JournalRow& row) {
+        std::string line = RenderJournalRow(row, json, first);
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        first = false;
+      });
+      if (json) std::fputs("]\n", stdout);
+      return 0;
+    } else {
       return Fail("company show: unknown report '" + what +
                   "' (masters, vouchers, trial-balance, stock, journal)");
+    }
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
   } catch (const RunTimeError& e) {

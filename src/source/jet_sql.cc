@@ -1,5 +1,6 @@
 #include "source/jet_sql.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -373,7 +374,15 @@ JetStatement TranslateSelect(std::vector<JetToken> t, std::string_view source) {
         std::string upper = AsciiUpper(tok.text);
         bool after_dot = prev && (IsSymbol(*prev, ".") || IsSymbol(*prev, "!"));
         if (!after_dot && next && IsSymbol(*next, "(") && !OpensListNotCall(upper)) {
-          Append(st.sql, QuoteSqlName(upper));  // a function: Jet's names are registered
+          // A function (Jet's own are registered with the engine), written with its "(" so
+          // that an unnamed result column reads "COUNT(*)".
+          bool plain = std::all_of(upper.begin(), upper.end(), [](char ch) {
+            return IsAlpha(static_cast<unsigned char>(ch)) ||
+                   IsDigit(static_cast<unsigned char>(ch)) || ch == '_';
+          });
+          Append(st.sql, (plain ? upper : QuoteSqlName(upper)) + "(");
+          ++depth;
+          ++i;
           break;
         }
         if (!after_dot && (upper == "ORDER" || upper == "GROUP") && next && IsWord(*next, "BY")) {

@@ -1,5 +1,6 @@
 #include "source/lookups.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "common/helpers.h"
@@ -89,11 +90,20 @@ namespace {
 
 // One walk over the master table in the order its stage saves the masters: every row the
 // stage would save takes its saved name, so the counts match the stage's even for codes the
-// cache already holds.
-void FillNameCache(RunContext& ctx, const char* sql, const char* code_field, const char* name_field,
+// cache already holds. The stage saves a code under the name of the code's first record in
+// the table (its own query by code); record_order_sql, when given, supplies those names for
+// a walk whose order is not the table's.
+void FillNameCache(RunContext& ctx, const char* sql, const char* record_order_sql,
+                   const char* code_field, const char* name_field,
                    KeyedCollection<std::string>& cache) {
   Recordset rs = GetRecordset(ctx, sql);
   if (rs.RecordCount() <= 0) return;
+  std::unordered_map<std::string, std::string> first_names;
+  if (record_order_sql) {
+    for (Recordset all = GetRecordset(ctx, record_order_sql); !all.Eof(); all.MoveNext())
+      first_names.try_emplace(FoldKey(NzTrim(all.Field(code_field))),
+                              NzTrim(all.Field(name_field)));
+  }
   SavedNameAllocator names;
   std::unordered_set<std::string> walked;
   for (; !rs.Eof(); rs.MoveNext()) {
@@ -101,6 +111,7 @@ void FillNameCache(RunContext& ctx, const char* sql, const char* code_field, con
     std::string name = NzTrim(rs.Field(name_field));
     if (IsBlank(code) || IsBlank(name)) continue;
     if (!walked.insert(FoldKey(code)).second) continue;
+    if (record_order_sql) name = first_names[FoldKey(code)];
     std::string saved = names.Allocate(CleanTextCopy(name, 2));
     if (!cache.Contains(code)) cache.Add(code, std::move(saved));
   }
@@ -109,13 +120,14 @@ void FillNameCache(RunContext& ctx, const char* sql, const char* code_field, con
 }  // namespace
 
 void BuildItemNameCache(RunContext& ctx) {
-  FillNameCache(ctx, "SELECT code,billname FROM pro order by code", "code", "billname",
+  // Ties of the code order keep record order, so each code's first row is its first record.
+  FillNameCache(ctx, "SELECT code,billname FROM pro order by code", nullptr, "code", "billname",
                 ctx.ItemNameCache);
 }
 
 void BuildAccountNameCache(RunContext& ctx) {
-  FillNameCache(ctx, "Select ordno,parnam from [order] order by Parnam", "ordno", "parnam",
-                ctx.AccountNameCache);
+  FillNameCache(ctx, "Select ordno,parnam from [order] order by Parnam",
+                "Select ordno,parnam from [order]", "ordno", "parnam", ctx.AccountNameCache);
 }
 
 }  // namespace vodare

@@ -9,7 +9,7 @@
 
 namespace vodare {
 
-class SourceDb;
+struct RunContext;
 
 // One `pend` row, each column as text (trimmed).
 struct PendingBillRow {
@@ -29,10 +29,10 @@ std::string AppendPendingBillRefs(pugi::xml_node root, const std::vector<Pending
 
 // The `pend` rows of a ledger voucher number, in table order. A number that is not a number
 // matches no row.
-std::vector<PendingBillRow> ReadPendingBillRows(SourceDb& source, const std::string& voucher_no);
+std::vector<PendingBillRow> ReadPendingBillRows(RunContext& ctx, const std::string& voucher_no);
 
 // Reads the voucher's `pend` rows and appends them (both steps above).
-std::string AddPendingBillRefs(SourceDb& source, pugi::xml_node root, const std::string& voucher_no,
+std::string AddPendingBillRefs(RunContext& ctx, pugi::xml_node root, const std::string& voucher_no,
                                const std::string& party_name, const std::string& voucher_date,
                                const std::string& voucher_amount, const std::string& reference_text,
                                int16_t type);

@@ -93,9 +93,8 @@ TEST(JetTranslate, JetOperatorsAndClauses) {
   EXPECT_EQ(st.sql,
             R"(SELECT "a" || "b" FROM "t" WHERE "c" LIKE ? AND "x" = 1 ORDER BY _rowid_ LIMIT 2)");
   EXPECT_EQ(st.params.at(0), Value("A%_"));
-  EXPECT_EQ(
-      TranslateJet("SELECT count(*), UCase(name) FROM t WHERE t.a IN (1,2)").sql,
-      R"(SELECT "COUNT" (*), "UCASE" ("name") FROM "t" WHERE "t"."a" IN (?, ?) ORDER BY _rowid_)");
+  EXPECT_EQ(TranslateJet("SELECT count(*), UCase(name) FROM t WHERE t.a IN (1,2)").sql,
+            R"(SELECT COUNT(*), UCASE("name") FROM "t" WHERE "t"."a" IN (?, ?) ORDER BY _rowid_)");
 }
 
 TEST(JetTranslate, NumberForms) {

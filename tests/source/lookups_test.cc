@@ -132,6 +132,18 @@ TEST_F(LookupsTest, AccountCacheUsesTheLedgerStageRulesNotAsterisks) {
   EXPECT_EQ(ctx.AccountNameCache.Count(), 4u);
 }
 
+TEST_F(LookupsTest, ARepeatedAccountCodeIsNamedAfterItsFirstRecord) {
+  // The ledger stage lists codes by name and then reads each code's first record: code K
+  // comes in at "Apple" but is saved as "Zebra".
+  Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"K|Zebra", "M|Mango", "k|Apple", "Z|Zebra"});
+  RunContext& ctx = Ctx();
+  BuildAccountNameCache(ctx);
+  EXPECT_EQ(Cached(ctx.AccountNameCache, "K"), "Zebra");
+  EXPECT_EQ(Cached(ctx.AccountNameCache, "M"), "Mango");
+  EXPECT_EQ(Cached(ctx.AccountNameCache, "Z"), "Zebra#1");
+  EXPECT_EQ(ctx.AccountNameCache.Count(), 3u);
+}
+
 TEST_F(LookupsTest, CachesOfAnExportWithoutTheTableRaise) {
   Table("pro.dbf", "CODE N 6 0;BILLNAME C 60 0", {"1|Soap"});
   RunContext& ctx = Ctx();

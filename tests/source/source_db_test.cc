@@ -187,6 +187,15 @@ TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
   EXPECT_EQ(tables[1].columns[0].type, 'N');
   EXPECT_EQ(tables[1].columns[0].width, 6);
   EXPECT_EQ(tables[1].row_count, 1);
+
+  // Two files for one table: the first by name is read, the other reported.
+  WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|OTHER"});
+  errors.clear();
+  db = Open(errors);
+  EXPECT_EQ(errors.substr(0, errors.find("_") + 1),
+            "Error reading table pro: the file pro.dbf names the same table as Pro.Dbf and is left "
+            "out_");
+  EXPECT_EQ(db->OpenSnapshot("select BILLNAME from PRO").Field(0), Value("SOAP"));
 }
 
 TEST_F(SourceDbTest, AFailingIndexStatementAddsOneEntryAndTheOpeningSucceeds) {

@@ -127,15 +127,18 @@ std::vector<MasterRow> ListMasters(CompanyStore& store, std::optional<int> kind)
 
 std::vector<VoucherRow> ListVouchers(CompanyStore& store, std::optional<int> type) {
   std::vector<VoucherRow> rows;
+  // Counted per voucher in one pass over each part table: no index on the voucher of a line
+  // is kept, so that saving stays cheap.
   auto& st = store.db().Cached(
       "SELECT v.id, v.vch_type, s.name, v.vch_no, v.date, COALESCE(p.name, ''), "
-      "COALESCE(mc.name, ''), "
-      "(SELECT COUNT(*) FROM voucher_item i WHERE i.voucher_id = v.id), "
-      "(SELECT COUNT(*) FROM voucher_entry e WHERE e.voucher_id = v.id), "
-      "COALESCE((SELECT ABS(e.amount) FROM voucher_entry e WHERE e.voucher_id = v.id "
-      "ORDER BY e.rowid LIMIT 1), 0) "
+      "COALESCE(mc.name, ''), COALESCE(i.n, 0), COALESCE(e.n, 0), COALESCE(ABS(fe.amount), 0) "
       "FROM voucher v JOIN series s ON s.code = v.series_code "
       "LEFT JOIN master p ON p.code = v.party_code LEFT JOIN master mc ON mc.code = v.mc_code "
+      "LEFT JOIN (SELECT voucher_id, COUNT(*) AS n FROM voucher_item GROUP BY voucher_id) i "
+      "ON i.voucher_id = v.id "
+      "LEFT JOIN (SELECT voucher_id, COUNT(*) AS n, MIN(rowid) AS first FROM voucher_entry "
+      "GROUP BY voucher_id) e ON e.voucher_id = v.id "
+      "LEFT JOIN voucher_entry fe ON fe.rowid = e.first "
       "WHERE ?1 IS NULL OR v.vch_type = ?1 ORDER BY v.date, v.id");
   if (type)
     st.Bind(1, *type);
@@ -263,22 +266,26 @@ std::vector<StockRow> ComputeStockSummary(CompanyStore& store) {
   return out;
 }
 
-std::vector<JournalRow> ReadJournal(CompanyStore& store) {
-  std::vector<JournalRow> rows;
+void ForEachJournalRow(CompanyStore& store, const std::function<void(const JournalRow&)>& f) {
   auto& st = store.db().Cached(
       "SELECT seq, at, operation, kind, text, accepted, message FROM journal ORDER BY seq");
+  JournalRow r;
   while (st.Step()) {
-    JournalRow r;
     r.seq = st.Int(0);
     r.at = st.Text(1);
     r.operation = st.Text(2);
-    if (!st.IsNull(3)) r.kind = static_cast<int>(st.Int(3));
+    r.kind = st.IsNull(3) ? std::nullopt : std::optional<int>(static_cast<int>(st.Int(3)));
     r.text = st.Text(4);
     r.accepted = st.Int(5) != 0;
     r.message = st.Text(6);
-    rows.push_back(std::move(r));
+    f(r);
   }
   st.Reset();
+}
+
+std::vector<JournalRow> ReadJournal(CompanyStore& store) {
+  std::vector<JournalRow> rows;
+  ForEachJournalRow(store, [&](const JournalRow& r) { rows.push_back(r); });
   return rows;
 }
 
@@ -393,27 +400,24 @@ std::string RenderStockSummary(const std::vector<StockRow>& rows, bool json) {
       {false, false, true, true, true, true, true}, cells);
 }
 
-std::string RenderJournal(const std::vector<JournalRow>& rows, bool json) {
-  std::string out;
+std::string RenderJournalRow(const JournalRow& r, bool json, bool first) {
   if (json) {
-    out = "[";
-    for (size_t i = 0; i < rows.size(); ++i) {
-      const JournalRow& r = rows[i];
-      out += (i ? ",\n " : "") + std::string("{\"seq\":") + std::to_string(r.seq) +
-             ",\"at\":" + JsonString(r.at) + ",\"operation\":" + JsonString(r.operation) +
-             ",\"kind\":" + (r.kind ? std::to_string(*r.kind) : "null") +
-             ",\"accepted\":" + (r.accepted ? "true" : "false") +
-             ",\"message\":" + JsonString(r.message) + ",\"text\":" + JsonString(r.text) + "}";
-    }
-    return out + "]\n";
+    return std::string(first ? "" : ",\n ") + "{\"seq\":" + std::to_string(r.seq) +
+           ",\"at\":" + JsonString(r.at) + ",\"operation\":" + JsonString(r.operation) +
+           ",\"kind\":" + (r.kind ? std::to_string(*r.kind) : "null") +
+           ",\"accepted\":" + (r.accepted ? "true" : "false") +
+           ",\"message\":" + JsonString(r.message) + ",\"text\":" + JsonString(r.text) + "}";
   }
-  for (const JournalRow& r : rows) {
-    out += "#" + std::to_string(r.seq) + " " + r.at + " " + r.operation;
-    if (r.kind) out += " " + std::to_string(*r.kind);
-    out += r.accepted ? " accepted" : " refused: " + r.message;
-    out += "\n  " + r.text + "\n";
-  }
-  return out;
+  std::string out = "#" + std::to_string(r.seq) + " " + r.at + " " + r.operation;
+  if (r.kind) out += " " + std::to_string(*r.kind);
+  out += r.accepted ? " accepted" : " refused: " + r.message;
+  return out + "\n  " + r.text + "\n";
+}
+
+std::string RenderJournal(const std::vector<JournalRow>& rows, bool json) {
+  std::string out = json ? "[" : "";
+  for (size_t i = 0; i < rows.size(); ++i) out += RenderJournalRow(rows[i], json, i == 0);
+  return json ? out + "]\n" : out;
 }
 
 }  // namespace vodare::local

@@ -3,6 +3,7 @@
 // trial balance, the stock summary and the journal; each as rows and as text or JSON.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,8 @@ struct JournalRow {
   std::string message;
 };
 std::vector<JournalRow> ReadJournal(CompanyStore& store);
+// Hands each journal row to the callback in order, holding one row at a time.
+void ForEachJournalRow(CompanyStore& store, const std::function<void(const JournalRow&)>& f);
 
 // A text as a JSON string literal.
 std::string JsonString(std::string_view s);
@@ -71,5 +74,7 @@ std::string RenderVouchers(const std::vector<VoucherRow>& rows, bool json);
 std::string RenderTrialBalance(const TrialBalance& tb, bool json);
 std::string RenderStockSummary(const std::vector<StockRow>& rows, bool json);
 std::string RenderJournal(const std::vector<JournalRow>& rows, bool json);
+// One row of the journal as text; in JSON, an element of the array (first: no comma before).
+std::string RenderJournalRow(const JournalRow& row, bool json, bool first);
 
 }  // namespace vodare::local
