@@ -427,6 +427,7 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   Find<QLineEdit>("txtVodoriDataPath")->setText(QString::fromStdString(export_folder.string()));
   boxes_.answers["State Confirmation"] = {true};
   Find<QPushButton>("cmdImport")->click();
+  // The sample holds records the company refuses, so the run may end with entries in its list.
   const RunOutcome outcome = window_->last_result().outcome;
   EXPECT_TRUE(outcome == RunOutcome::kCompleted || outcome == RunOutcome::kPartial)
       << window_->last_result().error_text;
