@@ -46,13 +46,11 @@ RunStages DefaultRunStages() {
   stages.ImportLedgers = [](RunContext& ctx, const StageArgs&) { ImportLedgers(ctx); };
   stages.ImportTaxTypes = [](RunContext& ctx, const StageArgs&) { ImportTaxTypes(ctx); };
   stages.ImportInventoryVouchers = [](RunContext& ctx, const StageArgs& args) {
-    std::string from = args.from_text;
-    std::string to = args.to_text;
+    std::string from = args.from_text, to = args.to_text;
     ImportInventoryVouchers(ctx, from, to);
   };
   stages.ImportAccountingVouchers = [](RunContext& ctx, const StageArgs& args) {
-    std::string from = args.from_text;
-    std::string to = args.to_text;
+    std::string from = args.from_text, to = args.to_text;
     ImportAccountingVouchers(ctx, from, to);
   };
   stages.ReportRunStatus = ReportRunStatus;

@@ -1,8 +1,6 @@
 #include "cli/local_setup.h"
 
-#include "common/keyed_collection.h"
 #include "destination/local/local_factory.h"
-#include "mapping/group_matching.h"
 #include "mapping/mapping_step.h"
 
 namespace vodare::cli {

@@ -1,5 +1,5 @@
 // The mapping step between the export, the company and the dialog.
-#include "app/group_mapping_step.h"
+#include "mapping/mapping_step.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 namespace vodare {
 namespace {
 
-class GroupMappingStep : public ::testing::Test {
+class MappingStepOnARealCompany : public ::testing::Test {
  protected:
   void SetUp() override {
     company_ = testing::CreateLocalCompany();
@@ -33,10 +33,10 @@ class GroupMappingStep : public ::testing::Test {
   std::unique_ptr<AutomationFactory> factory_;
 };
 
-TEST_F(GroupMappingStep, TheDialogGetsBothListsAndOkayHandsOverItsPairs) {
+TEST_F(MappingStepOnARealCompany, TheDialogGetsBothListsAndOkayHandsOverItsPairs) {
   ctx_.GroupMapping.Add("Old", "Old|Older");
   ui_.MappingAnswer({{"Sundry Debtors", "Sundry Debtors"}});
-  ShowGroupMapping(ctx_);
+  MapAccountGroupsStep(ctx_);
   std::vector<std::string> vodori = LoadVodoriGroups(ctx_);
   EXPECT_EQ(ui_.mapping_vodori_groups, vodori);
   ASSERT_FALSE(vodori.empty());
@@ -50,18 +50,18 @@ TEST_F(GroupMappingStep, TheDialogGetsBothListsAndOkayHandsOverItsPairs) {
   EXPECT_EQ(value, "Sundry Debtors|Sundry Debtors");
 }
 
-TEST_F(GroupMappingStep, QuitLeavesTheMappingAsItWas) {
+TEST_F(MappingStepOnARealCompany, QuitLeavesTheMappingAsItWas) {
   ctx_.GroupMapping.Add("Old", "Old|Older");
-  ShowGroupMapping(ctx_);  // the recorder quits unless told otherwise
+  MapAccountGroupsStep(ctx_);  // the recorder quits unless told otherwise
   EXPECT_EQ(ui_.EventsStartingWith("mapping dialog").size(), 1u);
   EXPECT_EQ(ctx_.GroupMapping.Count(), 1u);
   EXPECT_TRUE(ctx_.GroupMapping.Contains("Old"));
 }
 
-TEST_F(GroupMappingStep, WithoutAConnectionTheCompanyListIsEmptyAndNothingBreaks) {
+TEST_F(MappingStepOnARealCompany, WithoutAConnectionTheCompanyListIsEmptyAndNothingBreaks) {
   ctx_.destination = DestinationSession{};
   EXPECT_TRUE(LoadVuvodaGroups(ctx_).empty());
-  ShowGroupMapping(ctx_);
+  MapAccountGroupsStep(ctx_);
   EXPECT_TRUE(ui_.mapping_vuvoda_groups.empty());
 }
 
