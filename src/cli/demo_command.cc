@@ -9,7 +9,6 @@
 #include <set>
 #include <sstream>
 
-#include "app/reconcile.h"
 #include "cli/commands.h"
 #include "cli/convert_run.h"
 #include "destination/local/company_store.h"
@@ -153,21 +152,9 @@ int DemoCommand(const Args& args) {
                                         : output.result.error_list_path.c_str());
   std::printf("folders: program %s, data %s, export %s\n", program.c_str(), data.c_str(),
               export_dir.c_str());
-  // The accountant's check: what the export holds against what the company holds.
-  try {
-    std::string error_list;
-    if (!output.result.error_list_path.empty()) {
-      std::ifstream in(output.result.error_list_path, std::ios::binary);
-      std::ostringstream text;
-      text << in.rdbuf();
-      error_list = text.str();
-    }
-    Reconciliation r = ReconcileFolders(export_dir.string(), data.string(), code, inputs.from_date,
-                                        inputs.to_date, error_list);
-    std::printf("\n%s\n", r.Verdict().c_str());
-  } catch (const std::exception& e) {
-    std::printf("\nthe books could not be reconciled: %s\n", e.what());
-  }
+  // The reconciliation does not yet price inventory vouchers as the stage does (it reads the
+  // export's bill column, which many sales leave 0), so its verdict would report vouchers that
+  // arrived whole as different. Until it does, the demo gives no verdict rather than a false one.
   // A run that went through its whole sequence is a demo that worked, errors or not.
   return status == 2 ? 2 : 0;
 }

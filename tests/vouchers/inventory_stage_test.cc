@@ -228,7 +228,9 @@ TEST_F(InventoryStage, SendsEachVoucherOfTheRangeOnceAndReportsTheRest) {
     sent.push_back(std::string(root.name()) + " " + root.child("VchNo").text().get() +
                    (row.accepted ? "" : " refused"));
     // Every voucher the store took balances to the last paisa and beyond.
-    if (row.accepted) EXPECT_NEAR(testing::SignedSum(root), 0, 1e-6) << row.text;
+    if (row.accepted) {
+      EXPECT_NEAR(testing::SignedSum(root), 0, 1e-6) << row.text;
+    }
   }
   EXPECT_EQ(sent, (std::vector<std::string>{"Sale S1", "Purchase S1", "MaterialIssue C7", "Sale S5",
                                             "Sale S2", "Sale S2/1", "Sale S8 refused", "Sale S9"}));
@@ -341,8 +343,9 @@ TEST_F(InventoryStage, ASecondRunSavesNothingTwiceAndNamesEveryRefusal) {
   size_t refusals = 0;
   for (size_t i = journal.size() - 8; i < journal.size(); ++i) {
     ASSERT_FALSE(journal[i].accepted);
-    if (journal[i].text.find("Ghost Party") == std::string::npos)
+    if (journal[i].text.find("Ghost Party") == std::string::npos) {
       EXPECT_NE(journal[i].message.find("already exists"), std::string::npos) << journal[i].message;
+    }
     bool listed = false;
     for (const auto& e : entries)
       listed = listed || (e.find(" - " + journal[i].message) != std::string::npos);
@@ -428,9 +431,10 @@ TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
   // Whatever the company answers is accounted for.
   const StageTally* tally = run->ctx.summary.Find(kInventoryVoucherStage);
   EXPECT_EQ(tally->saved + tally->refused, 1);
-  if (!journal[0].accepted)
+  if (!journal[0].accepted) {
     EXPECT_EQ(run->ctx.ErrorText,
               "Sale Return voucher with Vch No : W1 on 14-04-2024 - " + journal[0].message + "_");
+  }
 }
 
 TEST_F(InventoryStage, CodesThatAreNotNumbersNeverReachAQuery) {
