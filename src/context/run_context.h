@@ -22,8 +22,8 @@ struct RunContext {
   explicit RunContext(RunUi& ui_in) : ui(ui_in) {}
 
   RunUi& ui;
-  std::shared_ptr<SourceDb> source;        // the open export, or null
-  AutomationFactory* factory = nullptr;    // makes the server objects of each connection
+  std::shared_ptr<SourceDb> source;      // the open export, or null
+  AutomationFactory* factory = nullptr;  // makes the server objects of each connection
   DestinationSession destination;
   CompanySettings settings;
 

@@ -1,7 +1,7 @@
 // The run context is header-only; this keeps it compiling as the layers below it change.
-#include "context/run_context.h"
-
 #include <gtest/gtest.h>
+
+#include "context/run_context.h"
 
 namespace vodare {
 namespace {

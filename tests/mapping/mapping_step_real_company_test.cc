@@ -1,10 +1,9 @@
 // The mapping step between the export, the company and the dialog.
-#include "mapping/mapping_step.h"
-
 #include <gtest/gtest.h>
 
 #include "destination/connection.h"
 #include "destination/local/local_factory.h"
+#include "mapping/mapping_step.h"
 #include "source/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
