@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "common/json_text.h"
 #include "common/run_error.h"
 #include "common/text.h"
 #include "destination/local/company_directory.h"

@@ -5,13 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/json_text.h"
 #include "common/value.h"
 
 namespace vodare::cli {
 
-// A JSON string literal: quotes, backslashes and control characters escaped, the rest (UTF-8)
-// kept as it is.
-std::string JsonString(std::string_view text);
+using vodare::JsonString;
 std::string JsonValue(const Value& value);
 
 }  // namespace vodare::cli

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "common/json_text.h"
 #include "common/text.h"
 
 namespace vodare::local {
@@ -28,42 +29,6 @@ std::string Quantity(double x) {
   if (!s.empty() && s.back() == '.') s.pop_back();
   return s;
 }
-
-}  // namespace
-
-std::string JsonString(std::string_view s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-namespace {
 
 std::string JsonNumber(double x) {
   if (!std::isfinite(x)) return "null";

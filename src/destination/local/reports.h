@@ -78,9 +78,6 @@ std::vector<JournalRow> ReadJournal(CompanyStore& store);
 // Hands each journal row to the callback in order, holding one row at a time.
 void ForEachJournalRow(CompanyStore& store, const std::function<void(const JournalRow&)>& f);
 
-// A text as a JSON string literal.
-std::string JsonString(std::string_view s);
-
 std::string RenderMasters(const std::vector<MasterRow>& rows, bool json);
 std::string RenderVouchers(const std::vector<VoucherRow>& rows, bool json);
 std::string RenderTrialBalance(const TrialBalance& tb, bool json);
