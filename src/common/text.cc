@@ -1,7 +1,9 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -178,7 +180,11 @@ std::string UCase(std::string_view s) {
   return out;
 }
 
-int CompareNoCase(std::string_view a, std::string_view b) {
+namespace {
+constexpr unsigned char AsciiUpper(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+
+// The Unicode comparison, from a point where both texts start a code point.
+int CompareNoCaseUnicode(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     char32_t ca = UpperCodePoint(DecodeUtf8(a, i));
@@ -189,21 +195,31 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   if (j < b.size()) return -1;
   return 0;
 }
+}  // namespace
+
+// Field names, codes and most texts of the books are ASCII: their bytes are compared directly,
+// and only from the first other byte on are code points decoded and folded.
+int CompareNoCase(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t k = 0; k < n; ++k) {
+    unsigned char x = static_cast<unsigned char>(a[k]), y = static_cast<unsigned char>(b[k]);
+    if ((x | y) >= 0x80) return CompareNoCaseUnicode(a.substr(k), b.substr(k));
+    x = AsciiUpper(x);
+    y = AsciiUpper(y);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() > b.size() ? 1 : -1;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() == b.size()) {
-    bool ascii_equal = true;
-    for (size_t k = 0; k < a.size(); ++k) {
-      unsigned char x = static_cast<unsigned char>(a[k]), y = static_cast<unsigned char>(b[k]);
-      if (x >= 0x80 || y >= 0x80) {
-        ascii_equal = false;
-        break;
-      }
-      if (std::toupper(x) != std::toupper(y)) return false;
-    }
-    if (ascii_equal) return true;
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t k = 0; k < n; ++k) {
+    unsigned char x = static_cast<unsigned char>(a[k]), y = static_cast<unsigned char>(b[k]);
+    if ((x | y) >= 0x80) return CompareNoCaseUnicode(a.substr(k), b.substr(k)) == 0;
+    if (AsciiUpper(x) != AsciiUpper(y)) return false;
   }
-  return CompareNoCase(a, b) == 0;
+  return a.size() == b.size();
 }
 
 std::string FoldKey(std::string_view s) { return UCase(s); }
@@ -242,10 +258,33 @@ std::string DoubleToText(double x) {
   if (std::isnan(x)) return "NaN";
   if (std::isinf(x)) return x > 0 ? "Infinity" : "-Infinity";
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15G", x);
-  std::string s(buf);
-  // printf writes at least two exponent digits, which is also the program's form (1E+15).
-  return s;
+  // Whole numbers below 10^15 (quantities, most amounts) print as their digits; the general
+  // form below gives the same text, only slower, and every record is full of them.
+  if (std::fabs(x) < 1e15 && x == std::trunc(x)) {
+    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<int64_t>(x));
+    return std::string(buf, r.ptr);
+  }
+  // Amounts with a few decimals: when the shortest text that reads back as x has at most 15
+  // significant digits, it is also x rounded to 15 digits, which is what "%.15G" writes (in
+  // plain notation from 1E-4 up to 1E+15).
+  const double ax = std::fabs(x);
+  if (ax >= 1e-4 && ax < 1e15) {
+    auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
+    int significant = 0;
+    bool started = false;
+    for (const char* p = buf; p != r.ptr; ++p) {
+      if (*p < '0' || *p > '9') continue;
+      started = started || *p != '0';
+      if (started) ++significant;
+    }
+    if (significant <= 15) return std::string(buf, r.ptr);
+  }
+  // The C++ general form with 15 digits is printf's "%.15G" (at least two exponent digits,
+  // which is also the program's form: 1E+15), in lower case.
+  auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
+  for (char* p = buf; p != r.ptr; ++p)
+    if (*p == 'e') *p = 'E';
+  return std::string(buf, r.ptr);
 }
 
 std::string LongToText(int64_t x) { return std::to_string(x); }
@@ -272,11 +311,16 @@ std::optional<double> TryTextToNumber(std::string_view s) {
     i = k;
   }
   if (i != s.size()) return std::nullopt;
-  std::string body;
-  body.reserve(s.size());
   bool negative = !s.empty() && s[0] == '-';
-  body.append(s.substr(start_digits));
-  double v = std::strtod(body.c_str(), nullptr);
+  std::string_view body = s.substr(start_digits);
+  double v = 0;
+  // Both conversions round correctly; from_chars needs no copy and no locale. Out-of-range
+  // texts go the old way so that overflow and underflow keep their results.
+  auto r = std::from_chars(body.data(), body.data() + body.size(), v);
+  if (r.ec != std::errc() || r.ptr != body.data() + body.size()) {
+    std::string copy(body);
+    v = std::strtod(copy.c_str(), nullptr);
+  }
   if (std::isinf(v)) return std::nullopt;
   return negative ? -v : v;
 }
@@ -361,28 +405,50 @@ int Date::Day() const {
 
 std::string Date::ToText() const { return Format("dd-mm-yyyy"); }
 
+namespace {
+// Writes v as exactly `width` digits (zero-padded); the years of the books have four.
+char* PutDigits(char* p, int v, int width) {
+  for (int i = width - 1; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+  return p + width;
+}
+}  // namespace
+
 std::string Date::Format(std::string_view pattern) const {
   int y, m, d;
   CivilFromDays(serial_ + kEpochOffset, y, m, d);
-  char buf[32];
-  if (pattern == "dd/mm/yyyy") {
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y);
-  } else if (pattern == "yyyy-mm-dd") {
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
-  } else if (pattern == "mm-dd-yyyy") {
-    std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", m, d, y);
-  } else {
+  // Every record carries several dates: digits are written directly rather than through printf.
+  if (y < 0 || y > 9999) {
+    char buf[32];
     std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", d, m, y);
+    return buf;
   }
-  return buf;
+  char buf[10];
+  char sep = '-';
+  int first = d, second = m;
+  if (pattern == "yyyy-mm-dd") {
+    char* p = PutDigits(buf, y, 4);
+    *p++ = '-';
+    p = PutDigits(p, m, 2);
+    *p++ = '-';
+    PutDigits(p, d, 2);
+    return std::string(buf, 10);
+  }
+  if (pattern == "dd/mm/yyyy") sep = '/';
+  if (pattern == "mm-dd-yyyy") first = m, second = d;
+  char* p = PutDigits(buf, first, 2);
+  *p++ = sep;
+  p = PutDigits(p, second, 2);
+  *p++ = sep;
+  PutDigits(p, y, 4);
+  return std::string(buf, 10);
 }
 
 Date BaseDate() { return Date::FromYmd(1900, 1, 1); }
 
 std::string_view MonthName(int month) {
-  static constexpr std::string_view kNames[] = {"January", "February", "March",     "April",
-                                                "May",     "June",     "July",      "August",
-                                                "September", "October", "November", "December"};
+  static constexpr std::string_view kNames[] = {"January",   "February", "March",    "April",
+                                                "May",       "June",     "July",     "August",
+                                                "September", "October",  "November", "December"};
   return (month >= 1 && month <= 12) ? kNames[month - 1] : std::string_view();
 }
 
@@ -400,8 +466,7 @@ std::optional<int> MonthFromName(std::string_view s) {
   if (s.size() < 3) return std::nullopt;
   for (int m = 1; m <= 12; ++m) {
     std::string_view full = MonthName(m);
-    if (EqualsNoCase(s, full) || (s.size() == 3 && EqualsNoCase(s, full.substr(0, 3))))
-      return m;
+    if (EqualsNoCase(s, full) || (s.size() == 3 && EqualsNoCase(s, full.substr(0, 3)))) return m;
   }
   return std::nullopt;
 }
@@ -421,8 +486,10 @@ std::optional<Date> TryParseDateText(std::string_view text) {
     if (n == 3) return std::nullopt;
     parts[n++] = s.substr(i, j - i);
     if (j < s.size()) {
-      if (sep == 0) sep = s[j];
-      else if (s[j] != sep) return std::nullopt;
+      if (sep == 0)
+        sep = s[j];
+      else if (s[j] != sep)
+        return std::nullopt;
       i = j + 1;
       while (sep == ' ' && i < s.size() && s[i] == ' ') ++i;
       if (i == s.size()) return std::nullopt;

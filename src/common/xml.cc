@@ -1,7 +1,5 @@
 #include "common/xml.h"
 
-#include <sstream>
-
 #include "common/helpers.h"
 #include "common/run_error.h"
 
@@ -22,11 +20,20 @@ bool EqualsZero(const Value& v) {
 
 Value DefaultXmlValue(int kind) {
   switch (kind) {
-    case 1: return Value(std::string());
-    case 2: case 3: case 6: case 8: return Value(int64_t{0});
-    case 4: case 5: return Value(0.0);
-    case 7: return Value(false);
-    default: return Value();
+    case 1:
+      return Value(std::string());
+    case 2:
+    case 3:
+    case 6:
+    case 8:
+      return Value(int64_t{0});
+    case 4:
+    case 5:
+      return Value(0.0);
+    case 7:
+      return Value(false);
+    default:
+      return Value();
   }
 }
 
@@ -35,9 +42,13 @@ bool IsEmptyXmlValue(const Value& value, int kind) {
     case 1:
       if (value.IsNull()) return false;  // the conversion to text reports it
       return IsBlank(value.ToText());
-    case 2: case 3: case 4: case 5:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
       return EqualsZero(value);
-    case 6: case 8: {
+    case 6:
+    case 8: {
       if (value.IsNull()) return true;
       if (value.IsText()) {
         if (IsBlank(value.Text())) return true;
@@ -60,19 +71,34 @@ bool IsEmptyXmlValue(const Value& value, int kind) {
   }
 }
 
-pugi::xml_node AddXmlElement(pugi::xml_node parent, const char* name, const Value& value,
-                             int kind, bool always) {
+pugi::xml_node AddXmlElement(pugi::xml_node parent, const char* name, const Value& value, int kind,
+                             bool always) {
   if (!always && IsEmptyXmlValue(value, kind)) return {};
-  std::string text = value.IsNull() && kind != 1 ? std::string() : value.ToText();
   pugi::xml_node e = parent.append_child(name);
-  e.text().set(text.c_str());
+  if (value.IsText())
+    e.text().set(value.Text().c_str());  // no copy for the most common value
+  else
+    e.text().set(value.IsNull() && kind != 1 ? "" : value.ToText().c_str());
   return e;
 }
 
+namespace {
+// Collects the serialiser's output straight into a string (a stream costs a copy and locale
+// work per chunk, for every record of a run).
+struct StringWriter final : pugi::xml_writer {
+  std::string text;
+  void write(const void* data, size_t size) override {
+    text.append(static_cast<const char*>(data), size);
+  }
+};
+
+}  // namespace
+
 std::string XmlText(const pugi::xml_node& node) {
-  std::ostringstream out;
+  StringWriter out;
+  out.text.reserve(4096);
   node.print(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  return out.str();
+  return std::move(out.text);
 }
 
 std::string ChildText(const pugi::xml_node& node, const char* name) {

@@ -24,7 +24,9 @@ TEST(CleanText, ModeTwoTurnsAngleBracketsRoundAndModeThreeDoublesQuotes) {
   EXPECT_EQ(CleanText(a, 2), "(Shop)");
   std::string b = "D'SOUZA";
   EXPECT_EQ(CleanText(b, 3), "D''SOUZA");
-  std::string c = "ab\xC3\xBF" "c";
+  std::string c =
+      "ab\xC3\xBF"
+      "c";
   EXPECT_EQ(CleanText(c, 4), "abc");
   std::string d = "same";
   EXPECT_EQ(CleanText(d, 9), "same");
@@ -102,8 +104,7 @@ TEST(AddXmlElement, LeavesOutEmptyValuesByKind) {
   EXPECT_FALSE(AddXmlElement(root, "G", Value("F"), 7));
   EXPECT_TRUE(AddXmlElement(root, "H", Value(true), 7));
   EXPECT_TRUE(AddXmlElement(root, "I", Value(1.5), 4));
-  EXPECT_EQ(XmlText(root),
-            "<R><B>   </B><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I></R>");
+  EXPECT_EQ(XmlText(root), "<R><B>   </B><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I></R>");
 }
 
 TEST(AddXmlElement, SerialisesOnlyMarkupAsEntities) {
