@@ -209,7 +209,7 @@ class InventoryVoucherStage {
     AddVoucherHeadline(root, line);
 
     const double header_total = SumHeaderCharges(h);
-    const double bill_amount = Num(settlement.amount_text);
+    const double bill_amount = InventoryBillAmount(h);
     ItemEntriesOutcome items;
     AddItemEntries(root, type, ReadItemLines(ctx_, h.voucher_id), header_total, bill_amount,
                    sales_tax, breakage, lookups_, items);
