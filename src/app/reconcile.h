@@ -18,29 +18,36 @@ namespace local {
 class CompanyStore;
 }
 
-// One voucher as the figures see it.
+// One voucher as the figures see it. Sales, purchases and returns are held by the amount their
+// party is booked with; stock challans, which book no ledger side, by their item lines and
+// quantity; accounting vouchers by the sum of their debits.
 struct ReconciledVoucher {
   int type = 0;
   std::string number;
   Date date;
+  std::string date_text;  // as the export holds it
   double amount = 0;
+  int64_t item_lines = 0;
+  double quantity = 0;
 };
 
-// One voucher type's figures.
+// One voucher type's figures: amounts, or item quantities for stock challans.
 struct VoucherTypeFigures {
   int type = 0;
+  bool by_quantity = false;
   int64_t source_count = 0;
   double source_total = 0;
   int64_t stored_count = 0;
   double stored_total = 0;
 };
 
-// A voucher of the export that is missing from the company, or stored with another amount.
+// A voucher of the export that is missing from the company, or stored with other figures.
 struct VoucherDifference {
   ReconciledVoucher source;
   bool missing = true;
-  double stored_amount = 0;
-  std::string explanation;  // its error-list entry, or empty
+  ReconciledVoucher stored;  // when not missing
+  std::string explanation;   // its error-list entry, or empty
+  std::string skip_rule;     // the run's own rule that passed it over, or empty
 };
 
 struct MasterFigures {
@@ -53,6 +60,7 @@ struct OpeningDifference {
   std::string ledger;
   double source = 0;  // as the ledger was to be saved (credit positive)
   double stored = 0;
+  std::string explanation;  // the error-list entry of the ledger, or empty
 };
 
 struct Reconciliation {
@@ -62,17 +70,23 @@ struct Reconciliation {
   std::vector<OpeningDifference> openings;
   int64_t inventory_source = 0, inventory_arrived = 0;
   int64_t accounting_source = 0, accounting_arrived = 0;
+  // Ledger voucher numbers of the range that carry an inventory voucher's postings: they moved
+  // with that voucher, not as accounting vouchers of their own.
+  int64_t inventory_postings = 0;
 
   bool Agrees() const;
   // "2,038 of 2,046 inventory vouchers and 1,524 of 1,528 accounting vouchers arrived with
-  // their amounts; the 12 others are in the error list"
+  // their amounts; the 12 others are in the error list"; the others that the run passed over
+  // by its own rules, and those nothing explains, are counted apart.
   std::string Verdict() const;
   // The whole report as text lines.
   std::string Render() const;
 };
 
 // Compares the export open in ctx (vouchers dated from..to) with the company. error_list is
-// the run's error list, one entry per line (empty when there is none).
+// the run's error list, one entry per line (empty when there is none). The export is read as
+// the voucher stages read it, so ctx must be a context of its own: its inventory voucher
+// identifiers are rebuilt here.
 Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date& from,
                          const Date& to, const std::string& error_list);
 

@@ -12,6 +12,7 @@
 #include "masters/ledgers.h"
 #include "source/lookups.h"
 #include "vouchers/acc_entries.h"
+#include "vouchers/accounting_vouchers.h"
 #include "vouchers/bill_sundries.h"
 #include "vouchers/item_entries.h"
 #include "vouchers/pending_bill_refs.h"
@@ -121,9 +122,16 @@ class InventoryVoucherStage {
     cur.date = IsChallanType(cur.type) ? h.ch_date : h.date;
     cur.voucher_id = CleanTextCopy(h.voucher_id, 3);
     try {
-      if (Build(h, cur)) {
-        ++tally_.saved;
-        return;
+      switch (Build(h, cur)) {
+        case Sent::kSaved:
+          ++tally_.saved;
+          return;
+        case Sent::kAlreadyPresent:
+          // An earlier run saved it: it is in the company, its postings with it.
+          ++tally_.skipped[kSkipAlreadyPresent];
+          return;
+        case Sent::kNotSaved:
+          break;
       }
     } catch (const std::exception& e) {
       ctx_.ErrorText += "RTE error while importing  " + GetVoucherTypeName(cur.type) +
@@ -135,9 +143,11 @@ class InventoryVoucherStage {
     ctx_.InventoryVoucherIds.Remove(cur.voucher_id);
   }
 
-  // Builds and sends one voucher; true when the destination saved it. Error lines of refusals
-  // and of the line limit are written here; run-time errors reach Convert.
-  bool Build(const InventoryVoucherHeader& h, Current& cur) {
+  enum class Sent { kSaved, kAlreadyPresent, kNotSaved };
+
+  // Builds and sends one voucher and says what became of it. Error lines of refusals and of the
+  // line limit are written here; run-time errors reach Convert.
+  Sent Build(const InventoryVoucherHeader& h, Current& cur) {
     const int16_t type = cur.type;
     ++processed_;
     ctx_.ui.SetProgress(
@@ -209,7 +219,7 @@ class InventoryVoucherStage {
     AddVoucherHeadline(root, line);
 
     const double header_total = SumHeaderCharges(h);
-    const double bill_amount = Num(settlement.amount_text);
+    const double bill_amount = InventoryBillAmount(h);
     ItemEntriesOutcome items;
     AddItemEntries(root, type, ReadItemLines(ctx_, h.voucher_id), header_total, bill_amount,
                    sales_tax, breakage, lookups_, items);
@@ -283,7 +293,7 @@ class InventoryVoucherStage {
       ctx_.ErrorText += GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number +
                         " - Maximum number of items present in this voucher exceeds 999_";
       ++tally_.skipped[kSkipTooManyItems];
-      return false;
+      return Sent::kNotSaved;
     }
 
     AddPendingBillRefs(ctx_, root, h.voucher_id, line.party_name, cur.date, settlement.amount_text,
@@ -294,11 +304,12 @@ class InventoryVoucherStage {
     std::string message;
     int16_t vch_type = type;
     const bool ok = Fixed().SaveVchFromXML(vch_type, xml, message, false);
-    if (ok && IsBlank(message)) return true;
+    if (ok && IsBlank(message)) return Sent::kSaved;
     ctx_.ErrorText += GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number + " on " +
                       cur.date + " - " + message + "_";
+    if (message.find(" already exists") != std::string::npos) return Sent::kAlreadyPresent;
     ++tally_.refused;
-    return false;
+    return Sent::kNotSaved;
   }
 
   RunContext& ctx_;

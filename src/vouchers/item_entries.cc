@@ -67,6 +67,40 @@ bool ReconcileItemAmounts(const std::vector<ItemLine>& lines, double header_tota
   return false;
 }
 
+LineQuantities WorkOutLineQuantities(const ItemLine& line, int16_t type,
+                                     const ItemEntriesOutcome& basis) {
+  LineQuantities lq;
+  double q = Num(line.qty);
+  const double pack = TextToDouble(line.pack);
+  lq.free = line.free;
+  lq.rate = Num(line.rate);
+  if (basis.not_reconciled) {
+    // The bill is explained by the lines' amounts alone: the quantity is what the amount buys.
+    const double d = Num(line.svdis) + Num(line.sdiscount) + Num(line.svdis1);
+    const double a = Num(line.amount);
+    if (lq.rate == 0) return lq;
+    q = Divide(a + d, lq.rate);
+  } else if (!basis.unit_basis && pack != 0) {
+    q = Divide(q, pack);
+    if (Num(lq.free) != 0) lq.free = DoubleToText(Divide(Num(lq.free), pack));
+  }
+  lq.written = true;
+  lq.priced = q;
+  lq.alt_qty = Num(line.qty);
+  lq.has_free = Num(lq.free) != 0;
+  if (lq.has_free) {
+    q = Finite(q + Num(lq.free));
+    lq.alt_qty = 0;
+  }
+  lq.returned = IsReturnedLine(line, type);
+  if (lq.returned) {
+    q = std::fabs(q);
+    lq.alt_qty = std::fabs(lq.alt_qty);
+  }
+  lq.qty = q;
+  return lq;
+}
+
 namespace {
 
 void AddNumber(pugi::xml_node parent, const char* name, double value) {
@@ -120,48 +154,24 @@ void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLin
     if (IsBlank(centre)) centre = "MAIN STORE";
     if (breakage) centre = "Scrap Store";
 
-    double q = Num(line.qty);
-    double pack = TextToDouble(line.pack);
-    std::string free = line.free;
-    double rate = Num(line.rate);
+    const LineQuantities lq = WorkOutLineQuantities(line, type, outcome);
     std::string description = lookups.ItemPackingText(TextToLong(line.code));
-
-    double amount = 0, net_amount = 0;
+    if (!lq.written) continue;  // a line that explains nothing of the bill is left out
     std::string unit_name;
-    if (outcome.not_reconciled) {
-      double d = Num(line.svdis) + Num(line.sdiscount) + Num(line.svdis1);
-      double a = Num(line.amount);
-      if (rate == 0) continue;  // a line that explains nothing of the bill is left out
-      q = Divide(a + d, rate);
-      amount = Finite(q * rate);
-      net_amount = amount;
-    } else {
-      if (outcome.unit_basis) {
-        unit_name = Left(lookups.BatchUnit(line.code), 10);
-      } else if (pack != 0) {
-        q = Divide(q, pack);
-        if (Num(free) != 0) free = DoubleToText(Divide(Num(free), pack));
-      }
-      net_amount = Finite(q * rate);
-      amount = net_amount;
-    }
+    if (!outcome.not_reconciled && outcome.unit_basis)
+      unit_name = Left(lookups.BatchUnit(line.code), 10);
 
-    double alt_qty = Num(line.qty);
-    bool has_free = Num(free) != 0;
-    if (has_free) {
-      outcome.free_qty_used = true;
-      q = Finite(q + Num(free));
-      alt_qty = 0;
-    }
-
-    bool returned = IsReturnedLine(line, type);
+    const double rate = lq.rate;
+    const double q = lq.qty, alt_qty = lq.alt_qty;
+    const std::string& free = lq.free;
+    const bool has_free = lq.has_free, returned = lq.returned;
+    double amount = Finite(lq.priced * rate);
+    if (has_free) outcome.free_qty_used = true;
     if (returned) {
-      q = std::fabs(q);
-      alt_qty = std::fabs(alt_qty);
       amount = NegateAmount(amount);
-      net_amount = NegateAmount(net_amount);
       outcome.return_lines = true;
     }
+    const double net_amount = amount;
 
     ++line_no;
     pugi::xml_node item = entries.append_child("ItemDetail");

@@ -60,6 +60,22 @@ bool ReconcileItemAmounts(const std::vector<ItemLine>& lines, double header_tota
                           double bill_amount, double& discount_total, int16_t type,
                           bool& tax_inclusive, bool& unit_basis, double staxamo);
 
+// The quantities one line is written with once the basis of the voucher is known: on the pack
+// basis the export's pieces become packs (free quantity too); a voucher whose bill the lines do
+// not explain takes each line's amount over its rate, and leaves a line without a rate out.
+struct LineQuantities {
+  bool written = false;
+  double rate = 0;
+  double priced = 0;   // the quantity the rate is charged on
+  double qty = 0;      // the main quantity written: priced plus free, never negative on a return
+  double alt_qty = 0;  // the export's own quantity; 0 when free quantity is given
+  std::string free;    // the free quantity as written
+  bool has_free = false;
+  bool returned = false;
+};
+LineQuantities WorkOutLineQuantities(const ItemLine& line, int16_t type,
+                                     const ItemEntriesOutcome& basis);
+
 // Appends `ItemEntries` to the voucher element. A voucher without lines raises "No current
 // record." (it is reported and not sent); one with more than 999 lines adds nothing and sets
 // too_many_items. The outcome's flags are only ever set here.

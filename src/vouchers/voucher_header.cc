@@ -40,6 +40,10 @@ Settlement DecideSettlement(const InventoryVoucherHeader& h) {
   return s;
 }
 
+double InventoryBillAmount(const InventoryVoucherHeader& h) {
+  return Num(DecideSettlement(h).amount_text);
+}
+
 void ChooseSalePurchaseTypeName(int16_t type, int16_t gst_regime, const StateDigits& digits,
                                 const std::string& party_state,
                                 const InventoryVoucherHeader& header, std::string& type_name) {

@@ -57,6 +57,12 @@ struct Settlement {
 };
 Settlement DecideSettlement(const InventoryVoucherHeader& header);
 
+// The bill amount the voucher is booked with: its settlement's amount text as a number (the
+// bill, or the cash when there is no bill, or both together when both are given). The party's
+// entry carries it, the item lines are reconciled against it, and a voucher of 0 books no
+// ledger side. Raises "Type mismatch" when the text is not a number.
+double InventoryBillAmount(const InventoryVoucherHeader& header);
+
 // The two-digit tax state codes of the company's state and of the party's, asked of the
 // destination only for companies under GST.
 struct StateDigits {

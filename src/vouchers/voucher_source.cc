@@ -73,14 +73,20 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
     const bool challan_type = IsChallanType(type);
     const std::string date = col.Trimmed(rs, challan_type ? kChDate : kDate);
     std::string key, stored;
+    const char* rule = nullptr;
     if (type == 0) {
-      ++list.skipped[kSkipNotInventory];
+      rule = kSkipNotInventory;
     } else if (IsBlank(date)) {
-      ++list.skipped[kSkipBlankDate];
+      rule = kSkipBlankDate;
     } else {
       stored = col.Raw(rs, challan_type ? kChallan : kVcn);
       key = challan_type ? Trim(stored) : stored;
-      if (IsBlank(key)) ++list.skipped[kSkipBlankNumber];
+      if (IsBlank(key)) rule = kSkipBlankNumber;
+    }
+    if (rule) {
+      ++list.skipped[rule];
+      list.passed_over.push_back(
+          {rule, col.Trimmed(rs, kType), col.Trimmed(rs, challan_type ? kChallan : kVcn), date});
     }
     if (!key.empty() && !IsBlank(key)) {
       size_t* at = list.index.Find(key);

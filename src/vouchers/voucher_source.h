@@ -30,6 +30,14 @@ struct VoucherKey {
   int64_t records = 0;
 };
 
+// A record of the range the listing passed over, with the rule that did.
+struct PassedOverRecord {
+  std::string rule;
+  std::string type_letter;
+  std::string number;  // vcn, or the challan of receipts and issues
+  std::string date;    // its voucher date as text, possibly blank
+};
+
 // What the listing saw.
 struct VoucherKeyList {
   std::vector<VoucherKey> keys;            // in listing order
@@ -37,6 +45,7 @@ struct VoucherKeyList {
   int64_t range_records = 0;               // records dated in the range
   int64_t counted = 0;                     // records counted under a key
   std::map<std::string, int64_t> skipped;  // rule -> records passed over
+  std::vector<PassedOverRecord> passed_over;
 };
 
 inline constexpr const char* kSkipNotInventory = "type not an inventory voucher";

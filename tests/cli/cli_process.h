@@ -16,4 +16,9 @@ struct CliRun {
 // env holds "NAME=value" entries added to (or replacing) the test's own environment.
 CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
 
+// As RunCli, but once the text appears on its stderr the process gets SIGINT, as from Ctrl-C.
+// interrupted tells whether the signal was sent before the process ended of itself.
+CliRun RunCliInterrupted(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                         const std::string& interrupt_after, bool* interrupted);
+
 }  // namespace vodare::testing

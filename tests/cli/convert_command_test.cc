@@ -124,5 +124,30 @@ TEST_F(ConvertOnLocalCompany, ARefusedEndReportMakesExitOneAndTheListHoldsItsRea
   EXPECT_EQ(server.requests().size(), 2u);
 }
 
+TEST_F(ConvertOnLocalCompany, CtrlCEndsTheRunCleanlyWithItsErrorListWritten) {
+  // The groups are mapped before the first stage: the interrupt reaches a run that has work
+  // before it, whatever the machine's speed.
+  testing::LoopbackHttpServer server;
+  bool interrupted = false;
+  auto run = testing::RunCliInterrupted(
+      Args({"--masters", "--vouchers", "--same-state", "yes", "--batch-stock", "yes", "--alt-units",
+            "no", "--map-groups", "auto"}),
+      Env(server.endpoint()), "account groups mapped automatically", &interrupted);
+  ASSERT_TRUE(interrupted) << run.err;
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_NE(run.out.find("run: failed"), std::string::npos) << run.out;
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(*requests[1].Header("ModuleSubName"), "Partial Completed");
+  size_t at = run.out.find("error list: ");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  std::string path = run.out.substr(at + 12, run.out.find('\n', at) - at - 12);
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("The run was stopped before its end."), std::string::npos)
+      << text.str();
+}
+
 }  // namespace
 }  // namespace vodare

@@ -23,6 +23,11 @@ TEST(DemoCommand, ConvertsTheSampleAndSummarisesTheJournalAgainAndAgain) {
     EXPECT_NE(run.out.find("Configuration"), std::string::npos);
     EXPECT_NE(run.out.find("Accounting vouchers"), std::string::npos);
     EXPECT_NE(run.out.find("error list: "), std::string::npos);
+    // The verdict: whatever did not arrive, the run said why.
+    EXPECT_NE(run.out.find(" accounting vouchers arrived with their amounts; the "),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find(" not\n"), std::string::npos) << run.out;
     EXPECT_EQ(run.err.find("answered No"), std::string::npos) << run.err;
   }
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "demo" / "export"));

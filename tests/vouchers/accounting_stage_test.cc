@@ -332,7 +332,7 @@ TEST_F(AccountingStage, ReconciliationNamesTheVoucherThatDidNotArriveWithItsEntr
   EXPECT_FALSE(r.Agrees());
   EXPECT_EQ(r.Verdict(),
             "0 of 0 inventory vouchers and 5 of 7 accounting vouchers arrived with their amounts; "
-            "of the 2 others, 1 are in the error list and 1 are not");
+            "of the 2 others, 1 is in the error list and 1 is not");
   for (const VoucherTypeFigures& t : r.types) {
     if (t.type == 14 || t.type == 15) {
       EXPECT_EQ(t.source_count, t.stored_count);

@@ -13,6 +13,7 @@
 #include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
+#include "vouchers/accounting_vouchers.h"
 #include "vouchers/fixed_lookups.h"
 #include "vouchers/inventory_vouchers.h"
 #include "vouchers/sample_masters.h"
@@ -105,7 +106,10 @@ TEST_F(SampleStage, EveryRecordIsAccountedForAndTheBooksBalance) {
   Import(*again);
   const StageTally* second = again->ctx.summary.Find(kInventoryVoucherStage);
   EXPECT_EQ(second->saved, 0);
-  EXPECT_EQ(second->refused, tally->saved + tally->refused);
+  EXPECT_EQ(
+      second->skipped.count(kSkipAlreadyPresent) ? second->skipped.at(kSkipAlreadyPresent) : 0,
+      tally->saved);
+  EXPECT_EQ(second->refused, tally->refused);
   int64_t accepted_after = 0;
   for (const auto& row : VoucherJournal()) accepted_after += row.accepted;
   EXPECT_EQ(accepted_after, accepted);

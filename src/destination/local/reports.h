@@ -31,14 +31,17 @@ struct VoucherRow {
 };
 std::vector<VoucherRow> ListVouchers(CompanyStore& store, std::optional<int> type);
 
-// Every voucher with the two amounts a reconciliation compares: its first accounting entry's
-// (the party's, the bill amount of an inventory voucher) and the sum of its debit entries.
+// Every voucher with the figures a reconciliation compares: its first accounting entry's amount
+// without its sign (the party's, which carries an inventory voucher's bill), the sum of its
+// debit entries, and its item lines with their main quantities.
 struct VoucherTotalRow {
   int type = 0;
   std::string number;
   Date date;
   double first_entry = 0;
   double debit_total = 0;
+  int64_t item_lines = 0;
+  double item_quantity = 0;
 };
 std::vector<VoucherTotalRow> ListVoucherTotals(CompanyStore& store);
 

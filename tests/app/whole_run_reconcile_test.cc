@@ -1,0 +1,284 @@
+// Whole runs of the sample export into a real local company, checked as an accountant checks a
+// migration: the export reconciled with the books, and a run stopped halfway and run again
+// against one run straight through.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/error_list.h"
+#include "app/reconcile.h"
+#include "app/run_driver.h"
+#include "app/run_stages.h"
+#include "app/status_report.h"
+#include "common/helpers.h"
+#include "context/run_context.h"
+#include "destination/automation.h"
+#include "destination/local/company_store.h"
+#include "destination/local/installation.h"
+#include "destination/local/local_factory.h"
+#include "destination/local/reports.h"
+#include "source/sample_export.h"
+#include "source/source_db.h"
+#include "support/local_company.h"
+#include "support/recording_run_ui.h"
+#include "vouchers/accounting_vouchers.h"
+#include "vouchers/inventory_vouchers.h"
+#include "vouchers/voucher_types.h"
+
+namespace vodare {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RecordingRunUi;
+
+// The sample's financial year. Functions, not constants: a date is worked out from tables that
+// other files set up when the program starts.
+Date From() { return Date::FromYmd(kSampleYear, 4, 1); }
+Date To() { return Date::FromYmd(kSampleYear + 1, 3, 31); }
+
+class WholeRun : public ::testing::Test {
+ public:
+  static std::string ExportDir() { return (sample_->path() / "export").string(); }
+
+ protected:
+  static void SetUpTestSuite() {
+    sample_ = new testing::TempDir();
+    SampleExportOptions options;
+    options.vouchers = 120;
+    WriteSampleExport(ExportDir(), options);
+  }
+  static void TearDownTestSuite() {
+    delete sample_;
+    sample_ = nullptr;
+  }
+  void SetUp() override {
+    ::setenv("TEMP", temp_.path().c_str(), 1);
+    ::setenv(kUsageEndpointVariable, "", 1);
+  }
+  void TearDown() override {
+    ::unsetenv(kUsageEndpointVariable);
+    ::unsetenv("TEMP");
+  }
+
+  static testing::LocalCompany NewCompany() {
+    testing::LocalCompanyOptions options;
+    options.name = kSampleCompanyName;
+    return testing::CreateLocalCompany(options);
+  }
+
+  struct Outcome {
+    RunResult result;
+    RunSummary summary;
+  };
+
+  // One run as the window starts it, its questions answered Yes (the group mapping No).
+  static Outcome Run(const testing::LocalCompany& company, RecordingRunUi& ui,
+                     const RunStages& stages, bool masters) {
+    ui.Answer("State Confirmation", true);
+    ui.Answer("Feature Confirmation", true);
+    ui.Answer("Feature Confirmation", true);
+    ui.Answer("Mapping Confirmation", false);
+    ui.Answer("Confirmation", true);
+    std::unique_ptr<AutomationFactory> factory =
+        local::MakeLocalAutomationFactory(company.program_folder);
+    RunInputs inputs;
+    inputs.vuvoda_path = company.program_folder;
+    inputs.vuvoda_data_path = company.data_folder;
+    inputs.company_code = company.code;
+    inputs.company_name = kSampleCompanyName;
+    inputs.fin_year_text = std::to_string(kSampleYear);
+    inputs.vodori_data_path = ExportDir();
+    inputs.from_date = From();
+    inputs.to_date = To();
+    inputs.masters = masters;
+    inputs.vouchers = true;
+    RunContext ctx(ui);
+    ctx.factory = factory.get();
+    Outcome out;
+    out.result = RunConversion(ctx, inputs, stages);
+    out.summary = ctx.summary;
+    return out;
+  }
+
+  static RunStages Stages() {
+    RunStages stages = DefaultRunStages();
+    stages.OpenErrorList = [](const std::string&, std::string&) { return true; };
+    return stages;
+  }
+
+  static std::string ErrorList(const RunResult& result) {
+    std::string text;
+    for (const std::string& entry : SplitErrorEntries(result.error_text)) text += entry + "\r\n";
+    return text;
+  }
+
+  static testing::TempDir* sample_;
+  testing::TempDir temp_;
+};
+
+testing::TempDir* WholeRun::sample_ = nullptr;
+
+// What a company's books say, without the store's own ids.
+std::vector<std::string> Books(const testing::LocalCompany& company) {
+  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+  std::vector<std::string> lines;
+  for (const auto& v : local::ListVouchers(store, std::nullopt))
+    lines.push_back(std::to_string(v.type) + " " + v.series + " " + v.number + " " + v.date + " " +
+                    v.party + " " + std::to_string(v.item_lines) + " " + std::to_string(v.entries) +
+                    " " + std::to_string(v.amount));
+  std::sort(lines.begin(), lines.end());
+  local::TrialBalance tb = local::ComputeTrialBalance(store);
+  for (const auto& row : tb.rows)
+    lines.push_back("tb " + row.ledger + " " + std::to_string(row.opening) + " " +
+                    std::to_string(row.debit) + " " + std::to_string(row.credit));
+  return lines;
+}
+
+// The item master the fewest inventory vouchers use, and those vouchers (type letter, number).
+struct ItemUse {
+  std::string code;
+  std::vector<std::pair<std::string, std::string>> vouchers;
+};
+ItemUse LeastUsedItem() {
+  SilentRunUi ui;
+  RunContext ctx(ui);
+  std::string why;
+  EXPECT_TRUE(OpenSourceDb(ctx, WholeRun::ExportDir(), why)) << why;
+  std::map<std::string, std::pair<std::string, std::string>> headers;  // voucher id -> voucher
+  Recordset m = GetRecordset(ctx, "SELECT Voucher,Type,vcn,Challan FROM mdis");
+  for (m.MoveFirst(); !m.Eof(); m.MoveNext()) {
+    const std::string type = NzTrim(m["Type"]);
+    headers[NzTrim(m["Voucher"])] = {type,
+                                     NzTrim(m[type == "D" || type == "L" ? "Challan" : "vcn"])};
+  }
+  std::map<std::string, std::set<std::string>> users;  // item code -> voucher ids
+  Recordset d = GetRecordset(ctx, "SELECT Voucher,code FROM dis");
+  for (d.MoveFirst(); !d.Eof(); d.MoveNext()) users[NzTrim(d["code"])].insert(NzTrim(d["Voucher"]));
+  ItemUse least;
+  Recordset pro = GetRecordset(ctx, "SELECT code FROM pro");
+  for (pro.MoveFirst(); !pro.Eof(); pro.MoveNext()) {
+    const std::set<std::string>& ids = users[NzTrim(pro["code"])];
+    if (ids.empty() || (!least.code.empty() && ids.size() >= least.vouchers.size())) continue;
+    least.code = NzTrim(pro["code"]);
+    least.vouchers.clear();
+    for (const std::string& id : ids) least.vouchers.push_back(headers[id]);
+  }
+  return least;
+}
+
+TEST_F(WholeRun, TheVouchersTheCompanyRefusedAreTheMissingOnesAndEverythingElseAgrees) {
+  const ItemUse item = LeastUsedItem();
+  ASSERT_FALSE(item.code.empty());
+  testing::LocalCompany company = NewCompany();
+
+  // Once the masters are in, the company loses an item that a few vouchers need.
+  RunStages stages = Stages();
+  stages.ImportTaxTypes = [real = stages.ImportTaxTypes, &company, code = item.code](
+                              RunContext& ctx, const StageArgs& args) {
+    real(ctx, args);
+    const std::string* saved = ctx.ItemNameCache.Find(code);
+    ASSERT_NE(saved, nullptr);
+    local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+    store.db().Exec("UPDATE master SET name = 'Gone', folded = 'GONE' WHERE kind = " +
+                    std::to_string(kKindItem) + " AND name = '" + *saved + "'");
+  };
+  RecordingRunUi ui;
+  const Outcome run = Run(company, ui, stages, true);
+  ASSERT_EQ(run.result.outcome, RunOutcome::kPartial) << run.result.error_text;
+
+  Reconciliation r = ReconcileFolders(ExportDir(), company.data_folder, company.code, From(), To(),
+                                      ErrorList(run.result));
+  const StageTally* inventory = run.summary.Find(kInventoryVoucherStage);
+  const StageTally* accounting = run.summary.Find(kAccountingVoucherStage);
+  ASSERT_TRUE(inventory && accounting);
+  EXPECT_EQ(r.inventory_source, inventory->read);
+  EXPECT_EQ(r.inventory_arrived, inventory->saved);
+  EXPECT_EQ(r.accounting_source, accounting->read - accounting->Skipped());
+  EXPECT_EQ(r.accounting_arrived, accounting->saved);
+  EXPECT_EQ(r.inventory_postings, accounting->Skipped());
+
+  // Each voucher on the lost item is missing with its own entry; whatever else did not arrive
+  // the run said why, and nothing arrived with other figures.
+  for (const auto& [letter, number] : item.vouchers) {
+    const int16_t type = GetInventoryVoucherType(letter);
+    bool listed = false;
+    for (const VoucherDifference& d : r.differences) {
+      if (d.source.type != type || d.source.number != number) continue;
+      listed = true;
+      EXPECT_EQ(d.explanation.rfind(
+                    GetVoucherTypeName(type) + " voucher with Vch No : " + number + " on ", 0),
+                0u)
+          << d.explanation;
+    }
+    EXPECT_TRUE(listed) << letter << " " << number << "\n" << r.Render();
+  }
+  std::map<int, int64_t> missing_per_type;
+  int64_t unexplained = 0;
+  for (const VoucherDifference& d : r.differences) {
+    EXPECT_TRUE(d.missing) << r.Render();
+    if (d.explanation.empty() && d.skip_rule.empty()) ++unexplained;
+    if (d.skip_rule.empty()) ++missing_per_type[d.source.type];
+  }
+  EXPECT_EQ(unexplained, 0) << r.Render();
+  EXPECT_EQ(static_cast<int64_t>(r.differences.size()),
+            inventory->refused + inventory->failed + inventory->Skipped() + accounting->refused +
+                accounting->failed)
+      << r.Render();
+  for (const VoucherTypeFigures& t : r.types)
+    EXPECT_EQ(t.source_count - missing_per_type[t.type], t.stored_count) << r.Render();
+  for (const MasterFigures& m : r.masters)
+    EXPECT_EQ(m.source - m.stored, m.kind == "Items" ? 1 : 0) << m.kind;
+  for (const OpeningDifference& o : r.openings) EXPECT_FALSE(o.explanation.empty()) << r.Render();
+  EXPECT_EQ(r.Verdict().find(" not"), std::string::npos) << r.Verdict();
+  EXPECT_FALSE(r.Agrees());
+}
+
+TEST_F(WholeRun, ARunStoppedAmongTheVouchersAndRunAgainLeavesTheBooksOfOneRun) {
+  testing::LocalCompany whole = NewCompany();
+  {
+    RecordingRunUi ui;
+    Run(whole, ui, Stages(), true);
+  }
+
+  testing::LocalCompany stopped = NewCompany();
+  {
+    // The stop comes once some thirty inventory vouchers are in hand.
+    RunStages stages = Stages();
+    RecordingRunUi ui;
+    stages.ImportInventoryVouchers = [real = stages.ImportInventoryVouchers, &ui](
+                                         RunContext& ctx, const StageArgs& args) {
+      ui.StopAfterEvents(ui.process_events_calls + 35);
+      real(ctx, args);
+    };
+    const Outcome run = Run(stopped, ui, stages, true);
+    EXPECT_EQ(run.result.outcome, RunOutcome::kFailed);
+    EXPECT_EQ(run.result.end_status, "Partial Completed");
+    EXPECT_NE(run.result.error_text.find("The run was stopped before its end."), std::string::npos);
+    const StageTally* t = run.summary.Find(kInventoryVoucherStage);
+    ASSERT_NE(t, nullptr);
+    EXPECT_GT(t->saved, 10);
+    EXPECT_GT(t->not_reached, 0);
+    EXPECT_EQ(run.summary.Find(kAccountingVoucherStage), nullptr);
+  }
+  {
+    RecordingRunUi ui;
+    const Outcome run = Run(stopped, ui, Stages(), false);
+    const StageTally* t = run.summary.Find(kInventoryVoucherStage);
+    ASSERT_NE(t, nullptr);
+    EXPECT_GT(t->skipped.count(kSkipAlreadyPresent) ? t->skipped.at(kSkipAlreadyPresent) : 0, 10)
+        << run.result.error_text;
+    EXPECT_TRUE(t->Balanced());
+  }
+  EXPECT_EQ(Books(stopped), Books(whole));
+}
+
+}  // namespace
+}  // namespace vodare
