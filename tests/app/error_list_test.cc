@@ -2,13 +2,13 @@
 #include "app/error_list.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/local_company.h"
 #include "support/recording_run_ui.h"
 
 namespace vodare {
@@ -25,19 +25,10 @@ std::string ReadBytes(const std::string& path) {
 
 class ErrorListTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vodare_errlist_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ::setenv("TEMP", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("TEMP");
-    fs::remove_all(dir_);
-  }
-  fs::path dir_;
+  void SetUp() override { ::setenv("TEMP", dir_.c_str(), 1); }
+  void TearDown() override { ::unsetenv("TEMP"); }
+  testing::TempDir temp_;
+  const fs::path dir_ = temp_.path();
 };
 
 TEST(ErrorListFileName, IsTheDateAndTimeOfTheRun) {

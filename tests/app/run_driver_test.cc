@@ -12,6 +12,7 @@
 
 #include "app/status_report.h"
 #include "common/run_error.h"
+#include "support/local_company.h"
 #include "support/loopback_http_server.h"
 #include "support/recording_run_ui.h"
 
@@ -45,10 +46,6 @@ class GuidServer : public CFixedInterface1 {
 class RunDriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("vodare_driver_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
     fs::create_directories(root_ / "program");
     fs::create_directories(root_ / "data" / "Comp0001");
     fs::create_directories(root_ / "export");
@@ -130,10 +127,7 @@ class RunDriverTest : public ::testing::Test {
       return true;
     };
   }
-  void TearDown() override {
-    ::unsetenv("TEMP");
-    fs::remove_all(root_);
-  }
+  void TearDown() override { ::unsetenv("TEMP"); }
 
   RunResult Run() {
     RunContext ctx(ui_);
@@ -144,7 +138,8 @@ class RunDriverTest : public ::testing::Test {
 
   std::vector<std::string> Stages() const { return ui_.EventsStartingWith("stage "); }
 
-  fs::path root_;
+  testing::TempDir temp_;
+  const fs::path root_ = temp_.path();
   RecordingRunUi ui_;
   RunInputs inputs_;
   RunStages stages_;

@@ -202,6 +202,28 @@ TEST(ConfigureOnACompany, ProgressCountsThirteenStepsAndEndsFullBeforeReconnecti
       << run.ctx.ErrorText;
 }
 
+TEST(ConfigureOnACompany, SettingsAreReadAndASecondRunConfiguresTheSameCompanyAgain) {
+  CompanyRun run(-1);
+  ASSERT_TRUE(run.connected) << run.ctx.ErrorText;
+  CompanySettings settings = ReadCompanySettings(run.ctx.destination);
+  EXPECT_EQ(settings.CompanyName, "Config Test");
+  EXPECT_EQ(settings.State, "MAHARASHTRA");
+  EXPECT_EQ(settings.GstRegime, 1);
+  EXPECT_EQ(settings.CurFY.ToText(), "01-04-2024");
+  EXPECT_GT(settings.CountryCode, 0);
+  EXPECT_GT(settings.StateCode, 0);
+  ASSERT_TRUE(ConfigureDestination(run.ctx, 1).AllSeriesCreated());
+  std::string sales = "Sales";
+  int32_t code = run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
+
+  ASSERT_TRUE(ConnectDestination(run.ctx, run.company.program_folder, run.company.data_folder,
+                                 run.company.code, static_cast<int16_t>(run.company.year)));
+  ConfigureResult again = ConfigureDestination(run.ctx, 0);
+  EXPECT_TRUE(again.AllSeriesCreated()) << again.description;
+  EXPECT_TRUE(again.features_set) << again.features_error;
+  EXPECT_EQ(run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(sales, 9), code);
+}
+
 TEST(ConfigureOnACompany, AnExportThatCannotBeReadCountsNoGodowns) {
   CompanyRun run(5);
   fs::remove(run.export_dir.path() / "SALETYPE.DBF");

@@ -138,42 +138,32 @@ TEST(LedgerRecord, BrokerBillByBillAndTaxTypeWhenAsked) {
 }
 
 TEST(ItemUnitsAndOpening, AlternateUnitSwitchAndPackSize) {
-  ItemUnits u = ItemUnitsFor("TAB", "STRIP", true);
-  EXPECT_EQ(u.main, "STRIP");
-  EXPECT_EQ(u.alt, "TAB");
-  EXPECT_TRUE(u.alt_present);
-  ItemOpening o = ComputeItemOpening("25", "4", "10", u);
-  EXPECT_EQ(o.alt_opening, "25");
-  EXPECT_EQ(o.main_opening, "2.5");
-  EXPECT_EQ(o.factor, "10");
-  EXPECT_EQ(o.amount, "100");
-
-  u = ItemUnitsFor("PCS", "NA", false);
-  EXPECT_FALSE(u.alt_present);
-  o = ComputeItemOpening("25", "", "0", u);
-  EXPECT_EQ(o.alt_opening, "");
-  EXPECT_EQ(o.main_opening, "25");
-  EXPECT_EQ(o.factor, "0");
-  EXPECT_EQ(o.amount, "0");
-
-  u = ItemUnitsFor("PCS", "pcs", false);
-  o = ComputeItemOpening("25", "2", "10", u);
-  EXPECT_EQ(o.factor, "1");
-  EXPECT_EQ(o.main_opening, "25");
-
-  // No pack size but an alternate unit: one to one.
-  u = ItemUnitsFor("BOX", "PCS", false);
-  o = ComputeItemOpening("7", "2", "", u);
-  EXPECT_EQ(o.alt_opening, "7");
-  EXPECT_EQ(o.factor, "1");
-  EXPECT_EQ(o.main_opening, "7");
-
-  // No alternate unit at all.
-  u = ItemUnitsFor("BOX", "", false);
-  o = ComputeItemOpening("30", "1", "3", u);
-  EXPECT_EQ(o.main_opening, "10");
-  EXPECT_EQ(o.factor, "0");
-
+  struct Case {
+    const char *unit, *unit2;
+    bool alt_switch;
+    const char *opening, *rate, *pack;
+    const char *main, *alt, *alt_opening, *main_opening, *factor;
+  };
+  for (const Case &c : {
+           // the switch makes the second unit the main one
+           Case{"TAB", "STRIP", true, "25", "4", "10", "STRIP", "TAB", "25", "2.5", "10"},
+           Case{"PCS", "NA", false, "25", "", "0", "PCS", "", "", "25", "0"},
+           Case{"PCS", "pcs", false, "25", "2", "10", "PCS", "pcs", "25", "25", "1"},
+           // no pack size but an alternate unit: one to one
+           Case{"BOX", "PCS", false, "7", "2", "", "BOX", "PCS", "7", "7", "1"},
+           Case{"BOX", "", false, "30", "1", "3", "BOX", "", "30", "10", "0"},
+       }) {
+    SCOPED_TRACE(std::string(c.unit) + "/" + c.unit2);
+    ItemUnits u = ItemUnitsFor(c.unit, c.unit2, c.alt_switch);
+    EXPECT_EQ(u.main, c.main);
+    EXPECT_EQ(u.alt_present, *c.alt != 0);
+    if (u.alt_present) EXPECT_EQ(u.alt, c.alt);
+    ItemOpening o = ComputeItemOpening(c.opening, c.rate, c.pack, u);
+    EXPECT_EQ(o.alt_opening, c.alt_opening);
+    EXPECT_EQ(o.main_opening, c.main_opening);
+    EXPECT_EQ(o.factor, c.factor);
+  }
+  EXPECT_EQ(ComputeItemOpening("25", "4", "10", ItemUnitsFor("TAB", "STRIP", true)).amount, "100");
   // Unit names are cut to 10 characters.
   EXPECT_EQ(ItemUnitsFor("KILOGRAMMES!", "", false).main, "KILOGRAMME");
 }
@@ -389,24 +379,6 @@ TEST(MaterialCentreRecord, TheSerialiserEscapesOnce) {
   // A blank name still has its Name element; only the print name is left out.
   EXPECT_EQ(BuildMaterialCentreRecord(""),
             "<MaterialCenter><Name></Name><PrimaryGroup>True</PrimaryGroup></MaterialCenter>");
-}
-
-TEST(TaxTypeRecords, FixedTextsAndTheirNames) {
-  ASSERT_EQ(kTaxTypeRecords.size(), 4u);
-  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[0].xml, "Name"), "Local-MultiRate Consolidated");
-  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[3].xml, "Name"), "Central-MultiRate Consolidated");
-  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[1].xml, "Code"), "1232");
-  EXPECT_EQ(GetXmlTagValue(kTaxTypeRecords[2].xml, "VRCNum"),
-            "&lt;&lt; According to 'Taxation Type' &gt;&gt;");
-  // Type stands only in the two central records, between ServiceAccName and InputTaxCredit.
-  EXPECT_EQ(kTaxTypeRecords[0].xml.find("<Type>"), std::string::npos);
-  EXPECT_NE(kTaxTypeRecords[3].xml.find("</ServiceAccName><Type>1</Type><InputTaxCredit>"),
-            std::string::npos);
-  EXPECT_TRUE(kTaxTypeRecords[1].sale);
-  EXPECT_FALSE(kTaxTypeRecords[2].sale);
-  EXPECT_EQ(GetXmlTagValue("<a>x</a>", "Name"), "");
-  EXPECT_EQ(GetXmlTagValue("abcdefgh</Name>", "Name"), "");
-  EXPECT_EQ(GetXmlTagValue("<Name></Name>", "Name"), "");
 }
 
 TEST(RecordText, LeadingNumbersAndDateFields) {

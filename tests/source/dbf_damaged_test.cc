@@ -107,38 +107,23 @@ TEST(DbfDamaged, HeaderLongerThanTheFile) {
 
 TEST(DbfDamaged, BadFieldDescriptors) {
   ScratchDir dir;
-  std::string error;
-  // Fields wider than the record.
   std::string wide = BuildTable({{"A", 'C', 3}}, {" abc"});
-  Le(wide, 10, 3, 2);
-  WriteBytes(dir.path() / "wide.dbf", wide);
-  EXPECT_EQ(ReadDamaged(dir / "wide.dbf", &error), -1);
-  EXPECT_NE(error.find("the fields need 4 bytes per record but the header gives a record length "
-                       "of 3"),
-            std::string::npos)
-      << error;
-  // A descriptor without a name.
-  std::string nameless = BuildTable({{"A", 'C', 3}, {"", 'C', 1}}, {" abcd"});
-  WriteBytes(dir.path() / "nameless.dbf", nameless);
-  EXPECT_EQ(ReadDamaged(dir / "nameless.dbf", &error), -1);
-  EXPECT_NE(error.find("field descriptor 2 has no name"), std::string::npos) << error;
-  // A type byte that is no letter.
-  std::string typeless = BuildTable({{"A", '\x01', 3}}, {" abc"});
-  WriteBytes(dir.path() / "typeless.dbf", typeless);
-  EXPECT_EQ(ReadDamaged(dir / "typeless.dbf", &error), -1);
-  EXPECT_NE(error.find("invalid type byte 0x01"), std::string::npos) << error;
-  // A descriptor cut off by the header length.
+  Le(wide, 10, 3, 2);  // fields wider than the record
   std::string cut = BuildTable({{"A", 'C', 3}, {"B", 'C', 1}}, {" abcd"});
-  Le(cut, 8, 32 + 32 + 10, 2);
-  WriteBytes(dir.path() / "cutdesc.dbf", cut);
-  EXPECT_EQ(ReadDamaged(dir / "cutdesc.dbf", &error), -1);
-  EXPECT_NE(error.find("field descriptor 2 is cut off"), std::string::npos) << error;
-  // A record length of zero.
+  Le(cut, 8, 32 + 32 + 10, 2);  // a descriptor cut off by the header length
   std::string zero = BuildTable({{"A", 'C', 3}}, {" abc"});
   Le(zero, 10, 0, 2);
-  WriteBytes(dir.path() / "zero.dbf", zero);
-  EXPECT_EQ(ReadDamaged(dir / "zero.dbf", &error), -1);
-  EXPECT_NE(error.find("record length of 0"), std::string::npos) << error;
+  for (auto [bytes, message] : std::vector<std::pair<std::string, std::string>>{
+           {wide, "the fields need 4 bytes per record but the header gives a record length of 3"},
+           {BuildTable({{"A", 'C', 3}, {"", 'C', 1}}, {" abcd"}), "field descriptor 2 has no name"},
+           {BuildTable({{"A", '\x01', 3}}, {" abc"}), "invalid type byte 0x01"},
+           {cut, "field descriptor 2 is cut off"},
+           {zero, "record length of 0"}}) {
+    WriteBytes(dir.path() / "bad.dbf", bytes);
+    std::string error;
+    EXPECT_EQ(ReadDamaged(dir / "bad.dbf", &error), -1) << message;
+    EXPECT_NE(error.find(message), std::string::npos) << error;
+  }
 }
 
 TEST(DbfDamaged, RecordCountBeyondTheData) {

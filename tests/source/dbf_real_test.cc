@@ -181,14 +181,6 @@ TEST(DbfRealFiles, CodePageComesFromTheLanguageDriver) {
   EXPECT_TRUE(people.warnings.empty());
 }
 
-TEST(DbfRealFiles, DeletedRecordsAreSkipped) {
-  auto t = ReadTable((RealFixtures() / "dbfread/people.dbf").string());
-  ASSERT_EQ(t.rows.size(), 2u);
-  EXPECT_EQ(t.At(0, "NAME").Text(), "Alice");
-  EXPECT_EQ(t.At(1, "NAME").Text(), "Bob");
-  EXPECT_EQ(ReadTable((RealFixtures() / "dbffile-js/PYACFL.DBF").string()).rows.size(), 15u);
-}
-
 TEST(DbfRealFiles, RecordFlagOtherThanStarIsLive) {
   // Both records carry 0x00 as their flag; only '*' marks a deleted record.
   auto t = ReadTable((RealFixtures() / "ruby-dbf/mazovia.dbf").string());

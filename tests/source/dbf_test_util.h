@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "source/dbf.h"
+#include "support/local_company.h"
 
 namespace vodare {
 
@@ -38,28 +39,7 @@ namespace fs = std::filesystem;
 inline fs::path SourceDir() { return fs::path(VODARE_SOURCE_DIR); }
 inline fs::path RealFixtures() { return SourceDir() / "tests" / "fixtures" / "dbf-real"; }
 
-// A fresh folder removed again at the end of the test.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "vodare-dbf-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = buf.data();
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const fs::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
+using ScratchDir = testing::TempDir;
 
 struct TableRead {
   DbfHeader header;

@@ -74,17 +74,6 @@ TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
   EXPECT_EQ(GetAccountName(ctx, "A'1"), "Ram & Sons");
 }
 
-TEST_F(ExportOpenTest, NamesAlikeButForCaseGetSuffixesInTheCache) {
-  std::string errors;
-  ASSERT_TRUE(Open(errors));
-  BuildAccountNameCache(ctx);
-  std::string a, b;
-  ASSERT_TRUE(CollectionLookup(ctx.AccountNameCache, "A'1", &a));
-  ASSERT_TRUE(CollectionLookup(ctx.AccountNameCache, "B2", &b));
-  EXPECT_EQ(a, "Ram & Sons");
-  EXPECT_EQ(b, "ram & sons#1");
-}
-
 TEST_F(ExportOpenTest, AFileThatIsNotATableIsReportedAndTheRestOpens) {
   std::ofstream(folder.path() / "mdis.dbf") << "this is not a dBASE table";
   std::string errors;

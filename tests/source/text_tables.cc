@@ -1,7 +1,6 @@
 #include "source/text_tables.h"
 
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -96,19 +95,6 @@ void WriteTextTable(const fs::path& path, const std::string& fields,
 
 std::unique_ptr<ExportTableReader> OpenTextTable(const std::string& path) {
   return std::make_unique<TextTableReader>(path);
-}
-
-TempFolder::TempFolder() {
-  std::random_device rd;
-  path_ = fs::temp_directory_path() /
-          ("vodare-source-test-" + std::to_string(rd()) + std::to_string(rd()));
-  fs::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::remove_all(path_, ec);
 }
 
 SourceOpenOptions TextTableOptions(const std::string& fallback) {

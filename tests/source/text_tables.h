@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "source/source_db.h"
+#include "support/local_company.h"
 
 namespace vodare::testing {
 
@@ -22,17 +23,7 @@ void WriteTextTable(const std::filesystem::path& path, const std::string& fields
                     const std::vector<std::string>& rows);
 std::unique_ptr<ExportTableReader> OpenTextTable(const std::string& path);
 
-// A fresh folder under the test binary's temporary area, removed when the object goes.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  const std::filesystem::path& path() const { return path_; }
-  std::string str() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using TempFolder = TempDir;
 
 // Options reading text tables, with the fallback cache inside `fallback` when given.
 SourceOpenOptions TextTableOptions(const std::string& fallback = "");

@@ -20,6 +20,7 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(path_, ec);
 }
 
@@ -55,6 +56,26 @@ LocalSessionObjects OpenLocalCompany(const LocalCompany& company) {
   std::string text;
   s.company->Load(text);
   return s;
+}
+
+std::unique_ptr<AutomationFactory> ConnectLocalCompany(RunContext& ctx,
+                                                       const LocalCompany& company) {
+  LocalSessionObjects s = OpenLocalCompany(company);
+  ctx.factory = s.factory.get();
+  ctx.destination.FixedApi = std::move(s.fixed);
+  ctx.destination.FixedApi1 = std::move(s.fixed1);
+  ctx.destination.CompanyApi = std::move(s.company);
+  ctx.destination.MastConfigApi = std::move(s.mast_config);
+  return std::move(s.factory);
+}
+
+std::vector<local::JournalRow> JournalOf(const LocalCompany& company, const std::string& operation,
+                                         bool accepted_only) {
+  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+  std::vector<local::JournalRow> out;
+  for (auto& row : local::ReadJournal(store))
+    if (row.operation == operation && (row.accepted || !accepted_only)) out.push_back(row);
+  return out;
 }
 
 }  // namespace vodare::testing

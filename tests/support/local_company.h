@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "context/run_context.h"
 #include "destination/automation.h"
+#include "destination/local/reports.h"
 
 namespace vodare::testing {
 
-// A temporary folder removed with everything in it when the object goes.
+// A temporary folder removed with everything in it when the object goes, whatever a test
+// left unwritable in it.
 class TempDir {
  public:
   TempDir();
@@ -19,6 +22,8 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
  private:
   std::filesystem::path path_;
@@ -51,5 +56,15 @@ struct LocalSessionObjects {
   std::unique_ptr<CMastConfig> mast_config;
 };
 LocalSessionObjects OpenLocalCompany(const LocalCompany& company);
+
+// A session on the company handed to the run's context as a connection leaves it. The factory
+// returned made the context's objects and must outlive them.
+std::unique_ptr<AutomationFactory> ConnectLocalCompany(RunContext& ctx,
+                                                       const LocalCompany& company);
+
+// The company's journal rows of one operation ("SaveVchFromXML", "SaveMasterFromXML"), in the
+// order they came; only the accepted ones when asked.
+std::vector<local::JournalRow> JournalOf(const LocalCompany& company, const std::string& operation,
+                                         bool accepted_only = false);
 
 }  // namespace vodare::testing

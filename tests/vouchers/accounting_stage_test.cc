@@ -120,12 +120,7 @@ class AccountingStage : public ::testing::Test {
              const std::vector<std::string>& inventory_ids, bool make_ledgers) {
     std::string error_text;
     ASSERT_TRUE(OpenSourceDb(ctx, export_.string(), error_text)) << error_text;
-    testing::LocalSessionObjects session = testing::OpenLocalCompany(company);
-    ctx.destination.FixedApi = std::move(session.fixed);
-    ctx.destination.FixedApi1 = std::move(session.fixed1);
-    ctx.destination.CompanyApi = std::move(session.company);
-    ctx.destination.MastConfigApi = std::move(session.mast_config);
-    factories_.push_back(std::move(session.factory));
+    factories_.push_back(testing::ConnectLocalCompany(ctx, company));
     if (make_ledgers) BuildLedgers(ctx);
     for (const auto& id : inventory_ids) ctx.InventoryVoucherIds.Add(id, id);
     ImportAccountingVouchers(ctx, Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31));
@@ -153,10 +148,8 @@ class AccountingStage : public ::testing::Test {
   // The voucher records the stage sent, by number ("" for the one-row vouchers' entries
   // carry no number but the header does).
   std::map<std::string, std::string> SentRecords() {
-    local::CompanyStore store(*local::FindCompanyFile(company_.data_folder, company_.code));
     std::map<std::string, std::string> out;
-    for (const auto& row : local::ReadJournal(store)) {
-      if (row.operation != "SaveVchFromXML") continue;
+    for (const auto& row : testing::JournalOf(company_, "SaveVchFromXML")) {
       pugi::xml_document doc;
       doc.load_string(row.text.c_str());
       out[ChildText(doc.first_child(), "VchNo")] = row.text;

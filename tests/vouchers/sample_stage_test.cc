@@ -35,20 +35,15 @@ class SampleStage : public ::testing::Test {
   }
 
   struct Run {
+    std::unique_ptr<AutomationFactory> factory;
     testing::RecordingRunUi ui;
     RunContext ctx{ui};
-    testing::LocalSessionObjects session;
   };
   std::unique_ptr<Run> Open() {
     auto run = std::make_unique<Run>();
     std::string errors;
     EXPECT_TRUE(OpenSourceDb(run->ctx, export_.string(), errors));
-    run->session = testing::OpenLocalCompany(company_);
-    run->ctx.factory = run->session.factory.get();
-    run->ctx.destination.FixedApi = std::move(run->session.fixed);
-    run->ctx.destination.FixedApi1 = std::move(run->session.fixed1);
-    run->ctx.destination.CompanyApi = std::move(run->session.company);
-    run->ctx.destination.MastConfigApi = std::move(run->session.mast_config);
+    run->factory = testing::ConnectLocalCompany(run->ctx, company_);
     return run;
   }
   void Import(Run& run) {
@@ -56,12 +51,7 @@ class SampleStage : public ::testing::Test {
                             Date::FromYmd(kSampleYear + 1, 3, 31));
   }
   std::vector<local::JournalRow> VoucherJournal() {
-    local::CompanyStore store(fs::path(company_.data_folder) / company_.code /
-                              local::kCompanyFileName);
-    std::vector<local::JournalRow> out;
-    for (auto& row : local::ReadJournal(store))
-      if (row.operation == "SaveVchFromXML") out.push_back(row);
-    return out;
+    return testing::JournalOf(company_, "SaveVchFromXML");
   }
 
   testing::LocalCompany company_;
