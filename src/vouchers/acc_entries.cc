@@ -187,7 +187,9 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
     AddXmlElement(party, "BrokerName", Value(in.broker_name), 1);
   }
 
-  double amount = Finite(bill - deductions + std::fabs(in.round_off));
+  // The bill holds the round-off with the sign Vodori gave it (positive when it was rounded up),
+  // so the goods are what is left once it is taken out as it stands.
+  double amount = Finite(bill - deductions - in.round_off);
   running += SidedAmount(S, amount);
   writer.Write(sales_account, SideOf(S, amount), SidedAmount(S, amount));
 

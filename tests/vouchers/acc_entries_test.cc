@@ -138,13 +138,47 @@ TEST(AddInventoryAccEntries, RoundOffBalancesTheBillWithFreightCountedOnce) {
   EXPECT_NEAR(SignedSum(root), 0, 1e-9);
 }
 
+// A bill rounded up: the sales entry carries the goods alone and the round-off is a credit.
+TEST(AddInventoryAccEntries, ABillRoundedUpCreditsTheRoundOff) {
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("Sale");
+  InventoryAccInputs in = Sale("8458");
+  in.type_name = "Local-MultiRate Consolidated";
+  in.sundries = {"SGST|510.09", "CGST|510.09", "Rounded Off (+)|0.34"};
+  in.round_off = 0.34;
+  AddInventoryAccEntries(root, in);
+  auto e = Entries(root);
+  ASSERT_EQ(e.size(), 5u);
+  EXPECT_EQ(e[1].account, "Sales");
+  EXPECT_NEAR(std::stod(e[1].amount), 7437.48, 1e-9);
+  EXPECT_EQ(e[4].account, "Rounded Off");
+  EXPECT_EQ(e[4].side, "2");
+  EXPECT_NEAR(std::stod(e[4].amount), 0.34, 1e-9);
+  EXPECT_NEAR(SignedSum(root), 0, 1e-9);
+
+  // On a purchase the same round-off is a debit.
+  pugi::xml_document purchase_doc;
+  pugi::xml_node purchase = purchase_doc.append_child("Purchase");
+  in = Sale("1000");
+  in.type = 2;
+  in.sundries = {"Rounded Off (+)|0.25"};
+  in.round_off = 0.25;
+  AddInventoryAccEntries(purchase, in);
+  e = Entries(purchase);
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_NEAR(std::stod(e[1].amount), -999.75, 1e-9);
+  EXPECT_EQ(e[2].side, "1");
+  EXPECT_NEAR(std::stod(e[2].amount), -0.25, 1e-9);
+  EXPECT_NEAR(SignedSum(purchase), 0, 1e-9);
+}
+
 TEST(AddInventoryAccEntries, ARoundOffWithNothingToBalanceGoesOnThePartySide) {
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("Sale");
   InventoryAccInputs in = Sale("100");
   // Freight without a sundry of its own leaves the entries balanced before the round-off.
-  in.sundries = {"Rounded Off (+)|0.5"};
-  in.round_off = 0.5;
+  in.sundries = {"Rounded Off (-)|-0.5"};
+  in.round_off = -0.5;
   in.freight = 0.5;
   AddInventoryAccEntries(root, in);
   auto e = Entries(root);
