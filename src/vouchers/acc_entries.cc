@@ -104,6 +104,19 @@ Sundry SplitSundry(const std::string& text) {
   return {name, Num(amount)};
 }
 
+// A bill can come out below zero (goods taken back, or a discount, worth more than the goods
+// sold): its amount then belongs on the other side, and the entries keep the sign it brings.
+int16_t SideOf(int16_t side, double amount) {
+  if (amount >= -kZeroTolerance || (side != 1 && side != 2)) return side;
+  return side == 1 ? 2 : 1;
+}
+
+// The signed amount of an entry that goes on `side` when the amount is positive.
+double SidedAmount(int16_t side, double amount) {
+  if (side != 1 && side != 2) return SignAmount(side, amount);
+  return SignAmount(SideOf(side, amount), amount);
+}
+
 class EntryWriter {
  public:
   EntryWriter(pugi::xml_node entries, const InventoryAccInputs& in) : entries_(entries), in_(in) {}
@@ -140,40 +153,53 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
   const bool cash_discount = UCase(in.other_account_name) == "CASH DISCOUNT";
   const double bill = Num(in.amount_text);
 
+  // The taxes taken out of the sales amount; their own entries keep the sign they have here.
   double deductions = 0;
+  std::vector<bool> deducted(n, false);
+  auto deduct = [&](size_t i, const char* name) {
+    Sundry item = SplitSundry(in.sundries[i]);
+    if (CompareText(item.name, name) != 0) return;
+    deductions += item.amount;
+    deducted[i] = true;
+  };
   if (local && n >= 2) {
-    Sundry first = SplitSundry(in.sundries[0]);
-    Sundry second = SplitSundry(in.sundries[1]);
-    if (CompareText(first.name, "SGST") == 0) deductions += first.amount;
-    if (CompareText(second.name, "CGST") == 0) deductions += second.amount;
+    deduct(0, "SGST");
+    deduct(1, "CGST");
   } else if (central && n >= 1) {
-    Sundry first = SplitSundry(in.sundries[0]);
-    if (CompareText(first.name, "IGST") == 0) deductions += first.amount;
+    deduct(0, "IGST");
   }
   deductions += in.type == kVchSale && cash_discount ? in.other : std::fabs(in.other);
   deductions += std::fabs(in.freight) + std::fabs(in.sales_tax);
+
+  // What the other-charges entry will carry: a cash discount on a sale as it stands (a debit
+  // with its minus sign), anything else as a charge on the sales side.
+  double other_entry = in.other;
+  SignAmount(S, other_entry);
+  if (in.type == kVchSale && cash_discount && IsNotPositive(in.other)) other_entry = in.other;
 
   pugi::xml_node entries = root.append_child("AccEntries");
   EntryWriter writer(entries, in);
   double running = 0;
 
-  double amount = bill;
-  pugi::xml_node party = writer.Write(in.party_name, P, SignAmount(P, amount));
+  pugi::xml_node party = writer.Write(in.party_name, SideOf(P, bill), SidedAmount(P, bill));
   if (!IsBlank(in.broker_name)) {
     AddXmlElement(party, "BrokerAssigned", Value(true), 7);
     AddXmlElement(party, "BrokerName", Value(in.broker_name), 1);
   }
 
-  amount = Finite(bill - deductions + std::fabs(in.round_off));
-  running += SignAmount(S, amount);
-  writer.Write(sales_account, S, amount);
+  // The bill holds the round-off with the sign Vodori gave it (positive when it was rounded up),
+  // so the goods are what is left once it is taken out as it stands.
+  double amount = Finite(bill - deductions - in.round_off);
+  running += SidedAmount(S, amount);
+  writer.Write(sales_account, SideOf(S, amount), SidedAmount(S, amount));
 
   if (in.carry_settlement) {
+    // Cash paid out to the customer (or back by the supplier) when the settled amount is
+    // below zero: both entries change sides with it.
     const double settled = in.split_payment ? in.cash_amount : bill;
-    amount = settled;
-    writer.Write("Cash", P, SignAmount(P, amount));
-    amount = settled;
-    pugi::xml_node settlement = writer.Write(in.party_name, S, SignAmount(S, amount));
+    writer.Write("Cash", SideOf(P, settled), SidedAmount(P, settled));
+    amount = SidedAmount(S, settled);
+    pugi::xml_node settlement = writer.Write(in.party_name, SideOf(S, settled), amount);
     AddXmlElement(settlement, "CashFlow", Value(Finite(amount)), 5);
     AddXmlElement(settlement, "SettlementAcc", Value(true), 7);
   }
@@ -182,19 +208,25 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
   for (size_t i = 0; i < n && i < limit; ++i) {
     Sundry item = SplitSundry(in.sundries[i]);
     double value = item.amount;
-    SignAmount(S, value);
+    int16_t side = S;
+    if (deducted[i]) {
+      side = SideOf(S, item.amount);
+      value = SidedAmount(S, item.amount);
+    } else {
+      SignAmount(S, value);
+    }
     std::string account = GetChargeAccountName(in.type, item.name);
     if (in.type == kVchSale && UCase(account) == "CASH DISCOUNT" && IsNotPositive(in.other))
       value = in.other;
-    int16_t side = S;
     int16_t kind = GetChargeKind(item.name);
     if (kind == 2 || kind == 3) {
       // The round-off takes up what the entries do not cover. The freight entry is already in
-      // the running total; the other charges and the sales tax come after it and are added here.
-      running += SignAmount(S, in.other);
-      running += SignAmount(S, in.sales_tax);
-      double due = bill;
-      value = Finite(SignAmount(S, due) - running);
+      // the running total; the other charges and the sales tax come after it and are added here,
+      // each as its own entry will carry it.
+      running += other_entry;
+      double sales_tax = in.sales_tax;
+      running += SignAmount(S, sales_tax);
+      value = Finite(SidedAmount(S, bill) - running);
       side = value < kZeroTolerance ? 1 : 2;
       if (IsZero(value)) {
         value = std::fabs(in.round_off);

@@ -138,13 +138,47 @@ TEST(AddInventoryAccEntries, RoundOffBalancesTheBillWithFreightCountedOnce) {
   EXPECT_NEAR(SignedSum(root), 0, 1e-9);
 }
 
+// A bill rounded up: the sales entry carries the goods alone and the round-off is a credit.
+TEST(AddInventoryAccEntries, ABillRoundedUpCreditsTheRoundOff) {
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("Sale");
+  InventoryAccInputs in = Sale("8458");
+  in.type_name = "Local-MultiRate Consolidated";
+  in.sundries = {"SGST|510.09", "CGST|510.09", "Rounded Off (+)|0.34"};
+  in.round_off = 0.34;
+  AddInventoryAccEntries(root, in);
+  auto e = Entries(root);
+  ASSERT_EQ(e.size(), 5u);
+  EXPECT_EQ(e[1].account, "Sales");
+  EXPECT_NEAR(std::stod(e[1].amount), 7437.48, 1e-9);
+  EXPECT_EQ(e[4].account, "Rounded Off");
+  EXPECT_EQ(e[4].side, "2");
+  EXPECT_NEAR(std::stod(e[4].amount), 0.34, 1e-9);
+  EXPECT_NEAR(SignedSum(root), 0, 1e-9);
+
+  // On a purchase the same round-off is a debit.
+  pugi::xml_document purchase_doc;
+  pugi::xml_node purchase = purchase_doc.append_child("Purchase");
+  in = Sale("1000");
+  in.type = 2;
+  in.sundries = {"Rounded Off (+)|0.25"};
+  in.round_off = 0.25;
+  AddInventoryAccEntries(purchase, in);
+  e = Entries(purchase);
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_NEAR(std::stod(e[1].amount), -999.75, 1e-9);
+  EXPECT_EQ(e[2].side, "1");
+  EXPECT_NEAR(std::stod(e[2].amount), -0.25, 1e-9);
+  EXPECT_NEAR(SignedSum(purchase), 0, 1e-9);
+}
+
 TEST(AddInventoryAccEntries, ARoundOffWithNothingToBalanceGoesOnThePartySide) {
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("Sale");
   InventoryAccInputs in = Sale("100");
   // Freight without a sundry of its own leaves the entries balanced before the round-off.
-  in.sundries = {"Rounded Off (+)|0.5"};
-  in.round_off = 0.5;
+  in.sundries = {"Rounded Off (-)|-0.5"};
+  in.round_off = -0.5;
   in.freight = 0.5;
   AddInventoryAccEntries(root, in);
   auto e = Entries(root);
@@ -199,6 +233,103 @@ TEST(AddInventoryAccEntries, ACashDiscountOnASaleIsACreditWithAMinusSign) {
   EXPECT_THAT(e[1], IsEntry("Sales", "2", "1000"));
   EXPECT_THAT(e[2], IsEntry("CASH DISCOUNT", "2", "-15"));
   EXPECT_NEAR(SignedSum(root), 0, 1e-9);
+}
+
+// A cash sale whose return line and cash discount outweigh the goods: the customer is paid 19
+// in cash. Every entry keeps the side the books of the export give it.
+TEST(AddInventoryAccEntries, ABillBelowZeroTurnsThePartyAndTheCashToTheOtherSide) {
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("Sale");
+  InventoryAccInputs in = Sale("-19");
+  in.type_name = "Local-MultiRate Consolidated";
+  in.carry_settlement = true;
+  in.sundries = {"SGST|2.74", "CGST|2.74", "CASH DISCOUNT|-70"};
+  in.other = -70;
+  in.other_account_name = "CASH DISCOUNT";
+  AddInventoryAccEntries(root, in);
+  auto e = Entries(root);
+  ASSERT_EQ(e.size(), 7u);
+  EXPECT_THAT(e[0], IsEntry("Ram Traders", "2", "19"));
+  EXPECT_THAT(e[1], IsEntry("Sales", "2", "45.52"));
+  EXPECT_THAT(e[2], IsEntry("Cash", "2", "19"));
+  EXPECT_THAT(e[3], IsEntry("Ram Traders", "1", "-19"));
+  EXPECT_EQ(At(root, "AccEntries/AccDetail[4]/CashFlow"), "-19");
+  EXPECT_THAT(e[4], IsEntry("SGST Output", "2", "2.74"));
+  EXPECT_THAT(e[5], IsEntry("CGST Output", "2", "2.74"));
+  EXPECT_THAT(e[6], IsEntry("CASH DISCOUNT", "2", "-70"));
+  EXPECT_NEAR(SignedSum(root), 0, 1e-9);
+
+  // Goods taken back worth more than those sold, on credit: the taxes come back as debits.
+  pugi::xml_document credit_doc;
+  pugi::xml_node credit = credit_doc.append_child("Sale");
+  in = Sale("-112");
+  in.type_name = "Local-MultiRate Consolidated";
+  in.sundries = {"SGST|-6", "CGST|-6"};
+  AddInventoryAccEntries(credit, in);
+  e = Entries(credit);
+  ASSERT_EQ(e.size(), 4u);
+  EXPECT_THAT(e[0], IsEntry("Ram Traders", "2", "112"));
+  EXPECT_THAT(e[1], IsEntry("Sales", "1", "-100"));
+  EXPECT_THAT(e[2], IsEntry("SGST Output", "1", "-6"));
+  EXPECT_THAT(e[3], IsEntry("CGST Output", "1", "-6"));
+  EXPECT_NEAR(SignedSum(credit), 0, 1e-9);
+
+  // The same on a purchase: the supplier owes the difference and pays it back in cash.
+  pugi::xml_document purchase_doc;
+  pugi::xml_node purchase = purchase_doc.append_child("Purchase");
+  in = Sale("-250");
+  in.type = 2;
+  in.carry_settlement = true;
+  AddInventoryAccEntries(purchase, in);
+  e = Entries(purchase);
+  ASSERT_EQ(e.size(), 4u);
+  EXPECT_THAT(e[0], IsEntry("Ram Traders", "1", "-250"));
+  EXPECT_THAT(e[1], IsEntry("Purchase", "2", "250"));
+  EXPECT_THAT(e[2], IsEntry("Cash", "1", "-250"));
+  EXPECT_THAT(e[3], IsEntry("Ram Traders", "2", "250"));
+  EXPECT_NEAR(SignedSum(purchase), 0, 1e-9);
+}
+
+// The round-off counts the cash discount as its own entry carries it, a debit, so it is left with
+// the rounding alone, whether the bill is above or below zero.
+TEST(AddInventoryAccEntries, ARoundOffBesideACashDiscountTakesOnlyTheRounding) {
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("Sale");
+  InventoryAccInputs in = Sale("985");
+  in.sundries = {"Rounded Off (-)|-0.3", "CASH DISCOUNT|-15"};
+  in.round_off = -0.3;
+  in.other = -15;
+  in.other_account_name = "CASH DISCOUNT";
+  AddInventoryAccEntries(root, in);
+  auto e = Entries(root);
+  ASSERT_EQ(e.size(), 4u);
+  EXPECT_EQ(e[1].account, "Sales");
+  EXPECT_NEAR(std::stod(e[1].amount), 1000.3, 1e-9);
+  EXPECT_EQ(e[2].account, "Rounded Off");
+  EXPECT_EQ(e[2].side, "1");
+  EXPECT_NEAR(std::stod(e[2].amount), -0.3, 1e-9);
+  EXPECT_THAT(e[3], IsEntry("CASH DISCOUNT", "2", "-15"));
+  EXPECT_NEAR(SignedSum(root), 0, 1e-9);
+
+  pugi::xml_document below_doc;
+  pugi::xml_node below = below_doc.append_child("Sale");
+  in = Sale("-52");
+  in.type_name = "Local-MultiRate Consolidated";
+  in.carry_settlement = true;
+  in.sundries = {"SGST|2.16", "CGST|2.16", "Rounded Off (-)|-0.29", "CASH DISCOUNT|-80"};
+  in.round_off = -0.29;
+  in.other = -80;
+  in.other_account_name = "CASH DISCOUNT";
+  AddInventoryAccEntries(below, in);
+  e = Entries(below);
+  ASSERT_EQ(e.size(), 8u);
+  EXPECT_THAT(e[0], IsEntry("Ram Traders", "2", "52"));
+  EXPECT_NEAR(std::stod(e[1].amount), 23.97, 1e-9);
+  EXPECT_THAT(e[2], IsEntry("Cash", "2", "52"));
+  EXPECT_EQ(e[6].side, "1");
+  EXPECT_NEAR(std::stod(e[6].amount), -0.29, 1e-9);
+  EXPECT_THAT(e[7], IsEntry("CASH DISCOUNT", "2", "-80"));
+  EXPECT_NEAR(SignedSum(below), 0, 1e-9);
 }
 
 TEST(AddInventoryAccEntries, AnAmountThatIsNotANumberIsARunTimeError) {
