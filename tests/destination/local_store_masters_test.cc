@@ -10,6 +10,7 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
+#include "destination/local/reports.h"
 #include "support/local_company.h"
 
 namespace vodare {
@@ -198,6 +199,31 @@ TEST_F(LocalStore, item_creates_its_units_and_group_and_opening_stock) {
                           "<Item><Name>Elsewhere</Name><OPStockDetails><OPMCStockDetail>"
                           "<MCName>Godown 9</MCName></OPMCStockDetail></OPStockDetails></Item>"));
   EXPECT_EQ(message_, "Material centre 'Godown 9' does not exist");
+}
+
+// The journal keeps the texts packed; what comes back must be every byte that was sent, and a
+// damaged row must be reported, not read as some other text.
+TEST_F(LocalStore, the_journal_gives_back_each_text_as_sent) {
+  std::string name = "Ölmühle & Söhne <Export>";
+  std::string big(20000, 'x');
+  std::string xml =
+      "<Account><Name>Long Notes</Name><ParentGroup>Sundry Debtors</ParentGroup>"
+      "<Notes>" +
+      big + "</Notes></Account>";
+  EXPECT_TRUE(SaveMaster(2, xml));
+  EXPECT_FALSE(SaveMaster(2, "<Account><Name>" + name + "</Name>"));  // refused, still journalled
+  auto file = local::FindCompanyFile(company_.data_folder, company_.code);
+  ASSERT_TRUE(file);
+  {
+    local::CompanyStore store(*file);
+    auto rows = local::ReadJournal(store);
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[rows.size() - 2].text, xml);
+    EXPECT_EQ(rows.back().text, "<Account><Name>" + name + "</Name>");
+    store.db().Exec("UPDATE journal SET text = X'28B52FFD0000' WHERE seq = " +
+                    std::to_string(rows.back().seq));
+    EXPECT_THROW(local::ReadJournal(store), RunTimeError);
+  }
 }
 
 TEST_F(LocalStore, execute_query_runs_only_config_updates) {

@@ -9,6 +9,7 @@
 #include "common/run_error.h"
 #include "common/text.h"
 #include "destination/local/installation.h"
+#include "destination/local/journal_text.h"
 
 namespace vodare::local {
 
@@ -55,7 +56,7 @@ const VoucherTypeEntry* FindVoucherType(int type) {
 
 // The layout of the company file; a file of another layout is refused at opening rather than
 // failing on its first record.
-constexpr const char* kStoreLayout = "2";
+constexpr const char* kStoreLayout = "3";
 
 constexpr int kConfigB = 140;
 constexpr int kConfigC = 10;
@@ -82,7 +83,7 @@ constexpr const char* kSchema = R"SQL(
 CREATE TABLE company(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
 CREATE TABLE fin_year(year INTEGER PRIMARY KEY);
 CREATE TABLE journal(seq INTEGER PRIMARY KEY, at TEXT NOT NULL, operation TEXT NOT NULL,
-  kind INTEGER, text TEXT NOT NULL, accepted INTEGER NOT NULL, message TEXT NOT NULL);
+  kind INTEGER, text BLOB NOT NULL, accepted INTEGER NOT NULL, message TEXT NOT NULL);
 CREATE TABLE master(code INTEGER PRIMARY KEY, kind INTEGER NOT NULL, name TEXT NOT NULL,
   folded TEXT NOT NULL, print_name TEXT, parent_code INTEGER NOT NULL DEFAULT 0,
   is_primary INTEGER NOT NULL DEFAULT 0, op_bal REAL NOT NULL DEFAULT 0, main_unit INTEGER,
@@ -357,7 +358,7 @@ int64_t CompanyStore::JournalInsert(std::string_view operation, std::optional<in
     st.Bind(2, *kind);
   else
     st.BindNull(2);
-  st.Bind(3, text).Bind(4, accepted ? 1 : 0).Bind(5, message);
+  st.BindBlob(3, PackJournalText(text)).Bind(4, accepted ? 1 : 0).Bind(5, message);
   st.Run();
   return db_.LastInsertId();
 }

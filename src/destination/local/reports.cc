@@ -7,6 +7,7 @@
 
 #include "common/json_text.h"
 #include "common/text.h"
+#include "destination/local/journal_text.h"
 
 namespace vodare::local {
 
@@ -269,7 +270,7 @@ void ForEachJournalRow(CompanyStore& store, const std::function<void(const Journ
     r.at = st.Text(1);
     r.operation = st.Text(2);
     r.kind = st.IsNull(3) ? std::nullopt : std::optional<int>(static_cast<int>(st.Int(3)));
-    r.text = st.Text(4);
+    r.text = UnpackJournalText(st.Blob(4));
     r.accepted = st.Int(5) != 0;
     r.message = st.Text(6);
     f(r);

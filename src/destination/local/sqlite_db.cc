@@ -39,6 +39,10 @@ Statement& Statement::Bind(int i, std::string_view v) {
   sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
   return *this;
 }
+Statement& Statement::BindBlob(int i, std::string_view bytes) {
+  sqlite3_bind_blob(stmt_, i, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  return *this;
+}
 Statement& Statement::BindNull(int i) {
   sqlite3_bind_null(stmt_, i);
   return *this;
@@ -71,6 +75,13 @@ std::string Statement::Text(int col) const {
   const unsigned char* p = sqlite3_column_text(stmt_, col);
   if (!p) return {};
   return std::string(reinterpret_cast<const char*>(p),
+                     static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
+}
+
+std::string Statement::Blob(int col) const {
+  const void* p = sqlite3_column_blob(stmt_, col);
+  if (!p) return {};
+  return std::string(static_cast<const char*>(p),
                      static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
 }
 

@@ -29,6 +29,8 @@ class Statement {
   Statement& Bind(int i, std::string_view v);
   Statement& Bind(int i, const char* v) { return Bind(i, std::string_view(v)); }
   Statement& Bind(int i, const std::string& v) { return Bind(i, std::string_view(v)); }
+  // Bytes bound as a BLOB (copied).
+  Statement& BindBlob(int i, std::string_view bytes);
   Statement& BindNull(int i);
   // True while a row is available.
   bool Step();
@@ -40,6 +42,7 @@ class Statement {
   int64_t Int(int col) const;
   double Real(int col) const;
   std::string Text(int col) const;
+  std::string Blob(int col) const;
   sqlite3_stmt* raw() const { return stmt_; }
 
  private:

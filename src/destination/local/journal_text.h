@@ -1,0 +1,15 @@
+#pragma once
+// The journal keeps every record text the company was sent, which is most of the company file:
+// the texts are stored compressed (a voucher's few kilobytes of markup shrink about five-fold),
+// so the file and the bytes each save writes stay small. Readers see the texts as they came.
+#include <string>
+#include <string_view>
+
+namespace vodare::local {
+
+std::string PackJournalText(std::string_view text);
+
+// Throws RunTimeError when the bytes are not a packed text (a damaged file).
+std::string UnpackJournalText(std::string_view packed);
+
+}  // namespace vodare::local
