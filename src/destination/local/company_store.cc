@@ -83,7 +83,7 @@ constexpr const char* kSchema = R"SQL(
 CREATE TABLE company(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
 CREATE TABLE fin_year(year INTEGER PRIMARY KEY);
 CREATE TABLE journal(seq INTEGER PRIMARY KEY, at TEXT NOT NULL, operation TEXT NOT NULL,
-  kind INTEGER, text BLOB NOT NULL, accepted INTEGER NOT NULL, message TEXT NOT NULL);
+  kind INTEGER, text NOT NULL, accepted INTEGER NOT NULL, message TEXT NOT NULL);
 CREATE TABLE master(code INTEGER PRIMARY KEY, kind INTEGER NOT NULL, name TEXT NOT NULL,
   folded TEXT NOT NULL, print_name TEXT, parent_code INTEGER NOT NULL DEFAULT 0,
   is_primary INTEGER NOT NULL DEFAULT 0, op_bal REAL NOT NULL DEFAULT 0, main_unit INTEGER,
@@ -358,7 +358,12 @@ int64_t CompanyStore::JournalInsert(std::string_view operation, std::optional<in
     st.Bind(2, *kind);
   else
     st.BindNull(2);
-  st.BindBlob(3, PackJournalText(text)).Bind(4, accepted ? 1 : 0).Bind(5, message);
+  // Long texts go in packed (a BLOB), short ones as text; the reader tells them by their kind.
+  if (text.size() >= kPackFrom)
+    st.BindBlob(3, PackJournalText(text));
+  else
+    st.Bind(3, text);
+  st.Bind(4, accepted ? 1 : 0).Bind(5, message);
   st.Run();
   return db_.LastInsertId();
 }

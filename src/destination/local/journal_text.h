@@ -2,10 +2,15 @@
 // The journal keeps every record text the company was sent, which is most of the company file:
 // the texts are stored compressed (a voucher's few kilobytes of markup shrink about five-fold),
 // so the file and the bytes each save writes stay small. Readers see the texts as they came.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace vodare::local {
+
+// Texts shorter than this are kept as they are: most masters are a few hundred bytes, where
+// packing saves little and costs more than the rest of the save.
+constexpr size_t kPackFrom = 1024;
 
 std::string PackJournalText(std::string_view text);
 

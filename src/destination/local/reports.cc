@@ -270,7 +270,7 @@ void ForEachJournalRow(CompanyStore& store, const std::function<void(const Journ
     r.at = st.Text(1);
     r.operation = st.Text(2);
     r.kind = st.IsNull(3) ? std::nullopt : std::optional<int>(static_cast<int>(st.Int(3)));
-    r.text = UnpackJournalText(st.Blob(4));
+    r.text = st.IsBlob(4) ? UnpackJournalText(st.Blob(4)) : st.Text(4);
     r.accepted = st.Int(5) != 0;
     r.message = st.Text(6);
     f(r);

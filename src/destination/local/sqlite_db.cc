@@ -69,6 +69,7 @@ void Statement::Reset() {
 }
 
 bool Statement::IsNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
+bool Statement::IsBlob(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_BLOB; }
 int64_t Statement::Int(int col) const { return sqlite3_column_int64(stmt_, col); }
 double Statement::Real(int col) const { return sqlite3_column_double(stmt_, col); }
 std::string Statement::Text(int col) const {

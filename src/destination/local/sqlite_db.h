@@ -39,6 +39,7 @@ class Statement {
   void Reset();
 
   bool IsNull(int col) const;
+  bool IsBlob(int col) const;
   int64_t Int(int col) const;
   double Real(int col) const;
   std::string Text(int col) const;
