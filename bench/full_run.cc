@@ -146,9 +146,10 @@ void PrintStoreMakeUp(const fs::path& file) {
       "SELECT count(*), coalesce(sum(length(text)), 0), coalesce(sum(length(message)), 0) "
       "FROM journal",
       [](sqlite3_stmt* st) {
-        std::printf("  journal table: %lld rows, %.1f MB of packed record text, %.1f MB of messages\n",
-                    static_cast<long long>(sqlite3_column_int64(st, 0)),
-                    Mb(sqlite3_column_int64(st, 1)), Mb(sqlite3_column_int64(st, 2)));
+        std::printf(
+            "  journal table: %lld rows, %.1f MB of packed record text, %.1f MB of messages\n",
+            static_cast<long long>(sqlite3_column_int64(st, 0)), Mb(sqlite3_column_int64(st, 1)),
+            Mb(sqlite3_column_int64(st, 2)));
       });
   int64_t page_size = 0, pages = 0, free_pages = 0;
   each("PRAGMA page_size", [&](sqlite3_stmt* st) { page_size = sqlite3_column_int64(st, 0); });
