@@ -5,6 +5,7 @@
 // Records that come from no source row (brokers, tax types, bill sundries made on the fly) are
 // tallied on lines of their own.
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -29,6 +30,11 @@ struct StageTally {
     return n;
   }
   bool Balanced() const { return read == saved + refused + failed + Skipped() + not_reached; }
+  // At a stage's end: what it read and did not account for otherwise was not reached (the
+  // stage stopped before it).
+  void CountRestAsNotReached() {
+    not_reached = std::max<int64_t>(0, read - saved - refused - failed - Skipped());
+  }
 };
 
 class RunSummary {

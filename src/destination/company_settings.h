@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "common/run_error.h"
 #include "common/text.h"
 #include "destination/automation.h"
 
@@ -31,6 +32,20 @@ struct DestinationSession {
   std::unique_ptr<CFixedInterface1> FixedApi1;
   std::unique_ptr<CCompany> CompanyApi;
   std::unique_ptr<CMastConfig> MastConfigApi;
+
+  // The objects a stage saves through; a session that was never connected raises "Object
+  // variable or With block variable not set", as the program's unset object variables do.
+  CFixedInterface& Fixed() const {
+    if (!FixedApi) ThrowObjectNotSet();
+    return *FixedApi;
+  }
+  CFixedInterface1& Fixed1() const {
+    if (!FixedApi1) ThrowObjectNotSet();
+    return *FixedApi1;
+  }
+
+ private:
+  [[noreturn]] static void ThrowObjectNotSet() { throw RunTimeError(kObjectNotSet, 91); }
 };
 
 }  // namespace vodare

@@ -61,19 +61,12 @@ class InventoryVoucherStage {
     }
     ctx_.ui.SetVoucherDate("");
     ctx_.ui.ProcessEvents();
-    tally_.not_reached = std::max<int64_t>(
-        0, tally_.read - tally_.saved - tally_.refused - tally_.failed - tally_.Skipped());
+    tally_.CountRestAsNotReached();
   }
 
  private:
-  CFixedInterface& Fixed() {
-    if (!ctx_.destination.FixedApi) throw RunTimeError(kObjectNotSet, 91);
-    return *ctx_.destination.FixedApi;
-  }
-  CFixedInterface1& Fixed1() {
-    if (!ctx_.destination.FixedApi1) throw RunTimeError(kObjectNotSet, 91);
-    return *ctx_.destination.FixedApi1;
-  }
+  CFixedInterface& Fixed() { return ctx_.destination.Fixed(); }
+  CFixedInterface1& Fixed1() { return ctx_.destination.Fixed1(); }
 
   // The destination's two-digit code of a state, asked once per state name in a stage.
   std::string StateDigits(const std::string& state_name) {
