@@ -413,7 +413,8 @@ namespace {
 
 // A run killed between two records leaves whole records only: every voucher the journal
 // accepted is there with all its lines, and nothing else is.
-TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
+// A company holding the masters and the series the sales of SaleXml name.
+LocalCompany CompanyForSales() {
   LocalCompany company = CreateLocalCompany({.years = {2024}});
   {
     auto s = OpenLocalCompany(company);
@@ -424,11 +425,16 @@ TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
               "Debtors</ParentGroup></Account>"},
              {6, "<Item><Name>Soap</Name></Item>"},
              {13, "<SaleType><Name>Local-MultiRate Consolidated</Name></SaleType>"}}) {
-      ASSERT_TRUE(s.fixed->SaveMasterFromXML(kind, xml, message)) << message;
+      EXPECT_TRUE(s.fixed->SaveMasterFromXML(kind, xml, message)) << message;
     }
     std::string sales = "Sales";
-    ASSERT_GT(s.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), 0);
+    EXPECT_GT(s.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), 0);
   }
+  return company;
+}
+
+TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
+  LocalCompany company = CompanyForSales();
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -463,6 +469,37 @@ TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
   EXPECT_EQ(scalar("SELECT COUNT(*) FROM voucher_item"), 2 * vouchers);
   EXPECT_EQ(scalar("SELECT COUNT(*) FROM voucher_entry"), 6 * vouchers);
   EXPECT_EQ(scalar("SELECT COUNT(*) FROM voucher_bill_ref"), vouchers);
+  local::TrialBalance tb = local::ComputeTrialBalance(store);
+  EXPECT_NEAR(tb.debit, tb.credit, 1e-6);
+}
+
+// The log is copied into the file on a thread of its own while saves go on; it must still
+// start again from its beginning (not grow with the run), and lose nothing.
+TEST(LocalStoreDurability, a_long_run_keeps_its_log_short_and_every_voucher) {
+  LocalCompany company = CompanyForSales();
+  const fs::path file = fs::path(company.data_folder) / company.code / local::kCompanyFileName;
+  const fs::path wal = file.string() + "-wal";
+  constexpr int kVouchers = 10000;  // a log of about 65 MB if it never started again
+  uintmax_t largest_log = 0;
+  {
+    auto s = OpenLocalCompany(company);
+    for (int n = 1; n <= kVouchers; ++n) {
+      SaleParts p;
+      p.number = std::to_string(n);
+      std::string xml = SaleXml(p), message;
+      int16_t type = 9;
+      ASSERT_TRUE(s.fixed->SaveVchFromXML(type, xml, message, false)) << n << ": " << message;
+      if (n % 250 == 0) largest_log = std::max(largest_log, fs::file_size(wal));
+    }
+  }
+  EXPECT_GT(largest_log, 0u);
+  EXPECT_LT(largest_log, 50u << 20) << "the log did not start again";
+  EXPECT_FALSE(fs::exists(wal) && fs::file_size(wal) > 0) << "closing leaves the log behind";
+  local::CompanyStore store(file);
+  auto& count = store.db().Cached("SELECT COUNT(*) FROM voucher");
+  count.Step();
+  EXPECT_EQ(count.Int(0), kVouchers);
+  count.Reset();
   local::TrialBalance tb = local::ComputeTrialBalance(store);
   EXPECT_NEAR(tb.debit, tb.credit, 1e-6);
 }

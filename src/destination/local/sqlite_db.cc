@@ -1,12 +1,107 @@
 #include "destination/local/sqlite_db.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "common/run_error.h"
 
 namespace vodare::local {
 
 namespace {
 constexpr int kPageSize = 1024;
+// Log frames (pages) after which the log is copied into the file.
+constexpr int kCheckpointFrames = 20000;
 }  // namespace
+
+// Copies the write-ahead log into the company file on a thread and connection of its own. Each
+// copy ends waiting for the disk; done here, the saves go on meanwhile. The saving connection
+// then copies only what came after (a little) so that the log starts again from its beginning.
+class Database::Checkpointer {
+ public:
+  explicit Checkpointer(const std::string& path) : path_(path), thread_([this] { Loop(); }) {}
+  ~Checkpointer() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+  // Starts a copy unless one is under way.
+  void Request() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (busy_) return;
+      busy_ = wanted_ = true;
+    }
+    wake_.notify_one();
+  }
+  // True once after each finished copy.
+  bool TakeFinished() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    bool finished = finished_;
+    finished_ = false;
+    return finished;
+  }
+
+ private:
+  void Loop() {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+      sqlite3_close(db);
+      db = nullptr;
+    }
+    if (db) {
+      sqlite3_busy_timeout(db, 5000);
+      sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+      wake_.wait(lock, [this] { return stop_ || wanted_; });
+      if (stop_) break;
+      wanted_ = false;
+      lock.unlock();
+      // Without a connection of its own nothing is copied here; the saving connection's own
+      // copies (below) still keep the log bounded.
+      if (db) sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+      lock.lock();
+      busy_ = false;
+      finished_ = true;
+    }
+    lock.unlock();
+    sqlite3_close(db);
+  }
+
+  std::string path_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false, wanted_ = false, busy_ = false, finished_ = false;
+  std::thread thread_;  // last: it starts once the members it uses exist
+};
+
+// After each commit, with the log's length in frames.
+int Database::WalHook(void* self_ptr, sqlite3* db, const char*, int frames) {
+  auto* self = static_cast<Database*>(self_ptr);
+  if (frames < kCheckpointFrames) return SQLITE_OK;
+  if (!self->checkpointer_) {
+    try {
+      self->checkpointer_ = std::make_unique<Checkpointer>(self->path_);
+    } catch (const std::exception&) {
+      // No thread to be had: copy here, as a plain connection does.
+      sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+      return SQLITE_OK;
+    }
+  }
+  if (self->checkpointer_->TakeFinished() || frames >= 4 * kCheckpointFrames) {
+    // The rest of the log; the next transaction then writes the log from its start.
+    sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  } else {
+    self->checkpointer_->Request();
+  }
+  return SQLITE_OK;
+}
 
 void ThrowSqlite(sqlite3* db, std::string_view what) {
   std::string message(what);
@@ -104,13 +199,14 @@ Database::Database(const std::string& path, bool create) : path_(path) {
   if (create) Exec("PRAGMA page_size=" + std::to_string(kPageSize));
   Exec("PRAGMA journal_mode=WAL");
   Exec("PRAGMA synchronous=NORMAL");
-  Exec("PRAGMA wal_autocheckpoint=20000");
+  sqlite3_wal_hook(db_, &Database::WalHook, this);  // in place of the automatic checkpoint
   // A modest page cache: the end of every transaction walks the cache, so a large one costs
   // each save more than the reads it spares (the file's pages stay in the system's cache).
   Exec("PRAGMA cache_size=-2000");
 }
 
 Database::~Database() {
+  checkpointer_.reset();  // its connection closes first, so that closing this one ends the log
   cache_.clear();
   if (db_) sqlite3_close(db_);
 }

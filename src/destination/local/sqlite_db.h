@@ -69,8 +69,12 @@ class Database {
   const std::string& path() const { return path_; }
 
  private:
+  class Checkpointer;
+  static int WalHook(void* self, sqlite3* db, const char* name, int frames);
+
   std::string path_;
   sqlite3* db_ = nullptr;
+  std::unique_ptr<Checkpointer> checkpointer_;
   // Looked up by the statement's text without copying it.
   struct TextHash {
     using is_transparent = void;
