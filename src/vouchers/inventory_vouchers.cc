@@ -331,15 +331,12 @@ void ImportInventoryVouchers(RunContext& ctx, const Date& from, const Date& to) 
 }
 
 void ImportInventoryVouchers(RunContext& ctx, std::string& from_date, std::string& to_date) {
-  auto from = TryParseDateText(from_date);
-  auto to = TryParseDateText(to_date);
-  if (!from || !to) {
+  Date from, to;
+  if (!ReadStageRange(from_date, to_date, from, to)) {
     ctx.ErrorText += std::string("RTE while importing inventory vouchers ") + kTypeMismatch + "_";
     return;
   }
-  from_date = from->Format("mm-dd-yyyy");
-  to_date = to->Format("mm-dd-yyyy");
-  ImportInventoryVouchers(ctx, *from, *to);
+  ImportInventoryVouchers(ctx, from, to);
 }
 
 }  // namespace vodare

@@ -25,4 +25,15 @@ std::string FormatDmy(std::string_view date_text) {
   return date->ToText();
 }
 
+bool ReadStageRange(std::string& from_text, std::string& to_text, Date& from, Date& to) {
+  auto f = TryParseDateText(from_text);
+  auto t = TryParseDateText(to_text);
+  if (!f || !t) return false;
+  from = *f;
+  to = *t;
+  from_text = from.Format("mm-dd-yyyy");
+  to_text = to.Format("mm-dd-yyyy");
+  return true;
+}
+
 }  // namespace vodare

@@ -17,4 +17,9 @@ double Finite(double x);
 // The date text in the dd-mm-yyyy form, or the text as it stands when it is not a date.
 std::string FormatDmy(std::string_view date_text);
 
+class Date;
+// The range a voucher stage is given as texts: both read as dates (false when either is not
+// one) and the texts rewritten in the mm-dd-yyyy form the stage's queries use.
+bool ReadStageRange(std::string& from_text, std::string& to_text, Date& from, Date& to);
+
 }  // namespace vodare
