@@ -30,34 +30,13 @@
 #include "source/sample_export.h"
 #include "source/source_db.h"
 #include "vouchers/inventory_vouchers.h"
+// The same masters the voucher stage tests save before their runs.
+#include "../tests/vouchers/sample_masters.h"
 
 namespace fs = std::filesystem;
 using namespace vodare;
 
 namespace {
-
-// The masters the vouchers name, saved straight from the export's name caches (not timed).
-void SaveMastersForVouchers(RunContext& ctx) {
-  BuildItemNameCache(ctx);
-  BuildAccountNameCache(ctx);
-  CFixedInterface& fixed = *ctx.destination.FixedApi;
-  auto save = [&](int16_t kind, std::string xml) {
-    std::string message;
-    fixed.SaveMasterFromXML(kind, xml, message);
-  };
-  ctx.ItemNameCache.ForEach([&](const std::string&, const std::string& name) {
-    save(6, "<Item><Name>" + EscapeRecordValue(name) + "</Name></Item>");
-  });
-  ctx.AccountNameCache.ForEach([&](const std::string&, const std::string& name) {
-    save(2, "<Account><Name>" + EscapeRecordValue(name) +
-                "</Name><ParentGroup>Sundry Debtors</ParentGroup></Account>");
-    save(19, "<Broker><Name>" + EscapeRecordValue(name) + "</Name></Broker>");
-  });
-  for (const char* name : {"Local-MultiRate Consolidated", "Central-MultiRate Consolidated"}) {
-    save(13, std::string("<SaleType><Name>") + name + "</Name></SaleType>");
-    save(14, std::string("<PurchaseType><Name>") + name + "</Name></PurchaseType>");
-  }
-}
 
 double CpuSeconds() {
   struct rusage u {};
@@ -96,7 +75,7 @@ Result RunOnce(int64_t vouchers, const fs::path& dir) {
     std::exit(2);
   }
   ctx.settings = ReadCompanySettings(ctx.destination);
-  SaveMastersForVouchers(ctx);
+  testing::SaveMastersForVouchers(ctx);
   ctx.ErrorText.clear();
 
   const Date from = Date::FromYmd(kSampleYear, 4, 1), to = Date::FromYmd(kSampleYear + 1, 3, 31);
