@@ -6,13 +6,10 @@
 namespace vodare {
 
 namespace {
-// A value compared with a number the way the program compares a variant with 0.
+// A value compared with a number the way the program compares a variant with 0: a text is
+// never equal to a number.
 bool EqualsZero(const Value& v) {
-  if (v.IsNull()) return false;
-  if (v.IsText()) {
-    auto n = TryTextToNumber(v.Text());
-    return n && *n == 0;
-  }
+  if (v.IsNull() || v.IsText()) return false;
   if (v.IsDate()) return v.DateValue().Serial() == 0;
   return v.ToDouble() == 0;
 }
@@ -50,11 +47,9 @@ bool IsEmptyXmlValue(const Value& value, int kind) {
     case 6:
     case 8: {
       if (value.IsNull()) return true;
-      if (value.IsText()) {
-        if (IsBlank(value.Text())) return true;
-        auto d = TryParseDateText(value.Text());
-        return d && *d <= BaseDate();
-      }
+      // A text is never on or before a date: it is written as it is, an empty one as an empty
+      // element.
+      if (value.IsText()) return false;
       if (value.IsDate()) return value.DateValue() <= BaseDate();
       return value.ToDouble() <= BaseDate().Serial();
     }

@@ -212,6 +212,7 @@ const char* const kTelephone = "L019";
 const char* const kStaffWelfare = "L020";
 const char* const kOutstanding = "L021";
 const char* const kShareCapital = "L022";
+const char* const kMiscExpenses = "L023";
 const char* const kSuspense = "L024";
 const char* const kDiscountReceived = "L025";
 const char* const kCashCustomer = "L027";
@@ -397,7 +398,7 @@ class SampleWriter {
         {ledger::kStaffWelfare, "Staff Welfare", "13"},
         {ledger::kOutstanding, "Outstanding Expenses", "19"},
         {ledger::kShareCapital, "Share Capital", "01"},
-        {"L023", "Miscellaneous Expenses", "13"},
+        {ledger::kMiscExpenses, "Miscellaneous Expenses", "13"},
         {ledger::kSuspense, "Suspense", "16"},
         {ledger::kDiscountReceived, "Discount Received", "18"},
         {"L026", "Interest Received", "18"},
@@ -1158,8 +1159,12 @@ class SampleWriter {
     } else {
       p.push_back({purchase_side ? ledger::kIgstIn : ledger::kIgstOut, -o * taxamo, ""});
     }
-    p.push_back({ledger::kFreight, -o * (v.freight + v.packing), ""});
-    if (v.other != 0) p.push_back({v.othun, -o * v.other, ""});
+    // Freight of a bill without CGST (another state's) is the "Freight Charges" sundry, which
+    // books to Miscellaneous Expenses; so is a charge or an allowance that names no account.
+    p.push_back({local && cgst != 0 ? ledger::kFreight : ledger::kMiscExpenses,
+                 -o * (v.freight + v.packing), ""});
+    if (v.other != 0)
+      p.push_back({v.othun.empty() ? ledger::kMiscExpenses : v.othun, -o * v.other, ""});
     p.push_back({ledger::kSuspense, -o * v.staxamo, ""});
     p.push_back({ledger::kRoundOff, -o * round, ""});
     if (cash != 0) {
@@ -1445,7 +1450,8 @@ class SampleWriter {
                     v.basis = Basis::kPiece;
                     Emit(v);
                   }});
-    // cartage charged, a cash discount allowed, an amount booked to suspense
+    // cartage charged, a cash discount allowed, an amount booked to suspense less an allowance
+    // that names no account
     ev.push_back({40, [=, this] {
                     InvVoucher a = sale(40, OddAcc(8));
                     a.lines = {FixedLine(0, 8)};
@@ -1460,6 +1466,7 @@ class SampleWriter {
                     InvVoucher c = sale(40, OddAcc(10));
                     c.lines = {FixedLine(20, 3)};
                     c.staxamo = 1234;
+                    c.other = -1500;
                     Emit(c);
                   }});
     // a sale header whose lines are missing, and a line whose item code is unknown

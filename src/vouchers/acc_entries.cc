@@ -111,6 +111,8 @@ int16_t SideOf(int16_t side, double amount) {
   return side == 1 ? 2 : 1;
 }
 
+bool IsTaxName(const std::string& name) { return NameIs(name, {"SGST", "CGST", "IGST"}); }
+
 // The signed amount of an entry that goes on `side` when the amount is positive.
 double SidedAmount(int16_t side, double amount) {
   if (side != 1 && side != 2) return SignAmount(side, amount);
@@ -150,7 +152,6 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
   const size_t n = in.sundries.size();
   const bool local = in.type_name == kLocalTaxIncl || in.type_name == kLocalMultiRate;
   const bool central = in.type_name == kCentralTaxIncl || in.type_name == kCentralMultiRate;
-  const bool cash_discount = UCase(in.other_account_name) == "CASH DISCOUNT";
   const double bill = Num(in.amount_text);
 
   // The taxes taken out of the sales amount; their own entries keep the sign they have here.
@@ -168,14 +169,14 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
   } else if (central && n >= 1) {
     deduct(0, "IGST");
   }
-  deductions += in.type == kVchSale && cash_discount ? in.other : std::fabs(in.other);
+  // The other charges count with their sign: a charge raises the bill, an allowance or a cash
+  // discount (below zero) lowers it, so the goods are worth that much more.
+  deductions += in.other;
   deductions += std::fabs(in.freight) + std::fabs(in.sales_tax);
 
-  // What the other-charges entry will carry: a cash discount on a sale as it stands (a debit
-  // with its minus sign), anything else as a charge on the sales side.
-  double other_entry = in.other;
-  SignAmount(S, other_entry);
-  if (in.type == kVchSale && cash_discount && IsNotPositive(in.other)) other_entry = in.other;
+  // What the other-charges entry will carry: a charge on the sales side, one below zero on the
+  // other side with its minus sign (a debit on a sale).
+  const double other_entry = SidedAmount(S, in.other);
 
   pugi::xml_node entries = root.append_child("AccEntries");
   EntryWriter writer(entries, in);
@@ -209,15 +210,15 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
     Sundry item = SplitSundry(in.sundries[i]);
     double value = item.amount;
     int16_t side = S;
-    if (deducted[i]) {
+    if (deducted[i] || !IsTaxName(item.name)) {
+      // Taxes taken out of the sales amount and every charge keep the sign they bring, and the
+      // side that goes with it.
       side = SideOf(S, item.amount);
       value = SidedAmount(S, item.amount);
     } else {
       SignAmount(S, value);
     }
     std::string account = GetChargeAccountName(in.type, item.name);
-    if (in.type == kVchSale && UCase(account) == "CASH DISCOUNT" && IsNotPositive(in.other))
-      value = in.other;
     int16_t kind = GetChargeKind(item.name);
     if (kind == 2 || kind == 3) {
       // The round-off takes up what the entries do not cover. The freight entry is already in

@@ -166,8 +166,8 @@ void AddBillSundries(pugi::xml_node root, const InventoryVoucherHeader& h, const
     std::string name = lookups.AccountName(h.othun);
     if (IsBlank(name)) name = lookups.AccountName(h.othun_raw);
     if (IsBlank(name)) name = "Other Charges";
-    bool cash_discount = CompareText(name, "CASH DISCOUNT") == 0;
-    list.push_back(Entry(name, cash_discount ? other : std::fabs(other)));
+    // Listed with its sign: an allowance below zero is booked on the other side of a charge.
+    list.push_back(Entry(name, other));
     EnsureBillSundryMaster(masters, name, other >= kZeroTolerance);
     writer.Write(name, Value(DoubleToText(std::fabs(other))));
   }

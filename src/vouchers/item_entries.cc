@@ -1,6 +1,7 @@
 #include "vouchers/item_entries.h"
 
 #include <cmath>
+#include <optional>
 
 #include "common/helpers.h"
 #include "common/run_error.h"
@@ -107,6 +108,16 @@ void AddNumber(pugi::xml_node parent, const char* name, double value) {
   AddXmlElement(parent, name, Value(Finite(value)), 5);
 }
 
+// The line's own date is written only when it is a date after the base date (or a text that is
+// no date at all); a blank one is left out.
+void AddLineDate(pugi::xml_node item, const std::string& date_text) {
+  const std::string text = FormatDmy(date_text);
+  if (IsBlank(text)) return;
+  std::optional<Date> date = TryParseDateText(text);
+  if (date && *date <= BaseDate()) return;
+  AddXmlElement(item, "Date", Value(text), 6);
+}
+
 void AddBatch(pugi::xml_node item, const ItemLine& line, double q, double alt_qty,
               VoucherLookups& lookups) {
   pugi::xml_node batch = item.append_child("BatchEntries").append_child("BatchDetails");
@@ -175,7 +186,7 @@ void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLin
 
     ++line_no;
     pugi::xml_node item = entries.append_child("ItemDetail");
-    AddXmlElement(item, "Date", Value(FormatDmy(line.date)), 6);
+    AddLineDate(item, line.date);
     AddXmlElement(item, "VchType", Value(static_cast<int>(type)), 2);
     AddXmlElement(item, "VchNo", Value(line.vcn), 1);
     AddXmlElement(item, "SrNo", Value(line_no), 2);

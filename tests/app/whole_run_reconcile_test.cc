@@ -25,6 +25,7 @@
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
+#include "source/lookups.h"
 #include "source/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
@@ -238,6 +239,42 @@ TEST_F(WholeRun, TheVouchersTheCompanyRefusedAreTheMissingOnesAndEverythingElseA
   for (const OpeningDifference& o : r.openings) EXPECT_FALSE(o.explanation.empty()) << r.Render();
   EXPECT_EQ(r.Verdict().find(" not"), std::string::npos) << r.Verdict();
   EXPECT_FALSE(r.Agrees());
+}
+
+// The ledgers a bill's charges land in hold, after a whole year, what the export's own ledger
+// rows give them: charges and allowances on the side the books of the export keep them.
+TEST_F(WholeRun, TheSalesAndChargeLedgersHoldWhatTheExportsLedgerHolds) {
+  testing::LocalCompany company = NewCompany();
+  RecordingRunUi ui;
+  const Outcome run = Run(company, ui, Stages(), true);
+  ASSERT_EQ(run.result.outcome, RunOutcome::kPartial);
+  // A bill whose entries went astray is refused and its rows move as a journal; none may be.
+  for (const ErrorEntry& e : run.result.errors.entries()) {
+    EXPECT_EQ(e.message.find("do not balance"), std::string::npos) << e.message;
+    EXPECT_EQ(e.message.find("does not fit AmountType"), std::string::npos) << e.message;
+  }
+
+  SilentRunUi silent;
+  RunContext ctx(silent);
+  ErrorList opening;
+  ASSERT_TRUE(OpenSourceDb(ctx, ExportDir(), opening)) << opening.Text();
+  std::map<std::string, std::pair<double, double>> source;  // ledger -> debit, credit
+  Recordset rows = GetRecordset(ctx, "SELECT code,DEBIT,CREDIT FROM Gledger");
+  for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+    auto& [debit, credit] = source[GetAccountName(ctx, NzTrim(rows["code"]))];
+    debit += rows["DEBIT"].ToDouble();
+    credit += rows["CREDIT"].ToDouble();
+  }
+  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+  std::map<std::string, std::pair<double, double>> stored;
+  for (const auto& row : local::ComputeTrialBalance(store).rows)
+    stored[row.ledger] = {row.debit, row.credit};
+  for (const char* ledger :
+       {"Sales", "Purchase", "Rounded Off", "CASH DISCOUNT", "Miscellaneous Expenses"}) {
+    EXPECT_NEAR(stored[ledger].first, source[ledger].first, 0.005) << ledger;
+    EXPECT_NEAR(stored[ledger].second, source[ledger].second, 0.005) << ledger;
+  }
+  EXPECT_GT(source["Miscellaneous Expenses"].first, 0) << "the sample holds an allowance";
 }
 
 TEST_F(WholeRun, ARunStoppedAmongTheVouchersAndRunAgainLeavesTheBooksOfOneRun) {

@@ -104,7 +104,16 @@ TEST(AddXmlElement, LeavesOutEmptyValuesByKind) {
   EXPECT_FALSE(AddXmlElement(root, "G", Value("F"), 7));
   EXPECT_TRUE(AddXmlElement(root, "H", Value(true), 7));
   EXPECT_TRUE(AddXmlElement(root, "I", Value(1.5), 4));
-  EXPECT_EQ(XmlText(root), "<R><B>   </B><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I></R>");
+  // A value handed over as text is never its kind's empty value: written as it is.
+  EXPECT_TRUE(AddXmlElement(root, "J", Value("0"), 5));
+  EXPECT_TRUE(AddXmlElement(root, "K", Value(""), 6));
+  EXPECT_TRUE(AddXmlElement(root, "L", Value("01-01-1900"), 8));
+  EXPECT_TRUE(AddXmlElement(root, "M", Value("0"), 2));
+  EXPECT_FALSE(AddXmlElement(root, "N", Value(int64_t{0}), 2));
+  EXPECT_FALSE(AddXmlElement(root, "O", Value(""), 0));
+  EXPECT_EQ(XmlText(root),
+            "<R><B>   </B><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I><J>0</J><K></K>"
+            "<L>01-01-1900</L><M>0</M></R>");
 }
 
 TEST(AddXmlElement, SerialisesOnlyMarkupAsEntities) {

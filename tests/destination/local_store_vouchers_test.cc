@@ -290,11 +290,15 @@ TEST_F(LocalStoreVouchers, balance_counts_signed_amounts_as_they_stand) {
       "Cash</AccountName><AmtMainCur>300</AmtMainCur><AmountType>2</AmountType></AccDetail>"
       "</AccEntries></Payment>";
   EXPECT_TRUE(Save(19, payment)) << message_;
-  // A cash discount is a credit entry carrying a minus sign: it counts as a debit.
+  // A debit carries its minus sign with AmountType 1; a minus sign under AmountType 2 is
+  // refused, as a reader of the side alone would book it as a credit.
   std::string sale = SaleXml({});
-  std::string discount = Entry(7, "Miscellaneous Expenses", 2, "-20");
-  sale.replace(sale.find("</AccEntries>"), 0, discount);
   sale.replace(sale.find("<AmtMainCur>800</AmtMainCur>"), 28, "<AmtMainCur>820</AmtMainCur>");
+  std::string credited = sale;
+  credited.replace(credited.find("</AccEntries>"), 0, Entry(7, "Miscellaneous Expenses", 2, "-20"));
+  EXPECT_FALSE(Save(9, credited));
+  EXPECT_EQ(message_, "Amount -20 of account 'Miscellaneous Expenses' does not fit AmountType 2");
+  sale.replace(sale.find("</AccEntries>"), 0, Entry(7, "Miscellaneous Expenses", 1, "-20"));
   EXPECT_TRUE(Save(9, sale)) << message_;
   // An amount without an account goes nowhere: refused rather than lost.
   std::string orphan = payment;

@@ -220,19 +220,47 @@ TEST(AddInventoryAccEntries, ChallansHaveNoLedgerSideAndBrokersMarkThePartyOnly)
   EXPECT_FALSE(Has(sale, "AccEntries/AccDetail[2]/BrokerName"));
 }
 
-TEST(AddInventoryAccEntries, ACashDiscountOnASaleIsACreditWithAMinusSign) {
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("Sale");
-  InventoryAccInputs in = Sale("985");
-  in.sundries = {"CASH DISCOUNT|-15"};
-  in.other = -15;
-  in.other_account_name = "Cash Discount";
-  AddInventoryAccEntries(root, in);
-  auto e = Entries(root);
-  ASSERT_EQ(e.size(), 3u);
-  EXPECT_THAT(e[1], IsEntry("Sales", "2", "1000"));
-  EXPECT_THAT(e[2], IsEntry("CASH DISCOUNT", "2", "-15"));
-  EXPECT_NEAR(SignedSum(root), 0, 1e-9);
+// Other charges below zero (a cash discount, or an allowance deducted from the bill) are debits
+// on a sale and credits on a purchase, and the goods are worth the bill less them.
+TEST(AddInventoryAccEntries, OtherChargesBelowZeroKeepTheirSign) {
+  struct Case {
+    int16_t type;
+    const char* bill;
+    const char* item;
+    double other;
+    Entry goods, charge;
+  };
+  const Case cases[] = {
+      {9, "985", "CASH DISCOUNT|-15", -15, {"Sales", "2", "1000"}, {"CASH DISCOUNT", "1", "-15"}},
+      {9,
+       "985",
+       "Other Charges|-15",
+       -15,
+       {"Sales", "2", "1000"},
+       {"Miscellaneous Expenses", "1", "-15"}},
+      {9, "1015", "Cartage|15", 15, {"Sales", "2", "1000"}, {"Cartage", "2", "15"}},
+      {2,
+       "985",
+       "Other Charges|-15",
+       -15,
+       {"Purchase", "1", "-1000"},
+       {"Miscellaneous Expenses", "2", "15"}},
+      {3, "985", "CASH DISCOUNT|-15", -15, {"Sales", "1", "-1000"}, {"CASH DISCOUNT", "2", "15"}},
+  };
+  for (const Case& c : cases) {
+    pugi::xml_document doc;
+    pugi::xml_node root = doc.append_child("Voucher");
+    InventoryAccInputs in = Sale(c.bill);
+    in.type = c.type;
+    in.sundries = {c.item};
+    in.other = c.other;
+    AddInventoryAccEntries(root, in);
+    auto e = Entries(root);
+    ASSERT_EQ(e.size(), 3u) << c.item;
+    EXPECT_THAT(e[1], IsEntry(c.goods.account, c.goods.side, c.goods.amount)) << c.item;
+    EXPECT_THAT(e[2], IsEntry(c.charge.account, c.charge.side, c.charge.amount)) << c.item;
+    EXPECT_NEAR(SignedSum(root), 0, 1e-9) << c.item;
+  }
 }
 
 // A cash sale whose return line and cash discount outweigh the goods: the customer is paid 19
@@ -256,7 +284,7 @@ TEST(AddInventoryAccEntries, ABillBelowZeroTurnsThePartyAndTheCashToTheOtherSide
   EXPECT_EQ(At(root, "AccEntries/AccDetail[4]/CashFlow"), "-19");
   EXPECT_THAT(e[4], IsEntry("SGST Output", "2", "2.74"));
   EXPECT_THAT(e[5], IsEntry("CGST Output", "2", "2.74"));
-  EXPECT_THAT(e[6], IsEntry("CASH DISCOUNT", "2", "-70"));
+  EXPECT_THAT(e[6], IsEntry("CASH DISCOUNT", "1", "-70"));
   EXPECT_NEAR(SignedSum(root), 0, 1e-9);
 
   // Goods taken back worth more than those sold, on credit: the taxes come back as debits.
@@ -308,7 +336,7 @@ TEST(AddInventoryAccEntries, ARoundOffBesideACashDiscountTakesOnlyTheRounding) {
   EXPECT_EQ(e[2].account, "Rounded Off");
   EXPECT_EQ(e[2].side, "1");
   EXPECT_NEAR(std::stod(e[2].amount), -0.3, 1e-9);
-  EXPECT_THAT(e[3], IsEntry("CASH DISCOUNT", "2", "-15"));
+  EXPECT_THAT(e[3], IsEntry("CASH DISCOUNT", "1", "-15"));
   EXPECT_NEAR(SignedSum(root), 0, 1e-9);
 
   pugi::xml_document below_doc;
@@ -328,7 +356,7 @@ TEST(AddInventoryAccEntries, ARoundOffBesideACashDiscountTakesOnlyTheRounding) {
   EXPECT_THAT(e[2], IsEntry("Cash", "2", "52"));
   EXPECT_EQ(e[6].side, "1");
   EXPECT_NEAR(std::stod(e[6].amount), -0.29, 1e-9);
-  EXPECT_THAT(e[7], IsEntry("CASH DISCOUNT", "2", "-80"));
+  EXPECT_THAT(e[7], IsEntry("CASH DISCOUNT", "1", "-80"));
   EXPECT_NEAR(SignedSum(below), 0, 1e-9);
 }
 

@@ -62,9 +62,10 @@ std::vector<GledgerRow> EveryKind() {
       {Value(int64_t{104}), "z", Day(7, 1), "A001", "", 100, 0},
       {Value(int64_t{104}), "z", Day(7, 1), "A003", "", 0, 0},
       {Value(int64_t{104}), "z", Day(7, 1), "A002", "", 0, 100},
-      // A contra on the long account name.
+      // A contra on the long account name, with a row of nothing that keeps its 0.
       {Value(int64_t{105}), "D", Day(8, 3), "A003", "", 50, 0},
       {Value(int64_t{105}), "D", Day(8, 3), "A002", "", 0, 50},
+      {Value(int64_t{105}), "D", Day(8, 3), "A001", "", 0, 0},
       // The postings of an inventory voucher: left to the inventory stage, booked once.
       {Value(int64_t{106}), "Z", Day(9, 9), "A001", "", 75, 0},
       {Value(int64_t{106}), "Z", Day(9, 9), "A002", "", 0, 75},
@@ -192,6 +193,11 @@ TEST_F(AccountingStage, EveryKindOfLedgerVoucherArrivesAsTheBooksHoldIt) {
                              "<SrNo>2</SrNo><AccountName>Mehta Stores</AccountName>"),
             std::string::npos)
       << sent["102"];
+  // Outside a journal a row of nothing says so: its amount is written as it reads.
+  EXPECT_NE(sent["105"].find("<SrNo>3</SrNo><AccountName>Mehta Stores</AccountName>"
+                             "<AmtMainCur>0</AmtMainCur><AmountType>1</AmountType>"),
+            std::string::npos)
+      << sent["105"];
   // The journal row of nothing: an empty entry, and the next serial number skips one.
   EXPECT_NE(sent["104"].find("</AccDetail><AccDetail/><AccDetail><Date>01-07-2024</Date>"
                              "<VchType>16</VchType><VchNo>104</VchNo><SrNo>3</SrNo>"),

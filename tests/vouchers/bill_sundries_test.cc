@@ -171,7 +171,7 @@ TEST(AddBillSundries, NegativeOtherChargesWithoutAnAccountGoToMiscellaneousExpen
   InventoryVoucherHeader h = Header();
   h.other = "-15";
   f.Run(h, Inputs("VAT/MultiRate (R)"));
-  EXPECT_EQ(f.list, (std::vector<std::string>{"Other Charges|15"}));
+  EXPECT_EQ(f.list, (std::vector<std::string>{"Other Charges|-15"}));  // with its sign
   EXPECT_EQ(At(f.root, "BillSundries/BSDetail/BSName"), "Other Charges");
   ASSERT_EQ(f.saved.size(), 1u);
   EXPECT_EQ(f.saved[0].xml.find("<Type>1</Type>"), std::string::npos);

@@ -185,7 +185,8 @@ TEST(AddItemEntries, BatchesDescriptionsAndNamesOfTheLine) {
   EXPECT_EQ(At(first, "MC"), "Back Room");
   EXPECT_EQ(At(first, "BatchEntries/BatchDetails/BatchNo"), "B-7");
   EXPECT_EQ(At(first, "BatchEntries/BatchDetails/MfgDate"), "01-01-2024");
-  EXPECT_FALSE(Has(first, "BatchEntries/BatchDetails/ExpiryDate"));
+  // A batch without an expiry date keeps the element, empty.
+  EXPECT_EQ(At(first, "BatchEntries/BatchDetails/ExpiryDate"), "");
   EXPECT_EQ(At(first, "BatchEntries/BatchDetails/ItemMRP"), "15");
   EXPECT_EQ(At(first, "BatchEntries/BatchDetails/SalesPrice"), "12.5");
   EXPECT_EQ(At(first, "ItemDescInfo/Description1"), std::string(40, 'x'));

@@ -329,6 +329,11 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
       // A signed amount counts as it stands (debits negative); an unsigned one takes its side
       // from AmountType.
       if (!amount_text.empty() && TrimView(amount_text).front() == '-') {
+        // A minus sign is a debit: an entry whose AmountType says otherwise would be booked on
+        // the other side by whoever reads the side from AmountType.
+        if (value < 0 && !type_text.empty() && e.amount_type != 1)
+          return "Amount " + std::string(TrimView(amount_text)) + " of " + label +
+                 " does not fit AmountType " + type_text;
         e.amount = value;
       } else if (value != 0) {
         if (e.amount_type == 1) {
