@@ -18,8 +18,8 @@
 #include <fstream>
 
 #include "destination/local/local_factory.h"
+#include "export_writer/sample_export.h"
 #include "gui/gui_test_support.h"
-#include "source/sample_export.h"
 #include "support/local_company.h"
 #include "support/recording_server.h"
 
