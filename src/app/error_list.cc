@@ -22,18 +22,14 @@ extern char** environ;
 
 namespace vodare {
 
-std::vector<std::string> SplitErrorEntries(std::string_view error_text) {
-  std::vector<std::string> entries;
-  size_t start = 0;
-  while (true) {
-    size_t at = error_text.find('_', start);
-    if (at == std::string_view::npos) {
-      entries.emplace_back(error_text.substr(start));
-      return entries;
-    }
-    entries.emplace_back(error_text.substr(start, at - start));
-    start = at + 1;
+std::string ErrorListFileText(const ErrorList& errors) {
+  std::string text;
+  for (const ErrorEntry& entry : errors.entries()) {
+    text += entry.message;
+    text += "\r\n";
   }
+  text += "\r\n";
+  return text;
 }
 
 std::string ErrorListFolder() {
@@ -56,20 +52,14 @@ std::string ErrorListFileName(const std::tm& t) {
                      t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
 }
 
-bool WriteErrorList(std::string_view error_text, const std::string& path, std::string& why) {
+bool WriteErrorList(const ErrorList& errors, const std::string& path, std::string& why) {
   std::FILE* file = std::fopen(ToLocalPath(path).c_str(), "wb");
   if (!file) {
     why = std::strerror(errno);
     return false;
   }
-  bool ok = true;
-  for (const std::string& entry : SplitErrorEntries(error_text)) {
-    if (std::fwrite(entry.data(), 1, entry.size(), file) != entry.size() ||
-        std::fwrite("\r\n", 1, 2, file) != 2) {
-      ok = false;
-      break;
-    }
-  }
+  const std::string text = ErrorListFileText(errors);
+  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   if (!ok) why = std::strerror(errno);
   if (std::fclose(file) != 0 && ok) {
     ok = false;
@@ -138,7 +128,7 @@ bool OpenInTextEditor(const std::string& path, std::string& why) {
 }
 #endif
 
-std::string ShowErrorList(std::string_view error_text, RunUi& ui, const ErrorListOpener& open) {
+std::string ShowErrorList(const ErrorList& errors, RunUi& ui, const ErrorListOpener& open) {
   std::time_t now = std::time(nullptr);
   std::tm local{};
 #ifdef _WIN32
@@ -148,7 +138,7 @@ std::string ShowErrorList(std::string_view error_text, RunUi& ui, const ErrorLis
 #endif
   const std::string path = JoinLocalPath(ErrorListFolder(), ErrorListFileName(local));
   std::string why;
-  if (!WriteErrorList(error_text, path, why)) {
+  if (!WriteErrorList(errors, path, why)) {
     ui.ShowMessage("The error list could not be written to " + path + ": " + why, "Error",
                    MessageIcon::kExclamation);
     return "";

@@ -24,6 +24,9 @@ const char* const kErrorListQuestion =
 namespace {
 
 constexpr const char* kStoppedEntry = "The run was stopped before its end.";
+// The stages the driver's own entries are filed under.
+constexpr const char* kRunStage = "Run";
+constexpr const char* kUsageReportStage = "Usage report";
 // The reason recorded when the end report is refused without one.
 constexpr const char* kReportRefused = "The usage report was not accepted.";
 
@@ -47,7 +50,7 @@ class Run {
  private:
   void Sequence() {
     // 1. The run's values.
-    ctx_.ErrorText.clear();
+    ctx_.errors.Clear();
     ctx_.summary.Clear();
     std::string identity;
     const std::string program = Trim(inputs_.vuvoda_path);
@@ -66,8 +69,8 @@ class Run {
     }
 
     // 2. The export.
-    if (stages_.OpenSourceDb && !stages_.OpenSourceDb(ctx_, export_folder, ctx_.ErrorText)) {
-      Fail(ctx_.ErrorText);
+    if (stages_.OpenSourceDb && !stages_.OpenSourceDb(ctx_, export_folder, ctx_.errors)) {
+      Fail(ctx_.errors.Text());
       return;
     }
     // 3. The company.
@@ -105,9 +108,11 @@ class Run {
     identity = guid + "_" + LongToText(*year);
     // 9. The start report; whatever the opening steps and the report left in the error text is
     // not part of the run's errors.
-    if (stages_.ReportRunStatus)
-      stages_.ReportRunStatus(kAppName, kModuleName, kStatusInProcess, ctx_.ErrorText, identity);
-    ctx_.ErrorText.clear();
+    if (stages_.ReportRunStatus) {
+      std::string report_text = ctx_.errors.Text();
+      stages_.ReportRunStatus(kAppName, kModuleName, kStatusInProcess, report_text, identity);
+    }
+    ctx_.errors.Clear();
     // 10. The run layout.
     ui_.SetRunLayout(true);
     run_layout_ = true;
@@ -142,11 +147,11 @@ class Run {
       success = "The masters and the vouchers have been imported successfully!";
     }
     if (stopped_) {
-      ctx_.ErrorText += std::string(kStoppedEntry);
+      std::string entry = kStoppedEntry;
       if (!stopped_in_.empty())
-        ctx_.ErrorText += " It stopped in the " + stopped_in_ +
-                          " after the record in hand; the records after it were not imported.";
-      ctx_.ErrorText += "_";
+        entry += " It stopped in the " + stopped_in_ +
+                 " after the record in hand; the records after it were not imported.";
+      ctx_.errors.Add(kRunStage, "", std::move(entry));
     } else if (success) {
       ui_.ShowMessage(success, "Success", MessageIcon::kInformation);
     }
@@ -154,26 +159,27 @@ class Run {
     Rest();
     // 16. The end report. A refused or failed report adds its reason to the run's errors; it
     // never replaces them.
-    result_.end_status = IsBlank(ctx_.ErrorText) ? kStatusCompleted : kStatusPartial;
+    result_.end_status = ctx_.errors.Blank() ? kStatusCompleted : kStatusPartial;
     if (stages_.ReportRunStatus) {
       std::string reason;
       if (!stages_.ReportRunStatus(kAppName, kModuleName, result_.end_status, reason, identity)) {
         if (IsBlank(reason)) reason = kReportRefused;
-        ctx_.ErrorText += reason + "_";
+        ctx_.errors.Add(kUsageReportStage, "", reason);
       }
     }
     // 17. The error list.
-    if (!IsBlank(ctx_.ErrorText) && ui_.AskYesNo(kErrorListQuestion, "Confirmation")) {
-      result_.error_list_path = ShowErrorList(ctx_.ErrorText, ui_, stages_.OpenErrorList);
+    if (!ctx_.errors.Blank() && ui_.AskYesNo(kErrorListQuestion, "Confirmation")) {
+      result_.error_list_path = ShowErrorList(ctx_.errors, ui_, stages_.OpenErrorList);
     }
     // 18.
     EnableInputs(ui_);
     ReleaseNameCaches(ctx_);
-    result_.error_text = ctx_.ErrorText;
+    result_.error_text = ctx_.errors.Text();
+    result_.errors = ctx_.errors;
     if (stopped_)
       result_.outcome = RunOutcome::kFailed;
     else
-      result_.outcome = IsBlank(ctx_.ErrorText) ? RunOutcome::kCompleted : RunOutcome::kPartial;
+      result_.outcome = ctx_.errors.Blank() ? RunOutcome::kCompleted : RunOutcome::kPartial;
   }
 
   bool Connect(const std::string& program, const std::string& data, const std::string& code,
@@ -181,14 +187,17 @@ class Run {
     bool connected = false;
     if (stages_.ConnectDestination) {
       try {
-        connected = stages_.ConnectDestination(ctx_, program, data, code, year, ctx_.ErrorText);
+        connected = stages_.ConnectDestination(ctx_, program, data, code, year, ctx_.errors);
       } catch (const std::exception& e) {
-        ctx_.ErrorText += e.what();
+        ctx_.errors.Add(kRunStage, "", e.what(), "");
       }
     }
     if (!connected) {
-      if (IsBlank(ctx_.ErrorText)) ctx_.ErrorText = "Unable to connect to database._";
-      Fail(ctx_.ErrorText);
+      if (ctx_.errors.Blank()) {
+        ctx_.errors.Clear();
+        ctx_.errors.Add(kRunStage, "", "Unable to connect to database.");
+      }
+      Fail(ctx_.errors.Text());
     }
     return connected;
   }
@@ -222,7 +231,7 @@ class Run {
     try {
       stage(ctx_, args);
     } catch (const std::exception& e) {
-      ctx_.ErrorText += std::string("RTE while importing ") + what + " " + e.what() + "_";
+      ctx_.errors.Add(what, "", std::string("RTE while importing ") + what + " " + e.what());
     }
     if (ui_.StopRequested()) {
       stopped_ = true;
@@ -255,6 +264,7 @@ class Run {
     ReleaseNameCaches(ctx_);
     result_.outcome = RunOutcome::kFailed;
     result_.error_text = message;
+    result_.errors = ctx_.errors;
   }
 
   RunContext& ctx_;

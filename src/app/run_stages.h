@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "common/error_entries.h"
 #include "destination/company_settings.h"
 
 namespace vodare {
@@ -28,12 +29,11 @@ struct RunStages {
   using Stage = std::function<void(RunContext&, const StageArgs&)>;
 
   // Opens the export folder as the run's database and builds its indexes; false with an entry
-  // in error_text when it does not open.
-  std::function<bool(RunContext&, const std::string& folder, std::string& error_text)> OpenSourceDb;
-  // Creates the server objects and opens the company and year; false with the reason in
-  // error_text.
+  // in errors when it does not open.
+  std::function<bool(RunContext&, const std::string& folder, ErrorList& errors)> OpenSourceDb;
+  // Creates the server objects and opens the company and year; false with the reason in errors.
   std::function<bool(RunContext&, const std::string& program_folder, const std::string& data_folder,
-                     const std::string& company_code, int16_t year, std::string& error_text)>
+                     const std::string& company_code, int16_t year, ErrorList& errors)>
       ConnectDestination;
   std::function<CompanySettings(RunContext&)> ReadCompanySettings;
   // Creates the voucher series and sets the feature switches. Throws RunTimeError when an

@@ -16,8 +16,8 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
+#include "export_writer/sample_export.h"
 #include "masters/ledgers.h"
-#include "source/sample_export.h"
 
 namespace vodare::cli {
 
@@ -156,11 +156,8 @@ int DemoCommand(const Args& args) {
               export_dir.c_str());
   // The books beside the export: what arrived, and what did not with the reason the run gave.
   try {
-    std::string error_list;
-    for (const std::string& entry : SplitErrorEntries(output.result.error_text))
-      error_list += entry + "\r\n";
     Reconciliation r = ReconcileFolders(export_dir.string(), data.string(), code, inputs.from_date,
-                                        inputs.to_date, error_list);
+                                        inputs.to_date, output.result.errors);
     std::printf("\n%s\n", r.Verdict().c_str());
   } catch (const std::exception& e) {
     return Fail(std::string("the company could not be reconciled with the export: ") + e.what());

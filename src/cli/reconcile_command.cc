@@ -62,7 +62,7 @@ int ReconcileCommand(const Args& args) {
   }
   try {
     Reconciliation r = ReconcileFolders(values["--export"], values["--data"], values["--company"],
-                                        *from, *to, error_list);
+                                        *from, *to, ErrorListOfFile(error_list));
     std::printf("error list: %s\n", error_list_path.empty() ? "none" : error_list_path.c_str());
     std::fputs(r.Render().c_str(), stdout);
     return r.Agrees() ? 0 : 1;

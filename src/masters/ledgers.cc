@@ -28,7 +28,7 @@ constexpr const char *kDrugLicenceAlert =
 int64_t CollectLedgerCodes(RunContext &ctx, std::vector<LedgerCode> &codes, CodeListTally *tally) {
   return CollectMasterCodes(ctx, "Select ordno,parnam from [order] order by Parnam", "ordno",
                             "parnam", "Getting Account Details..",
-                            "Error: Blank Ledger Name found ", codes, tally);
+                            "Error: Blank Ledger Name found ", kTallyLedgers, codes, tally);
 }
 
 bool SaveBroker(RunContext &ctx, const std::string &broker_name,
@@ -44,7 +44,8 @@ bool SaveBroker(RunContext &ctx, const std::string &broker_name,
       ++tally.saved;
     } else {
       ++tally.refused;
-      ctx.ErrorText += "Salesman Name : " + broker_name + " - " + message + "_";
+      ctx.errors.Add(kTallyBrokers, broker_name,
+                     "Salesman Name : " + broker_name + " - " + message);
     }
   } catch (...) {
     ++tally.failed;
@@ -137,16 +138,17 @@ void ImportLedgers(RunContext &ctx) {
           ++tally.saved;
         } else {
           ++tally.refused;
-          ctx.ErrorText += "Ledger Name : " + v.name + " - " + message + "_";
+          ctx.errors.Add(kTallyLedgers, v.name, "Ledger Name : " + v.name + " - " + message);
         }
       } catch (const std::exception &e) {
         ++tally.failed;
-        ctx.ErrorText += "RTE error while importing " + std::string(" ") + full_name + "[ledger]" +
-                         ": " + ErrorDescription(e) + "_";
+        ctx.errors.Add(kTallyLedgers, full_name,
+                       "RTE error while importing " + std::string(" ") + full_name + "[ledger]" +
+                           ": " + ErrorDescription(e));
       }
     }
   } catch (const std::exception &e) {
-    ctx.ErrorText += "RTE while importing ledgers " + ErrorDescription(e) + "_";
+    ctx.errors.Add(kTallyLedgers, "", "RTE while importing ledgers " + ErrorDescription(e));
   }
   AddCodeListSkips(tally, list);
   tally.not_reached += static_cast<int64_t>(codes.size() - handled);

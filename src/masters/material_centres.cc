@@ -17,7 +17,7 @@ constexpr const char *kScrapStore = "Scrap Store";
 bool SaveMaterialCentre(RunContext &ctx, const std::string &name) {
   std::string message;
   if (SaveMaster(ctx, kKindMaterialCentre, BuildMaterialCentreRecord(name), message)) return true;
-  ctx.ErrorText += "Material Centre : " + name + " - " + message + "_";
+  ctx.errors.Add(kTallyMaterialCentres, name, "Material Centre : " + name + " - " + message);
   return false;
 }
 
@@ -72,8 +72,9 @@ void ImportMaterialCentres(RunContext &ctx) {
           }
         } catch (const std::exception &e) {
           ++tally.failed;
-          ctx.ErrorText += "RTE error while importing " + std::string(" ") + name +
-                           "[Material Center]" + ": " + ErrorDescription(e) + "_";
+          ctx.errors.Add(kTallyMaterialCentres, name,
+                         "RTE error while importing " + std::string(" ") + name +
+                             "[Material Center]" + ": " + ErrorDescription(e));
         }
       }
     }
@@ -93,7 +94,8 @@ void ImportMaterialCentres(RunContext &ctx) {
     }
   } catch (const std::exception &e) {
     if (scrap_counted && !scrap.Balanced()) ++scrap.failed;
-    ctx.ErrorText += "RTE while importing material centers " + ErrorDescription(e) + "_";
+    ctx.errors.Add(kTallyMaterialCentres, "",
+                   "RTE while importing material centers " + ErrorDescription(e));
   }
   tally.not_reached += total - handled;
 }
@@ -110,8 +112,11 @@ void ImportTaxTypes(RunContext &ctx) {
         ++tally.saved;
       } else {
         ++tally.refused;
-        ctx.ErrorText += std::string(type.sale ? "ST Name : " : "PT Name : ") +
-                         GetXmlTagValue(type.xml, "Name") + " - " + message + "\r\n";
+        // These two end with a line break, not with the "_" of other entries.
+        const std::string name = GetXmlTagValue(type.xml, "Name");
+        ctx.errors.Add(
+            kTallyTaxTypes, name,
+            std::string(type.sale ? "ST Name : " : "PT Name : ") + name + " - " + message, "\r\n");
       }
       ++done;
     }

@@ -64,17 +64,17 @@ class RunDriverTest : public ::testing::Test {
     inputs_.masters = true;
     inputs_.vouchers = true;
 
-    stages_.OpenSourceDb = [this](RunContext&, const std::string& folder, std::string& error) {
+    stages_.OpenSourceDb = [this](RunContext&, const std::string& folder, ErrorList& errors) {
       ui_.Note("open " + folder);
-      error += open_leaves_;
+      if (!open_leaves_.empty()) errors.Add("Export opening", "", open_leaves_);
       return open_ok_;
     };
     stages_.ConnectDestination = [this](RunContext& ctx, const std::string&, const std::string&,
-                                        const std::string& code, int16_t year, std::string& error) {
+                                        const std::string& code, int16_t year, ErrorList& errors) {
       ++connections_;
       ui_.Note("connect " + code + " " + std::to_string(year));
       if (connections_ == fail_connection_) {
-        error += "Unable to connect to database._";
+        errors.Add("Connection", code, "Unable to connect to database.");
         return false;
       }
       ctx.destination.FixedApi1 = std::make_unique<GuidServer>("GUID-7", guid_fails_);
@@ -101,7 +101,7 @@ class RunDriverTest : public ::testing::Test {
         ui_.Note(line);
         ctx.ItemNameCache.Add(name, name);
         if (name == failing_stage_) throw RunTimeError("Type mismatch", 13);
-        if (name == erring_stage_) ctx.ErrorText += "Item Name : Soap - refused_";
+        if (name == erring_stage_) ctx.errors.Add("Items", "Soap", "Item Name : Soap - refused");
       };
     };
     stages_.ImportItems = stage("ImportItems");
@@ -242,7 +242,7 @@ TEST_F(RunDriverTest, TheMastersAndVouchersChoicesDecideTheStages) {
 
 TEST_F(RunDriverTest, AnOpeningErrorIsShownBeforeAnyCheck) {
   open_ok_ = false;
-  open_leaves_ = "Error in OpenDBCon: Not a valid path._";
+  open_leaves_ = "Error in OpenDBCon: Not a valid path.";
   inputs_.company_code.clear();  // invalid too, but never looked at
   inputs_.company_name.clear();
   inputs_.fin_year_text = "24";
@@ -351,7 +351,7 @@ TEST_F(RunDriverTest, ARefusedStateQuestionEndsTheRunBeforeAnythingChanges) {
 }
 
 TEST_F(RunDriverTest, WhatTheOpeningStepsAndTheStartReportLeftIsNotARunError) {
-  open_leaves_ = "Error creating index: CREATE INDEX x ON pro (code) - exists_";
+  open_leaves_ = "Error creating index: CREATE INDEX x ON pro (code) - exists";
   start_report_ok_ = false;
   ui_.Answer("State Confirmation", true);
   RunResult result = Run();

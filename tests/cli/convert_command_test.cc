@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli_process.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "support/local_company.h"
 #include "support/loopback_http_server.h"
 
