@@ -459,7 +459,7 @@ namespace {
 // The run's end in one line, for the result panel.
 std::string OutcomeText(const RunResult& result, bool cancelled) {
   int64_t entries = 0;
-  for (const std::string& entry : SplitErrorEntries(result.error_text)) entries += !IsBlank(entry);
+  for (const ErrorEntry& entry : result.errors.entries()) entries += !IsBlank(entry.message);
   if (cancelled) return "The run was cancelled by the user before the masters were imported.";
   if (result.outcome == RunOutcome::kCompleted)
     return "The run completed; the error list is empty.";
@@ -474,7 +474,7 @@ void MainWindow::ShowRunResult(const RunInputs& inputs) {
   view.company = inputs.company_name;
   view.test_run = inputs.dry_run;
   view.outcome = OutcomeText(last_result_, cancel_requested_);
-  view.has_errors = !IsBlank(last_result_.error_text);
+  view.has_errors = !last_result_.errors.Blank();
   view.summary = ctx_->summary;
   auto* panel = new RunResultDialog(
       view, [this] { OpenErrorList(); }, this);
@@ -494,7 +494,7 @@ void MainWindow::OpenErrorList() {
                   MessageIcon::kExclamation);
     return;
   }
-  path = ShowErrorList(last_result_.error_text, *this, open);
+  path = ShowErrorList(last_result_.errors, *this, open);
 }
 
 // ---- RunUi ----
