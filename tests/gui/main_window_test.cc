@@ -85,6 +85,7 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override {
     window_.reset();
     ::unsetenv("VODARE_DRIVES");
+    ::unsetenv("TEMP");
     fs::remove_all(root_);
   }
   MainWindow& Open() {
@@ -488,6 +489,12 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   setup_.stages = DefaultRunStages();
   setup_.stages.ReportRunStatus = [](const std::string&, const std::string&, const std::string&,
                                      std::string&, const std::string&) { return true; };
+  std::vector<std::string> opened_lists;
+  setup_.stages.OpenErrorList = [&](const std::string& path, std::string&) {
+    opened_lists.push_back(path);
+    return true;
+  };
+  ::setenv("TEMP", root_.c_str(), 1);
   Open();
   auto* companies = Find<QComboBox>("cmbComp");
   ASSERT_EQ(companies->count(), 1);
@@ -519,6 +526,18 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   EXPECT_NE(std::find(captions.begin(), captions.end(), "Success"), captions.end());
   EXPECT_EQ(window_->height(), 280);
   EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
+
+  // The result panel: the stages the run went through, and its error list a press away.
+  QDialog* panel = window_->result_panel();
+  ASSERT_NE(panel, nullptr);
+  auto* table = panel->findChild<QTableWidget*>("tblStages");
+  ASSERT_GT(table->rowCount(), 0);
+  EXPECT_EQ(table->item(0, 0)->text().toStdString(), "Items");
+  if (outcome == RunOutcome::kPartial) {
+    panel->findChild<QPushButton*>("cmdErrorList")->click();
+    ASSERT_EQ(opened_lists.size(), 1u);
+    EXPECT_TRUE(fs::exists(opened_lists[0]));
+  }
 }
 
 }  // namespace
