@@ -84,6 +84,7 @@ RunResultDialog::RunResultDialog(const RunResultView& view, std::function<void()
   tblStages_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tblStages_->setSelectionMode(QAbstractItemView::NoSelection);
   tblStages_->verticalHeader()->hide();
+  tblStages_->verticalHeader()->setDefaultSectionSize(tblStages_->fontMetrics().height() + 6);
   FillStages(view.summary);
 
   lblVerdict_ = MakeLine(this, "lblVerdict");
