@@ -432,8 +432,8 @@ void MainWindow::StartRun(bool test_run) {
   running_ = true;
   stop_requested_ = false;
   cancel_requested_ = false;
-  // A new run's result replaces the last one's.
-  if (result_panel_) result_panel_->deleteLater();
+  // A new run's result replaces the last one's: the panel goes now, not when the run is over.
+  if (result_panel_) result_panel_->close();
   RunInputs inputs = CollectInputs();
   inputs.dry_run = test_run;
   // Each run talks to the installation the program box names now.
