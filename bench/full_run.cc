@@ -34,10 +34,10 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
+#include "export_writer/sample_export.h"
 #include "mapping/mapping_step.h"
 #include "masters/ledgers.h"
 #include "masters/stage_support.h"
-#include "source/sample_export.h"
 #include "vouchers/accounting_vouchers.h"
 #include "vouchers/inventory_vouchers.h"
 

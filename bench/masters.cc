@@ -20,12 +20,12 @@
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
+#include "export_writer/sample_export.h"
 #include "masters/account_groups.h"
 #include "masters/items.h"
 #include "masters/ledgers.h"
 #include "masters/material_centres.h"
 #include "masters/stage_support.h"
-#include "source/sample_export.h"
 #include "source/source_db.h"
 
 namespace fs = std::filesystem;

@@ -26,8 +26,8 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
+#include "export_writer/sample_export.h"
 #include "source/lookups.h"
-#include "source/sample_export.h"
 #include "source/source_db.h"
 #include "vouchers/inventory_vouchers.h"
 // The same masters the voucher stage tests save before their runs.

@@ -7,7 +7,7 @@
 
 #include "destination/connection.h"
 #include "destination/local/local_factory.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"

@@ -9,7 +9,7 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
