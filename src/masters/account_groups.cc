@@ -85,7 +85,7 @@ void ImportAccountGroups(RunContext &ctx) {
       if (SaveMaster(ctx, kKindAccountGroup, BuildAccountGroupRecord(names[i], parent), message)) {
         ++tally.saved;
       } else {
-        ++tally.refused;
+        CountRefusal(tally, message);
         ctx.ErrorText += "Account Group Name : " + names[i] + " - " + message + "_";
       }
     } catch (const std::exception &e) {

@@ -14,11 +14,15 @@ namespace {
 constexpr const char *kScrapStore = "Scrap Store";
 
 // Saves one material centre; the refusal line names it.
-bool SaveMaterialCentre(RunContext &ctx, const std::string &name) {
+// Saves one material centre and counts it in the tally.
+void SaveMaterialCentre(RunContext &ctx, const std::string &name, StageTally &tally) {
   std::string message;
-  if (SaveMaster(ctx, kKindMaterialCentre, BuildMaterialCentreRecord(name), message)) return true;
+  if (SaveMaster(ctx, kKindMaterialCentre, BuildMaterialCentreRecord(name), message)) {
+    ++tally.saved;
+    return;
+  }
+  CountRefusal(tally, message);
   ctx.ErrorText += "Material Centre : " + name + " - " + message + "_";
-  return false;
 }
 
 }  // namespace
@@ -65,11 +69,7 @@ void ImportMaterialCentres(RunContext &ctx) {
           ShowStageProgress(ctx.ui, n, total,
                             "Importing Material Centres.(" + std::to_string(n) + " of " +
                                 std::to_string(total) + ")");
-          if (SaveMaterialCentre(ctx, name)) {
-            ++tally.saved;
-          } else {
-            ++tally.refused;
-          }
+          SaveMaterialCentre(ctx, name, tally);
         } catch (const std::exception &e) {
           ++tally.failed;
           ctx.ErrorText += "RTE error while importing " + std::string(" ") + name +
@@ -82,11 +82,7 @@ void ImportMaterialCentres(RunContext &ctx) {
       scrap_counted = true;
       int32_t code = FixedApiOf(ctx).mastername2code(kScrapStore, kKindMaterialCentre);
       if (IsZero(code)) {
-        if (SaveMaterialCentre(ctx, kScrapStore)) {
-          ++scrap.saved;
-        } else {
-          ++scrap.refused;
-        }
+        SaveMaterialCentre(ctx, kScrapStore, scrap);
       } else {
         ++scrap.skipped[kSkipAlreadyThere];
       }
@@ -109,7 +105,7 @@ void ImportTaxTypes(RunContext &ctx) {
                      message)) {
         ++tally.saved;
       } else {
-        ++tally.refused;
+        CountRefusal(tally, message);
         ctx.ErrorText += std::string(type.sale ? "ST Name : " : "PT Name : ") +
                          GetXmlTagValue(type.xml, "Name") + " - " + message + "\r\n";
       }
