@@ -487,9 +487,10 @@ Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date
       if (std::fabs(source - it->second) > kAmountTolerance) {
         // A ledger the company refused keeps the opening it had: its entry says why.
         std::string why;
-        const std::string needle = "Ledger Name : " + *saved + " - ";
+        const std::string refused = "Ledger Name : " + *saved + " - ";
+        const std::string kept = "Opening balance of ledger '" + *saved + "' (";
         for (const std::string& e : entries)
-          if (e.rfind(needle, 0) == 0) why = e;
+          if (e.rfind(refused, 0) == 0 || e.rfind(kept, 0) == 0) why = e;
         r.openings.push_back({*saved, source, it->second, why});
       }
     }
@@ -510,29 +511,6 @@ Reconciliation ReconcileFolders(const std::string& export_dir, const std::string
     throw std::runtime_error("no company " + company_code + " in the data folder " + data_folder);
   local::CompanyStore store(*file);
   return Reconcile(ctx, store, from, to, error_list);
-}
-
-std::string NewestErrorList(const std::string& folder, std::string* path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path newest;
-  fs::file_time_type newest_time{};
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.rfind("VodoriErrorList_", 0) != 0) continue;
-    fs::file_time_type t = fs::last_write_time(it->path(), ec);
-    if (ec) continue;
-    if (newest.empty() || t > newest_time) {
-      newest = it->path();
-      newest_time = t;
-    }
-  }
-  if (newest.empty()) return "";
-  if (path) *path = newest.string();
-  std::ifstream in(newest, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 }  // namespace vodare

@@ -96,9 +96,6 @@ Reconciliation ReconcileFolders(const std::string& export_dir, const std::string
                                 const std::string& company_code, const Date& from, const Date& to,
                                 const std::string& error_list);
 
-// The text of the newest error list a run left in the folder, or empty text when none.
-std::string NewestErrorList(const std::string& folder, std::string* path = nullptr);
-
 // Numbers with thousands separators: 2046 -> "2,046".
 std::string GroupedCount(int64_t n);
 

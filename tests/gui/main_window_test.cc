@@ -428,8 +428,10 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   const RunOutcome outcome = window_->last_result().outcome;
   EXPECT_TRUE(outcome == RunOutcome::kCompleted || outcome == RunOutcome::kPartial)
       << window_->last_result().error_text;
+  // "Success" only for a run whose error list is empty.
   const std::vector<std::string> captions = boxes_.Captions();
-  EXPECT_NE(std::find(captions.begin(), captions.end(), "Success"), captions.end());
+  const char* headline = outcome == RunOutcome::kCompleted ? "Success" : "Alert!";
+  EXPECT_NE(std::find(captions.begin(), captions.end(), headline), captions.end());
   EXPECT_EQ(window_->height(), 280);
   EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
 }
