@@ -34,10 +34,10 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
+#include "export_writer/sample_export.h"
 #include "mapping/mapping_step.h"
 #include "masters/ledgers.h"
 #include "masters/stage_support.h"
-#include "source/sample_export.h"
 #include "vouchers/accounting_vouchers.h"
 #include "vouchers/inventory_vouchers.h"
 
@@ -225,7 +225,7 @@ Result Run(const Folders& f, const std::string& code) {
   // The steps around the stages, timed the same way.
   double open_s = 0, connect_s = 0, configure_s = 0, mapping_s = 0;
   auto open_export = stages.OpenSourceDb;
-  stages.OpenSourceDb = [&](RunContext& ctx, const std::string& folder, std::string& error) {
+  stages.OpenSourceDb = [&](RunContext& ctx, const std::string& folder, ErrorList& error) {
     const auto a = Clock::now();
     bool ok = open_export(ctx, folder, error);
     open_s += Seconds(a, Clock::now());
@@ -234,7 +234,7 @@ Result Run(const Folders& f, const std::string& code) {
   auto connect_company = stages.ConnectDestination;
   stages.ConnectDestination = [&](RunContext& ctx, const std::string& program,
                                   const std::string& data, const std::string& company, int16_t year,
-                                  std::string& error) {
+                                  ErrorList& error) {
     const auto a = Clock::now();
     bool ok = connect_company(ctx, program, data, company, year, error);
     connect_s += Seconds(a, Clock::now());
@@ -285,7 +285,7 @@ Result Run(const Folders& f, const std::string& code) {
     r.cpu_seconds = CpuSeconds() - cpu;
     outcome = result.outcome;
     summary = ctx.summary;
-    for (char c : result.error_text) error_entries += c == '_';
+    error_entries = result.errors.size();
     file_at_end = FileSize(file);
     wal_at_end = FileSize(fs::path(file.string() + "-wal"));
     if (outcome != RunOutcome::kCompleted && outcome != RunOutcome::kPartial)

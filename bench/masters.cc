@@ -20,12 +20,12 @@
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
+#include "export_writer/sample_export.h"
 #include "masters/account_groups.h"
 #include "masters/items.h"
 #include "masters/ledgers.h"
 #include "masters/material_centres.h"
 #include "masters/stage_support.h"
-#include "source/sample_export.h"
 #include "source/source_db.h"
 
 namespace fs = std::filesystem;
@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
   RunContext ctx(ui);
   auto factory = local::MakeLocalAutomationFactory(program);
   ctx.factory = factory.get();
-  std::string errors;
+  ErrorList errors;
   if (!ConnectDestination(ctx, program, data, code, static_cast<int16_t>(kSampleYear))) {
-    std::fprintf(stderr, "company did not open: %s\n", ctx.ErrorText.c_str());
+    std::fprintf(stderr, "company did not open: %s\n", ctx.errors.Text().c_str());
     return 1;
   }
   ctx.settings = ReadCompanySettings(ctx.destination);
@@ -97,11 +97,11 @@ int main(int argc, char** argv) {
   ctx.destination.CompanyApi->DLNoEnabled = true;
   auto t2 = Clock::now();
   if (!OpenSourceDb(ctx, export_dir, errors)) {
-    std::fprintf(stderr, "export did not open: %s\n", errors.c_str());
+    std::fprintf(stderr, "export did not open: %s\n", errors.Text().c_str());
     return 1;
   }
   auto t3 = Clock::now();
-  ctx.ErrorText.clear();
+  ctx.errors.Clear();
 
   struct Step {
     const char* name;
@@ -142,9 +142,7 @@ int main(int argc, char** argv) {
       static_cast<long long>(saves), Seconds(start, end),
       saves / std::max(Seconds(start, end), 1e-9), cpu_total, saves / std::max(cpu_total, 1e-9),
       usage.ru_maxrss / 1024.0);
-  size_t lines = 0;
-  for (char c : ctx.ErrorText) lines += c == '_';
-  std::printf("error entries: %zu\n", lines);
+  std::printf("error entries: %zu\n", ctx.errors.size());
   for (const StageTally& t : ctx.summary.stages())
     std::printf("  %-28s read %lld saved %lld refused %lld failed %lld skipped %lld%s\n",
                 t.stage.c_str(), static_cast<long long>(t.read), static_cast<long long>(t.saved),

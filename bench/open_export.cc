@@ -55,21 +55,21 @@ int main(int argc, char** argv) {
   const int64_t lookups = argc > 2 ? std::atoll(argv[2]) : 1000000;
 
   // From no cache at all: what a user meets the first time a folder is opened.
-  std::string error_text;
+  vodare::ErrorList errors;
   {
-    auto probe = vodare::OpenExport(folder, error_text);
+    auto probe = vodare::OpenExport(folder, errors);
     if (!probe) {
-      std::fprintf(stderr, "cannot open %s: %s\n", folder.c_str(), error_text.c_str());
+      std::fprintf(stderr, "cannot open %s: %s\n", folder.c_str(), errors.Text().c_str());
       return 1;
     }
     std::string cache = probe->cache_path();
     probe.reset();
     std::filesystem::remove(cache);
   }
-  error_text.clear();
+  errors.Clear();
   auto start = std::chrono::steady_clock::now();
   double cpu = CpuSeconds();
-  auto db = vodare::OpenExport(folder, error_text);
+  auto db = vodare::OpenExport(folder, errors);
   double first = Seconds(start);
   double first_cpu = CpuSeconds() - cpu;
   if (!db || !db->rebuilt()) {
@@ -78,9 +78,9 @@ int main(int argc, char** argv) {
   }
   db.reset();
 
-  error_text.clear();
+  errors.Clear();
   start = std::chrono::steady_clock::now();
-  db = vodare::OpenExport(folder, error_text);
+  db = vodare::OpenExport(folder, errors);
   double reopen = Seconds(start);
   if (!db || db->rebuilt()) {
     std::fprintf(stderr, "the reopening rebuilt the cache\n");

@@ -26,8 +26,8 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
+#include "export_writer/sample_export.h"
 #include "source/lookups.h"
-#include "source/sample_export.h"
 #include "source/source_db.h"
 #include "vouchers/inventory_vouchers.h"
 // The same masters the voucher stage tests save before their runs.
@@ -68,15 +68,16 @@ Result RunOnce(int64_t vouchers, const fs::path& dir) {
   RunContext ctx(ui);
   auto factory = local::MakeLocalAutomationFactory(program);
   ctx.factory = factory.get();
-  std::string errors;
+  ErrorList errors;
   if (!OpenSourceDb(ctx, export_dir.string(), errors) ||
       !ConnectDestination(ctx, program, data, code, static_cast<int16_t>(kSampleYear))) {
-    std::fprintf(stderr, "could not open the sample or the company: %s\n", errors.c_str());
+    std::fprintf(stderr, "could not open the sample or the company: %s%s\n", errors.Text().c_str(),
+                 ctx.errors.Text().c_str());
     std::exit(2);
   }
   ctx.settings = ReadCompanySettings(ctx.destination);
   testing::SaveMastersForVouchers(ctx);
-  ctx.ErrorText.clear();
+  ctx.errors.Clear();
 
   const Date from = Date::FromYmd(kSampleYear, 4, 1), to = Date::FromYmd(kSampleYear + 1, 3, 31);
   const double cpu_start = CpuSeconds();

@@ -26,18 +26,14 @@ extern char** environ;
 
 namespace vodare {
 
-std::vector<std::string> SplitErrorEntries(std::string_view error_text) {
-  std::vector<std::string> entries;
-  size_t start = 0;
-  while (true) {
-    size_t at = error_text.find('_', start);
-    if (at == std::string_view::npos) {
-      entries.emplace_back(error_text.substr(start));
-      return entries;
-    }
-    entries.emplace_back(error_text.substr(start, at - start));
-    start = at + 1;
+std::string ErrorListFileText(const ErrorList& errors) {
+  std::string text;
+  for (const ErrorEntry& entry : errors.entries()) {
+    text += entry.message;
+    text += "\r\n";
   }
+  text += "\r\n";
+  return text;
 }
 
 std::string ErrorListFolder() {
@@ -61,21 +57,15 @@ std::string ErrorListFileName(const std::tm& t, int milliseconds) {
                      milliseconds);
 }
 
-bool WriteErrorList(std::string_view error_text, const std::string& path, std::string& why,
+bool WriteErrorList(const ErrorList& errors, const std::string& path, std::string& why,
                     bool exclusive) {
   std::FILE* file = std::fopen(ToLocalPath(path).c_str(), exclusive ? "wbx" : "wb");
   if (!file) {
     why = std::strerror(errno);
     return false;
   }
-  bool ok = true;
-  for (const std::string& entry : SplitErrorEntries(error_text)) {
-    if (std::fwrite(entry.data(), 1, entry.size(), file) != entry.size() ||
-        std::fwrite("\r\n", 1, 2, file) != 2) {
-      ok = false;
-      break;
-    }
-  }
+  const std::string text = ErrorListFileText(errors);
+  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   if (!ok) why = std::strerror(errno);
   if (std::fclose(file) != 0 && ok) {
     ok = false;
@@ -144,7 +134,7 @@ bool OpenInTextEditor(const std::string& path, std::string& why) {
 }
 #endif
 
-std::string SaveErrorList(std::string_view error_text, RunUi& ui) {
+std::string SaveErrorList(const ErrorList& errors, RunUi& ui) {
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const int millis = static_cast<int>(
@@ -160,7 +150,7 @@ std::string SaveErrorList(std::string_view error_text, RunUi& ui) {
   std::string path = JoinLocalPath(folder, name);
   std::string why;
   // Another run may have ended in the same millisecond: the next free counter then follows.
-  for (int n = 2; !WriteErrorList(error_text, path, why, true); ++n) {
+  for (int n = 2; !WriteErrorList(errors, path, why, true); ++n) {
     if (errno != EEXIST || n > 1000) {
       ui.ShowMessage("The error list could not be written to " + path + ": " + why, "Error",
                      MessageIcon::kExclamation);
@@ -179,8 +169,8 @@ void OpenErrorList(const std::string& path, RunUi& ui, const ErrorListOpener& op
   }
 }
 
-std::string ShowErrorList(std::string_view error_text, RunUi& ui, const ErrorListOpener& open) {
-  const std::string path = SaveErrorList(error_text, ui);
+std::string ShowErrorList(const ErrorList& errors, RunUi& ui, const ErrorListOpener& open) {
+  const std::string path = SaveErrorList(errors, ui);
   if (!path.empty()) OpenErrorList(path, ui, open);
   return path;
 }

@@ -19,6 +19,7 @@
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
 #include "masters/ledgers.h"
+#include "masters/stage_support.h"
 #include "source/lookups.h"
 #include "source/source_db.h"
 #include "vouchers/accounting_vouchers.h"
@@ -206,13 +207,35 @@ std::vector<ReconciledVoucher> ReadAccountingVouchers(RunContext& ctx, const Dat
   return out;
 }
 
-// The error-list entry that names the voucher, or empty text.
-std::string ExplanationFor(const std::vector<std::string>& entries, const ReconciledVoucher& v) {
+// The entries of the run by the record they are about: the vouchers' first entry under each
+// key, the ledgers' last (the refusal that follows any other entry of the ledger).
+struct EntriesByKey {
+  explicit EntriesByKey(const ErrorList& errors) {
+    for (const ErrorEntry& e : errors.entries()) {
+      if (e.key.empty()) {
+        if (e.stage.empty()) unkeyed.push_back(&e);
+      } else if (e.stage == kInventoryVoucherStage || e.stage == kAccountingVoucherStage) {
+        vouchers.emplace(e.key, &e);
+      } else if (e.stage == kTallyLedgers) {
+        ledgers[e.key] = &e;
+      }
+    }
+  }
+  std::unordered_map<std::string, const ErrorEntry*> vouchers;
+  std::unordered_map<std::string, const ErrorEntry*> ledgers;
+  // Lines read back from an earlier run's file, which keeps no keys.
+  std::vector<const ErrorEntry*> unkeyed;
+};
+
+// A line of an earlier run's file that names the voucher by its number, one that names its type
+// too first; or empty text.
+std::string ListedLineFor(const EntriesByKey& by_key, const ReconciledVoucher& v) {
   const std::string needle = "Vch No : " + v.number + " ";
   const std::string needle_end = "Vch No : " + v.number;
   const std::string type_name = GetVoucherTypeName(static_cast<int16_t>(v.type));
   std::string loose;
-  for (const std::string& e : entries) {
+  for (const ErrorEntry* entry : by_key.unkeyed) {
+    const std::string& e = entry->message;
     bool names_number =
         e.find(needle) != std::string::npos ||
         (e.size() >= needle_end.size() &&
@@ -224,15 +247,16 @@ std::string ExplanationFor(const std::vector<std::string>& entries, const Reconc
   return loose;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!IsBlank(line)) lines.push_back(line);
+// The entry the run filed under the voucher: under its own type and number, else under the
+// same number with another type (or with none, when the stage failed before it knew the type).
+std::string ExplanationFor(const EntriesByKey& by_key, const ReconciledVoucher& v) {
+  auto found = by_key.vouchers.find(VoucherEntryKey(v.type, v.number));
+  if (found != by_key.vouchers.end()) return found->second->message;
+  for (int type = 0; type <= kVchPayment; ++type) {
+    found = by_key.vouchers.find(VoucherEntryKey(type, v.number));
+    if (found != by_key.vouchers.end()) return found->second->message;
   }
-  return lines;
+  return ListedLineFor(by_key, v);
 }
 
 }  // namespace
@@ -359,9 +383,9 @@ std::string Reconciliation::Render() const {
 }
 
 Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date& from,
-                         const Date& to, const std::string& error_list) {
+                         const Date& to, const ErrorList& errors) {
   Reconciliation r;
-  const std::vector<std::string> entries = SplitLines(error_list);
+  const EntriesByKey entries(errors);
 
   std::map<int, VoucherTypeFigures> types;
   auto type_line = [&](int type) -> VoucherTypeFigures& {
@@ -487,10 +511,16 @@ Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date
       if (std::fabs(source - it->second) > kAmountTolerance) {
         // A ledger the company refused keeps the opening it had: its entry says why.
         std::string why;
-        const std::string refused = "Ledger Name : " + *saved + " - ";
-        const std::string kept = "Opening balance of ledger '" + *saved + "' (";
-        for (const std::string& e : entries)
-          if (e.rfind(refused, 0) == 0 || e.rfind(kept, 0) == 0) why = e;
+        auto listed = entries.ledgers.find(*saved);
+        if (listed != entries.ledgers.end()) {
+          why = listed->second->message;
+        } else {
+          const std::string refused = "Ledger Name : " + *saved + " - ";
+          const std::string kept = "Opening balance of ledger '" + *saved + "' (";
+          for (const ErrorEntry* e : entries.unkeyed)
+            if (e->message.rfind(refused, 0) == 0 || e->message.rfind(kept, 0) == 0)
+              why = e->message;
+        }
         r.openings.push_back({*saved, source, it->second, why});
       }
     }
@@ -500,17 +530,28 @@ Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date
 
 Reconciliation ReconcileFolders(const std::string& export_dir, const std::string& data_folder,
                                 const std::string& company_code, const Date& from, const Date& to,
-                                const std::string& error_list) {
+                                const ErrorList& errors) {
   SilentRunUi ui;
   RunContext ctx(ui);
-  std::string why;
-  if (!OpenSourceDb(ctx, export_dir, why))
-    throw std::runtime_error("the export " + export_dir + " does not open: " + why);
+  ErrorList opening;
+  if (!OpenSourceDb(ctx, export_dir, opening))
+    throw std::runtime_error("the export " + export_dir + " does not open: " + opening.Text());
   std::optional<std::filesystem::path> file = local::FindCompanyFile(data_folder, company_code);
   if (!file)
     throw std::runtime_error("no company " + company_code + " in the data folder " + data_folder);
   local::CompanyStore store(*file);
-  return Reconcile(ctx, store, from, to, error_list);
+  return Reconcile(ctx, store, from, to, errors);
+}
+
+ErrorList ErrorListOfFile(const std::string& text) {
+  ErrorList errors;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!IsBlank(line)) errors.Add("", "", line);
+  }
+  return errors;
 }
 
 }  // namespace vodare

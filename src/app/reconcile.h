@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error_entries.h"
 #include "common/text.h"
 
 namespace vodare {
@@ -83,18 +84,22 @@ struct Reconciliation {
   std::string Render() const;
 };
 
-// Compares the export open in ctx (vouchers dated from..to) with the company. error_list is
-// the run's error list, one entry per line (empty when there is none). The export is read as
-// the voucher stages read it, so ctx must be a context of its own: its inventory voucher
-// identifiers are rebuilt here.
+// Compares the export open in ctx (vouchers dated from..to) with the company. errors is the
+// run's error list (empty when there is none): a voucher or ledger is explained by the entry
+// filed under it. The export is read as the voucher stages read it, so ctx must be a context of
+// its own: its inventory voucher identifiers are rebuilt here.
 Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date& from,
-                         const Date& to, const std::string& error_list);
+                         const Date& to, const ErrorList& errors);
 
 // The same from the folders: opens the export and the company's books of the data folder.
 // Throws std::runtime_error, naming what, when either cannot be opened.
 Reconciliation ReconcileFolders(const std::string& export_dir, const std::string& data_folder,
                                 const std::string& company_code, const Date& from, const Date& to,
-                                const std::string& error_list);
+                                const ErrorList& errors);
+
+// The lines of an error list file written by an earlier run, as entries. The file keeps no
+// stage or record: such entries explain a voucher or a ledger whose line names it.
+ErrorList ErrorListOfFile(const std::string& text);
 
 // Numbers with thousands separators: 2046 -> "2,046".
 std::string GroupedCount(int64_t n);

@@ -25,25 +25,21 @@ const char* const kErrorListQuestion =
 namespace {
 
 constexpr const char* kStoppedEntry = "The run was stopped before its end.";
+// The stages the driver's own entries are filed under.
+constexpr const char* kRunStage = "Run";
+constexpr const char* kUsageReportStage = "Usage report";
 // The reason recorded when the end report is refused without one.
 constexpr const char* kReportRefused = "The usage report was not accepted.";
 constexpr const char* kComparingStatus = "Holding the company beside the export..";
 
-// An error text as a message box shows it: one entry a line, without the separators.
-std::string PlainText(const std::string& error_text) {
+// Entries as a message box shows them: one a line, without the separators.
+std::string PlainText(const ErrorList& errors) {
   std::string out;
-  for (const std::string& entry : SplitErrorEntries(error_text)) {
-    if (IsBlank(entry)) continue;
-    out += (out.empty() ? "" : "\r\n") + entry;
+  for (const ErrorEntry& entry : errors.entries()) {
+    if (IsBlank(entry.message)) continue;
+    out += (out.empty() ? "" : "\r\n") + entry.message;
   }
   return out;
-}
-
-// The error list's entries one a line, as the file holds them.
-std::string EntryLines(const std::string& error_text) {
-  std::string lines;
-  for (const std::string& entry : SplitErrorEntries(error_text)) lines += entry + "\r\n";
-  return lines;
 }
 
 // "the masters", "the vouchers" or both.
@@ -78,7 +74,7 @@ class Run {
  private:
   void Sequence() {
     // 1. The run's values.
-    ctx_.ErrorText.clear();
+    ctx_.errors.Clear();
     ctx_.summary.Clear();
     std::string identity;
     const std::string program = Trim(inputs_.vuvoda_path);
@@ -108,7 +104,7 @@ class Run {
 
     // 2. The export, and the tables the chosen stages read. What the opening noted on the way
     // (indexes a former opening made) is not the user's business unless the opening failed.
-    std::string opening;
+    ErrorList opening;
     if (stages_.OpenSourceDb && !stages_.OpenSourceDb(ctx_, export_folder, opening)) {
       Fail(PlainText(opening));
       return;
@@ -162,9 +158,11 @@ class Run {
     // 9. The start report (none for a test run); whatever the opening steps and the report left
     // in the error text is not part of the run's errors.
     const bool report = stages_.ReportRunStatus && !inputs_.dry_run;
-    if (report)
-      stages_.ReportRunStatus(kAppName, kModuleName, kStatusInProcess, ctx_.ErrorText, identity);
-    ctx_.ErrorText.clear();
+    if (report) {
+      std::string report_text = ctx_.errors.Text();
+      stages_.ReportRunStatus(kAppName, kModuleName, kStatusInProcess, report_text, identity);
+    }
+    ctx_.errors.Clear();
     // 10. The run layout.
     ui_.SetRunLayout(true);
     run_layout_ = true;
@@ -195,18 +193,18 @@ class Run {
       RunVouchers(args);
     }
     if (stopped_) {
-      ctx_.ErrorText += std::string(kStoppedEntry);
+      std::string entry = kStoppedEntry;
       if (!stopped_in_.empty())
-        ctx_.ErrorText += " It stopped in the " + stopped_in_ +
-                          " after the record in hand; the records after it were not imported.";
-      ctx_.ErrorText += "_";
+        entry += " It stopped in the " + stopped_in_ +
+                 " after the record in hand; the records after it were not imported.";
+      ctx_.errors.Add(kRunStage, "", std::move(entry));
     } else if (inputs_.vouchers && stages_.ReconcileRun) {
       // The books beside the export, while the company the run wrote into is still there.
       ui_.SetStatus(kComparingStatus);
       ui_.ProcessEvents();
       try {
         RunVerdict verdict = stages_.ReconcileRun(export_folder, run_data, code, inputs_.from_date,
-                                                  inputs_.to_date, EntryLines(ctx_.ErrorText));
+                                                  inputs_.to_date, ctx_.errors);
         result_.verdict = verdict.text;
         result_.books_agree = verdict.agrees;
       } catch (const std::exception& e) {
@@ -218,18 +216,18 @@ class Run {
     Rest();
     // 16. The end report. A refused or failed report adds its reason to the run's errors; it
     // never replaces them.
-    result_.end_status = IsBlank(ctx_.ErrorText) ? kStatusCompleted : kStatusPartial;
+    result_.end_status = ctx_.errors.Blank() ? kStatusCompleted : kStatusPartial;
     if (report) {
       std::string reason;
       if (!stages_.ReportRunStatus(kAppName, kModuleName, result_.end_status, reason, identity)) {
         if (IsBlank(reason)) reason = kReportRefused;
-        ctx_.ErrorText += reason + "_";
+        ctx_.errors.Add(kUsageReportStage, "", reason);
       }
     }
     // 17. The error list, written whether or not the user looks at it, and noted as the list of
     // the last run into this company (a test run's list concerns a copy, not the company).
-    result_.error_entries = CountErrorEntries(ctx_.ErrorText);
-    if (result_.error_entries > 0) result_.error_list_path = SaveErrorList(ctx_.ErrorText, ui_);
+    result_.error_entries = CountErrorEntries(ctx_.errors);
+    if (result_.error_entries > 0) result_.error_list_path = SaveErrorList(ctx_.errors, ui_);
     if (!inputs_.dry_run) RecordLastRun(ErrorListFolder(), guid, result_.error_list_path);
     // How the run ended, in words that match the list.
     Headline headline = RunHeadline(inputs_.masters, inputs_.vouchers, result_.error_entries,
@@ -242,7 +240,8 @@ class Run {
     // 18.
     EnableInputs(ui_);
     ReleaseNameCaches(ctx_);
-    result_.error_text = ctx_.ErrorText;
+    result_.error_text = ctx_.errors.Text();
+    result_.errors = ctx_.errors;
     if (stopped_)
       result_.outcome = RunOutcome::kStopped;
     else
@@ -288,14 +287,17 @@ class Run {
     bool connected = false;
     if (stages_.ConnectDestination) {
       try {
-        connected = stages_.ConnectDestination(ctx_, program, data, code, year, ctx_.ErrorText);
+        connected = stages_.ConnectDestination(ctx_, program, data, code, year, ctx_.errors);
       } catch (const std::exception& e) {
-        ctx_.ErrorText += e.what();
+        ctx_.errors.Add(kRunStage, "", e.what(), "");
       }
     }
     if (!connected) {
-      if (IsBlank(ctx_.ErrorText)) ctx_.ErrorText = "Unable to connect to database._";
-      Fail(PlainText(ctx_.ErrorText));
+      if (ctx_.errors.Blank()) {
+        ctx_.errors.Clear();
+        ctx_.errors.Add(kRunStage, "", "Unable to connect to database.");
+      }
+      Fail(PlainText(ctx_.errors));
     }
     return connected;
   }
@@ -329,7 +331,7 @@ class Run {
     try {
       stage(ctx_, args);
     } catch (const std::exception& e) {
-      ctx_.ErrorText += std::string("RTE while importing ") + what + " " + e.what() + "_";
+      ctx_.errors.Add(what, "", std::string("RTE while importing ") + what + " " + e.what());
     }
     if (ui_.StopRequested()) {
       stopped_ = true;
@@ -370,6 +372,7 @@ class Run {
     ReleaseNameCaches(ctx_);
     result_.outcome = RunOutcome::kFailed;
     result_.error_text = message;
+    result_.errors = ctx_.errors;
   }
 
   RunContext& ctx_;
@@ -423,10 +426,10 @@ std::string OutcomeLine(const RunResult& result) {
   return line;
 }
 
-int64_t CountErrorEntries(const std::string& error_text) {
+int64_t CountErrorEntries(const ErrorList& errors) {
   int64_t n = 0;
-  for (const std::string& entry : SplitErrorEntries(error_text))
-    if (!entry.empty()) ++n;
+  for (const ErrorEntry& entry : errors.entries())
+    if (!IsBlank(entry.message)) ++n;
   return n;
 }
 

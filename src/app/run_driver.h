@@ -45,8 +45,8 @@ struct Headline {
 Headline RunHeadline(bool masters, bool vouchers, int64_t error_entries, bool stopped,
                      bool dry_run, const std::string& verdict);
 
-// The entries an error text holds, as its list shows them (one a line).
-int64_t CountErrorEntries(const std::string& error_text);
+// The entries of an error list that say something (a blank one is no entry to the user).
+int64_t CountErrorEntries(const ErrorList& errors);
 
 // The financial year box's text as a 16-bit year, or nothing when it is not a number in range.
 std::optional<int16_t> FinYearNumber(const std::string& text);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/error_entries.h"
 #include "common/text.h"
 
 namespace vodare {
@@ -52,6 +53,9 @@ struct RunResult {
   // The run's error text at its end (completed or partial), or the text of the message that
   // ended it (refused or failed).
   std::string error_text;
+  // The run's error list as it stood at its end (its text is error_text after a completed or
+  // partial run).
+  ErrorList errors;
   // After a refused check: the control that should get the focus; empty otherwise.
   std::string focus_control;
   // The error list file written at the end of a run that left entries, whether or not the user

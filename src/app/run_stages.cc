@@ -86,18 +86,18 @@ std::optional<TestCopy> CopyCompany(const std::string& data_folder,
 RunStages DefaultRunStages() {
   RunStages stages;
   stages.LookUpCompany = LookUpCompany;
-  stages.OpenSourceDb = [](RunContext& ctx, const std::string& folder, std::string& error_text) {
-    return OpenSourceDb(ctx, folder, error_text);
+  stages.OpenSourceDb = [](RunContext& ctx, const std::string& folder, ErrorList& errors) {
+    return OpenSourceDb(ctx, folder, errors);
   };
   stages.ConnectDestination = [](RunContext& ctx, const std::string& program_folder,
                                  const std::string& data_folder, const std::string& company_code,
-                                 int16_t year, std::string& error_text) {
+                                 int16_t year, ErrorList& errors) {
     if (ctx.factory == nullptr) {
-      error_text += kNotInstalledMessage;
+      errors.Add(kConnectionStage, "", kNotInstalledMessage, "");
       return false;
     }
     return ConnectDestination(*ctx.factory, ctx.destination, program_folder, data_folder,
-                              company_code, year, error_text);
+                              company_code, year, errors);
   };
   stages.ReadCompanySettings = [](RunContext& ctx) { return ReadCompanySettings(ctx.destination); };
   stages.ConfigureDestination = [](RunContext& ctx, int16_t masters_value) {
@@ -128,9 +128,8 @@ RunStages DefaultRunStages() {
   };
   stages.ReconcileRun = [](const std::string& export_folder, const std::string& data_folder,
                            const std::string& company_code, const Date& from, const Date& to,
-                           const std::string& error_list) {
-    Reconciliation r =
-        ReconcileFolders(export_folder, data_folder, company_code, from, to, error_list);
+                           const ErrorList& errors) {
+    Reconciliation r = ReconcileFolders(export_folder, data_folder, company_code, from, to, errors);
     return RunVerdict{r.Verdict(), r.Agrees()};
   };
   return stages;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/validate_inputs.h"
+#include "common/error_entries.h"
 #include "common/text.h"
 #include "destination/company_settings.h"
 
@@ -50,12 +51,11 @@ struct RunStages {
       LookUpCompany;
 
   // Opens the export folder as the run's database and builds its indexes; false with an entry
-  // in error_text when it does not open.
-  std::function<bool(RunContext&, const std::string& folder, std::string& error_text)> OpenSourceDb;
-  // Creates the server objects and opens the company and year; false with the reason in
-  // error_text.
+  // in errors when it does not open.
+  std::function<bool(RunContext&, const std::string& folder, ErrorList& errors)> OpenSourceDb;
+  // Creates the server objects and opens the company and year; false with the reason in errors.
   std::function<bool(RunContext&, const std::string& program_folder, const std::string& data_folder,
-                     const std::string& company_code, int16_t year, std::string& error_text)>
+                     const std::string& company_code, int16_t year, ErrorList& errors)>
       ConnectDestination;
   std::function<CompanySettings(RunContext&)> ReadCompanySettings;
   // Creates the voucher series and sets the feature switches. Throws RunTimeError when an
@@ -86,10 +86,10 @@ struct RunStages {
                                         const std::string& company_code, std::string& why)>
       MakeTestCopy;
   // Holds the export's vouchers of the range beside the company's after a run, with the run's
-  // error list (one entry a line). Throws when either cannot be read.
+  // error list. Throws when either cannot be read.
   std::function<RunVerdict(const std::string& export_folder, const std::string& data_folder,
                            const std::string& company_code, const Date& from, const Date& to,
-                           const std::string& error_list)>
+                           const ErrorList& errors)>
       ReconcileRun;
 };
 

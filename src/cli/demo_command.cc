@@ -14,8 +14,8 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
+#include "export_writer/sample_export.h"
 #include "masters/ledgers.h"
-#include "source/sample_export.h"
 
 namespace vodare::cli {
 

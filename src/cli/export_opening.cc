@@ -8,37 +8,10 @@
 namespace vodare::cli {
 
 namespace {
-constexpr std::string_view kOpenings[] = {
-    "Error reading table ", "Warning reading table ",
-    "Error creating index: ", "Error in OpenDBCon: ", "Error in CreateIndexes: "};
-
-bool StartsEntry(std::string_view text) {
-  for (std::string_view o : kOpenings)
-    if (text.substr(0, o.size()) == o) return true;
-  return false;
-}
-
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 }  // namespace
-
-std::vector<std::string> SplitErrorEntries(const std::string& error_text) {
-  std::vector<std::string> entries;
-  std::string_view rest(error_text);
-  while (!rest.empty()) {
-    size_t end = rest.size();
-    for (size_t i = rest.find('_'); i != std::string_view::npos; i = rest.find('_', i + 1)) {
-      if (i + 1 == rest.size() || StartsEntry(rest.substr(i + 1))) {
-        end = i;
-        break;
-      }
-    }
-    entries.emplace_back(rest.substr(0, end));
-    rest = end + 1 >= rest.size() ? std::string_view() : rest.substr(end + 1);
-  }
-  return entries;
-}
 
 OpenedExport OpenExportFolder(const std::string& folder) {
   OpenedExport opened;
@@ -48,9 +21,10 @@ OpenedExport OpenExportFolder(const std::string& folder) {
                                                          : "no such folder: " + folder;
     return opened;
   }
-  std::string error_text;
-  opened.db = OpenExport(folder, error_text);
-  for (const std::string& entry : SplitErrorEntries(error_text)) {
+  ErrorList errors;
+  opened.db = OpenExport(folder, errors);
+  for (const ErrorEntry& e : errors.entries()) {
+    const std::string& entry = e.message;
     if (StartsWith(entry, "Error reading table "))
       opened.table_errors.push_back(entry);
     else if (StartsWith(entry, "Warning reading table "))

@@ -22,8 +22,4 @@ struct OpenedExport {
 
 OpenedExport OpenExportFolder(const std::string& folder);
 
-// The entries of an error text ("entry_entry_..."): an entry ends at the "_" that comes before
-// the next known entry opening or at the end, so underscores inside names survive.
-std::vector<std::string> SplitErrorEntries(const std::string& error_text);
-
 }  // namespace vodare::cli

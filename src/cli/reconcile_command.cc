@@ -81,7 +81,8 @@ int ReconcileCommand(const Args& args) {
   }
   try {
     Reconciliation r =
-        ReconcileFolders(values["--export"], values["--data"], *code, from, to, error_list);
+        ReconcileFolders(values["--export"], values["--data"], *code, from, to,
+                         ErrorListOfFile(error_list));
     std::printf("error list: %s\n", error_list_path.empty() ? none.c_str() : error_list_path.c_str());
     std::fputs(r.Render().c_str(), stdout);
     return r.Agrees() ? 0 : 1;

@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/number_args.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 
 namespace vodare::cli {
 

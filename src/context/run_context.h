@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/error_entries.h"
 #include "common/keyed_collection.h"
 #include "common/run_ui.h"
 #include "context/run_summary.h"
@@ -27,8 +28,9 @@ struct RunContext {
   DestinationSession destination;
   CompanySettings settings;
 
-  // The run's error text: entries are only appended, each ends with "_".
-  std::string ErrorText;
+  // The run's error list: entries are only added. Its text (each entry ended by "_") is the
+  // run's error text.
+  ErrorList errors;
   // What became of every record, per stage.
   RunSummary summary;
 

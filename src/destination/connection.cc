@@ -38,7 +38,7 @@ void RunOn(F&& step) {
 
 bool ConnectDestination(AutomationFactory& factory, DestinationSession& session,
                         const std::string& program_folder, const std::string& data_folder,
-                        const std::string& company_code, int16_t year, std::string& error_text) {
+                        const std::string& company_code, int16_t year, ErrorList& errors) {
   try {
     session.FixedApi = factory.CreateFixedInterface(kProgIdFixedInterface);
     CFixedInterface& fixed = Require(session.FixedApi);
@@ -50,7 +50,7 @@ bool ConnectDestination(AutomationFactory& factory, DestinationSession& session,
       open = fixed.OpenDB(program_folder, data_folder, code, fin_year);
     }
     if (!open) {
-      error_text += std::string(kUnableToConnectMessage) + "_";
+      errors.Add(kConnectionStage, company_code, kUnableToConnectMessage);
       session.FixedApi.reset();
       session.CompanyApi.reset();
       return false;
@@ -61,11 +61,14 @@ bool ConnectDestination(AutomationFactory& factory, DestinationSession& session,
     std::string text;
     Require(session.CompanyApi).Load(text);
     Require(session.MastConfigApi).Load(kKindItem);
-    error_text = text;
+    // The company's text replaces what the list held (nothing, from a server that hands back
+    // an empty text); it is kept as the server wrote it, with nothing after it.
+    errors.Clear();
+    if (!text.empty()) errors.Add(kConnectionStage, "", text, "");
     session.CompanyApi->Load(text);
     return true;
   } catch (const std::exception&) {
-    error_text += kNotInstalledMessage;
+    errors.Add(kConnectionStage, "", kNotInstalledMessage, "");
     return false;
   }
 }
@@ -74,11 +77,11 @@ bool ConnectDestination(RunContext& ctx, const std::string& program_folder,
                         const std::string& data_folder, const std::string& company_code,
                         int16_t year) {
   if (ctx.factory == nullptr) {
-    ctx.ErrorText += kNotInstalledMessage;
+    ctx.errors.Add(kConnectionStage, "", kNotInstalledMessage, "");
     return false;
   }
   return ConnectDestination(*ctx.factory, ctx.destination, program_folder, data_folder,
-                            company_code, year, ctx.ErrorText);
+                            company_code, year, ctx.errors);
 }
 
 Value GetNodeValue(const pugi::xml_node& node, const std::string& name, int16_t kind,

@@ -16,15 +16,17 @@ namespace vodare {
 inline constexpr const char* kNotInstalledMessage =
     "Error: Vuvoda is not correctly installed on this PC.";
 inline constexpr const char* kUnableToConnectMessage = "Unable to connect to database.";
+// The stage the connection's entries are filed under.
+inline constexpr const char* kConnectionStage = "Connection";
 
 // Makes a new set of server objects in session and opens the company in the year. On a company
-// that does not open, appends "Unable to connect to database._" to error_text; when the server
-// cannot be reached at all, appends the not-installed message. On success error_text is replaced
-// by the text the company object hands back when loaded.
+// that does not open, adds "Unable to connect to database." to errors; when the server cannot
+// be reached at all, adds the not-installed message (with no "_" after it in the error text).
+// On success the list is replaced by the text the company object hands back when loaded.
 bool ConnectDestination(AutomationFactory& factory, DestinationSession& session,
                         const std::string& program_folder, const std::string& data_folder,
-                        const std::string& company_code, int16_t year, std::string& error_text);
-// The same over the run's factory, server objects and error text.
+                        const std::string& company_code, int16_t year, ErrorList& errors);
+// The same over the run's factory, server objects and error list.
 bool ConnectDestination(RunContext& ctx, const std::string& program_folder,
                         const std::string& data_folder, const std::string& company_code,
                         int16_t year);

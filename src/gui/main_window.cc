@@ -209,9 +209,9 @@ void MainWindow::Load() {
   const std::string export_folder = Trim(S(txtVodoriDataPath_->text()));
   if (!export_folder.empty()) {
     if (LocalFileExists(JoinLocalPath(ToLocalPath(export_folder), "support.dbf"))) {
-      std::string error;
+      ErrorList errors;
       bool opened = !setup_.stages.OpenSourceDb ||
-                    setup_.stages.OpenSourceDb(*ctx_, ToLocalPath(export_folder), error);
+                    setup_.stages.OpenSourceDb(*ctx_, ToLocalPath(export_folder), errors);
       if (opened) {
         const std::string name = GetVodoriCompanyName(*ctx_);
         if (!IsBlank(name)) {
@@ -370,12 +370,14 @@ void MainWindow::ExportPathValidate() {
 
 bool MainWindow::OpenExport(const std::string& folder) {
   if (!setup_.stages.OpenSourceDb) return true;
-  std::string error;
+  ErrorList errors;
   bool opened = false;
+  std::string error;
   try {
-    opened = setup_.stages.OpenSourceDb(*ctx_, ToLocalPath(folder), error);
+    opened = setup_.stages.OpenSourceDb(*ctx_, ToLocalPath(folder), errors);
+    error = errors.Text();
   } catch (const std::exception& e) {
-    error += e.what();
+    error = errors.Text() + e.what();
   }
   if (opened) return true;
   if (IsBlank(error)) error = "The export folder " + folder + " could not be opened.";

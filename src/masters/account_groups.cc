@@ -50,7 +50,8 @@ void ImportAccountGroups(RunContext &ctx) {
       rows.push_back(std::move(row));
     }
   } catch (const std::exception &e) {
-    ctx.ErrorText += "RTE error while importing Accounts group" + ErrorDescription(e) + "_";
+    ctx.errors.Add(kTallyAccountGroups, "",
+                   "RTE error while importing Accounts group" + ErrorDescription(e));
     return;
   }
   tally.read += static_cast<int64_t>(rows.size());
@@ -86,12 +87,14 @@ void ImportAccountGroups(RunContext &ctx) {
         ++tally.saved;
       } else {
         CountRefusal(tally, message);
-        ctx.ErrorText += "Account Group Name : " + names[i] + " - " + message + "_";
+        ctx.errors.Add(kTallyAccountGroups, names[i],
+                       "Account Group Name : " + names[i] + " - " + message);
       }
     } catch (const std::exception &e) {
       ++tally.failed;
-      ctx.ErrorText += "RTE error while importing " + std::string(" ") + row.name +
-                       "[Account Group]" + ": " + ErrorDescription(e) + "_";
+      ctx.errors.Add(kTallyAccountGroups, row.name,
+                     "RTE error while importing " + std::string(" ") + row.name +
+                         "[Account Group]" + ": " + ErrorDescription(e));
     }
   }
   tally.not_reached += total - n;

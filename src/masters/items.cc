@@ -21,8 +21,8 @@ constexpr const char *kItemNotesAlert =
 
 int64_t CollectItemCodes(RunContext &ctx, std::vector<ItemCode> &codes, CodeListTally *tally) {
   return CollectMasterCodes(ctx, "SELECT code,billname FROM pro order by code", "code", "billname",
-                            "Getting Item Details..", "Error: Blank Item Name found ", codes,
-                            tally);
+                            "Getting Item Details..", "Error: Blank Item Name found ", kTallyItems,
+                            codes, tally);
 }
 
 void ImportItems(RunContext &ctx) {
@@ -116,17 +116,18 @@ void ImportItems(RunContext &ctx) {
         } else {
           CountRefusal(tally, message);
           if (batches) CountRefusal(*batches, message);
-          ctx.ErrorText += "Item Name : " + full_name + " - " + message + "_";
+          ctx.errors.Add(kTallyItems, full_name, "Item Name : " + full_name + " - " + message);
         }
       } catch (const std::exception &e) {
         ++tally.failed;
         if (batches) ++batches->failed;
-        ctx.ErrorText += "RTE error while importing " + std::string(" ") + full_name + "[item]" +
-                         ": " + ErrorDescription(e) + "_";
+        ctx.errors.Add(kTallyItems, full_name,
+                       "RTE error while importing " + std::string(" ") + full_name + "[item]" +
+                           ": " + ErrorDescription(e));
       }
     }
   } catch (const std::exception &e) {
-    ctx.ErrorText += "RTE while importing items " + ErrorDescription(e) + "_";
+    ctx.errors.Add(kTallyItems, "", "RTE while importing items " + ErrorDescription(e));
   }
   AddCodeListSkips(tally, list);
   tally.not_reached += static_cast<int64_t>(codes.size() - handled);

@@ -30,7 +30,7 @@ constexpr const char *kDrugLicenceAlert =
 int64_t CollectLedgerCodes(RunContext &ctx, std::vector<LedgerCode> &codes, CodeListTally *tally) {
   return CollectMasterCodes(ctx, "Select ordno,parnam from [order] order by Parnam", "ordno",
                             "parnam", "Getting Account Details..",
-                            "Error: Blank Ledger Name found ", codes, tally);
+                            "Error: Blank Ledger Name found ", kTallyLedgers, codes, tally);
 }
 
 bool SaveBroker(RunContext &ctx, const std::string &broker_name,
@@ -46,7 +46,8 @@ bool SaveBroker(RunContext &ctx, const std::string &broker_name,
       ++tally.saved;
     } else {
       CountRefusal(tally, message);
-      ctx.ErrorText += "Salesman Name : " + broker_name + " - " + message + "_";
+      ctx.errors.Add(kTallyBrokers, broker_name,
+                     "Salesman Name : " + broker_name + " - " + message);
     }
   } catch (...) {
     ++tally.failed;
@@ -143,24 +144,26 @@ void ImportLedgers(RunContext &ctx) {
           // it does not arrive, and the user must hear of it.
           const double opening = TryTextToNumber(v.opening).value_or(0);
           if (!IsZero(opening))
-            ctx.ErrorText += "Opening balance of ledger '" + v.name + "' (" +
-                             fmt::format("{:.2f}", opening) +
-                             ") was not set: the ledger already exists in the company; enter it "
-                             "by hand_";
+            ctx.errors.Add(kTallyLedgers, v.name,
+                           "Opening balance of ledger '" + v.name + "' (" +
+                               fmt::format("{:.2f}", opening) +
+                               ") was not set: the ledger already exists in the company; enter "
+                               "it by hand");
           else
-            ctx.ErrorText += "Ledger Name : " + v.name + " - " + message + "_";
+            ctx.errors.Add(kTallyLedgers, v.name, "Ledger Name : " + v.name + " - " + message);
         } else {
           ++tally.refused;
-          ctx.ErrorText += "Ledger Name : " + v.name + " - " + message + "_";
+          ctx.errors.Add(kTallyLedgers, v.name, "Ledger Name : " + v.name + " - " + message);
         }
       } catch (const std::exception &e) {
         ++tally.failed;
-        ctx.ErrorText += "RTE error while importing " + std::string(" ") + full_name + "[ledger]" +
-                         ": " + ErrorDescription(e) + "_";
+        ctx.errors.Add(kTallyLedgers, full_name,
+                       "RTE error while importing " + std::string(" ") + full_name + "[ledger]" +
+                           ": " + ErrorDescription(e));
       }
     }
   } catch (const std::exception &e) {
-    ctx.ErrorText += "RTE while importing ledgers " + ErrorDescription(e) + "_";
+    ctx.errors.Add(kTallyLedgers, "", "RTE while importing ledgers " + ErrorDescription(e));
   }
   AddCodeListSkips(tally, list);
   tally.not_reached += static_cast<int64_t>(codes.size() - handled);

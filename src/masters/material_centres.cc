@@ -13,8 +13,7 @@ namespace {
 
 constexpr const char *kScrapStore = "Scrap Store";
 
-// Saves one material centre; the refusal line names it.
-// Saves one material centre and counts it in the tally.
+// Saves one material centre and counts it in the tally; the refusal line names it.
 void SaveMaterialCentre(RunContext &ctx, const std::string &name, StageTally &tally) {
   std::string message;
   if (SaveMaster(ctx, kKindMaterialCentre, BuildMaterialCentreRecord(name), message)) {
@@ -22,7 +21,7 @@ void SaveMaterialCentre(RunContext &ctx, const std::string &name, StageTally &ta
     return;
   }
   CountRefusal(tally, message);
-  ctx.ErrorText += "Material Centre : " + name + " - " + message + "_";
+  ctx.errors.Add(kTallyMaterialCentres, name, "Material Centre : " + name + " - " + message);
 }
 
 }  // namespace
@@ -72,8 +71,9 @@ void ImportMaterialCentres(RunContext &ctx) {
           SaveMaterialCentre(ctx, name, tally);
         } catch (const std::exception &e) {
           ++tally.failed;
-          ctx.ErrorText += "RTE error while importing " + std::string(" ") + name +
-                           "[Material Center]" + ": " + ErrorDescription(e) + "_";
+          ctx.errors.Add(kTallyMaterialCentres, name,
+                         "RTE error while importing " + std::string(" ") + name +
+                             "[Material Center]" + ": " + ErrorDescription(e));
         }
       }
     }
@@ -89,7 +89,8 @@ void ImportMaterialCentres(RunContext &ctx) {
     }
   } catch (const std::exception &e) {
     if (scrap_counted && !scrap.Balanced()) ++scrap.failed;
-    ctx.ErrorText += "RTE while importing material centers " + ErrorDescription(e) + "_";
+    ctx.errors.Add(kTallyMaterialCentres, "",
+                   "RTE while importing material centers " + ErrorDescription(e));
   }
   tally.not_reached += total - handled;
 }
@@ -106,8 +107,11 @@ void ImportTaxTypes(RunContext &ctx) {
         ++tally.saved;
       } else {
         CountRefusal(tally, message);
-        ctx.ErrorText += std::string(type.sale ? "ST Name : " : "PT Name : ") +
-                         GetXmlTagValue(type.xml, "Name") + " - " + message + "\r\n";
+        // These two end with a line break, not with the "_" of other entries.
+        const std::string name = GetXmlTagValue(type.xml, "Name");
+        ctx.errors.Add(
+            kTallyTaxTypes, name,
+            std::string(type.sale ? "ST Name : " : "PT Name : ") + name + " - " + message, "\r\n");
       }
       ++done;
     }

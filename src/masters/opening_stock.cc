@@ -34,7 +34,7 @@ std::string BuildItemOpeningStock(RunContext &ctx, const std::string &item_name,
     return block;
   } catch (const std::exception &e) {
     result.failed = true;
-    ctx.ErrorText += "Error in Batch Details: " + ErrorDescription(e) + "_";
+    ctx.errors.Add(kTallyBatchDetails, item_name, "Error in Batch Details: " + ErrorDescription(e));
     return {};
   }
 }

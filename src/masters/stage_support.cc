@@ -67,8 +67,8 @@ std::string NumericCodeLiteral(const std::string &code) {
 // name, each once.
 int64_t CollectMasterCodes(RunContext &ctx, const std::string &sql, const char *code_field,
                            const char *name_field, const char *caption,
-                           const char *blank_name_error, std::vector<LedgerCode> &codes,
-                           CodeListTally *tally) {
+                           const char *blank_name_error, const char *stage,
+                           std::vector<LedgerCode> &codes, CodeListTally *tally) {
   ctx.ui.SetStatus(caption);
   ctx.ui.ProcessEvents();
   Recordset rs = GetRecordset(ctx, sql);
@@ -88,7 +88,7 @@ int64_t CollectMasterCodes(RunContext &ctx, const std::string &sql, const char *
       codes.push_back(LedgerCode{Trim(stored), code});
       ++count;
     } else if (!IsBlank(code) && IsBlank(name)) {
-      ctx.ErrorText += std::string(blank_name_error) + "_";
+      ctx.errors.Add(stage, Trim(stored), blank_name_error);
       if (tally) ++tally->blank_name;
     } else if (tally) {
       ++(IsBlank(code) ? tally->blank_code : tally->repeated_code);

@@ -45,8 +45,8 @@ std::string NumericCodeLiteral(const std::string &code);
 // passed over (and counted in `tally`).
 int64_t CollectMasterCodes(RunContext &ctx, const std::string &sql, const char *code_field,
                            const char *name_field, const char *caption,
-                           const char *blank_name_error, std::vector<LedgerCode> &codes,
-                           CodeListTally *tally);
+                           const char *blank_name_error, const char *stage,
+                           std::vector<LedgerCode> &codes, CodeListTally *tally);
 // Adds what the code list read and passed over to a stage's tally.
 void AddCodeListSkips(StageTally &stage, const CodeListTally &list);
 

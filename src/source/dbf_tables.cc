@@ -28,12 +28,12 @@ std::unique_ptr<ExportTableReader> OpenDbfTable(const std::string& path) {
   return std::make_unique<DbfTableReader>(path);
 }
 
-std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& error_text) {
-  return OpenExport(folder, error_text, DbfOptions());
+std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& errors) {
+  return OpenExport(folder, errors, DbfOptions());
 }
 
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, std::string& error_text) {
-  return OpenSourceDb(ctx, folder, error_text, DbfOptions());
+bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors) {
+  return OpenSourceDb(ctx, folder, errors, DbfOptions());
 }
 
 }  // namespace vodare

@@ -717,7 +717,7 @@ std::vector<SourceTableInfo> SourceDb::Tables() {
 
 // ---- Opening ----
 
-std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& error_text,
+std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& errors,
                                      const SourceOpenOptions& options) {
   try {
     std::error_code ec;
@@ -773,30 +773,30 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& err
     Exec(impl->db.get(),
          "PRAGMA synchronous=OFF; PRAGMA cache_size=-32768; PRAGMA temp_store=MEMORY;");
     if (!impl->rebuilt) messages = StoredMessages(impl->db.get());
-    for (const std::string& m : messages) error_text += m + "_";
+    for (const std::string& m : messages) errors.Add(kOpeningStage, "", m);
     sqlite3* handle = impl->db.get();
     std::shared_ptr<SourceDb> db(new SourceDb(std::move(impl)));
-    CreateSourceIndexes(*db, error_text);
+    CreateSourceIndexes(*db, errors);
     // From here on the cache is only read. Keeping the read lock between queries spares each
     // of the stages' millions of point lookups the locking and cache checks of the file;
     // other openings of the same folder may still read it.
     Exec(handle, "PRAGMA locking_mode=EXCLUSIVE");
     return db;
   } catch (const std::exception& e) {
-    error_text += std::string("Error in OpenDBCon: ") + e.what() + "_";
+    errors.Add(kOpeningStage, "", std::string("Error in OpenDBCon: ") + e.what());
     return nullptr;
   }
 }
 
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, std::string& error_text,
+bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors,
                   const SourceOpenOptions& options) {
-  std::shared_ptr<SourceDb> db = OpenExport(folder, error_text, options);
+  std::shared_ptr<SourceDb> db = OpenExport(folder, errors, options);
   if (!db) return false;
   ctx.source = std::move(db);
   return true;
 }
 
-bool CreateSourceIndexes(SourceDb& db, std::string& error_text) {
+bool CreateSourceIndexes(SourceDb& db, ErrorList& errors) {
   static constexpr const char* kStatements[] = {
       "CREATE INDEX itemname_idx ON pro (billname);",
       "CREATE INDEX itemCode_idx ON pro (code);",
@@ -820,12 +820,13 @@ bool CreateSourceIndexes(SourceDb& db, std::string& error_text) {
       try {
         db.Execute(statement);
       } catch (const std::exception& e) {
-        error_text += std::string("Error creating index: ") + statement + " - " + e.what() + "_";
+        errors.Add(kOpeningStage, statement,
+                   std::string("Error creating index: ") + statement + " - " + e.what());
       }
     }
     return true;
   } catch (const std::exception& e) {
-    error_text += std::string("Error in CreateIndexes: ") + e.what() + "_";
+    errors.Add(kOpeningStage, "", std::string("Error in CreateIndexes: ") + e.what());
     return false;
   }
 }

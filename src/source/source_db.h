@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/error_entries.h"
 #include "common/run_ui.h"
 #include "common/value.h"
 #include "source/dbf.h"
@@ -97,29 +98,32 @@ class SourceDb {
   struct Impl;
 
  private:
-  friend std::shared_ptr<SourceDb> OpenExport(const std::string&, std::string&,
+  friend std::shared_ptr<SourceDb> OpenExport(const std::string&, ErrorList&,
                                               const SourceOpenOptions&);
   explicit SourceDb(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
 
+// The stage the opening's entries are filed under.
+inline constexpr const char* kOpeningStage = "Export opening";
+
 // Opens the export folder: loads (or reuses) the cache and builds the indexes. Entries for
-// tables that could not be read, reader warnings and index failures are appended to error_text;
-// they do not stop the opening. A failure that does appends "Error in OpenDBCon: " + why + "_"
-// and returns null.
-std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& error_text,
+// tables that could not be read, reader warnings and index failures are added to errors; they
+// do not stop the opening. A failure that does adds "Error in OpenDBCon: " + why and returns
+// null.
+std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& errors,
                                      const SourceOpenOptions& options);
 // The same over the dBASE tables of the folder.
-std::shared_ptr<SourceDb> OpenExport(const std::string& folder, std::string& error_text);
+std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& errors);
 
 // As OpenExport; on success the context's export database is replaced, on failure it is kept.
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, std::string& error_text,
+bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors,
                   const SourceOpenOptions& options);
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, std::string& error_text);
+bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors);
 
 // The sixteen indexes the stages' lookups use. One "Error creating index: " entry per failed
 // statement; true unless something outside the statements failed.
-bool CreateSourceIndexes(SourceDb& db, std::string& error_text);
+bool CreateSourceIndexes(SourceDb& db, ErrorList& errors);
 
 // A snapshot of the Jet text on the context's export database. On failure the user is shown
 // "Error: " + description (caption "Error", once per distinct text until the folder is opened

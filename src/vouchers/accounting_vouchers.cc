@@ -89,7 +89,8 @@ class AccountingVoucherStage {
       fields_ = GetFieldList(5);
       return true;
     } catch (const std::exception& e) {
-      ctx_.ErrorText += std::string("RTE while importing accounting vouchers ") + e.what() + "_";
+      ctx_.errors.Add(kAccountingVoucherStage, "",
+                      std::string("RTE while importing accounting vouchers ") + e.what());
       return false;
     }
   }
@@ -204,15 +205,17 @@ class AccountingVoucherStage {
         ++tally_.saved;
         return;
       }
-      ctx_.ErrorText += GetVoucherTypeName(type) + " voucher with Vch No : " + number + " on " +
-                        date + " - " + message + "_";
+      ctx_.errors.Add(kAccountingVoucherStage, VoucherEntryKey(type, number),
+                      GetVoucherTypeName(type) + " voucher with Vch No : " + number + " on " +
+                          date + " - " + message);
       if (message.find(" already exists") != std::string::npos)
         ++tally_.skipped[kSkipAlreadyPresent];
       else
         ++tally_.refused;
     } catch (const std::exception& e) {
-      ctx_.ErrorText += "RTE error while importing  " + GetVoucherTypeName(type) +
-                        " voucher with Vch No : " + number + " on " + date + ": " + e.what() + "_";
+      ctx_.errors.Add(kAccountingVoucherStage, VoucherEntryKey(type, number),
+                      "RTE error while importing  " + GetVoucherTypeName(type) +
+                          " voucher with Vch No : " + number + " on " + date + ": " + e.what());
       ++tally_.failed;
     }
   }
@@ -296,7 +299,8 @@ void ImportAccountingVouchers(RunContext& ctx, const Date& from, const Date& to)
 void ImportAccountingVouchers(RunContext& ctx, std::string& from_date, std::string& to_date) {
   Date from, to;
   if (!ReadStageRange(from_date, to_date, from, to)) {
-    ctx.ErrorText += std::string("RTE while importing accounting vouchers ") + kTypeMismatch + "_";
+    ctx.errors.Add(kAccountingVoucherStage, "",
+                   std::string("RTE while importing accounting vouchers ") + kTypeMismatch);
     return;
   }
   ImportAccountingVouchers(ctx, from, to);

@@ -196,8 +196,8 @@ void EnsureBillSundryMaster(BillSundryMasters& masters, std::string& name, bool 
   masters.handled.Add(key, key);
   std::string xml = BillSundryRecord(key, account, additive);
   std::string message;
-  if (!masters.save_master(9, xml, message) && masters.error_text)
-    *masters.error_text += "Bill Sundry Name : " + name + " - " + message + "_";
+  if (!masters.save_master(9, xml, message) && masters.errors)
+    masters.errors->Add(masters.stage, name, "Bill Sundry Name : " + name + " - " + message);
 }
 
 void EnsureLedgerMaster(BillSundryMasters& masters, const std::string& name,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error_entries.h"
 #include "common/keyed_collection.h"
 #include "vouchers/voucher_header.h"
 #include "vouchers/voucher_lookups.h"
@@ -19,11 +20,13 @@ namespace vodare {
 using SaveMasterFn = std::function<bool(int16_t kind, std::string& xml, std::string& message)>;
 
 // What the sundries of every voucher of one stage share: the masters already handled (value and
-// key the trimmed name), the way to save a new one, and the run's error text.
+// key the trimmed name), the way to save a new one, and the run's error list with the stage
+// its entries are filed under.
 struct BillSundryMasters {
   KeyedCollection<std::string> handled;
   SaveMasterFn save_master;
-  std::string* error_text = nullptr;
+  ErrorList* errors = nullptr;
+  std::string stage;
 };
 
 // What the item lines decided, as the sundries need it.

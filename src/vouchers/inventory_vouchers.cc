@@ -35,7 +35,8 @@ class InventoryVoucherStage {
         to_(to),
         tally_(ctx.summary.Stage(kInventoryVoucherStage)),
         lookups_(ctx) {
-    masters_.error_text = &ctx.ErrorText;
+    masters_.errors = &ctx.errors;
+    masters_.stage = kInventoryVoucherStage;
     masters_.save_master = [this](int16_t kind, std::string& xml, std::string& message) {
       return Fixed().SaveMasterFromXML(kind, xml, message);
     };
@@ -49,8 +50,9 @@ class InventoryVoucherStage {
       try {
         records = ReadKeyRecords(ctx_, key, from_, to_);
       } catch (const std::exception& e) {
-        ctx_.ErrorText += std::string("RTE error while importing  voucher with Vch No : ") +
-                          key.key + " on : " + e.what() + "_";
+        ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(0, key.key),
+                        std::string("RTE error while importing  voucher with Vch No : ") + key.key +
+                            " on : " + e.what());
         tally_.failed += key.records;
         continue;
       }
@@ -95,7 +97,8 @@ class InventoryVoucherStage {
       for (const auto& [rule, count] : keys_.skipped) tally_.skipped[rule] += count;
       return true;
     } catch (const std::exception& e) {
-      ctx_.ErrorText += std::string("RTE while importing inventory vouchers ") + e.what() + "_";
+      ctx_.errors.Add(kInventoryVoucherStage, "",
+                      std::string("RTE while importing inventory vouchers ") + e.what());
       return false;
     }
   }
@@ -127,9 +130,10 @@ class InventoryVoucherStage {
           break;
       }
     } catch (const std::exception& e) {
-      ctx_.ErrorText += "RTE error while importing  " + GetVoucherTypeName(cur.type) +
-                        " voucher with Vch No : " + cur.number + " on " + cur.date + ": " +
-                        e.what() + "_";
+      ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(cur.type, cur.number),
+                      "RTE error while importing  " + GetVoucherTypeName(cur.type) +
+                          " voucher with Vch No : " + cur.number + " on " + cur.date + ": " +
+                          e.what());
       ++tally_.failed;
     }
     // A voucher that did not arrive leaves its postings to the accounting voucher stage.
@@ -155,8 +159,11 @@ class InventoryVoucherStage {
         NextNameOccurrence(occurrences_, std::to_string(type) + "|" + cur.number + "|" + cur.date);
     if (repeat > 0) {
       cur.number += "/" + std::to_string(repeat);
-      ctx_.ErrorText += "Duplicate " + GetVoucherTypeName(type) +
-                        " voucher found : It has been saved with vchno - " + cur.number + "_";
+      // A note on the number it goes under, not what became of it: it names no record, so that
+      // the entry of a voucher that did not arrive is the one that says why.
+      ctx_.errors.Add(kInventoryVoucherStage, "",
+                      "Duplicate " + GetVoucherTypeName(type) +
+                          " voucher found : It has been saved with vchno - " + cur.number);
     }
 
     VoucherHeadline line;
@@ -283,8 +290,9 @@ class InventoryVoucherStage {
     }
 
     if (items.too_many_items) {
-      ctx_.ErrorText += GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number +
-                        " - Maximum number of items present in this voucher exceeds 999_";
+      ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(type, cur.number),
+                      GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number +
+                          " - Maximum number of items present in this voucher exceeds 999");
       ++tally_.skipped[kSkipTooManyItems];
       return Sent::kNotSaved;
     }
@@ -298,8 +306,9 @@ class InventoryVoucherStage {
     int16_t vch_type = type;
     const bool ok = Fixed().SaveVchFromXML(vch_type, xml, message, false);
     if (ok && IsBlank(message)) return Sent::kSaved;
-    ctx_.ErrorText += GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number + " on " +
-                      cur.date + " - " + message + "_";
+    ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(type, cur.number),
+                    GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number + " on " +
+                        cur.date + " - " + message);
     if (message.find(" already exists") != std::string::npos) return Sent::kAlreadyPresent;
     ++tally_.refused;
     return Sent::kNotSaved;
@@ -333,7 +342,8 @@ void ImportInventoryVouchers(RunContext& ctx, const Date& from, const Date& to) 
 void ImportInventoryVouchers(RunContext& ctx, std::string& from_date, std::string& to_date) {
   Date from, to;
   if (!ReadStageRange(from_date, to_date, from, to)) {
-    ctx.ErrorText += std::string("RTE while importing inventory vouchers ") + kTypeMismatch + "_";
+    ctx.errors.Add(kInventoryVoucherStage, "",
+                   std::string("RTE while importing inventory vouchers ") + kTypeMismatch);
     return;
   }
   ImportInventoryVouchers(ctx, from, to);

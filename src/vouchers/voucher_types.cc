@@ -68,6 +68,13 @@ std::string GetVoucherTypeName(int16_t type) {
   return t ? t->display : "";
 }
 
+std::string VoucherEntryKey(int type, std::string_view number) {
+  std::string key = std::to_string(type);
+  key += '|';
+  key += number;
+  return key;
+}
+
 std::string GetVoucherShortName(int16_t type) {
   const TypeNames* t = FindType(type);
   return t ? t->short_name : "";

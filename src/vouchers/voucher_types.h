@@ -37,6 +37,9 @@ std::string GetVoucherSeriesName(int16_t type);
 std::string GetVoucherTypeName(int16_t type);
 // Short name used in generated bill references ("Sale", "Jrnl", ...); empty when none.
 std::string GetVoucherShortName(int16_t type);
+// The record key of an error entry about a voucher: its type number and the number it was sent
+// (or was to be sent) under; type 0 when the type was not known yet.
+std::string VoucherEntryKey(int type, std::string_view number);
 // True for the destination's inventory voucher numbers.
 bool IsInventoryVoucherType(int16_t type);
 

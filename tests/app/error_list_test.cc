@@ -43,20 +43,42 @@ TEST(ErrorListFileName, IsTheDateAndTimeOfTheRun) {
   EXPECT_EQ(ErrorListFileName(t, 7), "VodoriErrorList_20250217_143005_007.txt");
 }
 
-TEST(SplitErrorEntries, EveryUnderscoreEndsALine) {
-  EXPECT_EQ(SplitErrorEntries("a_b_"), (std::vector<std::string>{"a", "b", ""}));
-  EXPECT_EQ(SplitErrorEntries("Item Name : X_Y - refused_"),
-            (std::vector<std::string>{"Item Name : X", "Y - refused", ""}));
-  EXPECT_EQ(SplitErrorEntries(""), (std::vector<std::string>{""}));
+ErrorList Entries(std::initializer_list<const char*> messages) {
+  ErrorList errors;
+  for (const char* m : messages) errors.Add("Inventory vouchers", "", m);
+  return errors;
+}
+
+TEST(ErrorListFileText, OneLinePerEntryWhateverItsMessageHolds) {
+  // The error text keeps its "_" after every entry; the file breaks lines only between entries.
+  const ErrorList refused =
+      Entries({"Purchase Return voucher with Vch No : 7 on 01-05-2024 - "
+               "Series 'P_Return' does not exist",
+               "Item Name : X_Y - refused"});
+  EXPECT_EQ(refused.Text(),
+            "Purchase Return voucher with Vch No : 7 on 01-05-2024 - Series 'P_Return' does not "
+            "exist_Item Name : X_Y - refused_");
+  EXPECT_EQ(ErrorListFileText(refused),
+            "Purchase Return voucher with Vch No : 7 on 01-05-2024 - Series 'P_Return' does not "
+            "exist\r\nItem Name : X_Y - refused\r\n\r\n");
+  EXPECT_EQ(ErrorListFileText(ErrorList()), "\r\n");
+  // An entry that ends with a line break, and one that ends with nothing, are lines of their own.
+  ErrorList ends;
+  ends.Add("Sale/Purchase Types (fixed)", "", "ST Name : A - refused", "\r\n");
+  ends.Add("Connection", "", "Error: not installed", "");
+  ends.Add("Run", "", "b");
+  EXPECT_EQ(ends.Text(), "ST Name : A - refused\r\nError: not installedb_");
+  EXPECT_EQ(ErrorListFileText(ends), "ST Name : A - refused\r\nError: not installed\r\nb\r\n\r\n");
 }
 
 TEST_F(ErrorListTest, WritesOneCrLfLinePerEntryInTheTempFolderAndOpensIt) {
   testing::RecordingRunUi ui;
   std::string opened;
-  std::string path = ShowErrorList("a_b_", ui, [&](const std::string& p, std::string&) {
-    opened = p;
-    return true;
-  });
+  std::string path =
+      ShowErrorList(Entries({"a", "b"}), ui, [&](const std::string& p, std::string&) {
+        opened = p;
+        return true;
+      });
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(opened, path);
   EXPECT_EQ(fs::path(path).parent_path(), dir_);
@@ -70,7 +92,7 @@ TEST_F(ErrorListTest, WritesOneCrLfLinePerEntryInTheTempFolderAndOpensIt) {
 TEST_F(ErrorListTest, RunsThatEndTogetherNeverShareAList) {
   testing::RecordingRunUi ui;
   std::set<std::string> paths;
-  for (int i = 0; i < 20; ++i) paths.insert(SaveErrorList("run " + std::to_string(i) + "_", ui));
+  for (int i = 0; i < 20; ++i) paths.insert(SaveErrorList(Entries({"one"}), ui));
   EXPECT_EQ(paths.size(), 20u);
   EXPECT_EQ(paths.count(""), 0u);
   EXPECT_TRUE(ui.messages.empty());
@@ -79,7 +101,8 @@ TEST_F(ErrorListTest, RunsThatEndTogetherNeverShareAList) {
 TEST_F(ErrorListTest, EachCompanyKnowsTheListOfItsOwnLastRun) {
   const std::string folder = dir_.string();
   testing::RecordingRunUi ui;
-  const std::string a_list = SaveErrorList("a_", ui), b_list = SaveErrorList("b_", ui);
+  const std::string a_list = SaveErrorList(Entries({"a"}), ui);
+  const std::string b_list = SaveErrorList(Entries({"b"}), ui);
   EXPECT_FALSE(LastRunErrorList(folder, "{A-1}"));  // no run noted yet
   ASSERT_TRUE(RecordLastRun(folder, "{A-1}", a_list));
   ASSERT_TRUE(RecordLastRun(folder, "{B-2}", b_list));
@@ -110,7 +133,7 @@ TEST_F(ErrorListTest, AFolderThatCannotBeWrittenGivesAClearMessage) {
   ::setenv("TEMP", file.c_str(), 1);
   testing::RecordingRunUi ui;
   bool opened = false;
-  std::string path = ShowErrorList("a_", ui, [&](const std::string&, std::string&) {
+  std::string path = ShowErrorList(Entries({"a"}), ui, [&](const std::string&, std::string&) {
     opened = true;
     return true;
   });
@@ -124,14 +147,14 @@ TEST_F(ErrorListTest, AFolderThatCannotBeWrittenGivesAClearMessage) {
 TEST_F(ErrorListTest, AMissingTempFolderGivesAClearMessage) {
   ::setenv("TEMP", (dir_ / "missing").c_str(), 1);
   testing::RecordingRunUi ui;
-  EXPECT_TRUE(ShowErrorList("a_", ui, nullptr).empty());
+  EXPECT_TRUE(ShowErrorList(Entries({"a"}), ui, nullptr).empty());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find((dir_ / "missing").string()), std::string::npos);
 }
 
 TEST_F(ErrorListTest, AnEditorThatCannotStartIsSaidAndTheFileStays) {
   testing::RecordingRunUi ui;
-  std::string path = ShowErrorList("a_", ui, [](const std::string&, std::string& why) {
+  std::string path = ShowErrorList(Entries({"a"}), ui, [](const std::string&, std::string& why) {
     why = "no editor";
     return false;
   });

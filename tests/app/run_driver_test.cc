@@ -65,9 +65,9 @@ class RunDriverTest : public ::testing::Test {
     inputs_.masters = true;
     inputs_.vouchers = true;
 
-    stages_.OpenSourceDb = [this](RunContext&, const std::string& folder, std::string& error) {
+    stages_.OpenSourceDb = [this](RunContext&, const std::string& folder, ErrorList& errors) {
       ui_.Note("open " + folder);
-      error += open_leaves_;
+      for (const std::string& entry : open_leaves_) errors.Add("Export opening", "", entry);
       return open_ok_;
     };
     stages_.LookUpCompany = [this](RunContext&, const std::string&, const std::string& code) {
@@ -78,12 +78,12 @@ class RunDriverTest : public ::testing::Test {
     };
     stages_.ConnectDestination = [this](RunContext& ctx, const std::string&,
                                         const std::string& data, const std::string& code,
-                                        int16_t year, std::string& error) {
+                                        int16_t year, ErrorList& errors) {
       ++connections_;
       connected_data_ = data;
       ui_.Note("connect " + code + " " + std::to_string(year));
       if (connections_ == fail_connection_) {
-        error += "Unable to connect to database._";
+        errors.Add("Connection", code, "Unable to connect to database.");
         return false;
       }
       ctx.destination.FixedApi1 = std::make_unique<GuidServer>("GUID-7", guid_fails_);
@@ -110,7 +110,7 @@ class RunDriverTest : public ::testing::Test {
         ui_.Note(line);
         ctx.ItemNameCache.Add(name, name);
         if (name == failing_stage_) throw RunTimeError("Type mismatch", 13);
-        if (name == erring_stage_) ctx.ErrorText += "Item Name : Soap - refused_";
+        if (name == erring_stage_) ctx.errors.Add("Items", "Soap", "Item Name : Soap - refused");
       };
     };
     stages_.ImportItems = stage("ImportItems");
@@ -153,7 +153,7 @@ class RunDriverTest : public ::testing::Test {
   RunInputs inputs_;
   RunStages stages_;
   bool open_ok_ = true;
-  std::string open_leaves_;
+  std::vector<std::string> open_leaves_;
   int connections_ = 0;
   int fail_connection_ = 0;
   bool guid_fails_ = false;
@@ -253,8 +253,8 @@ TEST_F(RunDriverTest, TheMastersAndVouchersChoicesDecideTheStages) {
 
 TEST_F(RunDriverTest, AnOpeningErrorIsShownAloneAndPlain) {
   open_ok_ = false;
-  open_leaves_ = "Error creating index: CREATE INDEX x ON pro (code) - exists_Error in OpenDBCon: "
-                 "Not a valid path._";
+  open_leaves_ = {"Error creating index: CREATE INDEX x ON pro (code) - exists",
+                  "Error in OpenDBCon: Not a valid path."};
   RunResult result = Run();
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
   EXPECT_EQ(ui_.events, (std::vector<std::string>{
@@ -266,7 +266,7 @@ TEST_F(RunDriverTest, AnOpeningErrorIsShownAloneAndPlain) {
 
 TEST_F(RunDriverTest, AFailedConnectionShowsItsOwnTextNotTheOpeningsNotes) {
   // An export opened before leaves notes of indexes that exist: they are nobody's business.
-  open_leaves_ = "Error creating index: CREATE INDEX x ON pro (code) - Index already exists._";
+  open_leaves_ = {"Error creating index: CREATE INDEX x ON pro (code) - Index already exists."};
   fail_connection_ = 1;
   RunResult result = Run();
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
@@ -385,7 +385,7 @@ TEST_F(RunDriverTest, ARefusedStateQuestionEndsTheRunBeforeAnythingChanges) {
 }
 
 TEST_F(RunDriverTest, WhatTheOpeningStepsAndTheStartReportLeftIsNotARunError) {
-  open_leaves_ = "Error creating index: CREATE INDEX x ON pro (code) - exists_";
+  open_leaves_ = {"Error creating index: CREATE INDEX x ON pro (code) - exists"};
   start_report_ok_ = false;
   ui_.Answer("State Confirmation", true);
   RunResult result = Run();

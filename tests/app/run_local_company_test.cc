@@ -12,7 +12,7 @@
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "support/local_company.h"
 #include "support/loopback_http_server.h"
 #include "support/recording_run_ui.h"

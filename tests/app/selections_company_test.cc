@@ -73,9 +73,9 @@ struct Export {
   testing::RecordingRunUi ui;
   RunContext ctx{ui};
   bool Open() {
-    std::string errors;
+    ErrorList errors;
     bool ok = OpenSourceDb(ctx, dir.path().string(), errors);
-    EXPECT_TRUE(ok) << errors;
+    EXPECT_TRUE(ok) << errors.Text();
     return ok;
   }
 };

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -25,7 +28,7 @@
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
@@ -114,12 +117,6 @@ class WholeRun : public ::testing::Test {
     return stages;
   }
 
-  static std::string ErrorList(const RunResult& result) {
-    std::string text;
-    for (const std::string& entry : SplitErrorEntries(result.error_text)) text += entry + "\r\n";
-    return text;
-  }
-
   static testing::TempDir* sample_;
   testing::TempDir temp_;
 };
@@ -150,8 +147,8 @@ struct ItemUse {
 ItemUse LeastUsedItem() {
   SilentRunUi ui;
   RunContext ctx(ui);
-  std::string why;
-  EXPECT_TRUE(OpenSourceDb(ctx, WholeRun::ExportDir(), why)) << why;
+  ErrorList why;
+  EXPECT_TRUE(OpenSourceDb(ctx, WholeRun::ExportDir(), why)) << why.Text();
   std::map<std::string, std::pair<std::string, std::string>> headers;  // voucher id -> voucher
   Recordset m = GetRecordset(ctx, "SELECT Voucher,Type,vcn,Challan FROM mdis");
   for (m.MoveFirst(); !m.Eof(); m.MoveNext()) {
@@ -195,7 +192,12 @@ TEST_F(WholeRun, TheVouchersTheCompanyRefusedAreTheMissingOnesAndEverythingElseA
   ASSERT_EQ(run.result.outcome, RunOutcome::kPartial) << run.result.error_text;
 
   Reconciliation r = ReconcileFolders(ExportDir(), company.data_folder, company.code, From(), To(),
-                                      ErrorList(run.result));
+                                      run.result.errors);
+  // The run's file, read back by a later reconcile, explains the same vouchers by their lines.
+  EXPECT_EQ(ReconcileFolders(ExportDir(), company.data_folder, company.code, From(), To(),
+                             ErrorListOfFile(ErrorListFileText(run.result.errors)))
+                .Render(),
+            r.Render());
   const StageTally* inventory = run.summary.Find(kInventoryVoucherStage);
   const StageTally* accounting = run.summary.Find(kAccountingVoucherStage);
   ASSERT_TRUE(inventory && accounting);
@@ -281,6 +283,91 @@ TEST_F(WholeRun, ARunStoppedAmongTheVouchersAndRunAgainLeavesTheBooksOfOneRun) {
     EXPECT_TRUE(t->Balanced());
   }
   EXPECT_EQ(Books(stopped), Books(whole));
+}
+
+// The journal of a whole run of the sample: one line per row (operation, kind, acceptance and a
+// hash of the record text with the store's answer), and the whole text of the first row of each
+// operation and kind, so that a difference shows what was sent.
+struct JournalCopy {
+  std::vector<std::string> rows;
+  std::map<size_t, std::string> texts;  // row number -> text, escaped
+};
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
+  }
+  return out;
+}
+
+JournalCopy CopyOfJournal(const testing::LocalCompany& company) {
+  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+  JournalCopy copy;
+  std::set<std::string> seen;
+  local::ForEachJournalRow(store, [&](const local::JournalRow& row) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : row.text + '\0' + row.message) hash = (hash ^ c) * 1099511628211ull;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    const std::string kind = row.kind ? std::to_string(*row.kind) : "-";
+    copy.rows.push_back(row.operation + " " + kind + " " + (row.accepted ? "1" : "0") + " " + hex);
+    if (seen.insert(row.operation + " " + kind).second)
+      copy.texts[copy.rows.size()] = Escaped(row.text + "\n" + row.message);
+  });
+  return copy;
+}
+
+// The copy kept in tests/data was taken from a run before the program's layers were rearranged:
+// what a run sends must not change with its structure. VODARE_WRITE_JOURNAL_COPY=FILE writes the
+// copy of this build's run instead of comparing.
+TEST_F(WholeRun, EveryRecordOfASampleRunIsSentAsTheSavedJournalHoldsIt) {
+  testing::LocalCompany company = NewCompany();
+  RecordingRunUi ui;
+  const Outcome run = Run(company, ui, Stages(), true);
+  ASSERT_EQ(run.result.outcome, RunOutcome::kPartial) << run.result.error_text;
+  const JournalCopy now = CopyOfJournal(company);
+
+  if (const char* file = std::getenv("VODARE_WRITE_JOURNAL_COPY")) {
+    std::ofstream out(file, std::ios::binary);
+    for (const std::string& row : now.rows) out << row << "\n";
+    for (const auto& [n, text] : now.texts) out << "text " << n << " " << text << "\n";
+    GTEST_SKIP() << "journal copy written to " << file;
+  }
+
+  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/sample_run_journal.txt",
+                   std::ios::binary);
+  ASSERT_TRUE(in) << "the saved journal copy is missing";
+  JournalCopy saved;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("text ", 0) == 0) {
+      const size_t space = line.find(' ', 5);
+      saved.texts[std::stoul(line.substr(5, space - 5))] = line.substr(space + 1);
+    } else {
+      saved.rows.push_back(line);
+    }
+  }
+  EXPECT_EQ(now.rows.size(), saved.rows.size());
+  for (size_t i = 0; i < std::min(now.rows.size(), saved.rows.size()); ++i) {
+    if (now.rows[i] == saved.rows[i]) continue;
+    local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+    std::string text;
+    int64_t n = 0;
+    local::ForEachJournalRow(store, [&](const local::JournalRow& row) {
+      if (++n == static_cast<int64_t>(i + 1)) text = row.text + "\n" + row.message;
+    });
+    ADD_FAILURE() << "journal row " << i + 1 << " is " << now.rows[i] << ", was " << saved.rows[i]
+                  << "\nsent now: " << text;
+    break;
+  }
+  EXPECT_EQ(now.texts, saved.texts);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "cli_process.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "support/local_company.h"
 #include "support/loopback_http_server.h"
 

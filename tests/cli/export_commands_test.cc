@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "cli_process.h"
+#include "export_writer/sample_export.h"
 #include "source/dbf.h"
-#include "source/sample_export.h"
 
 namespace vodare {
 namespace {

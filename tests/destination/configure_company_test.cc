@@ -48,8 +48,8 @@ struct CompanyRun {
     ctx.factory = &factory;
     if (godowns >= 0) {
       WriteSaleTypes(export_dir.path(), godowns);
-      std::string errors;
-      EXPECT_TRUE(OpenSourceDb(ctx, export_dir.path().string(), errors)) << errors;
+      ErrorList errors;
+      EXPECT_TRUE(OpenSourceDb(ctx, export_dir.path().string(), errors)) << errors.Text();
     }
     connected = ConnectDestination(ctx, company.program_folder, company.data_folder, company.code,
                                    static_cast<int16_t>(company.year));
@@ -84,7 +84,7 @@ constexpr const char* kGodownStatement = "Update CONFIG set B3=-1 WHERE RECTYPE 
 TEST(ConfigureOnACompany, MultipleGodownsOnlyWithThreeOrMoreInTheExport) {
   for (int godowns : {0, 2, 3, 4}) {
     CompanyRun run(godowns);
-    ASSERT_TRUE(run.connected) << run.ctx.ErrorText;
+    ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
     EXPECT_EQ(CountGodowns(run.ctx), godowns) << "deleted and other-group rows do not count";
     ConfigureResult result = ConfigureDestination(run.ctx, 0);
     ASSERT_TRUE(result.AllSeriesCreated()) << result.description;
@@ -97,7 +97,7 @@ TEST(ConfigureOnACompany, MultipleGodownsOnlyWithThreeOrMoreInTheExport) {
 
 TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNothingElse) {
   CompanyRun run(1);
-  ASSERT_TRUE(run.connected) << run.ctx.ErrorText;
+  ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
   run.ui.Answer(kFeatureConfirmationCaption, false);
   run.ui.Answer(kFeatureConfirmationCaption, false);
   ConfigureResult result = ConfigureDestination(run.ctx, 0);
@@ -130,7 +130,7 @@ TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNothingElse) {
 
 TEST(ConfigureOnACompany, MasterFieldsAreNamedOnlyWhenMastersAreImported) {
   CompanyRun vouchers_only;
-  ASSERT_TRUE(vouchers_only.connected) << vouchers_only.ctx.ErrorText;
+  ASSERT_TRUE(vouchers_only.connected) << vouchers_only.ctx.errors.Text();
   ConfigureDestination(vouchers_only.ctx, 0);
   {
     local::CompanyStore store = vouchers_only.Store();
@@ -160,7 +160,7 @@ TEST(ConfigureOnACompany, MasterFieldsAreNamedOnlyWhenMastersAreImported) {
 
 TEST(ConfigureOnACompany, SeriesSwitchesLandOnTheirSeriesAndTemplatesCarryThem) {
   CompanyRun run;
-  ASSERT_TRUE(run.connected) << run.ctx.ErrorText;
+  ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
   ConfigureResult result = ConfigureDestination(run.ctx, 1);
   ASSERT_TRUE(result.AllSeriesCreated()) << result.description;
   CFixedInterface1& fixed1 = *run.ctx.destination.FixedApi1;
@@ -190,7 +190,7 @@ TEST(ConfigureOnACompany, SeriesSwitchesLandOnTheirSeriesAndTemplatesCarryThem) 
 
 TEST(ConfigureOnACompany, ProgressCountsThirteenStepsAndEndsFullBeforeReconnecting) {
   CompanyRun run;
-  ASSERT_TRUE(run.connected) << run.ctx.ErrorText;
+  ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
   ConfigureDestination(run.ctx, 1);
   EXPECT_THAT(run.ui.progress_values,
               ElementsAre(8, 15, 23, 31, 38, 46, 54, 62, 69, 77, 85, 92, 100));
@@ -199,12 +199,12 @@ TEST(ConfigureOnACompany, ProgressCountsThirteenStepsAndEndsFullBeforeReconnecti
   ASSERT_EQ(run.ui.questions.size(), 2u);
   EXPECT_TRUE(ConnectDestination(run.ctx, run.company.program_folder, run.company.data_folder,
                                  run.company.code, static_cast<int16_t>(run.company.year)))
-      << run.ctx.ErrorText;
+      << run.ctx.errors.Text();
 }
 
 TEST(ConfigureOnACompany, SettingsAreReadAndASecondRunConfiguresTheSameCompanyAgain) {
   CompanyRun run(-1);
-  ASSERT_TRUE(run.connected) << run.ctx.ErrorText;
+  ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
   CompanySettings settings = ReadCompanySettings(run.ctx.destination);
   EXPECT_EQ(settings.CompanyName, "Config Test");
   EXPECT_EQ(settings.State, "MAHARASHTRA");
@@ -227,8 +227,8 @@ TEST(ConfigureOnACompany, SettingsAreReadAndASecondRunConfiguresTheSameCompanyAg
 TEST(ConfigureOnACompany, AnExportThatCannotBeReadCountsNoGodowns) {
   CompanyRun run(5);
   fs::remove(run.export_dir.path() / "SALETYPE.DBF");
-  std::string errors;
-  ASSERT_TRUE(OpenSourceDb(run.ctx, run.export_dir.path().string(), errors)) << errors;
+  ErrorList errors;
+  ASSERT_TRUE(OpenSourceDb(run.ctx, run.export_dir.path().string(), errors)) << errors.Text();
   EXPECT_EQ(CountGodowns(run.ctx), 0);
   ConfigureDestination(run.ctx, 0);
   EXPECT_FALSE(Sent(run.Statements(), kGodownStatement));

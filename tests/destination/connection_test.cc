@@ -14,14 +14,15 @@ using testing::RecordingFactory;
 TEST(ConnectDestination, OpensWithoutThenWithTheYearAndLoadsTheSessionObjects) {
   RecordingFactory f;
   DestinationSession session;
-  std::string error = "old entry_";
+  ErrorList error;
+  error.Add("Export opening", "", "old entry");
   ASSERT_TRUE(ConnectDestination(f, session, "/prog/", "/data/", "Comp0001", 2024, error));
   EXPECT_THAT(f.state.log,
               ElementsAre("Create Vodavi2V21.CFixedInterface", "OpenDB /prog/|/data/|Comp0001",
                           "OpenDB /prog/|/data/|Comp0001|2024", "Create Vodavi2V21.CCompany",
                           "Create Vodavi2V21.CMastConfig", "Create Vodavi2V21.CFixedInterface1",
                           "Company.Load", "MastConfig.Load 6", "Company.Load"));
-  EXPECT_EQ(error, "") << "the text the company hands back replaces the error text";
+  EXPECT_EQ(error.Text(), "") << "the text the company hands back replaces the error text";
   EXPECT_TRUE(session.FixedApi && session.FixedApi1 && session.CompanyApi && session.MastConfigApi);
 }
 
@@ -31,9 +32,10 @@ TEST(ConnectDestination, ACompanyOrYearThatDoesNotOpenAppendsTheMessageAndReleas
     f.state.open_without_year = company_opens;
     f.state.open_with_year = false;
     DestinationSession session;
-    std::string error = "a_";
+    ErrorList error;
+    error.Add("Export opening", "", "a");
     EXPECT_FALSE(ConnectDestination(f, session, "/p/", "/d/", "Comp0009", 2030, error));
-    EXPECT_EQ(error, "a_Unable to connect to database._");
+    EXPECT_EQ(error.Text(), "a_Unable to connect to database._");
     EXPECT_EQ(f.state.log.size(), company_opens ? 3u : 2u) << "the year is tried only after";
     EXPECT_FALSE(session.FixedApi);
     EXPECT_FALSE(session.CompanyApi);
@@ -45,23 +47,24 @@ TEST(ConnectDestination, AnObjectTheServerCannotCreateMeansItIsNotInstalled) {
     RecordingFactory f;
     f.state.missing_prog_ids.insert(id);
     DestinationSession session;
-    std::string error = "x_";
+    ErrorList error;
+    error.Add("Export opening", "", "x");
     EXPECT_FALSE(ConnectDestination(f, session, "/p/", "/d/", "Comp0001", 2024, error)) << id;
-    EXPECT_EQ(error, "x_Error: Vuvoda is not correctly installed on this PC.");
+    EXPECT_EQ(error.Text(), "x_Error: Vuvoda is not correctly installed on this PC.");
   }
   SilentRunUi ui;
   RunContext ctx(ui);
   EXPECT_FALSE(ConnectDestination(ctx, "/p/", "/d/", "Comp0001", 2024)) << "no factory at all";
-  EXPECT_EQ(ctx.ErrorText, kNotInstalledMessage);
+  EXPECT_EQ(ctx.errors.Text(), kNotInstalledMessage);
 }
 
 TEST(ConnectDestination, AServerErrorWhileLoadingIsCaughtToo) {
   RecordingFactory f;
   f.state.raise_on = "MastConfig.Load";
   DestinationSession session;
-  std::string error;
+  ErrorList error;
   EXPECT_FALSE(ConnectDestination(f, session, "/p/", "/d/", "Comp0001", 2024, error));
-  EXPECT_EQ(error, kNotInstalledMessage);
+  EXPECT_EQ(error.Text(), kNotInstalledMessage);
 }
 
 constexpr const char* kConfigXml =
@@ -72,7 +75,7 @@ constexpr const char* kConfigXml =
 
 DestinationSession Connected(RecordingFactory& f) {
   DestinationSession session;
-  std::string error;
+  ErrorList error;
   EXPECT_TRUE(ConnectDestination(f, session, "/p/", "/d/", "C", 2024, error));
   f.state.log.clear();
   return session;

@@ -18,8 +18,8 @@
 #include <fstream>
 
 #include "destination/local/local_factory.h"
+#include "export_writer/sample_export.h"
 #include "gui/gui_test_support.h"
-#include "source/sample_export.h"
 #include "support/local_company.h"
 #include "support/recording_server.h"
 
@@ -229,9 +229,9 @@ TEST_F(MainWindowTest, browsing_folders) {
 
   // An export that does not open: its error in a plain box captioned with the program's name.
   int opened = 0;
-  setup_.stages.OpenSourceDb = [&](RunContext&, const std::string&, std::string& error) {
+  setup_.stages.OpenSourceDb = [&](RunContext&, const std::string&, ErrorList& errors) {
     ++opened;
-    error += "Error in OpenDBCon: no tables_";
+    errors.Add("Export opening", "", "Error in OpenDBCon: no tables");
     return false;
   };
   Open();
@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, browsing_folders) {
 
   // One that opens without a company name.
   std::vector<std::string> opened_folders;
-  setup_.stages.OpenSourceDb = [&](RunContext&, const std::string& folder, std::string&) {
+  setup_.stages.OpenSourceDb = [&](RunContext&, const std::string& folder, ErrorList&) {
     opened_folders.push_back(folder);
     return true;
   };
@@ -274,12 +274,12 @@ class MainWindowRunTest : public MainWindowTest {
   void SetUp() override {
     MainWindowTest::SetUp();
     RunStages& s = setup_.stages;
-    s.OpenSourceDb = [this](RunContext&, const std::string&, std::string&) {
+    s.OpenSourceDb = [this](RunContext&, const std::string&, ErrorList&) {
       ++runs_;
       return true;
     };
     s.ConnectDestination = [this](RunContext& ctx, const std::string&, const std::string&,
-                                  const std::string& code, int16_t year, std::string&) {
+                                  const std::string& code, int16_t year, ErrorList&) {
       connected_ = code + "/" + std::to_string(year);
       ctx.destination.FixedApi1 = std::make_unique<testing::RecordingFixed1>(state_);
       return true;

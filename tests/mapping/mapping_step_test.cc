@@ -7,7 +7,7 @@
 
 #include "destination/connection.h"
 #include "destination/local/local_factory.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
@@ -23,8 +23,8 @@ class MappingStep : public ::testing::Test {
     SampleExportOptions options;
     options.vouchers = 30;
     WriteSampleExport(folder, options);
-    std::string error;
-    ASSERT_TRUE(OpenSourceDb(ctx_, folder, error)) << error;
+    ErrorList error;
+    ASSERT_TRUE(OpenSourceDb(ctx_, folder, error)) << error.Text();
     factory_ = local::MakeLocalAutomationFactory(company_.program_folder);
     ctx_.factory = factory_.get();
     ASSERT_TRUE(ConnectDestination(ctx_, company_.program_folder, company_.data_folder,

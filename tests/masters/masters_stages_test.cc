@@ -9,6 +9,7 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
+#include "export_writer/sample_export.h"
 #include "mapping/group_matching.h"
 #include "mapping/mapping_step.h"
 #include "masters/account_groups.h"
@@ -17,7 +18,6 @@
 #include "masters/material_centres.h"
 #include "masters/stage_support.h"
 #include "source/dbf.h"
-#include "source/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
@@ -159,8 +159,8 @@ struct MastersRun {
     factory = testing::ConnectLocalCompany(ctx, company);
   }
   void Open(const fs::path& export_folder) {
-    std::string errors;
-    ASSERT_TRUE(OpenSourceDb(ctx, export_folder.string(), errors)) << errors;
+    ErrorList errors;
+    ASSERT_TRUE(OpenSourceDb(ctx, export_folder.string(), errors)) << errors.Text();
   }
   void RunAll() {
     ImportItems(ctx);
@@ -225,7 +225,7 @@ TEST_F(MastersStages, AccountGroupsGoParentsFirstUnderThePairedGroups) {
   MastersRun run;
   Prepare(run);
   ImportAccountGroups(run.ctx);
-  EXPECT_EQ(run.ctx.ErrorText, "");
+  EXPECT_EQ(run.ctx.errors.Text(), "");
   std::vector<std::string> saved = AcceptedMasters(company_);
   ASSERT_EQ(saved.size(), 4u);
   EXPECT_EQ(saved[0],
@@ -255,7 +255,7 @@ TEST_F(MastersStages, LedgersWithTheirBrokersNamesAndCaches) {
   Prepare(run);
   ImportAccountGroups(run.ctx);
   ImportLedgers(run.ctx);
-  EXPECT_EQ(run.ctx.ErrorText, "Error: Blank Ledger Name found _");
+  EXPECT_EQ(run.ctx.errors.Text(), "Error: Blank Ledger Name found _");
   std::vector<std::string> saved = AcceptedMasters(company_);
   EXPECT_TRUE(Holds(saved,
                     "<Broker><Name>Ravi Salesman</Name><PrintName>Ravi Salesman</PrintName>"
@@ -310,7 +310,7 @@ TEST_F(MastersStages, ItemsWithOpeningStockAndBatches) {
   MastersRun run;
   Prepare(run);
   ImportItems(run.ctx);
-  EXPECT_EQ(run.ctx.ErrorText, "Error: Blank Item Name found _");
+  EXPECT_EQ(run.ctx.errors.Text(), "Error: Blank Item Name found _");
   std::vector<std::string> saved = AcceptedMasters(company_);
   std::string pcm = Named(saved, "Paracetamol 500");
   for (const char* part :
@@ -365,7 +365,7 @@ TEST_F(MastersStages, MaterialCentresAndTheScrapStore) {
   Prepare(run);
   run.ctx.destination.CompanyApi->MultiGodown = false;
   ImportMaterialCentres(run.ctx);
-  EXPECT_EQ(run.ctx.ErrorText, "");
+  EXPECT_EQ(run.ctx.errors.Text(), "");
   ASSERT_EQ(run.ui.messages.size(), 1u);
   EXPECT_EQ(run.ui.messages[0].text,
             "Kindly enable Multiple Godown From Inventory configurations in Vuvoda!");
@@ -422,7 +422,7 @@ TEST_F(MastersStages, ASecondRunIsRefusedRecordByRecordAndChangesNothing) {
     if (t.stage != kTallyBatchDetails) present += t.AlreadyPresent();
   }
   EXPECT_EQ(present, static_cast<int64_t>(accepted_before));
-  const std::string& errors = second.ctx.ErrorText;
+  const std::string errors = second.ctx.errors.Text();
   size_t refusals = 0;
   for (size_t at = 0; (at = errors.find("' already exists", at)) != std::string::npos; ++at)
     ++refusals;
@@ -454,7 +454,7 @@ TEST_F(MastersStages, AnEmptyGroupTableEndsTheStageWithItsEntry) {
   MastersRun run;
   Prepare(run);
   ImportAccountGroups(run.ctx);
-  EXPECT_EQ(run.ctx.ErrorText, "RTE error while importing Accounts groupNo current record._");
+  EXPECT_EQ(run.ctx.errors.Text(), "RTE error while importing Accounts groupNo current record._");
   EXPECT_TRUE(AcceptedMasters(company_).empty());
 }
 
@@ -483,18 +483,18 @@ TEST(MastersOnTheSample, EveryMasterIsSavedOrAccountedFor) {
     EXPECT_EQ(t.failed, 0) << t.stage;
     EXPECT_EQ(t.not_reached, 0) << t.stage;
   }
-  EXPECT_EQ(run.ctx.ErrorText.find("RTE"), std::string::npos) << run.ctx.ErrorText;
-  EXPECT_EQ(run.ctx.summary.Find(kTallyAccountGroups)->refused, 0) << run.ctx.ErrorText;
+  const std::string errors = run.ctx.errors.Text();
+  EXPECT_EQ(errors.find("RTE"), std::string::npos) << errors;
+  EXPECT_EQ(run.ctx.summary.Find(kTallyAccountGroups)->refused, 0) << errors;
   // The ledgers the company's own chart holds already are present, not refused; each has its
   // entry, which for one with an opening balance says the balance did not arrive.
   const StageTally* ledgers = run.ctx.summary.Find(kTallyLedgers);
   size_t already = 0;
-  for (size_t at = 0; (at = run.ctx.ErrorText.find(" already exists", at)) != std::string::npos;
-       ++at)
+  for (size_t at = 0; (at = errors.find(" already exists", at)) != std::string::npos; ++at)
     ++already;
-  EXPECT_EQ(ledgers->refused, 0) << run.ctx.ErrorText;
+  EXPECT_EQ(ledgers->refused, 0) << errors;
   EXPECT_GT(ledgers->AlreadyPresent(), 0);
-  EXPECT_EQ(static_cast<int64_t>(already), ledgers->AlreadyPresent()) << run.ctx.ErrorText;
+  EXPECT_EQ(static_cast<int64_t>(already), ledgers->AlreadyPresent()) << errors;
   EXPECT_GT(ledgers->saved, 50);
   EXPECT_GT(run.ctx.summary.Find(kTallyItems)->saved, 50);
   EXPECT_EQ(run.ctx.summary.Find(kTallyTaxTypes)->saved, 4);

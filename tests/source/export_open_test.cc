@@ -47,7 +47,7 @@ class ExportOpenTest : public ::testing::Test {
     WriteItems(folder.path() / "pro.dbf");
     WriteAccounts(folder.path() / "ORDER.DBF");
   }
-  bool Open(std::string& errors) { return OpenSourceDb(ctx, folder.str(), errors); }
+  bool Open(ErrorList& errors) { return OpenSourceDb(ctx, folder.str(), errors); }
 
   TempFolder folder;
   RecordingRunUi ui;
@@ -55,8 +55,8 @@ class ExportOpenTest : public ::testing::Test {
 };
 
 TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
-  std::string errors;
-  ASSERT_TRUE(Open(errors)) << errors;
+  ErrorList errors;
+  ASSERT_TRUE(Open(errors)) << errors.Text();
   Recordset rs = ctx.source->OpenSnapshot("select * from pro");
   ASSERT_EQ(rs.RecordCount(), 3);  // the deleted record is invisible
   EXPECT_EQ(rs.Field("billname"), Value("  Soap Bar"));
@@ -76,17 +76,17 @@ TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
 
 TEST_F(ExportOpenTest, AFileThatIsNotATableIsReportedAndTheRestOpens) {
   std::ofstream(folder.path() / "mdis.dbf") << "this is not a dBASE table";
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(Open(errors));
-  EXPECT_NE(errors.find("Error reading table mdis: "), std::string::npos) << errors;
-  EXPECT_NE(errors.find("Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table "
-                        "'mdis' does not exist._"),
+  EXPECT_NE(errors.Text().find("Error reading table mdis: "), std::string::npos) << errors.Text();
+  EXPECT_NE(errors.Text().find("Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table "
+                               "'mdis' does not exist._"),
             std::string::npos);
   EXPECT_EQ(ctx.source->OpenSnapshot("select * from pro").RecordCount(), 3);
 }
 
 TEST_F(ExportOpenTest, ACodePageFileBesideATableRebuildsTheCache) {
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(Open(errors));
   EXPECT_TRUE(ctx.source->rebuilt());
   ASSERT_TRUE(Open(errors));
@@ -97,7 +97,7 @@ TEST_F(ExportOpenTest, ACodePageFileBesideATableRebuildsTheCache) {
 }
 
 TEST_F(ExportOpenTest, TheCliListingShowsTypesWidthsAndLiveCounts) {
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(Open(errors));
   std::vector<SourceTableInfo> tables = ctx.source->Tables();
   ASSERT_EQ(tables.size(), 2u);

@@ -19,9 +19,9 @@ class JetSemantics : public ::testing::Test {
  protected:
   SourceDb& Db() {
     if (!db_) {
-      std::string errors;
+      ErrorList errors;
       db_ = OpenExport(folder_.str(), errors, TextTableOptions(fallback_.str()));
-      EXPECT_TRUE(db_) << errors;
+      EXPECT_TRUE(db_) << errors.Text();
     }
     return *db_;
   }

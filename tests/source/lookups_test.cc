@@ -24,9 +24,9 @@ class LookupsTest : public ::testing::Test {
   }
   RunContext& Ctx() {
     if (!ctx_.source) {
-      std::string errors;
+      ErrorList errors;
       EXPECT_TRUE(OpenSourceDb(ctx_, folder_.str(), errors, TextTableOptions(fallback_.str())))
-          << errors;
+          << errors.Text();
     }
     return ctx_;
   }

@@ -23,7 +23,8 @@ using testing::WriteMinimalExport;
 using testing::WriteTextTable;
 
 // What an opening that finds every index of a reused cache reports: one entry per statement.
-void ExpectAllIndexesExist(const std::string& errors) {
+void ExpectAllIndexesExist(const ErrorList& list) {
+  const std::string errors = list.Text();
   const std::string tail = " - Index already exists._";
   size_t entries = 0;
   for (size_t at = 0; (at = errors.find(tail, at)) != std::string::npos; at += tail.size())
@@ -43,7 +44,7 @@ void ExpectAllIndexesExist(const std::string& errors) {
 
 class SourceDbTest : public ::testing::Test {
  protected:
-  std::shared_ptr<SourceDb> Open(std::string& errors) {
+  std::shared_ptr<SourceDb> Open(ErrorList& errors) {
     return OpenExport(folder.str(), errors, TextTableOptions(fallback.str()));
   }
   // Moves a file's modification time, as a later export of the same size would.
@@ -56,10 +57,10 @@ class SourceDbTest : public ::testing::Test {
 
 TEST_F(SourceDbTest, FirstOpeningBuildsTheCacheAndEveryIndexQuietly) {
   WriteMinimalExport(folder.path());
-  std::string errors;
+  ErrorList errors;
   auto db = Open(errors);
   ASSERT_TRUE(db);
-  EXPECT_EQ(errors, "");
+  EXPECT_EQ(errors.Text(), "");
   EXPECT_TRUE(db->rebuilt());
   EXPECT_EQ(fs::path(db->cache_path()).parent_path(), folder.path());
   EXPECT_EQ(db->OpenSnapshot("SELECT PARNAM FROM [order]").Field("Parnam"), Value("RAM"));
@@ -67,9 +68,9 @@ TEST_F(SourceDbTest, FirstOpeningBuildsTheCacheAndEveryIndexQuietly) {
 
 TEST_F(SourceDbTest, SecondOpeningReusesTheCacheAndReportsEachIndexAsExisting) {
   WriteMinimalExport(folder.path());
-  std::string first;
+  ErrorList first;
   ASSERT_TRUE(Open(first));
-  std::string second;
+  ErrorList second;
   auto db = Open(second);
   ASSERT_TRUE(db);
   EXPECT_FALSE(db->rebuilt());
@@ -79,16 +80,16 @@ TEST_F(SourceDbTest, SecondOpeningReusesTheCacheAndReportsEachIndexAsExisting) {
 
 TEST_F(SourceDbTest, AChangedTableOrMemoFileRebuildsTheCache) {
   WriteMinimalExport(folder.path());
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(Open(errors));
 
   WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SALT", "2|TEA"});
   Touch(folder.path() / "pro.dbf");
-  errors.clear();
+  errors.Clear();
   auto db = Open(errors);
   ASSERT_TRUE(db);
   EXPECT_TRUE(db->rebuilt());
-  EXPECT_EQ(errors, "");  // a rebuilt cache has no indexes yet
+  EXPECT_EQ(errors.Text(), "");  // a rebuilt cache has no indexes yet
   EXPECT_EQ(db->OpenSnapshot("select billname from pro where code = 1").Field(0), Value("SALT"));
   db.reset();
 
@@ -110,10 +111,10 @@ TEST_F(SourceDbTest, AFolderThatCannotHoldTheCacheUsesTheFallbackFolder) {
   std::ofstream(fallback.path() / "not-a-folder") << "x";
   SourceOpenOptions options = TextTableOptions(fallback.str() + "/temp");
   options.cache_folder = (fallback.path() / "not-a-folder").string();
-  std::string errors;
+  ErrorList errors;
   auto db = OpenExport(folder.str(), errors, options);
   ASSERT_TRUE(db);
-  EXPECT_EQ(errors, "");
+  EXPECT_EQ(errors.Text(), "");
   EXPECT_EQ(fs::path(db->cache_path()).parent_path(), fallback.path() / "temp");
   EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pro").RecordCount(), 2);
   db.reset();
@@ -127,10 +128,10 @@ TEST_F(SourceDbTest, AReadOnlyExportFolderStillOpens) {
                   fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   if (std::ofstream(folder.path() / "probe")) GTEST_SKIP() << "permissions do not bind here";
-  std::string errors;
+  ErrorList errors;
   auto db = Open(errors);
   ASSERT_TRUE(db);
-  EXPECT_EQ(errors, "");
+  EXPECT_EQ(errors.Text(), "");
   EXPECT_EQ(fs::path(db->cache_path()).parent_path(), fallback.path());
 }
 
@@ -141,32 +142,33 @@ TEST_F(SourceDbTest, ABrokenTableGetsOneEntryAndTheOthersOpen) {
                  {"1|SOAP|B1", "#fail"});
   WriteTextTable(folder.path() / "pend.dbf", "VOUCHER N 8 0;VCN C 10 0",
                  {"#warn 3 records announced, 1 present", "1|R1"});
-  std::string errors;
+  ErrorList errors;
   auto db = Open(errors);
   ASSERT_TRUE(db);
-  EXPECT_NE(errors.find("Error reading table dis: "), std::string::npos) << errors;
-  EXPECT_NE(errors.find("header longer than the file_"), std::string::npos);
-  EXPECT_NE(errors.find("Error reading table probat: record 2 is cut short_"), std::string::npos);
-  EXPECT_NE(errors.find("Warning reading table pend: 3 records announced, 1 present_"),
+  EXPECT_NE(errors.Text().find("Error reading table dis: "), std::string::npos) << errors.Text();
+  EXPECT_NE(errors.Text().find("header longer than the file_"), std::string::npos);
+  EXPECT_NE(errors.Text().find("Error reading table probat: record 2 is cut short_"),
             std::string::npos);
-  EXPECT_NE(errors.find("Error creating index: CREATE INDEX vchCode_idx ON dis (Voucher); - "
-                        "Table 'dis' does not exist._"),
+  EXPECT_NE(errors.Text().find("Warning reading table pend: 3 records announced, 1 present_"),
+            std::string::npos);
+  EXPECT_NE(errors.Text().find("Error creating index: CREATE INDEX vchCode_idx ON dis (Voucher); - "
+                               "Table 'dis' does not exist._"),
             std::string::npos);
   EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pend").RecordCount(), 1);
   EXPECT_THROW(db->OpenSnapshot("SELECT * FROM probat"), RunTimeError);
 
   // A reused cache tells the same.
-  std::string again;
+  ErrorList again;
   db = Open(again);
   EXPECT_FALSE(db->rebuilt());
-  EXPECT_NE(again.find("Error reading table dis: "), std::string::npos);
-  EXPECT_NE(again.find("Warning reading table pend: "), std::string::npos);
+  EXPECT_NE(again.Text().find("Error reading table dis: "), std::string::npos);
+  EXPECT_NE(again.Text().find("Warning reading table pend: "), std::string::npos);
 }
 
 TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
   WriteTextTable(folder.path() / "ORDER.DBF", "ORDNO C 10 0;PARNAM C 40 0", {"A1|RAM"});
   WriteTextTable(folder.path() / "Pro.Dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SOAP"});
-  std::string errors;
+  ErrorList errors;
   auto db = Open(errors);
   ASSERT_TRUE(db);
   EXPECT_EQ(db->OpenSnapshot("Select Parnam from [order] where OrdNo='a1'").Field(0), Value("RAM"));
@@ -183,11 +185,12 @@ TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
 
   // Two files for one table: the first by name is read, the other reported.
   WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|OTHER"});
-  errors.clear();
+  errors.Clear();
   db = Open(errors);
-  EXPECT_EQ(errors.substr(0, errors.find("_") + 1),
+  ASSERT_FALSE(errors.empty());
+  EXPECT_EQ(errors.entries()[0].message,
             "Error reading table pro: the file pro.dbf names the same table as Pro.Dbf and is left "
-            "out_");
+            "out");
   EXPECT_EQ(db->OpenSnapshot("select BILLNAME from PRO").Field(0), Value("SOAP"));
 }
 
@@ -196,10 +199,10 @@ TEST_F(SourceDbTest, AFailingIndexStatementAddsOneEntryAndTheOpeningSucceeds) {
   fs::remove(folder.path() / "mdis.dbf");
   RecordingRunUi ui;
   RunContext ctx(ui);
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
   ASSERT_TRUE(ctx.source);
-  EXPECT_EQ(errors,
+  EXPECT_EQ(errors.Text(),
             "Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table 'mdis' does not "
             "exist._"
             "Error creating index: CREATE INDEX accMaster_idx ON mdis (codeP); - Table 'mdis' "
@@ -211,9 +214,9 @@ TEST_F(SourceDbTest, AFailingIndexStatementAddsOneEntryAndTheOpeningSucceeds) {
 TEST_F(SourceDbTest, AMissingFieldFailsItsIndexWithAClearEntry) {
   WriteMinimalExport(folder.path());
   WriteTextTable(folder.path() / "support.dbf", "LCODE C 10 0;PCODE N 3 0", {"A1|0"});
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(Open(errors));
-  EXPECT_EQ(errors,
+  EXPECT_EQ(errors.Text(),
             "Error creating index: CREATE INDEX Remark_idx ON support (Remark); - Field 'Remark' "
             "does not exist in table 'support'._");
 }
@@ -222,13 +225,13 @@ TEST_F(SourceDbTest, AFolderThatDoesNotExistFailsAndKeepsTheOpenExport) {
   WriteMinimalExport(folder.path());
   RecordingRunUi ui;
   RunContext ctx(ui);
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
   std::shared_ptr<SourceDb> before = ctx.source;
-  errors.clear();
+  errors.Clear();
   std::string missing = (folder.path() / "nowhere").string();
   EXPECT_FALSE(OpenSourceDb(ctx, missing, errors, TextTableOptions(fallback.str())));
-  EXPECT_EQ(errors, "Error in OpenDBCon: '" + missing + "' is not a valid path._");
+  EXPECT_EQ(errors.Text(), "Error in OpenDBCon: '" + missing + "' is not a valid path._");
   EXPECT_EQ(ctx.source, before);
 }
 
@@ -236,7 +239,7 @@ TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilReset) {
   WriteMinimalExport(folder.path());
   RecordingRunUi ui;
   RunContext ctx(ui);
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
   for (int i = 0; i < 3; ++i) {
     Recordset rs = GetRecordset(ctx, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));

@@ -118,8 +118,8 @@ class AccountingStage : public ::testing::Test {
 
   void RunOn(const testing::LocalCompany& company, RunContext& ctx,
              const std::vector<std::string>& inventory_ids, bool make_ledgers) {
-    std::string error_text;
-    ASSERT_TRUE(OpenSourceDb(ctx, export_.string(), error_text)) << error_text;
+    ErrorList error_text;
+    ASSERT_TRUE(OpenSourceDb(ctx, export_.string(), error_text)) << error_text.Text();
     factories_.push_back(testing::ConnectLocalCompany(ctx, company));
     if (make_ledgers) BuildLedgers(ctx);
     for (const auto& id : inventory_ids) ctx.InventoryVoucherIds.Add(id, id);
@@ -172,7 +172,7 @@ TEST_F(AccountingStage, EveryKindOfLedgerVoucherArrivesAsTheBooksHoldIt) {
   auto vouchers = Vouchers();
   std::map<std::string, local::VoucherRow> by_number;
   for (const auto& v : vouchers) by_number[v.number] = v;
-  ASSERT_EQ(vouchers.size(), 5u) << ctx_.ErrorText;
+  ASSERT_EQ(vouchers.size(), 5u) << ctx_.errors.Text();
   EXPECT_EQ(by_number["101"].type, 14);
   EXPECT_EQ(by_number["102"].type, 19);
   EXPECT_EQ(by_number["102"].date, Day(6, 1).ToText());
@@ -206,8 +206,9 @@ TEST_F(AccountingStage, EveryKindOfLedgerVoucherArrivesAsTheBooksHoldIt) {
       << sent["101"];
   EXPECT_NE(sent["101"].find("<RefNo>R-77</RefNo>"), std::string::npos);
 
-  EXPECT_EQ(ctx_.ErrorText.rfind("Payment voucher with Vch No : 108 on ", 0), 0u) << ctx_.ErrorText;
-  EXPECT_EQ(std::count(ctx_.ErrorText.begin(), ctx_.ErrorText.end(), '_'), 1);
+  EXPECT_EQ(ctx_.errors.Text().rfind("Payment voucher with Vch No : 108 on ", 0), 0u)
+      << ctx_.errors.Text();
+  EXPECT_EQ(ctx_.errors.size(), 1u);
 
   const StageTally* t = ctx_.summary.Find(kAccountingVoucherStage);
   ASSERT_NE(t, nullptr);
@@ -230,11 +231,11 @@ TEST_F(AccountingStage, AVoucherNumberThatIsNoNumberGetsItsOwnErrorLine) {
       /*text_numbers=*/true);
   RunStage();
   EXPECT_TRUE(Vouchers().empty());
-  EXPECT_EQ(ctx_.ErrorText.rfind(
+  EXPECT_EQ(ctx_.errors.Text().rfind(
                 "RTE error while importing  Payment voucher with Vch No : 5 or 1 on ", 0),
             0u)
-      << ctx_.ErrorText;
-  EXPECT_NE(ctx_.ErrorText.find(": Type mismatch_"), std::string::npos);
+      << ctx_.errors.Text();
+  EXPECT_NE(ctx_.errors.Text().find(": Type mismatch_"), std::string::npos);
   const StageTally* t = ctx_.summary.Find(kAccountingVoucherStage);
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->read, 1);
@@ -246,7 +247,7 @@ TEST_F(AccountingStage, AnEmptyRangeListsNothingAndSaysNothing) {
   WriteGledger({{Value(int64_t{1}), "G", Date::FromYmd(2023, 5, 2), "A001", "", 10, 0}});
   RunStage();
   EXPECT_TRUE(Vouchers().empty());
-  EXPECT_EQ(ctx_.ErrorText, "");
+  EXPECT_EQ(ctx_.errors.Text(), "");
   EXPECT_EQ(ctx_.summary.Find(kAccountingVoucherStage)->read, 0);
 }
 
@@ -291,9 +292,9 @@ TEST_F(AccountingStage, AnInterruptedRunRunAgainLeavesTheSameBooksAsOneRun) {
     RunContext ctx(ui);
     RunOn(company_, ctx, {"106"}, false);
     const StageTally* t = ctx.summary.Find(kAccountingVoucherStage);
-    EXPECT_EQ(t->saved, 3) << ctx.ErrorText;
+    EXPECT_EQ(t->saved, 3) << ctx.errors.Text();
     EXPECT_EQ(t->skipped.count(kSkipAlreadyPresent) ? t->skipped.at(kSkipAlreadyPresent) : 0, 2)
-        << ctx.ErrorText;
+        << ctx.errors.Text();
     EXPECT_EQ(t->refused, 1);
     EXPECT_EQ(t->failed, 0);
     EXPECT_TRUE(t->Balanced());
@@ -304,11 +305,12 @@ TEST_F(AccountingStage, AnInterruptedRunRunAgainLeavesTheSameBooksAsOneRun) {
 TEST_F(AccountingStage, ReconciliationNamesTheVoucherThatDidNotArriveWithItsEntry) {
   WriteGledger(EveryKind());
   RunStage({"106"});
-  const std::string error_list =
-      "Some other entry\r\n" + ctx_.ErrorText.substr(0, ctx_.ErrorText.size() - 1) + "\r\n";
+  ErrorList errors;
+  errors.Add("Ledgers", "106", "Some other entry");
+  errors.Append(ctx_.errors);
   Reconciliation r =
       ReconcileFolders(export_.string(), company_.data_folder, company_.code,
-                       Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31), error_list);
+                       Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31), errors);
   // 106 belongs to no inventory voucher of this export, so it counts as a journal that did not
   // arrive, without an entry: the reconciliation says so.
   ASSERT_EQ(r.differences.size(), 2u) << r.Render();

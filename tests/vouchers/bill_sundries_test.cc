@@ -38,14 +38,14 @@ struct Fixture {
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("Sale");
   FixedLookups lookups;
-  std::string errors;
+  ErrorList errors;
   std::vector<Saved> saved;
   std::string refuse;  // a name the destination refuses
   BillSundryMasters masters;
   std::vector<std::string> list;
 
   Fixture() {
-    masters.error_text = &errors;
+    masters.errors = &errors;
     masters.save_master = [this](int16_t kind, std::string& xml, std::string& message) {
       saved.push_back({kind, xml});
       if (!refuse.empty() && xml.find("<Name>" + refuse + "</Name>") != std::string::npos) {
@@ -244,7 +244,7 @@ TEST(EnsureBillSundryMaster, ARefusalIsReportedOnceAndNamesAreEscapedInTheRecord
   ASSERT_EQ(f.saved.size(), 1u);
   EXPECT_NE(f.saved[0].xml.find("<SalesAccName>Loading &amp; &lt;Unloading&gt;</SalesAccName>"),
             std::string::npos);
-  EXPECT_EQ(f.errors, "Bill Sundry Name : Loading & <Unloading> - Bill sundry refused_");
+  EXPECT_EQ(f.errors.Text(), "Bill Sundry Name : Loading & <Unloading> - Bill sundry refused_");
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ class InventoryStage : public ::testing::Test {
   };
   std::unique_ptr<Run> RunStage() {
     auto run = std::make_unique<Run>();
-    std::string errors;
+    ErrorList errors;
     EXPECT_TRUE(OpenSourceDb(run->ctx, export_.string(), errors));
     run->factory = testing::ConnectLocalCompany(run->ctx, company_);
     std::string from = "01-04-2024", to = "31-03-2025";
@@ -200,11 +200,9 @@ class InventoryStage : public ::testing::Test {
   int32_t sales_series_ = 0;
 };
 
-std::vector<std::string> Entries(const std::string& error_text) {
+std::vector<std::string> Entries(const ErrorList& errors) {
   std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t end; (end = error_text.find('_', start)) != std::string::npos; start = end + 1)
-    out.push_back(error_text.substr(start, end - start));
+  for (const ErrorEntry& e : errors.entries()) out.push_back(e.message);
   return out;
 }
 
@@ -225,7 +223,7 @@ TEST_F(InventoryStage, SendsEachVoucherOfTheRangeOnceAndReportsTheRest) {
   }
   EXPECT_EQ(sent, (std::vector<std::string>{"Sale S1", "Purchase S1", "MaterialIssue C7", "Sale S5",
                                             "Sale S2", "Sale S2/1", "Sale S8 refused", "Sale S9"}));
-  EXPECT_EQ(Entries(run->ctx.ErrorText),
+  EXPECT_EQ(Entries(run->ctx.errors),
             (std::vector<std::string>{
                 "Duplicate Sale voucher found : It has been saved with vchno - S2/1",
                 "RTE error while importing  Sale voucher with Vch No : S7 on 10-04-2024: "
@@ -323,7 +321,7 @@ TEST_F(InventoryStage, ASecondRunSavesNothingTwiceAndNamesEveryRefusal) {
   EXPECT_EQ(tally->refused + first_tally.saved, 8);
   EXPECT_TRUE(tally->Balanced());
   // Every refusal of the second run is in the error list with the store's own message.
-  auto entries = Entries(second->ctx.ErrorText);
+  auto entries = Entries(second->ctx.errors);
   size_t refusals = 0;
   for (size_t i = journal.size() - 8; i < journal.size(); ++i) {
     ASSERT_FALSE(journal[i].accepted);
@@ -379,7 +377,7 @@ TEST_F(InventoryStage, KeysFoundAsStoredAndTheLineLimit) {
   }
   EXPECT_EQ(sent,
             (std::vector<std::string>{"Sale S10", "Sale s10/1", "MaterialReceipt C9", "Sale S12"}));
-  EXPECT_EQ(Entries(run->ctx.ErrorText),
+  EXPECT_EQ(Entries(run->ctx.errors),
             (std::vector<std::string>{
                 "Duplicate Sale voucher found : It has been saved with vchno - s10/1",
                 "Sale voucher with Vch No : S11 - Maximum number of items present in this "
@@ -416,7 +414,7 @@ TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
   const StageTally* tally = run->ctx.summary.Find(kInventoryVoucherStage);
   EXPECT_EQ(tally->saved + tally->refused, 1);
   if (!journal[0].accepted) {
-    EXPECT_EQ(run->ctx.ErrorText,
+    EXPECT_EQ(run->ctx.errors.Text(),
               "Sale Return voucher with Vch No : W1 on 14-04-2024 - " + journal[0].message + "_");
   }
 }
@@ -424,7 +422,7 @@ TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
 TEST_F(InventoryStage, CodesThatAreNotNumbersNeverReachAQuery) {
   testing::RecordingRunUi ui;
   RunContext ctx(ui);
-  std::string errors;
+  ErrorList errors;
   ASSERT_TRUE(OpenSourceDb(ctx, export_.string(), errors));
   EXPECT_TRUE(ReadItemLines(ctx, "").empty());
   EXPECT_TRUE(ReadItemLines(ctx, "5001 or 1=1").empty());

@@ -9,7 +9,7 @@
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 #include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
@@ -41,7 +41,7 @@ class SampleStage : public ::testing::Test {
   };
   std::unique_ptr<Run> Open() {
     auto run = std::make_unique<Run>();
-    std::string errors;
+    ErrorList errors;
     EXPECT_TRUE(OpenSourceDb(run->ctx, export_.string(), errors));
     run->factory = testing::ConnectLocalCompany(run->ctx, company_);
     return run;
@@ -79,7 +79,7 @@ TEST_F(SampleStage, EveryRecordIsAccountedForAndTheBooksBalance) {
     } else {
       ++refused;
       // Every refusal is in the error list with the store's message.
-      EXPECT_NE(run->ctx.ErrorText.find(" - " + row.message + "_"), std::string::npos)
+      EXPECT_NE(run->ctx.errors.Text().find(" - " + row.message + "_"), std::string::npos)
           << row.message;
     }
   }

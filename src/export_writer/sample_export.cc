@@ -1,4 +1,4 @@
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 // The sample export is what the demo, the benchmarks and many stage tests run on: these tests
 // hold it to the columns the stages read and to books that add up.
 
-#include "source/sample_export.h"
+#include "export_writer/sample_export.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
