@@ -104,14 +104,19 @@ class Run {
 
     // 2. The export, and the tables the chosen stages read. What the opening noted on the way
     // (indexes a former opening made) is not the user's business unless the opening failed.
+    std::vector<std::string> missing =
+        MissingExportTableFiles(export_folder, inputs_.masters, inputs_.vouchers);
+    if (!missing.empty()) {
+      Refuse(MissingTablesFailure(export_folder, missing));
+      return;
+    }
     ErrorList opening;
     if (stages_.OpenSourceDb && !stages_.OpenSourceDb(ctx_, export_folder, opening)) {
       Fail(PlainText(opening));
       return;
     }
     if (ctx_.source) {
-      std::vector<std::string> missing =
-          MissingExportTables(*ctx_.source, inputs_.masters, inputs_.vouchers);
+      missing = MissingExportTables(*ctx_.source, inputs_.masters, inputs_.vouchers);
       if (!missing.empty()) {
         Refuse(MissingTablesFailure(export_folder, missing));
         return;

@@ -217,6 +217,10 @@ TEST_F(ConvertOnLocalCompany, ARunThatCannotGoRightIsRefusedWithOnePlainLineAndT
     EXPECT_NE(run.out.find("run: refused"), std::string::npos) << run.out;
     EXPECT_EQ(Books(), books);
   }
+  // The folder that is no export was not written into either.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(not_export),
+                          std::filesystem::directory_iterator()),
+            1);
   EXPECT_EQ(JournalRows(), journal);
 }
 
