@@ -12,6 +12,13 @@
 
 namespace vodare::gui {
 
+const char* const kMappingInstruction =
+    "Pair each Vodori group with the Vuvoda group it is to become: select one in each list and "
+    "press \"=>\", or press \"Auto Map\". Groups left unpaired are created as they are.";
+const char* const kQuitQuestion =
+    "Do you want to cancel the import?\r\n\r\nNo masters or vouchers will be imported. The "
+    "voucher series and settings already prepared in the company stay as they are.";
+
 namespace {
 
 // Group names sort as the list views of the forms sort them: ignoring letter case.
@@ -71,6 +78,9 @@ GroupMappingDialog::GroupMappingDialog(const std::vector<std::string>& vodori_gr
   lblAccMap_ = new QLabel(QStringLiteral("Mapping Of Account Groups"), this);
   lblAccMap_->setObjectName(QStringLiteral("lblAccMap"));
   PlaceTwips(lblAccMap_, 6240, 360, 4455, 495);
+  lblInstruction_ = new QLabel(QString::fromUtf8(kMappingInstruction), this);
+  lblInstruction_->setObjectName(QStringLiteral("lblInstruction"));
+  PlaceTwips(lblInstruction_, 240, 870, 15420, 255);
 
   Frame1_ = new QGroupBox(this);
   Frame1_->setObjectName(QStringLiteral("Frame1"));
@@ -116,7 +126,19 @@ GroupMappingDialog::GroupMappingDialog(const std::vector<std::string>& vodori_gr
   connect(cmdBackward_, &QPushButton::clicked, this, &GroupMappingDialog::UnmapSelected);
   connect(cmdAutoMap_, &QPushButton::clicked, this, &GroupMappingDialog::AutoMap);
   connect(cmdOkay_, &QPushButton::clicked, this, &GroupMappingDialog::Okay);
-  connect(cmdQuit_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cmdQuit_, &QPushButton::clicked, this, &GroupMappingDialog::Quit);
+}
+
+void GroupMappingDialog::Quit() {
+  MessageRequest request;
+  request.parent = this;
+  request.text = kQuitQuestion;
+  request.caption = "Confirmation";
+  request.icon = MessageIcon::kQuestion;
+  request.question = true;
+  if (!message_hook_ || !message_hook_(request)) return;
+  cancelled_ = true;
+  reject();
 }
 
 void GroupMappingDialog::Alert(const char* text) {

@@ -1,7 +1,8 @@
 #pragma once
 // frmAccGrp: the user pairs Vodori account groups with existing Vuvoda account groups, by hand
-// ("=>", "<=") or with the automatic matcher ("Auto Map"). "Okay" accepts the pairs made;
-// "Quit" and the close box hand nothing over.
+// ("=>", "<=") or with the automatic matcher ("Auto Map"). "Okay" accepts the pairs made; "Quit",
+// once the user confirms it, cancels the whole run; the close box hands nothing over and the
+// run goes on without pairs.
 
 #include <QDialog>
 #include <string>
@@ -18,6 +19,10 @@ class QTreeWidget;
 
 namespace vodare::gui {
 
+// The line that says what the dialog asks of the user, and the question "Quit" asks.
+extern const char* const kMappingInstruction;
+extern const char* const kQuitQuestion;
+
 class GroupMappingDialog : public QDialog {
   Q_OBJECT
 
@@ -30,6 +35,8 @@ class GroupMappingDialog : public QDialog {
 
   // After "Okay": the pairs, one per Vodori group (Vodori name, Vuvoda name).
   const GroupPairs& pairs() const { return pairs_; }
+  // After "Quit": the user chose to cancel the run.
+  bool cancelled() const { return cancelled_; }
 
   // The work of the buttons.
   void MapSelected();
@@ -38,6 +45,7 @@ class GroupMappingDialog : public QDialog {
 
  private:
   void Okay();
+  void Quit();
   void Alert(const char* text);
   void AddVodoriItem(const std::string& name);
   void AddPairRow(const std::string& vodori, const std::string& vuvoda);
@@ -48,8 +56,10 @@ class GroupMappingDialog : public QDialog {
   KeyedCollection<std::string> vuvoda_groups_;
   KeyedCollection<std::string> pending_;
   GroupPairs pairs_;
+  bool cancelled_ = false;
 
   QLabel* lblAccMap_;
+  QLabel* lblInstruction_;
   QGroupBox* Frame1_;
   QGroupBox* Frame2_;
   QTreeWidget* lstVodoriAccGrp_;

@@ -16,12 +16,14 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/error_list.h"
 #include "app/machine_paths.h"
 #include "app/selections.h"
 #include "common/helpers.h"
 #include "common/text.h"
 #include "gui/form_layout.h"
 #include "gui/group_mapping_dialog.h"
+#include "gui/run_result_dialog.h"
 
 namespace vodare::gui {
 
@@ -153,26 +155,38 @@ void MainWindow::BuildControls() {
   PlaceTwips(chkMasters_, 2760, 3480, 1335, 495);
   chkVouchers_ = new QCheckBox(QStringLiteral("Vouchers"), this);
   chkVouchers_->setObjectName(QStringLiteral("chkVouchers"));
-  PlaceTwips(chkVouchers_, 5520, 3480, 1575, 495);
+  // Narrower than its caption's room of old, so that "Test Import" sits beside "Import Data".
+  PlaceTwips(chkVouchers_, 5520, 3480, 1155, 495);
+  cmdTestImport_ = new QPushButton(QStringLiteral("Test Import"), this);
+  cmdTestImport_->setObjectName(QStringLiteral("cmdTestImport"));
+  cmdTestImport_->setToolTip(
+      QStringLiteral("Runs the whole import into a throw-away copy of the company and shows what "
+                     "it would do; the company itself is not changed."));
+  PlaceTwips(cmdTestImport_, 6720, 3450, 1455, 495);
   cmdImport_ = new QPushButton(QStringLiteral("Import Data"), this);
   cmdImport_->setObjectName(QStringLiteral("cmdImport"));
   PlaceTwips(cmdImport_, 8280, 3450, 1575, 495);
 
+  // The status caption names the stage and the record in hand ("Importing Ledgers(12 of 340)"):
+  // it gets the bar's width and a line's height, where the form's 735 twips held eight letters.
   lblStatus_ = MakeLabel(this, QStringLiteral("lblStatus"), "Status :");
-  PlaceTwips(lblStatus_, 120, 4080, 735, 210);
+  PlaceTwips(lblStatus_, 120, 4080, 7935, 240);
   PB_ = new QProgressBar(this);
   PB_->setObjectName(QStringLiteral("PB"));
   PB_->setRange(0, 100);
   PB_->setTextVisible(false);
   PlaceTwips(PB_, 120, 4320, 7935, 495);
+  // The date label starts 245 twips above the run layout's bottom edge: one line, drawn from
+  // its top, fits there; centred in the form's 495 twips its text fell below the edge.
   lblVchDate_ = MakeLabel(this, QStringLiteral("lblVchDate"), "Label1");
-  PlaceTwips(lblVchDate_, 3360, 4920, 1605, 495);
+  lblVchDate_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  PlaceTwips(lblVchDate_, 3360, 4920, 1605, kRunHeightTwips - 4920);
 
   // Tab order runs down the form.
   QWidget* const order[] = {txtVuvodaPath_,     cmdPath_[0], txtVuvodaDataPath_, cmdPath_[1],
                             cmbComp_,           cmbFinYear_, dtpFromDate_,       dtpToDate_,
                             txtVodoriDataPath_, cmdPath_[2], chkMasters_,        chkVouchers_,
-                            cmdImport_};
+                            cmdTestImport_,     cmdImport_};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
   for (QWidget* w : order) w->setFocusPolicy(Qt::StrongFocus);
 
@@ -183,6 +197,7 @@ void MainWindow::BuildControls() {
   // Enter in the export box runs its check as leaving the box does.
   connect(txtVodoriDataPath_, &QLineEdit::editingFinished, this, [this] { ExportPathValidate(); });
   connect(cmdImport_, &QPushButton::clicked, this, [this] { ImportClick(); });
+  connect(cmdTestImport_, &QPushButton::clicked, this, [this] { TestImportClick(); });
 }
 
 void MainWindow::Load() {
@@ -408,23 +423,83 @@ RunInputs MainWindow::CollectInputs() const {
   return inputs;
 }
 
-void MainWindow::ImportClick() {
+void MainWindow::ImportClick() { StartRun(false); }
+
+void MainWindow::TestImportClick() { StartRun(true); }
+
+void MainWindow::StartRun(bool test_run) {
   if (running_) return;
   running_ = true;
   stop_requested_ = false;
-  const RunInputs inputs = CollectInputs();
+  cancel_requested_ = false;
+  // A new run's result replaces the last one's: the panel goes now, not when the run is over.
+  if (result_panel_) result_panel_->close();
+  RunInputs inputs = CollectInputs();
+  inputs.dry_run = test_run;
   // Each run talks to the installation the program box names now.
   run_factory_ = MakeFactory();
   ctx_->factory = run_factory_.get();
   last_result_ = RunConversion(*ctx_, inputs, setup_.stages);
   running_ = false;
-  if (!last_result_.focus_control.empty() && !stop_requested_) {
-    if (auto* target = findChild<QWidget*>(Q(last_result_.focus_control))) target->setFocus();
-  }
   if (close_after_run_) {
     close_after_run_ = false;
     close();
+    return;
   }
+  if (!last_result_.focus_control.empty()) {
+    if (auto* target = findChild<QWidget*>(Q(last_result_.focus_control))) target->setFocus();
+  }
+  const RunOutcome outcome = last_result_.outcome;
+  if (outcome == RunOutcome::kCompleted || outcome == RunOutcome::kPartial ||
+      outcome == RunOutcome::kStopped || cancel_requested_)
+    ShowRunResult(inputs);
+}
+
+namespace {
+
+// The run's end in one line, for the result panel.
+std::string OutcomeText(const RunResult& result, bool cancelled) {
+  int64_t entries = 0;
+  for (const ErrorEntry& entry : result.errors.entries()) entries += !IsBlank(entry.message);
+  if (cancelled) return "The run was cancelled by the user before the masters were imported.";
+  if (result.outcome == RunOutcome::kCompleted)
+    return "The run completed; the error list is empty.";
+  if (result.outcome == RunOutcome::kStopped)
+    return "The run was stopped by the user; the error list holds " + std::to_string(entries) +
+           (entries == 1 ? " entry." : " entries.");
+  return "The run completed with " + std::to_string(entries) +
+         (entries == 1 ? " entry" : " entries") + " in the error list.";
+}
+
+}  // namespace
+
+void MainWindow::ShowRunResult(const RunInputs& inputs) {
+  RunResultView view;
+  view.company = inputs.company_name;
+  view.test_run = inputs.dry_run;
+  view.outcome = OutcomeText(last_result_, cancel_requested_);
+  view.has_errors = !last_result_.errors.Blank();
+  view.summary = ctx_->summary;
+  view.verdict = last_result_.verdict;
+  auto* panel = new RunResultDialog(
+      view, [this] { OpenErrorList(); }, this);
+  panel->setAttribute(Qt::WA_DeleteOnClose);
+  result_panel_ = panel;
+  panel->show();
+}
+
+void MainWindow::OpenErrorList() {
+  const ErrorListOpener open =
+      setup_.stages.OpenErrorList ? setup_.stages.OpenErrorList : ErrorListOpener(OpenInTextEditor);
+  std::string& path = last_result_.error_list_path;
+  std::string why;
+  if (!path.empty() && LocalFileExists(path)) {
+    if (!open(path, why))
+      ShowMessage("The error list " + path + " could not be opened: " + why, "Error",
+                  MessageIcon::kExclamation);
+    return;
+  }
+  path = ShowErrorList(last_result_.errors, *this, open);
 }
 
 // ---- RunUi ----
@@ -467,8 +542,8 @@ bool MainWindow::AskYesNo(const std::string& text, const std::string& caption) {
 void MainWindow::SetInputsEnabled(bool enabled) {
   QWidget* const inputs[] = {txtVuvodaPath_, txtVuvodaDataPath_, txtVodoriDataPath_, cmbComp_,
                              cmbFinYear_,    dtpFromDate_,       dtpToDate_,         chkMasters_,
-                             chkVouchers_,   cmdImport_,         cmdPath_[0],        cmdPath_[1],
-                             cmdPath_[2]};
+                             chkVouchers_,   cmdImport_,         cmdTestImport_,     cmdPath_[0],
+                             cmdPath_[1],    cmdPath_[2]};
   for (QWidget* w : inputs) w->setEnabled(enabled);
 }
 
@@ -480,7 +555,8 @@ void MainWindow::SetProgressVisible(bool shown) {
 void MainWindow::SetRunLayout(bool running) {
   setFixedSize(Px(kClientWidthTwips), Px(running ? kRunHeightTwips : kRestHeightTwips));
   PlaceTwips(cmdImport_, 8280, running ? 4290 : 3450, 1575, 495);
-  if (running) lblVchDate_->resize(Px(2000), lblVchDate_->height());
+  // Wide enough for the longest date ("25th September 2024") in the faces the window may get.
+  if (running) lblVchDate_->resize(Px(4695), lblVchDate_->height());
 }
 
 bool MainWindow::MapAccountGroups(const std::vector<std::string>& vodori_groups,
@@ -488,7 +564,11 @@ bool MainWindow::MapAccountGroups(const std::vector<std::string>& vodori_groups,
                                   GroupPairs& pairs) {
   if (stop_requested_) return false;
   GroupMappingDialog dialog(vodori_groups, vuvoda_groups, setup_.message_hook, this);
-  if (dialog.exec() != QDialog::Accepted) return false;
+  if (dialog.exec() != QDialog::Accepted) {
+    // "Quit" cancels the run: it stops before its first stage, as a stop asked for does.
+    if (dialog.cancelled()) cancel_requested_ = true;
+    return false;
+  }
   pairs = dialog.pairs();
   return true;
 }

@@ -1,8 +1,12 @@
 #pragma once
 // frmMain: the program's window. It holds the user's choices, fills itself with the machine's
 // defaults, offers the companies and years of the chosen data folder, and on "Import Data" runs
-// the conversion on its own thread, showing the run's progress through RunUi.
+// the conversion on its own thread, showing the run's progress through RunUi. "Test Import" runs
+// the same conversion into a throw-away copy of the company. After a run its result stays on
+// screen in a panel of its own.
 
+#include <QDialog>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -64,10 +68,14 @@ class MainWindow : public QWidget, public RunUi {
   void ExportPathValidate();
   // "Import Data". Does nothing while a run is under way.
   void ImportClick();
+  // "Test Import": the same run, into a throw-away copy of the company.
+  void TestImportClick();
 
   bool Running() const { return running_; }
   RunContext& context() { return *ctx_; }
   const RunResult& last_result() const { return last_result_; }
+  // The result of the last run that went through its stages, while it is open.
+  QDialog* result_panel() const { return result_panel_; }
 
   // RunUi
   void SetProgress(int value) override;
@@ -81,7 +89,7 @@ class MainWindow : public QWidget, public RunUi {
   void SetRunLayout(bool running) override;
   bool MapAccountGroups(const std::vector<std::string>& vodori_groups,
                         const std::vector<std::string>& vuvoda_groups, GroupPairs& pairs) override;
-  bool StopRequested() const override { return stop_requested_; }
+  bool StopRequested() const override { return stop_requested_ || cancel_requested_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -98,13 +106,20 @@ class MainWindow : public QWidget, public RunUi {
   void Alert(const std::string& text, const std::string& caption, MessageIcon icon);
   std::unique_ptr<AutomationFactory> MakeFactory() const;
   RunInputs CollectInputs() const;
+  void StartRun(bool test_run);
+  void ShowRunResult(const RunInputs& inputs);
+  // The last run's error list in the text editor, written first when the run left none.
+  void OpenErrorList();
 
   MainWindowSetup setup_;
   std::unique_ptr<RunContext> ctx_;
   std::unique_ptr<AutomationFactory> run_factory_;
   RunResult last_result_;
   bool running_ = false;
+  // The window was closed during the run: it stops without a word and the window closes.
   bool stop_requested_ = false;
+  // The user cancelled the run from the mapping dialog: it stops before its stages.
+  bool cancel_requested_ = false;
   bool close_after_run_ = false;
 
   std::vector<QLabel*> lbl_;
@@ -121,9 +136,11 @@ class MainWindow : public QWidget, public RunUi {
   QCheckBox* chkMasters_ = nullptr;
   QCheckBox* chkVouchers_ = nullptr;
   QPushButton* cmdImport_ = nullptr;
+  QPushButton* cmdTestImport_ = nullptr;
   QLabel* lblStatus_ = nullptr;
   QProgressBar* PB_ = nullptr;
   QLabel* lblVchDate_ = nullptr;
+  QPointer<QDialog> result_panel_;
 };
 
 // The run summary as lines of text, one per stage, for the success message's details.

@@ -138,6 +138,12 @@ TEST_F(ConvertOnLocalCompany, TheExitStatusFollowsTheRunsOutcome) {
   // Every question had its flag: none was answered by default.
   EXPECT_EQ(run.err.find("answered No"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("account groups mapped automatically"), std::string::npos) << run.err;
+  // stderr is a pipe here: the progress comes as lines, no bar drawn over itself.
+  EXPECT_EQ(run.err.find('\r'), std::string::npos);
+  for (const char* stage : {"\nImporting Item Masters: ", "\nImporting Ledgers: ",
+                            "\nImporting Inv Vch: ", "\nImporting Acc Vch: "})
+    EXPECT_NE(run.err.find(stage), std::string::npos) << stage << " in\n" << run.err;
+  EXPECT_NE(run.err.find(" records/s\n"), std::string::npos) << run.err;
 }
 
 TEST_F(ConvertOnLocalCompany, ARefusedEndReportMakesExitOneAndTheListHoldsItsReason) {

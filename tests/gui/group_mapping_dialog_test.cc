@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -63,6 +64,10 @@ TEST_F(GroupMappingDialogTest, opens_with_caption_lists_and_columns) {
   EXPECT_EQ(List("lstcombAccGrp")->headerItem()->text(1).toStdString(), "Vuvoda Acc Groups");
   EXPECT_EQ(Button("cmdForward")->text().toStdString(), "=>");
   EXPECT_EQ(Button("cmdBackward")->text().toStdString(), "<=");
+  // What the user is asked to do, on one line in full.
+  auto* instruction = dialog_->findChild<QLabel*>("lblInstruction");
+  EXPECT_LE(instruction->fontMetrics().horizontalAdvance(instruction->text()),
+            instruction->contentsRect().width());
 }
 
 TEST_F(GroupMappingDialogTest, forward_asks_for_both_selections_then_pairs_them) {
@@ -157,16 +162,24 @@ TEST_F(GroupMappingDialogTest, auto_map_pairs_by_likeness_and_by_the_known_names
                                           {"PROFIT & LOSS A/C", "Profit & Loss"}}));
 }
 
-TEST_F(GroupMappingDialogTest, quit_and_the_close_box_hand_nothing_over) {
+TEST_F(GroupMappingDialogTest, quit_cancels_once_confirmed_and_the_close_box_hands_nothing_over) {
   Open({"Sundry Debtors"}, {"Sundry Debtors"});
   Button("cmdAutoMap")->click();
+  boxes_.answers["Confirmation"] = {false, true};
+  Button("cmdQuit")->click();  // No: the dialog stays
+  EXPECT_TRUE(dialog_->isVisible());
   Button("cmdQuit")->click();
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(boxes_.shown.size(), 2u);
+  EXPECT_EQ(boxes_.shown[0].text, kQuitQuestion);
+  EXPECT_TRUE(dialog_->cancelled());
   EXPECT_EQ(dialog_->result(), QDialog::Rejected);
   EXPECT_TRUE(dialog_->pairs().empty());
 
   Open({"Sundry Debtors"}, {"Sundry Debtors"});
   Button("cmdAutoMap")->click();
   dialog_->close();
+  EXPECT_FALSE(dialog_->cancelled());
   EXPECT_EQ(dialog_->result(), QDialog::Rejected);
   EXPECT_TRUE(dialog_->pairs().empty());
 }

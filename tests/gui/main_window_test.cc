@@ -10,7 +10,9 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cstdlib>
@@ -83,6 +85,7 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override {
     window_.reset();
     ::unsetenv("VODARE_DRIVES");
+    ::unsetenv("TEMP");
     fs::remove_all(root_);
   }
   MainWindow& Open() {
@@ -153,7 +156,7 @@ TEST_F(MainWindowTest, load_fills_the_defaults_from_the_machine) {
   const std::vector<std::string> inputs = {
       "txtVuvodaPath", "cmdPath0",    "txtVuvodaDataPath", "cmdPath1",          "cmbComp",
       "cmbFinYear",    "dtpFromDate", "dtpToDate",         "txtVodoriDataPath", "cmdPath2",
-      "chkMasters",    "chkVouchers", "cmdImport"};
+      "chkMasters",    "chkVouchers", "cmdTestImport",     "cmdImport"};
   std::vector<std::string> order;
   QWidget* at = Find<QLineEdit>("txtVuvodaPath");
   for (int i = 0; i < 200 && order.size() < inputs.size(); ++i, at = at->nextInFocusChain()) {
@@ -290,22 +293,41 @@ class MainWindowRunTest : public MainWindowTest {
       return settings;
     };
     s.ImportItems = [this](RunContext& ctx, const StageArgs&) {
-      ctx.summary.Stage("Items").read = 3;
-      ctx.summary.Stage("Items").saved = 3;
-      for (const char* name : {"txtVuvodaPath", "txtVuvodaDataPath", "txtVodoriDataPath", "cmbComp",
-                               "cmbFinYear", "dtpFromDate", "dtpToDate", "chkMasters",
-                               "chkVouchers", "cmdImport", "cmdPath0", "cmdPath1", "cmdPath2"}) {
+      StageTally& items = ctx.summary.Stage("Items");
+      items.read = 5;
+      items.saved = 3;
+      items.skipped["blank name"] = 2;
+      for (const char* name :
+           {"txtVuvodaPath", "txtVuvodaDataPath", "txtVodoriDataPath", "cmbComp", "cmbFinYear",
+            "dtpFromDate", "dtpToDate", "chkMasters", "chkVouchers", "cmdImport", "cmdTestImport",
+            "cmdPath0", "cmdPath1", "cmdPath2"}) {
         if (window_->findChild<QWidget*>(name)->isEnabled()) enabled_during_run_.push_back(name);
       }
       height_during_run_ = window_->height();
       import_top_during_run_ = Find<QPushButton>("cmdImport")->y();
       progress_shown_ = Find<QProgressBar>("PB")->isVisible();
+      // The longest captions the stages show, whole and inside the window.
+      ctx.ui.SetStatus("Importing Material Centres.(12345 of 12345)");
+      ctx.ui.SetVoucherDate("25th September 2024");
       ctx.ui.ProcessEvents();
+      for (const char* name : {"lblStatus", "lblVchDate"}) {
+        auto* label = Find<QLabel>(name);
+        const QRect room = label->contentsRect();
+        if (!label->isVisible() ||
+            label->fontMetrics().horizontalAdvance(label->text()) > room.width() ||
+            label->fontMetrics().height() > room.height() ||
+            label->geometry().bottom() >= window_->height())
+          cut_labels_.push_back(name);
+      }
       Find<QPushButton>("cmdImport")->click();  // disabled: starts nothing
       window_->ImportClick();                   // nor does a second call
       if (close_during_run_) window_->close();
     };
     s.ImportLedgers = [this](RunContext&, const StageArgs&) { ++ledger_stage_runs_; };
+    // A test run's copy of the company: the steps here never look into it.
+    s.MakeTestCopy = [this](RunContext&, const std::string&, const std::string&, std::string&) {
+      return std::optional<TestCopy>(TestCopy{(root_ / "copy").string(), [] {}});
+    };
     s.ReportRunStatus = [this](const std::string&, const std::string&, const std::string& status,
                                std::string&, const std::string&) {
       reports_.push_back(status);
@@ -325,6 +347,7 @@ class MainWindowRunTest : public MainWindowTest {
   bool close_during_run_ = false;
   std::string connected_;
   std::vector<std::string> enabled_during_run_;
+  std::vector<std::string> cut_labels_;
   int height_during_run_ = 0;
   int import_top_during_run_ = 0;
   bool progress_shown_ = false;
@@ -340,6 +363,7 @@ TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_return
   EXPECT_EQ(height_during_run_, 344);
   EXPECT_EQ(import_top_during_run_, 286);
   EXPECT_TRUE(progress_shown_);
+  EXPECT_TRUE(cut_labels_.empty()) << cut_labels_.front();
   EXPECT_EQ(ledger_stage_runs_, 1);
   EXPECT_EQ(reports_, (std::vector<std::string>{"InProcess", "Completed"}));
 
@@ -356,9 +380,76 @@ TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_return
   EXPECT_EQ(success.caption, "Success");
   EXPECT_EQ(success.text, "The masters have been imported successfully!");
   EXPECT_EQ(success.icon, MessageIcon::kInformation);
-  EXPECT_NE(success.details.find("Items: read 3, saved 3"), std::string::npos);
+  EXPECT_NE(success.details.find("Items: read 5, saved 3"), std::string::npos);
   EXPECT_EQ(boxes_.Captions(),
             (std::vector<std::string>{"State Confirmation", "Mapping Confirmation", "Success"}));
+
+  // The result stays on screen: a row per stage, each count's meaning on its header.
+  QPointer<QDialog> panel = window_->result_panel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_FALSE(panel->findChild<QLabel*>("lblTestRun")->isVisible());
+  auto* table = panel->findChild<QTableWidget*>("tblStages");
+  ASSERT_EQ(table->rowCount(), 1);
+  std::map<std::string, std::string> items;
+  for (int c = 0; c < table->columnCount(); ++c) {
+    QTableWidgetItem* header = table->horizontalHeaderItem(c);
+    EXPECT_FALSE(header->toolTip().isEmpty()) << header->text().toStdString();
+    items[header->text().toStdString()] = table->item(0, c)->text().toStdString();
+  }
+  EXPECT_EQ(items, (std::map<std::string, std::string>{{"Stage", "Items"},
+                                                       {"Read", "5"},
+                                                       {"Saved", "3"},
+                                                       {"Refused", "0"},
+                                                       {"Failed", "0"},
+                                                       {"Skipped", "2"},
+                                                       {"Not reached", "0"}}));
+  EXPECT_FALSE(panel->findChild<QPushButton*>("cmdErrorList")->isEnabled());
+
+  // A test run says so; its result replaces the last one's.
+  boxes_.answers["State Confirmation"] = {true};
+  Find<QPushButton>("cmdTestImport")->click();
+  EXPECT_TRUE(panel == nullptr || !panel->isVisible()) << "the first panel is still open";
+  ASSERT_NE(window_->result_panel(), nullptr);
+  auto* test_run = window_->result_panel()->findChild<QLabel*>("lblTestRun");
+  EXPECT_TRUE(test_run->isVisible());
+  EXPECT_NE(test_run->text().toStdString().find("Beta Stores itself was not changed"),
+            std::string::npos);
+  EXPECT_EQ(runs_, 2);
+}
+
+TEST_F(MainWindowRunTest, quit_in_the_mapping_dialog_cancels_the_run_once_confirmed) {
+  setup_.stages.MapAccountGroups = [](RunContext& ctx) {
+    GroupPairs pairs;
+    ctx.ui.MapAccountGroups({"Debtors"}, {"Sundry Debtors"}, pairs);
+  };
+  int item_stage_runs = 0;
+  setup_.stages.ImportItems = [&](RunContext&, const StageArgs&) { ++item_stage_runs; };
+  boxes_.answers["Mapping Confirmation"] = {true};
+  boxes_.answers["Confirmation"] = {false, true};  // "Quit" asks; the first No stays in the dialog
+  Open();
+  std::vector<bool> dialog_open;
+  auto quit = [&dialog_open] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QPushButton*>("cmdQuit")->click();
+    dialog_open.push_back(dialog->isVisible());
+    if (dialog->isVisible()) dialog->findChild<QPushButton*>("cmdQuit")->click();
+    dialog_open.push_back(dialog->isVisible());
+  };
+  QTimer::singleShot(0, window_.get(), quit);
+  ChooseAndRun();
+  EXPECT_EQ(dialog_open, (std::vector<bool>{true, false}));
+  EXPECT_EQ(item_stage_runs, 0);
+  EXPECT_EQ(ledger_stage_runs_, 0);
+  ASSERT_NE(window_->result_panel(), nullptr);
+  EXPECT_NE(window_->result_panel()
+                ->findChild<QLabel*>("lblOutcome")
+                ->text()
+                .toStdString()
+                .find("cancelled by the user"),
+            std::string::npos);
+  EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
 }
 
 TEST_F(MainWindowRunTest, a_refused_check_moves_the_focus_and_changes_nothing) {
@@ -401,6 +492,12 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   setup_.stages = DefaultRunStages();
   setup_.stages.ReportRunStatus = [](const std::string&, const std::string&, const std::string&,
                                      std::string&, const std::string&) { return true; };
+  std::vector<std::string> opened_lists;
+  setup_.stages.OpenErrorList = [&](const std::string& path, std::string&) {
+    opened_lists.push_back(path);
+    return true;
+  };
+  ::setenv("TEMP", root_.c_str(), 1);
   Open();
   auto* companies = Find<QComboBox>("cmbComp");
   ASSERT_EQ(companies->count(), 1);
@@ -434,6 +531,18 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   EXPECT_NE(std::find(captions.begin(), captions.end(), headline), captions.end());
   EXPECT_EQ(window_->height(), 280);
   EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
+
+  // The result panel: the stages the run went through, and its error list a press away.
+  QDialog* panel = window_->result_panel();
+  ASSERT_NE(panel, nullptr);
+  auto* table = panel->findChild<QTableWidget*>("tblStages");
+  ASSERT_GT(table->rowCount(), 0);
+  EXPECT_EQ(table->item(0, 0)->text().toStdString(), "Items");
+  if (outcome == RunOutcome::kPartial) {
+    panel->findChild<QPushButton*>("cmdErrorList")->click();
+    ASSERT_EQ(opened_lists.size(), 1u);
+    EXPECT_TRUE(fs::exists(opened_lists[0]));
+  }
 }
 
 }  // namespace
