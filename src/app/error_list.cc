@@ -156,7 +156,8 @@ std::string SaveErrorList(const ErrorList& errors, RunUi& ui) {
                      MessageIcon::kExclamation);
       return "";
     }
-    path = JoinLocalPath(folder, name.substr(0, name.size() - 4) + "_" + std::to_string(n) + ".txt");
+    path =
+        JoinLocalPath(folder, name.substr(0, name.size() - 4) + "_" + std::to_string(n) + ".txt");
   }
   return path;
 }

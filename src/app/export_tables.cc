@@ -9,8 +9,8 @@
 
 namespace vodare {
 
-const std::vector<std::string> kMasterTables = {"pro",      "probat",  "ACGROUP",
-                                                "order",    "SaleType", "support"};
+const std::vector<std::string> kMasterTables = {"pro",   "probat",   "ACGROUP",
+                                                "order", "SaleType", "support"};
 const std::vector<std::string> kVoucherTables = {"mdis", "dis", "pend", "Gledger"};
 
 namespace {

@@ -213,8 +213,8 @@ class Run {
         result_.verdict = verdict.text;
         result_.books_agree = verdict.agrees;
       } catch (const std::exception& e) {
-        result_.verdict = std::string("The company could not be held beside the export: ") +
-                          e.what();
+        result_.verdict =
+            std::string("The company could not be held beside the export: ") + e.what();
       }
     }
     // 15. The window at rest again.
@@ -438,8 +438,8 @@ int64_t CountErrorEntries(const ErrorList& errors) {
   return n;
 }
 
-Headline RunHeadline(bool masters, bool vouchers, int64_t error_entries, bool stopped,
-                     bool dry_run, const std::string& verdict) {
+Headline RunHeadline(bool masters, bool vouchers, int64_t error_entries, bool stopped, bool dry_run,
+                     const std::string& verdict) {
   const std::string what = WhatWasChosen(masters, vouchers);
   const bool clean = error_entries == 0 && !stopped;
   Headline h;

@@ -42,8 +42,8 @@ struct Headline {
   std::string caption;
   MessageIcon icon = MessageIcon::kInformation;
 };
-Headline RunHeadline(bool masters, bool vouchers, int64_t error_entries, bool stopped,
-                     bool dry_run, const std::string& verdict);
+Headline RunHeadline(bool masters, bool vouchers, int64_t error_entries, bool stopped, bool dry_run,
+                     const std::string& verdict);
 
 // The entries of an error list that say something (a blank one is no entry to the user).
 int64_t CountErrorEntries(const ErrorList& errors);

@@ -57,8 +57,8 @@ fs::path NewTemporaryFolder() {
 
 // The company's books copied into a data folder of their own, under the company's own folder
 // name, so that the copy opens by the same code.
-std::optional<TestCopy> CopyCompany(const std::string& data_folder,
-                                    const std::string& company_code, std::string& why) {
+std::optional<TestCopy> CopyCompany(const std::string& data_folder, const std::string& company_code,
+                                    std::string& why) {
   std::optional<fs::path> books = local::FindCompanyFile(data_folder, company_code);
   if (!books) {
     why = "no company " + company_code + " in the data folder " + data_folder;

@@ -53,12 +53,11 @@ std::optional<CheckFailure> CheckBeforeOpening(const RunInputs& inputs,
   if (!inputs.CompanySelected() || IsBlank(inputs.company_code))
     return CheckFailure{"Select valid Company.", kCaptionQuoted, MessageIcon::kExclamation,
                         kControlCompany};
-  const std::optional<CompanyFacts> facts =
-      facts_of_company ? facts_of_company() : std::nullopt;
+  const std::optional<CompanyFacts> facts = facts_of_company ? facts_of_company() : std::nullopt;
   if (facts && !facts->listed)
-    return CheckFailure{"There is no company " + CompanyLabel(inputs) + " in the data folder " +
-                            data + ".",
-                        kCaptionPlain, MessageIcon::kExclamation, kControlCompany};
+    return CheckFailure{
+        "There is no company " + CompanyLabel(inputs) + " in the data folder " + data + ".",
+        kCaptionPlain, MessageIcon::kExclamation, kControlCompany};
   // The company's folder lies in the data folder, whether or not that was typed with its final
   // separator.
   if (!LocalFolderExists(JoinLocalPath(data, inputs.company_code)))
@@ -68,11 +67,11 @@ std::optional<CheckFailure> CheckBeforeOpening(const RunInputs& inputs,
   if (facts && std::none_of(facts->years.begin(), facts->years.end(), [&](const std::string& y) {
         return Trim(y) == Trim(inputs.fin_year_text);
       })) {
-    return CheckFailure{"The company " + CompanyLabel(inputs) + " has no financial year " +
-                            inputs.fin_year_text +
-                            (facts->years.empty() ? std::string(".")
-                                                  : "; its years are " + Listed(facts->years) + "."),
-                        kCaptionPlain, MessageIcon::kExclamation, kControlFinYear};
+    return CheckFailure{
+        "The company " + CompanyLabel(inputs) + " has no financial year " + inputs.fin_year_text +
+            (facts->years.empty() ? std::string(".")
+                                  : "; its years are " + Listed(facts->years) + "."),
+        kCaptionPlain, MessageIcon::kExclamation, kControlFinYear};
   }
   if (!inputs.masters && !inputs.vouchers)
     return CheckFailure{"Kindly select Masters and Vouchers to proceed with the import.",
@@ -90,7 +89,8 @@ std::optional<CheckFailure> CheckDates(const RunInputs& inputs, const CompanySet
   // Inside the year, a range that runs backwards would read no voucher at all.
   if (inputs.to_date < inputs.from_date)
     return CheckFailure{"The From Date (" + inputs.from_date.ToText() + ") is after the To Date (" +
-                            inputs.to_date.ToText() + "): kindly select a range that runs forwards.",
+                            inputs.to_date.ToText() +
+                            "): kindly select a range that runs forwards.",
                         kCaptionPlain, MessageIcon::kExclamation, kControlFromDate};
   return std::nullopt;
 }

@@ -31,9 +31,9 @@ struct CompanyFacts {
 
 // The first failing check of those made before the export and the company are opened: the
 // program and data folders, the company (selected, held by the data folder, its folder there),
-// the year (four characters, one of the company's), masters or vouchers chosen. The facts are asked for once the company is selected; without
-// them (no way to ask, or the server could not be asked) the company's list and years are not
-// checked, and the connection then says what is wrong.
+// the year (four characters, one of the company's), masters or vouchers chosen. The facts are asked
+// for once the company is selected; without them (no way to ask, or the server could not be asked)
+// the company's list and years are not checked, and the connection then says what is wrong.
 using CompanyFactsSource = std::function<std::optional<CompanyFacts>()>;
 std::optional<CheckFailure> CheckBeforeOpening(const RunInputs& inputs,
                                                const CompanyFactsSource& facts_of_company);

@@ -20,8 +20,8 @@ void PrintSummary(const RunSummary& summary) {
   if (summary.stages().empty()) return;
   // "present": already in the company (an earlier run, or the new company's own chart);
   // "skipped": passed over by the program's own rules.
-  std::printf("%-32s %8s %8s %8s %8s %8s %8s %9s\n", "stage", "read", "saved", "present",
-              "refused", "failed", "skipped", "unreached");
+  std::printf("%-32s %8s %8s %8s %8s %8s %8s %9s\n", "stage", "read", "saved", "present", "refused",
+              "failed", "skipped", "unreached");
   for (const StageTally& t : summary.stages())
     std::printf("%-32s %8lld %8lld %8lld %8lld %8lld %8lld %9lld\n", t.stage.c_str(),
                 static_cast<long long>(t.read), static_cast<long long>(t.saved),
@@ -141,7 +141,8 @@ int ConvertCommand(const Args& args) {
     if (!values.count(flag)) continue;
     std::optional<Date> date = ParseShortDate(values[flag]);
     if (!date)
-      return Fail(std::string(flag) + ": '" + values[flag] + "' is not a date of the form DD-MM-YYYY");
+      return Fail(std::string(flag) + ": '" + values[flag] +
+                  "' is not a date of the form DD-MM-YYYY");
     *target = *date;
   }
   if (values.count("--company"))

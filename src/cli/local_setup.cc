@@ -24,7 +24,8 @@ std::vector<CompanyEntry> ListLocalCompanies(const std::string& program_folder,
   }
 }
 
-std::optional<std::string> FindCompanyCode(const std::string& data_folder, const std::string& text) {
+std::optional<std::string> FindCompanyCode(const std::string& data_folder,
+                                           const std::string& text) {
   const std::vector<local::CompanySummary> companies = local::ListCompanies(data_folder);
   for (const local::CompanySummary& c : companies)
     if (EqualsNoCase(Trim(c.code), Trim(text))) return c.code;

@@ -51,7 +51,8 @@ int ReconcileCommand(const Args& args) {
       return Fail(std::string("reconcile needs ") + flag + "\n" + kReconcileUsage);
   for (const char* flag : {"--from", "--to"})
     if (!ParseShortDate(values[flag]))
-      return Fail(std::string(flag) + ": '" + values[flag] + "' is not a date of the form DD-MM-YYYY");
+      return Fail(std::string(flag) + ": '" + values[flag] +
+                  "' is not a date of the form DD-MM-YYYY");
   const Date from = *ParseShortDate(values["--from"]);
   const Date to = *ParseShortDate(values["--to"]);
   std::optional<std::string> code = FindCompanyCode(values["--data"], values["--company"]);
@@ -70,7 +71,8 @@ int ReconcileCommand(const Args& args) {
   } else {
     // The list of the last run into this company, and no other company's.
     std::optional<std::string> last;
-    if (std::optional<std::filesystem::path> books = local::FindCompanyFile(values["--data"], *code))
+    if (std::optional<std::filesystem::path> books =
+            local::FindCompanyFile(values["--data"], *code))
       last = LastRunErrorList(ErrorListFolder(), local::ReadCompanySummary(*books).guid);
     if (!last)
       none = "none (no run into this company is noted in " + ErrorListFolder() + ")";
@@ -80,10 +82,10 @@ int ReconcileCommand(const Args& args) {
       error_list = ReadWhole(error_list_path = *last);
   }
   try {
-    Reconciliation r =
-        ReconcileFolders(values["--export"], values["--data"], *code, from, to,
-                         ErrorListOfFile(error_list));
-    std::printf("error list: %s\n", error_list_path.empty() ? none.c_str() : error_list_path.c_str());
+    Reconciliation r = ReconcileFolders(values["--export"], values["--data"], *code, from, to,
+                                        ErrorListOfFile(error_list));
+    std::printf("error list: %s\n",
+                error_list_path.empty() ? none.c_str() : error_list_path.c_str());
     std::fputs(r.Render().c_str(), stdout);
     return r.Agrees() ? 0 : 1;
   } catch (const std::exception& e) {

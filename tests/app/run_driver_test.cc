@@ -302,8 +302,7 @@ TEST_F(RunDriverTest, ChecksShowOnlyTheFirstFailureAndOnlyTheDatesWaitForTheComp
        },
        "Select valid Company.", "Alert!\"", MessageIcon::kExclamation, "cmbComp"},
       {[](RunInputs& in) { in.company_code = "Comp0008"; },
-       "There is no company 'Shree Traders' in the data folder " + (root_ / "data").string() +
-           "/.",
+       "There is no company 'Shree Traders' in the data folder " + (root_ / "data").string() + "/.",
        "Alert!", MessageIcon::kExclamation, "cmbComp"},
       {[](RunInputs& in) { in.company_code = "Comp0009"; }, "Data path not valid.", "Alert!\"",
        MessageIcon::kExclamation, "txtVuvodaDataPath"},

@@ -232,10 +232,9 @@ TEST_F(ConvertOnLocalCompany, ARunThatCannotGoRightIsRefusedWithOnePlainLineAndT
 
 TEST_F(ConvertOnLocalCompany, ATestRunLeavesTheCompanyAsItWasAndForetellsTheRealRun) {
   testing::LoopbackHttpServer server;
-  const std::vector<std::string> flags = {"--masters",   "--vouchers", "--same-state",
-                                          "yes",         "--batch-stock", "yes",
-                                          "--alt-units", "no",         "--map-groups",
-                                          "auto"};
+  const std::vector<std::string> flags = {"--masters",     "--vouchers", "--same-state", "yes",
+                                          "--batch-stock", "yes",        "--alt-units",  "no",
+                                          "--map-groups",  "auto"};
   std::vector<std::string> dry = flags;
   dry.push_back("--dry-run");
   const std::string books = Books();
@@ -272,10 +271,10 @@ TEST_F(ConvertOnLocalCompany, ATestRunLeavesTheCompanyAsItWasAndForetellsTheReal
   size_t at = real_run.out.find("error list: ");
   ASSERT_NE(at, std::string::npos) << real_run.out;
   const std::string list = real_run.out.substr(at, real_run.out.find('\n', at) - at);
-  auto reconcile = RunCli({"reconcile", "--export", export_, "--data", company_.data_folder,
-                           "--company", kSampleCompanyName, "--from", "01-04-2024", "--to",
-                           "31-03-2025"},
-                          Env());
+  auto reconcile =
+      RunCli({"reconcile", "--export", export_, "--data", company_.data_folder, "--company",
+              kSampleCompanyName, "--from", "01-04-2024", "--to", "31-03-2025"},
+             Env());
   EXPECT_NE(reconcile.out.find(list + "\n"), std::string::npos) << reconcile.out << reconcile.err;
 }
 

@@ -79,8 +79,7 @@ void CopyCompanyBooks(const std::filesystem::path& books, const std::filesystem:
   }
   sqlite3_close(from);
   sqlite3_close(to);
-  if (!failure.empty())
-    throw RunTimeError("The company's books could not be copied: " + failure);
+  if (!failure.empty()) throw RunTimeError("The company's books could not be copied: " + failure);
 }
 
 }  // namespace vodare::local
