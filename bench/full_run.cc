@@ -220,6 +220,8 @@ Result Run(const Folders& f, const std::string& code) {
   stages.ImportTaxTypes = Timed(stages.ImportTaxTypes, times[4]);
   stages.ImportInventoryVouchers = Timed(stages.ImportInventoryVouchers, times[5]);
   stages.ImportAccountingVouchers = Timed(stages.ImportAccountingVouchers, times[6]);
+  // The run is timed without the comparison of the books with the export that follows it.
+  stages.ReconcileRun = nullptr;
   // The steps around the stages, timed the same way.
   double open_s = 0, connect_s = 0, configure_s = 0, mapping_s = 0;
   auto open_export = stages.OpenSourceDb;

@@ -1,10 +1,14 @@
 #include "app/error_list.h"
 
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #ifdef _WIN32
@@ -47,13 +51,15 @@ std::string ErrorListFolder() {
 #endif
 }
 
-std::string ErrorListFileName(const std::tm& t) {
-  return fmt::format("VodoriErrorList_{:04d}{:02d}{:02d}_{:02d}{:02d}{:02d}.txt", t.tm_year + 1900,
-                     t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+std::string ErrorListFileName(const std::tm& t, int milliseconds) {
+  return fmt::format("VodoriErrorList_{:04d}{:02d}{:02d}_{:02d}{:02d}{:02d}_{:03d}.txt",
+                     t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
+                     milliseconds);
 }
 
-bool WriteErrorList(const ErrorList& errors, const std::string& path, std::string& why) {
-  std::FILE* file = std::fopen(ToLocalPath(path).c_str(), "wb");
+bool WriteErrorList(const ErrorList& errors, const std::string& path, std::string& why,
+                    bool exclusive) {
+  std::FILE* file = std::fopen(ToLocalPath(path).c_str(), exclusive ? "wbx" : "wb");
   if (!file) {
     why = std::strerror(errno);
     return false;
@@ -128,25 +134,82 @@ bool OpenInTextEditor(const std::string& path, std::string& why) {
 }
 #endif
 
-std::string ShowErrorList(const ErrorList& errors, RunUi& ui, const ErrorListOpener& open) {
-  std::time_t now = std::time(nullptr);
+std::string SaveErrorList(const ErrorList& errors, RunUi& ui) {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const int millis = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
   std::tm local{};
 #ifdef _WIN32
-  localtime_s(&local, &now);
+  localtime_s(&local, &seconds);
 #else
-  localtime_r(&now, &local);
+  localtime_r(&seconds, &local);
 #endif
-  const std::string path = JoinLocalPath(ErrorListFolder(), ErrorListFileName(local));
+  const std::string folder = ErrorListFolder();
+  const std::string name = ErrorListFileName(local, millis);
+  std::string path = JoinLocalPath(folder, name);
   std::string why;
-  if (!WriteErrorList(errors, path, why)) {
-    ui.ShowMessage("The error list could not be written to " + path + ": " + why, "Error",
-                   MessageIcon::kExclamation);
-    return "";
+  // Another run may have ended in the same millisecond: the next free counter then follows.
+  for (int n = 2; !WriteErrorList(errors, path, why, true); ++n) {
+    if (errno != EEXIST || n > 1000) {
+      ui.ShowMessage("The error list could not be written to " + path + ": " + why, "Error",
+                     MessageIcon::kExclamation);
+      return "";
+    }
+    path =
+        JoinLocalPath(folder, name.substr(0, name.size() - 4) + "_" + std::to_string(n) + ".txt");
   }
+  return path;
+}
+
+void OpenErrorList(const std::string& path, RunUi& ui, const ErrorListOpener& open) {
+  std::string why;
   if (open && !open(path, why)) {
     ui.ShowMessage("The error list was written to " + path + " but could not be opened: " + why,
                    "Error", MessageIcon::kExclamation);
   }
+}
+
+std::string ShowErrorList(const ErrorList& errors, RunUi& ui, const ErrorListOpener& open) {
+  const std::string path = SaveErrorList(errors, ui);
+  if (!path.empty()) OpenErrorList(path, ui, open);
+  return path;
+}
+
+namespace {
+// The note's file name: the identity kept to the characters every file system takes.
+std::string LastRunNotePath(const std::string& folder, const std::string& company_identity) {
+  std::string key;
+  for (char c : company_identity)
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == '-') key += c;
+  return JoinLocalPath(folder, "VodoriLastRun_" + key + ".txt");
+}
+}  // namespace
+
+bool RecordLastRun(const std::string& folder, const std::string& company_identity,
+                   const std::string& list_path) {
+  if (company_identity.empty()) return false;
+  const std::string note = LastRunNotePath(folder, company_identity);
+  // Written aside and renamed, so that a reader never finds half a note.
+  const std::string aside = note + ".new";
+  std::FILE* file = std::fopen(ToLocalPath(aside).c_str(), "wb");
+  if (!file) return false;
+  bool ok = std::fwrite(list_path.data(), 1, list_path.size(), file) == list_path.size();
+  ok = std::fclose(file) == 0 && ok;
+  std::error_code ec;
+  if (ok) std::filesystem::rename(ToLocalPath(aside), ToLocalPath(note), ec);
+  if (!ok || ec) std::filesystem::remove(ToLocalPath(aside), ec);
+  return ok && !ec;
+}
+
+std::optional<std::string> LastRunErrorList(const std::string& folder,
+                                            const std::string& company_identity) {
+  if (company_identity.empty()) return std::nullopt;
+  std::ifstream in(ToLocalPath(LastRunNotePath(folder, company_identity)), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string path((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::error_code ec;
+  if (!path.empty() && !std::filesystem::is_regular_file(ToLocalPath(path), ec)) path.clear();
   return path;
 }
 

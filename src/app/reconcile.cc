@@ -515,9 +515,11 @@ Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date
         if (listed != entries.ledgers.end()) {
           why = listed->second->message;
         } else {
-          const std::string needle = "Ledger Name : " + *saved + " - ";
+          const std::string refused = "Ledger Name : " + *saved + " - ";
+          const std::string kept = "Opening balance of ledger '" + *saved + "' (";
           for (const ErrorEntry* e : entries.unkeyed)
-            if (e->message.rfind(needle, 0) == 0) why = e->message;
+            if (e->message.rfind(refused, 0) == 0 || e->message.rfind(kept, 0) == 0)
+              why = e->message;
         }
         r.openings.push_back({*saved, source, it->second, why});
       }
@@ -550,29 +552,6 @@ ErrorList ErrorListOfFile(const std::string& text) {
     if (!IsBlank(line)) errors.Add("", "", line);
   }
   return errors;
-}
-
-std::string NewestErrorList(const std::string& folder, std::string* path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path newest;
-  fs::file_time_type newest_time{};
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.rfind("VodoriErrorList_", 0) != 0) continue;
-    fs::file_time_type t = fs::last_write_time(it->path(), ec);
-    if (ec) continue;
-    if (newest.empty() || t > newest_time) {
-      newest = it->path();
-      newest_time = t;
-    }
-  }
-  if (newest.empty()) return "";
-  if (path) *path = newest.string();
-  std::ifstream in(newest, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 }  // namespace vodare

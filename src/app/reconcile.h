@@ -101,9 +101,6 @@ Reconciliation ReconcileFolders(const std::string& export_dir, const std::string
 // stage or record: such entries explain a voucher or a ledger whose line names it.
 ErrorList ErrorListOfFile(const std::string& text);
 
-// The text of the newest error list a run left in the folder, or empty text when none.
-std::string NewestErrorList(const std::string& folder, std::string* path = nullptr);
-
 // Numbers with thousands separators: 2046 -> "2,046".
 std::string GroupedCount(int64_t n);
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/error_list.h"
+#include "app/export_tables.h"
 #include "common/helpers.h"
 #include "common/run_error.h"
 #include "common/text.h"
@@ -29,6 +30,27 @@ constexpr const char* kRunStage = "Run";
 constexpr const char* kUsageReportStage = "Usage report";
 // The reason recorded when the end report is refused without one.
 constexpr const char* kReportRefused = "The usage report was not accepted.";
+constexpr const char* kComparingStatus = "Holding the company beside the export..";
+
+// Entries as a message box shows them: one a line, without the separators.
+std::string PlainText(const ErrorList& errors) {
+  std::string out;
+  for (const ErrorEntry& entry : errors.entries()) {
+    if (IsBlank(entry.message)) continue;
+    out += (out.empty() ? "" : "\r\n") + entry.message;
+  }
+  return out;
+}
+
+// "the masters", "the vouchers" or both.
+std::string WhatWasChosen(bool masters, bool vouchers) {
+  if (masters && vouchers) return "the masters and the vouchers";
+  return masters ? "the masters" : "the vouchers";
+}
+
+std::string EntriesText(int64_t n) {
+  return LongToText(n) + (n == 1 ? " entry" : " entries") + " in the error list";
+}
 
 // One run: the state of the window it has changed, so that any way out puts it back at rest.
 class Run {
@@ -44,6 +66,8 @@ class Run {
     } catch (...) {
       Fail("An unexpected failure ended the run.");
     }
+    DropTestCopy();
+    result_.dry_run = inputs_.dry_run;
     return result_;
   }
 
@@ -60,27 +84,57 @@ class Run {
     std::optional<int16_t> year = FinYearNumber(inputs_.fin_year_text);
     if (!year) {
       // No year chosen (or a text that is no year): refused as the year check refuses it.
-      CheckFailure failure = FinYearFailure();
-      ui_.ShowMessage(failure.message, failure.caption, failure.icon);
-      result_.outcome = RunOutcome::kRefused;
-      result_.error_text = failure.message;
-      result_.focus_control = failure.focus_control;
+      Refuse(FinYearFailure());
+      return;
+    }
+    // What can be checked with nothing opened is checked first: a wrong folder, company or year
+    // costs no opening of the export and shows one plain message, however often it is tried.
+    auto facts = [&]() -> std::optional<CompanyFacts> {
+      if (!stages_.LookUpCompany) return std::nullopt;
+      try {
+        return stages_.LookUpCompany(ctx_, data, code);
+      } catch (const std::exception&) {
+        return std::nullopt;
+      }
+    };
+    if (auto failure = CheckBeforeOpening(inputs_, facts)) {
+      Refuse(*failure);
       return;
     }
 
-    // 2. The export.
-    if (stages_.OpenSourceDb && !stages_.OpenSourceDb(ctx_, export_folder, ctx_.errors)) {
-      Fail(ctx_.errors.Text());
+    // 2. The export, and the tables the chosen stages read. What the opening noted on the way
+    // (indexes a former opening made) is not the user's business unless the opening failed.
+    std::vector<std::string> missing =
+        MissingExportTableFiles(export_folder, inputs_.masters, inputs_.vouchers);
+    if (!missing.empty()) {
+      Refuse(MissingTablesFailure(export_folder, missing));
       return;
     }
+    ErrorList opening;
+    if (stages_.OpenSourceDb && !stages_.OpenSourceDb(ctx_, export_folder, opening)) {
+      Fail(PlainText(opening));
+      return;
+    }
+    if (ctx_.source) {
+      missing = MissingExportTables(*ctx_.source, inputs_.masters, inputs_.vouchers);
+      if (!missing.empty()) {
+        Refuse(MissingTablesFailure(export_folder, missing));
+        return;
+      }
+    }
+    // A test run works on a copy of the company from here on.
+    std::string run_data = data;
+    if (inputs_.dry_run) {
+      if (!MakeTestCopy(data, code)) return;
+      run_data = test_copy_->data_folder;
+    }
     // 3. The company.
-    if (!Connect(program, data, code, *year)) return;
+    if (!Connect(program, run_data, code, *year)) return;
     // 4. Its settings.
     if (stages_.ReadCompanySettings) ctx_.settings = stages_.ReadCompanySettings(ctx_);
-    // 5. The checks.
-    if (!ValidateInputs(ui_, inputs_, ctx_.settings, &result_.focus_control)) {
-      result_.outcome = RunOutcome::kRefused;
-      if (auto failure = CheckInputs(inputs_, ctx_.settings)) result_.error_text = failure->message;
+    // 5. The dates against the company's financial year.
+    if (auto failure = CheckDates(inputs_, ctx_.settings)) {
+      Refuse(*failure);
       return;
     }
     // 6. The state question.
@@ -106,9 +160,10 @@ class Run {
       return;
     }
     identity = guid + "_" + LongToText(*year);
-    // 9. The start report; whatever the opening steps and the report left in the error text is
-    // not part of the run's errors.
-    if (stages_.ReportRunStatus) {
+    // 9. The start report (none for a test run); whatever the opening steps and the report left
+    // in the error text is not part of the run's errors.
+    const bool report = stages_.ReportRunStatus && !inputs_.dry_run;
+    if (report) {
       std::string report_text = ctx_.errors.Text();
       stages_.ReportRunStatus(kAppName, kModuleName, kStatusInProcess, report_text, identity);
     }
@@ -126,25 +181,21 @@ class Run {
       }
     }
     // 12. Connect again, so that the server sees the new configuration.
-    if (!Connect(program, data, code, *year)) return;
+    if (!Connect(program, run_data, code, *year)) return;
     // 13. The group mapping.
     if (inputs_.masters && ui_.AskYesNo(kMappingQuestion, "Mapping Confirmation")) {
       if (stages_.MapAccountGroups) stages_.MapAccountGroups(ctx_);
     }
     // 14. The stages.
-    StageArgs args{program, data, "", ""};
-    const char* success = nullptr;
+    StageArgs args{program, run_data, "", ""};
     if (inputs_.masters && !inputs_.vouchers) {
       RunMasters(args);
-      success = "The masters have been imported successfully!";
     } else if (!inputs_.masters && inputs_.vouchers) {
       RunStage(stages_.ImportTaxTypes, args, "tax types");
       RunVouchers(args);
-      success = "The vouchers have been imported successfully!";
     } else if (inputs_.masters && inputs_.vouchers) {
       RunMasters(args);
       RunVouchers(args);
-      success = "The masters and the vouchers have been imported successfully!";
     }
     if (stopped_) {
       std::string entry = kStoppedEntry;
@@ -152,34 +203,88 @@ class Run {
         entry += " It stopped in the " + stopped_in_ +
                  " after the record in hand; the records after it were not imported.";
       ctx_.errors.Add(kRunStage, "", std::move(entry));
-    } else if (success) {
-      ui_.ShowMessage(success, "Success", MessageIcon::kInformation);
+    } else if (inputs_.vouchers && stages_.ReconcileRun) {
+      // The books beside the export, while the company the run wrote into is still there.
+      ui_.SetStatus(kComparingStatus);
+      ui_.ProcessEvents();
+      try {
+        RunVerdict verdict = stages_.ReconcileRun(export_folder, run_data, code, inputs_.from_date,
+                                                  inputs_.to_date, ctx_.errors);
+        result_.verdict = verdict.text;
+        result_.books_agree = verdict.agrees;
+      } catch (const std::exception& e) {
+        result_.verdict =
+            std::string("The company could not be held beside the export: ") + e.what();
+      }
     }
     // 15. The window at rest again.
     Rest();
     // 16. The end report. A refused or failed report adds its reason to the run's errors; it
     // never replaces them.
     result_.end_status = ctx_.errors.Blank() ? kStatusCompleted : kStatusPartial;
-    if (stages_.ReportRunStatus) {
+    if (report) {
       std::string reason;
       if (!stages_.ReportRunStatus(kAppName, kModuleName, result_.end_status, reason, identity)) {
         if (IsBlank(reason)) reason = kReportRefused;
         ctx_.errors.Add(kUsageReportStage, "", reason);
       }
     }
-    // 17. The error list.
-    if (!ctx_.errors.Blank() && ui_.AskYesNo(kErrorListQuestion, "Confirmation")) {
-      result_.error_list_path = ShowErrorList(ctx_.errors, ui_, stages_.OpenErrorList);
-    }
+    // 17. The error list, written whether or not the user looks at it, and noted as the list of
+    // the last run into this company (a test run's list concerns a copy, not the company).
+    result_.error_entries = CountErrorEntries(ctx_.errors);
+    if (result_.error_entries > 0) result_.error_list_path = SaveErrorList(ctx_.errors, ui_);
+    if (!inputs_.dry_run) RecordLastRun(ErrorListFolder(), guid, result_.error_list_path);
+    // How the run ended, in words that match the list.
+    Headline headline = RunHeadline(inputs_.masters, inputs_.vouchers, result_.error_entries,
+                                    stopped_, inputs_.dry_run, result_.verdict);
+    result_.headline = headline.text;
+    result_.headline_caption = headline.caption;
+    ui_.ShowMessage(headline.text, headline.caption, headline.icon);
+    if (!result_.error_list_path.empty() && ui_.AskYesNo(kErrorListQuestion, "Confirmation"))
+      OpenErrorList(result_.error_list_path, ui_, stages_.OpenErrorList);
     // 18.
     EnableInputs(ui_);
     ReleaseNameCaches(ctx_);
     result_.error_text = ctx_.errors.Text();
     result_.errors = ctx_.errors;
     if (stopped_)
-      result_.outcome = RunOutcome::kFailed;
+      result_.outcome = RunOutcome::kStopped;
     else
-      result_.outcome = ctx_.errors.Blank() ? RunOutcome::kCompleted : RunOutcome::kPartial;
+      result_.outcome = result_.error_entries == 0 ? RunOutcome::kCompleted : RunOutcome::kPartial;
+  }
+
+  bool MakeTestCopy(const std::string& data, const std::string& code) {
+    std::string why;
+    std::optional<TestCopy> copy;
+    if (!stages_.MakeTestCopy) {
+      why = "this installation offers no copy of a company";
+    } else {
+      try {
+        copy = stages_.MakeTestCopy(ctx_, data, code, why);
+      } catch (const std::exception& e) {
+        why = e.what();
+      }
+    }
+    if (!copy) {
+      Fail("The test run needs a copy of the company, which could not be made: " + why);
+      return false;
+    }
+    test_copy_ = std::move(copy);
+    return true;
+  }
+
+  // The copy goes with the server objects that hold it open.
+  void DropTestCopy() {
+    if (!test_copy_) return;
+    ctx_.destination.FixedApi.reset();
+    ctx_.destination.FixedApi1.reset();
+    ctx_.destination.CompanyApi.reset();
+    ctx_.destination.MastConfigApi.reset();
+    try {
+      if (test_copy_->remove) test_copy_->remove();
+    } catch (...) {
+    }
+    test_copy_.reset();
   }
 
   bool Connect(const std::string& program, const std::string& data, const std::string& code,
@@ -197,7 +302,7 @@ class Run {
         ctx_.errors.Clear();
         ctx_.errors.Add(kRunStage, "", "Unable to connect to database.");
       }
-      Fail(ctx_.errors.Text());
+      Fail(PlainText(ctx_.errors));
     }
     return connected;
   }
@@ -252,6 +357,14 @@ class Run {
     }
   }
 
+  // Ends the run before anything is changed: the check's message, the focus on its control.
+  void Refuse(const CheckFailure& failure) {
+    ui_.ShowMessage(failure.message, failure.caption, failure.icon);
+    result_.outcome = RunOutcome::kRefused;
+    result_.error_text = failure.message;
+    result_.focus_control = failure.focus_control;
+  }
+
   // Ends the run early: the window back at rest, the inputs enabled, the reason in an "Error"
   // box.
   void Fail(const std::string& message) {
@@ -272,6 +385,7 @@ class Run {
   const RunInputs& inputs_;
   const RunStages& stages_;
   RunResult result_;
+  std::optional<TestCopy> test_copy_;
   bool progress_shown_ = false;
   bool run_layout_ = false;
   bool stopped_ = false;
@@ -290,8 +404,60 @@ const char* OutcomeName(RunOutcome outcome) {
       return "refused";
     case RunOutcome::kFailed:
       return "failed";
+    case RunOutcome::kStopped:
+      return "stopped";
   }
   return "failed";
+}
+
+std::string OutcomeLine(const RunResult& result) {
+  std::string line;
+  switch (result.outcome) {
+    case RunOutcome::kCompleted:
+      line = "completed";
+      break;
+    case RunOutcome::kPartial:
+      line = "completed with " + EntriesText(result.error_entries);
+      break;
+    case RunOutcome::kStopped:
+      line = "stopped by the user, " + EntriesText(result.error_entries);
+      break;
+    case RunOutcome::kRefused:
+      return "refused";
+    case RunOutcome::kFailed:
+      return "failed";
+  }
+  if (result.dry_run) line += " (test run: the company was left as it was)";
+  return line;
+}
+
+int64_t CountErrorEntries(const ErrorList& errors) {
+  int64_t n = 0;
+  for (const ErrorEntry& entry : errors.entries())
+    if (!IsBlank(entry.message)) ++n;
+  return n;
+}
+
+Headline RunHeadline(bool masters, bool vouchers, int64_t error_entries, bool stopped, bool dry_run,
+                     const std::string& verdict) {
+  const std::string what = WhatWasChosen(masters, vouchers);
+  const bool clean = error_entries == 0 && !stopped;
+  Headline h;
+  if (stopped) {
+    h.text = "The import of " + what +
+             " was stopped by the user after the record in hand; the error list holds " +
+             LongToText(error_entries) + (error_entries == 1 ? " entry." : " entries.");
+  } else if (clean) {
+    h.text = dry_run ? what + " would have been imported successfully!"
+                     : "T" + what.substr(1) + " have been imported successfully!";
+  } else {
+    h.text = "The import of " + what + " completed with " + EntriesText(error_entries) + ".";
+  }
+  if (dry_run) h.text = "Test run: " + h.text + "\r\nThe company was left as it was.";
+  if (!verdict.empty()) h.text += "\r\n" + verdict;
+  h.caption = clean ? "Success" : "Alert!";
+  h.icon = clean ? MessageIcon::kInformation : MessageIcon::kExclamation;
+  return h;
 }
 
 std::optional<int16_t> FinYearNumber(const std::string& text) {

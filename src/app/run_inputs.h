@@ -2,6 +2,7 @@
 // What a front-end hands the run driver (the user's choices as the window or the command line
 // holds them) and what it gets back.
 
+#include <cstdint>
 #include <string>
 
 #include "common/error_entries.h"
@@ -43,7 +44,8 @@ enum class RunOutcome {
   kCompleted,  // the whole sequence ran and the error text is empty
   kPartial,    // the whole sequence ran and the error text holds entries
   kRefused,    // a check or the state question ended the run before anything was changed
-  kFailed,     // an opening step or a failure ended the run early (or the user stopped it)
+  kFailed,     // an opening step or a failure ended the run early
+  kStopped,    // the user stopped the run; the records before the stop were imported
 };
 
 struct RunResult {
@@ -56,12 +58,27 @@ struct RunResult {
   ErrorList errors;
   // After a refused check: the control that should get the focus; empty otherwise.
   std::string focus_control;
-  // The error list file written at the end of the run, when the user asked for it.
+  // The error list file written at the end of a run that left entries, whether or not the user
+  // asked to see it.
   std::string error_list_path;
-  // The status sent with the end report ("Completed" / "Partial Completed"), when one was sent.
+  // How many entries the error list holds.
+  int64_t error_entries = 0;
+  // The status of the end report ("Completed" / "Partial Completed"); set for a test run too,
+  // which sends no report.
   std::string end_status;
+  // The box the run ended with (completed, partial or stopped), as it was shown.
+  std::string headline;
+  std::string headline_caption;
+  // The company beside the export after a run with vouchers (empty when it was not compared):
+  // the one-line verdict, and whether everything agreed.
+  std::string verdict;
+  bool books_agree = false;
+  bool dry_run = false;  // the run was a test run: the company was left as it was
 };
 
 const char* OutcomeName(RunOutcome outcome);
+// The run's end in one line, as the command line prints it after "run: " ("completed",
+// "completed with 3 entries in the error list", "stopped by the user", "refused", "failed").
+std::string OutcomeLine(const RunResult& result);
 
 }  // namespace vodare

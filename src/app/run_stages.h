@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "app/validate_inputs.h"
 #include "common/error_entries.h"
+#include "common/text.h"
 #include "destination/company_settings.h"
 
 namespace vodare {
@@ -25,8 +28,27 @@ struct StageArgs {
   std::string to_text;
 };
 
+// A throw-away copy of the company for a test run: a data folder of its own that holds the
+// company under its code, and what removes it again.
+struct TestCopy {
+  std::string data_folder;
+  std::function<void()> remove;
+};
+
+// The company beside the export after a run: the one-line verdict and whether all agreed.
+struct RunVerdict {
+  std::string text;
+  bool agrees = false;
+};
+
 struct RunStages {
   using Stage = std::function<void(RunContext&, const StageArgs&)>;
+
+  // What the server says of the company before anything is opened (is it in the data folder,
+  // which years has it); nothing when the server cannot be asked.
+  std::function<std::optional<CompanyFacts>(RunContext&, const std::string& data_folder,
+                                            const std::string& company_code)>
+      LookUpCompany;
 
   // Opens the export folder as the run's database and builds its indexes; false with an entry
   // in errors when it does not open.
@@ -57,6 +79,18 @@ struct RunStages {
       ReportRunStatus;
   // Shows a written error list to the user; false with the reason when it cannot.
   std::function<bool(const std::string& path, std::string& why)> OpenErrorList;
+
+  // Copies the company into a temporary data folder for a test run; nothing, with the reason
+  // in why, when it cannot. An empty hook makes every test run refused.
+  std::function<std::optional<TestCopy>(RunContext&, const std::string& data_folder,
+                                        const std::string& company_code, std::string& why)>
+      MakeTestCopy;
+  // Holds the export's vouchers of the range beside the company's after a run, with the run's
+  // error list. Throws when either cannot be read.
+  std::function<RunVerdict(const std::string& export_folder, const std::string& data_folder,
+                           const std::string& company_code, const Date& from, const Date& to,
+                           const ErrorList& errors)>
+      ReconcileRun;
 };
 
 // Every hook filled with the program's own procedure (stages whose layer is not built yet are

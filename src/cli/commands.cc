@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
+
+#include "cli/help.h"
 
 namespace vodare::cli {
 
@@ -11,20 +14,6 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-namespace {
-void PrintUsage() {
-  std::fputs(
-      "usage: vodare-cli COMMAND ...\n"
-      "  sample-export DIR [--vouchers N] [--seed S]   write a sample Vodori export\n"
-      "  tables EXPORT_DIR                             list tables, columns and row counts\n"
-      "  query EXPORT_DIR \"SQL\"                        rows of one query as JSON lines\n"
-      "  company create|list|show ...                  the local company store\n"
-      "  convert --program DIR --data DIR ...          one conversion run (convert --help)\n"
-      "  demo [DIR]                                    sample export converted end to end\n"
-      "  reconcile --export DIR --data DIR ...         did the books arrive (reconcile --help)\n",
-      stderr);
-}
-}  // namespace
 
 int Dispatch(const Args& args) {
   static const std::map<std::string, std::function<int(const Args&)>> kCommands = {
@@ -36,12 +25,21 @@ int Dispatch(const Args& args) {
       {"demo", DemoCommand},
       {"reconcile", ReconcileCommand},
   };
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    PrintUsage();
-    return args.empty() ? 2 : 0;
+  // Asked for, the overview and each command's help go to stdout; unasked, to stderr.
+  if (args.empty()) {
+    std::fputs(kOverview, stderr);
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h") {
+    std::fputs(kOverview, stdout);
+    return 0;
   }
   auto it = kCommands.find(args[0]);
   if (it == kCommands.end()) return Fail("unknown command '" + args[0] + "' (try --help)");
+  if (std::optional<std::string> help = HelpFor(args)) {
+    std::fputs(help->c_str(), stdout);
+    return 0;
+  }
   return it->second(Args(args.begin() + 1, args.end()));
 }
 

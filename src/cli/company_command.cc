@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/local_setup.h"
 #include "common/json_text.h"
 #include "common/run_error.h"
 #include "common/text.h"
@@ -140,9 +141,12 @@ int List(const Args& args) {
 
 int Show(const Args& args) {
   Options o;
-  if (auto e = ParseOptions(args, {"data", "code", "kind", "type"}, {"json"}, o)) return Fail(*e);
+  if (auto e = ParseOptions(args, {"data", "company", "code", "kind", "type"}, {"json"}, o))
+    return Fail(*e);
   if (Trim(o.values["data"]).empty()) return Fail("company show: --data is required");
-  if (Trim(o.values["code"]).empty()) return Fail("company show: --code is required");
+  // --company takes a code or a name; --code, its older spelling, the same.
+  const std::string wanted = o.values.count("company") ? o.values["company"] : o.values["code"];
+  if (Trim(wanted).empty()) return Fail("company show: --company is required");
   if (o.words.size() != 1) {
     return Fail("company show: name one of masters, vouchers, trial-balance, stock, journal");
   }
@@ -154,9 +158,9 @@ int Show(const Args& args) {
       return Fail(std::string("company show: --") + opt + " takes a number");
     kind = static_cast<int>(*n);
   }
-  auto file = FindCompanyFile(o.values["data"], o.values["code"]);
-  if (!file)
-    return Fail("company show: no company " + o.values["code"] + " in " + o.values["data"]);
+  std::optional<std::string> code = FindCompanyCode(o.values["data"], wanted);
+  auto file = code ? FindCompanyFile(o.values["data"], *code) : std::nullopt;
+  if (!file) return Fail("company show: no company '" + wanted + "' in " + o.values["data"]);
   bool json = o.flags["json"];
   try {
     CompanyStore store(*file);

@@ -7,28 +7,27 @@
 #include "app/run_stages.h"
 #include "cli/commands.h"
 #include "cli/convert_run.h"
+#include "cli/help.h"
 #include "cli/local_setup.h"
+#include "cli/number_args.h"
 #include "common/text.h"
 
 namespace vodare::cli {
 
 namespace {
 
-constexpr const char* kConvertUsage =
-    "usage: vodare-cli convert --program DIR --data DIR --company CODE|NAME --year YYYY\n"
-    "         --export DIR --from DD-MM-YYYY --to DD-MM-YYYY [--masters] [--vouchers]\n"
-    "         [--batch-stock yes|no] [--alt-units yes|no] [--map-groups none|auto]\n"
-    "         [--same-state yes|no]\n";
-
 void PrintSummary(const RunSummary& summary) {
   if (summary.stages().empty()) return;
-  std::printf("%-32s %8s %8s %8s %8s %8s %8s\n", "stage", "read", "saved", "refused", "failed",
-              "skipped", "unreached");
+  // "present": already in the company (an earlier run, or the new company's own chart);
+  // "skipped": passed over by the program's own rules.
+  std::printf("%-32s %8s %8s %8s %8s %8s %8s %9s\n", "stage", "read", "saved", "present", "refused",
+              "failed", "skipped", "unreached");
   for (const StageTally& t : summary.stages())
-    std::printf("%-32s %8lld %8lld %8lld %8lld %8lld %8lld\n", t.stage.c_str(),
+    std::printf("%-32s %8lld %8lld %8lld %8lld %8lld %8lld %9lld\n", t.stage.c_str(),
                 static_cast<long long>(t.read), static_cast<long long>(t.saved),
-                static_cast<long long>(t.refused), static_cast<long long>(t.failed),
-                static_cast<long long>(t.Skipped()), static_cast<long long>(t.not_reached));
+                static_cast<long long>(t.AlreadyPresent()), static_cast<long long>(t.refused),
+                static_cast<long long>(t.failed), static_cast<long long>(t.SkippedByRules()),
+                static_cast<long long>(t.not_reached));
 }
 
 }  // namespace
@@ -38,6 +37,7 @@ int ExitStatusOf(const RunResult& result) {
     case RunOutcome::kCompleted:
       return 0;
     case RunOutcome::kPartial:
+    case RunOutcome::kStopped:
       return 1;
     default:
       return 2;
@@ -73,20 +73,19 @@ int ConvertAndReport(const RunInputs& inputs, const CliAnswers& answers, CliRunO
   std::unique_ptr<AutomationFactory> factory = MakeFactory(Trim(inputs.vuvoda_path));
   ctx.factory = factory.get();
   RunStages stages = DefaultRunStages();
-  stages.OpenErrorList = [](const std::string& path, std::string&) {
-    std::printf("error list: %s\n", path.c_str());
-    std::fflush(stdout);
-    return true;
-  };
+  // The list is written at the end of every run that has entries; its path is printed with
+  // the summary instead of opening an editor.
+  stages.OpenErrorList = nullptr;
   RunResult result = RunConversion(ctx, inputs, stages);
   PrintSummary(ctx.summary);
-  std::printf("run: %s\n", OutcomeName(result.outcome));
+  if (!result.verdict.empty()) std::printf("%s\n", result.verdict.c_str());
+  if (!result.error_list_path.empty())
+    std::printf("error list: %s\n", result.error_list_path.c_str());
+  std::printf("run: %s\n", OutcomeLine(result).c_str());
   if (output) {
     output->result = result;
     output->summary = ctx.summary;
   }
-  // Stopped by Ctrl-C or SIGTERM: the run ended early but cleanly, its error list written.
-  if (ui.StopRequested() && result.outcome == RunOutcome::kFailed) return 1;
   return ExitStatusOf(result);
 }
 
@@ -94,23 +93,22 @@ int ConvertCommand(const Args& args) {
   static const std::set<std::string> kValued = {
       "--program", "--data",        "--company",   "--year",       "--export",    "--from",
       "--to",      "--batch-stock", "--alt-units", "--map-groups", "--same-state"};
+  const std::string usage = UsageOf("convert");
   std::map<std::string, std::string> values;
-  bool masters = false, vouchers = false;
+  bool masters = false, vouchers = false, dry_run = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kConvertUsage, stdout);
-      return 0;
-    }
     if (a == "--masters") {
       masters = true;
     } else if (a == "--vouchers") {
       vouchers = true;
+    } else if (a == "--dry-run") {
+      dry_run = true;
     } else if (kValued.count(a)) {
-      if (i + 1 >= args.size()) return Fail(a + " needs a value\n" + kConvertUsage);
+      if (i + 1 >= args.size()) return Fail(a + " needs a value\n" + usage);
       values[a] = args[++i];
     } else {
-      return Fail("convert: unknown argument '" + a + "'\n" + kConvertUsage);
+      return Fail("convert: unknown argument '" + a + "'\n" + usage);
     }
   }
   CliAnswers answers;
@@ -137,11 +135,14 @@ int ConvertCommand(const Args& args) {
   inputs.vodori_data_path = values["--export"];
   inputs.masters = masters;
   inputs.vouchers = vouchers;
+  inputs.dry_run = dry_run;
   for (const auto& [flag, target] :
        {std::pair<const char*, Date*>{"--from", &inputs.from_date}, {"--to", &inputs.to_date}}) {
     if (!values.count(flag)) continue;
-    std::optional<Date> date = TryParseDateText(values[flag]);
-    if (!date) return Fail(std::string(flag) + ": '" + values[flag] + "' is not a date");
+    std::optional<Date> date = ParseShortDate(values[flag]);
+    if (!date)
+      return Fail(std::string(flag) + ": '" + values[flag] +
+                  "' is not a date of the form DD-MM-YYYY");
     *target = *date;
   }
   if (values.count("--company"))

@@ -15,9 +15,10 @@ struct CliRunOutput {
   RunSummary summary;
 };
 
-// Runs the driver on the inputs with the program's own steps over the local company store,
-// printing the error list's path on stdout when one is written. Exit status: 0 completed with
-// an empty error text, 1 completed with entries in it, 2 refused, not started or ended early.
+// Runs the driver on the inputs with the program's own steps over the local company store and
+// prints the summary per stage, the verdict, the error list's path when one was written and the
+// closing "run: " line. Exit status: 0 completed with an empty error list, 1 completed with
+// entries in it or stopped by the user, 2 refused, not started or ended early.
 int ConvertAndReport(const RunInputs& inputs, const CliAnswers& answers, CliRunOutput* output);
 
 // The exit status for a run's result.

@@ -1,5 +1,7 @@
 #include "cli/local_setup.h"
 
+#include "common/text.h"
+#include "destination/local/company_directory.h"
 #include "destination/local/local_factory.h"
 #include "mapping/mapping_step.h"
 
@@ -20,6 +22,16 @@ std::vector<CompanyEntry> ListLocalCompanies(const std::string& program_folder,
   } catch (const std::exception&) {
     return {};
   }
+}
+
+std::optional<std::string> FindCompanyCode(const std::string& data_folder,
+                                           const std::string& text) {
+  const std::vector<local::CompanySummary> companies = local::ListCompanies(data_folder);
+  for (const local::CompanySummary& c : companies)
+    if (EqualsNoCase(Trim(c.code), Trim(text))) return c.code;
+  for (const local::CompanySummary& c : companies)
+    if (EqualsNoCase(Trim(c.name), Trim(text))) return c.code;
+  return std::nullopt;
 }
 
 AutoMapper LocalAutoMapper() { return AutoMapGroupLists; }

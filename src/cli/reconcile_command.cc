@@ -4,6 +4,7 @@
 // everything agrees, 1 when something differs, 2 for bad input.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -12,29 +13,34 @@
 #include "app/error_list.h"
 #include "app/reconcile.h"
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/local_setup.h"
+#include "cli/number_args.h"
 #include "common/text.h"
+#include "destination/local/company_directory.h"
+#include "destination/local/installation.h"
 
 namespace vodare::cli {
 
 namespace {
 
-constexpr const char* kReconcileUsage =
-    "usage: vodare-cli reconcile --export DIR --data DIR --company CODE --year YYYY\n"
-    "         --from DD-MM-YYYY --to DD-MM-YYYY [--errors FILE]\n"
-    "  Without --errors the newest error list in the temporary folder is read.\n";
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 }  // namespace
 
 int ReconcileCommand(const Args& args) {
+  // --year is taken and not needed: the range says which vouchers are held beside the books.
   static const std::set<std::string> kValued = {"--export", "--data", "--company", "--year",
                                                 "--from",   "--to",   "--errors"};
+  const std::string kReconcileUsage = UsageOf("reconcile");
   std::map<std::string, std::string> values;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kReconcileUsage, stdout);
-      return 0;
-    }
     if (!kValued.count(a))
       return Fail("reconcile: unknown argument '" + a + "'\n" + kReconcileUsage);
     if (i + 1 >= args.size()) return Fail(a + " needs a value\n" + kReconcileUsage);
@@ -43,27 +49,43 @@ int ReconcileCommand(const Args& args) {
   for (const char* flag : {"--export", "--data", "--company", "--from", "--to"})
     if (!values.count(flag))
       return Fail(std::string("reconcile needs ") + flag + "\n" + kReconcileUsage);
-  std::optional<Date> from = TryParseDateText(values["--from"]);
-  std::optional<Date> to = TryParseDateText(values["--to"]);
-  if (!from) return Fail("--from: '" + values["--from"] + "' is not a date");
-  if (!to) return Fail("--to: '" + values["--to"] + "' is not a date");
+  for (const char* flag : {"--from", "--to"})
+    if (!ParseShortDate(values[flag]))
+      return Fail(std::string(flag) + ": '" + values[flag] +
+                  "' is not a date of the form DD-MM-YYYY");
+  const Date from = *ParseShortDate(values["--from"]);
+  const Date to = *ParseShortDate(values["--to"]);
+  std::optional<std::string> code = FindCompanyCode(values["--data"], values["--company"]);
+  if (!code)
+    return Fail("reconcile: no company '" + values["--company"] + "' in the data folder " +
+                values["--data"]);
 
   std::string error_list;
   std::string error_list_path;
+  std::string none = "none";
   if (values.count("--errors")) {
     error_list_path = values["--errors"];
     std::ifstream in(error_list_path, std::ios::binary);
     if (!in) return Fail("the error list " + error_list_path + " cannot be read");
-    std::ostringstream text;
-    text << in.rdbuf();
-    error_list = text.str();
+    error_list = ReadWhole(error_list_path);
   } else {
-    error_list = NewestErrorList(ErrorListFolder(), &error_list_path);
+    // The list of the last run into this company, and no other company's.
+    std::optional<std::string> last;
+    if (std::optional<std::filesystem::path> books =
+            local::FindCompanyFile(values["--data"], *code))
+      last = LastRunErrorList(ErrorListFolder(), local::ReadCompanySummary(*books).guid);
+    if (!last)
+      none = "none (no run into this company is noted in " + ErrorListFolder() + ")";
+    else if (last->empty())
+      none = "none (the last run into this company left no entries)";
+    else
+      error_list = ReadWhole(error_list_path = *last);
   }
   try {
-    Reconciliation r = ReconcileFolders(values["--export"], values["--data"], values["--company"],
-                                        *from, *to, ErrorListOfFile(error_list));
-    std::printf("error list: %s\n", error_list_path.empty() ? "none" : error_list_path.c_str());
+    Reconciliation r = ReconcileFolders(values["--export"], values["--data"], *code, from, to,
+                                        ErrorListOfFile(error_list));
+    std::printf("error list: %s\n",
+                error_list_path.empty() ? none.c_str() : error_list_path.c_str());
     std::fputs(r.Render().c_str(), stdout);
     return r.Agrees() ? 0 : 1;
   } catch (const std::exception& e) {

@@ -15,6 +15,10 @@
 
 namespace vodare {
 
+// The skip rule of records the company holds already (an earlier run saved them, or a new
+// company comes with them): in the company, yet not by this run.
+inline constexpr const char* kAlreadyPresentRule = "already in the company";
+
 struct StageTally {
   std::string stage;  // e.g. "Items", "Ledgers", "Brokers (from ledgers)"
   int64_t read = 0;
@@ -29,6 +33,12 @@ struct StageTally {
     for (const auto& [rule, count] : skipped) n += count;
     return n;
   }
+  int64_t AlreadyPresent() const {
+    auto it = skipped.find(kAlreadyPresentRule);
+    return it == skipped.end() ? 0 : it->second;
+  }
+  // Passed over by the program's own rules, those already present apart.
+  int64_t SkippedByRules() const { return Skipped() - AlreadyPresent(); }
   bool Balanced() const { return read == saved + refused + failed + Skipped() + not_reached; }
   // At a stage's end: what it read and did not account for otherwise was not reached (the
   // stage stopped before it).

@@ -450,7 +450,8 @@ void MainWindow::StartRun(bool test_run) {
     if (auto* target = findChild<QWidget*>(Q(last_result_.focus_control))) target->setFocus();
   }
   const RunOutcome outcome = last_result_.outcome;
-  if (outcome == RunOutcome::kCompleted || outcome == RunOutcome::kPartial || cancel_requested_)
+  if (outcome == RunOutcome::kCompleted || outcome == RunOutcome::kPartial ||
+      outcome == RunOutcome::kStopped || cancel_requested_)
     ShowRunResult(inputs);
 }
 
@@ -463,6 +464,9 @@ std::string OutcomeText(const RunResult& result, bool cancelled) {
   if (cancelled) return "The run was cancelled by the user before the masters were imported.";
   if (result.outcome == RunOutcome::kCompleted)
     return "The run completed; the error list is empty.";
+  if (result.outcome == RunOutcome::kStopped)
+    return "The run was stopped by the user; the error list holds " + std::to_string(entries) +
+           (entries == 1 ? " entry." : " entries.");
   return "The run completed with " + std::to_string(entries) +
          (entries == 1 ? " entry" : " entries") + " in the error list.";
 }
@@ -476,6 +480,7 @@ void MainWindow::ShowRunResult(const RunInputs& inputs) {
   view.outcome = OutcomeText(last_result_, cancel_requested_);
   view.has_errors = !last_result_.errors.Blank();
   view.summary = ctx_->summary;
+  view.verdict = last_result_.verdict;
   auto* panel = new RunResultDialog(
       view, [this] { OpenErrorList(); }, this);
   panel->setAttribute(Qt::WA_DeleteOnClose);

@@ -86,7 +86,7 @@ void ImportAccountGroups(RunContext &ctx) {
       if (SaveMaster(ctx, kKindAccountGroup, BuildAccountGroupRecord(names[i], parent), message)) {
         ++tally.saved;
       } else {
-        ++tally.refused;
+        CountRefusal(tally, message);
         ctx.errors.Add(kTallyAccountGroups, names[i],
                        "Account Group Name : " + names[i] + " - " + message);
       }

@@ -114,8 +114,8 @@ void ImportItems(RunContext &ctx) {
           ++tally.saved;
           if (batches) ++batches->saved;
         } else {
-          ++tally.refused;
-          if (batches) ++batches->refused;
+          CountRefusal(tally, message);
+          if (batches) CountRefusal(*batches, message);
           ctx.errors.Add(kTallyItems, full_name, "Item Name : " + full_name + " - " + message);
         }
       } catch (const std::exception &e) {

@@ -2,6 +2,8 @@
 // and saves one ledger per code, with the broker it names.
 #include "masters/ledgers.h"
 
+#include <fmt/format.h>
+
 #include "common/helpers.h"
 #include "masters/account_groups.h"
 #include "masters/record_text.h"
@@ -43,7 +45,7 @@ bool SaveBroker(RunContext &ctx, const std::string &broker_name,
                    message)) {
       ++tally.saved;
     } else {
-      ++tally.refused;
+      CountRefusal(tally, message);
       ctx.errors.Add(kTallyBrokers, broker_name,
                      "Salesman Name : " + broker_name + " - " + message);
     }
@@ -136,6 +138,19 @@ void ImportLedgers(RunContext &ctx) {
         std::string message;
         if (SaveMaster(ctx, kKindLedger, BuildLedgerRecord(v), message)) {
           ++tally.saved;
+        } else if (AlreadyInCompany(message)) {
+          ++tally.skipped[kSkipAlreadyThere];
+          // The company keeps its own ledger and its balance: an opening the export holds for
+          // it does not arrive, and the user must hear of it.
+          const double opening = TryTextToNumber(v.opening).value_or(0);
+          if (!IsZero(opening))
+            ctx.errors.Add(kTallyLedgers, v.name,
+                           "Opening balance of ledger '" + v.name + "' (" +
+                               fmt::format("{:.2f}", opening) +
+                               ") was not set: the ledger already exists in the company; enter "
+                               "it by hand");
+          else
+            ctx.errors.Add(kTallyLedgers, v.name, "Ledger Name : " + v.name + " - " + message);
         } else {
           ++tally.refused;
           ctx.errors.Add(kTallyLedgers, v.name, "Ledger Name : " + v.name + " - " + message);

@@ -13,12 +13,15 @@ namespace {
 
 constexpr const char *kScrapStore = "Scrap Store";
 
-// Saves one material centre; the refusal line names it.
-bool SaveMaterialCentre(RunContext &ctx, const std::string &name) {
+// Saves one material centre and counts it in the tally; the refusal line names it.
+void SaveMaterialCentre(RunContext &ctx, const std::string &name, StageTally &tally) {
   std::string message;
-  if (SaveMaster(ctx, kKindMaterialCentre, BuildMaterialCentreRecord(name), message)) return true;
+  if (SaveMaster(ctx, kKindMaterialCentre, BuildMaterialCentreRecord(name), message)) {
+    ++tally.saved;
+    return;
+  }
+  CountRefusal(tally, message);
   ctx.errors.Add(kTallyMaterialCentres, name, "Material Centre : " + name + " - " + message);
-  return false;
 }
 
 }  // namespace
@@ -65,11 +68,7 @@ void ImportMaterialCentres(RunContext &ctx) {
           ShowStageProgress(ctx.ui, n, total,
                             "Importing Material Centres.(" + std::to_string(n) + " of " +
                                 std::to_string(total) + ")");
-          if (SaveMaterialCentre(ctx, name)) {
-            ++tally.saved;
-          } else {
-            ++tally.refused;
-          }
+          SaveMaterialCentre(ctx, name, tally);
         } catch (const std::exception &e) {
           ++tally.failed;
           ctx.errors.Add(kTallyMaterialCentres, name,
@@ -83,11 +82,7 @@ void ImportMaterialCentres(RunContext &ctx) {
       scrap_counted = true;
       int32_t code = FixedApiOf(ctx).mastername2code(kScrapStore, kKindMaterialCentre);
       if (IsZero(code)) {
-        if (SaveMaterialCentre(ctx, kScrapStore)) {
-          ++scrap.saved;
-        } else {
-          ++scrap.refused;
-        }
+        SaveMaterialCentre(ctx, kScrapStore, scrap);
       } else {
         ++scrap.skipped[kSkipAlreadyThere];
       }
@@ -111,7 +106,7 @@ void ImportTaxTypes(RunContext &ctx) {
                      message)) {
         ++tally.saved;
       } else {
-        ++tally.refused;
+        CountRefusal(tally, message);
         // These two end with a line break, not with the "_" of other entries.
         const std::string name = GetXmlTagValue(type.xml, "Name");
         ctx.errors.Add(

@@ -47,6 +47,17 @@ std::string SourceNameMemo::Get(std::string_view kind, std::string_view code) {
   return name;
 }
 
+bool AlreadyInCompany(const std::string &message) {
+  return message.find(" already exists") != std::string::npos;
+}
+
+void CountRefusal(StageTally &tally, const std::string &message) {
+  if (AlreadyInCompany(message))
+    ++tally.skipped[kSkipAlreadyThere];
+  else
+    ++tally.refused;
+}
+
 std::string NumericCodeLiteral(const std::string &code) {
   if (TryTextToNumber(code)) return Trim(code);
   return "'" + CleanTextCopy(code, 3) + "'";

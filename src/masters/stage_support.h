@@ -29,6 +29,11 @@ std::string ErrorDescription(const std::exception &e);
 // message is in `message`.
 bool SaveMaster(RunContext &ctx, int16_t kind, std::string record, std::string &message);
 
+// A master the company refused: one it holds already (an earlier run saved it, or a new company
+// comes with it, as Cash and the tax ledgers) counts as already present, any other as refused.
+bool AlreadyInCompany(const std::string &message);
+void CountRefusal(StageTally &tally, const std::string &message);
+
 // The text pasted into a row's SQL for a numeric code: the code itself when it
 // is a number, otherwise the code quoted (quotes doubled), so that a stray code
 // matches nothing instead of breaking the statement.

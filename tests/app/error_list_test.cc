@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "support/local_company.h"
@@ -39,7 +40,7 @@ TEST(ErrorListFileName, IsTheDateAndTimeOfTheRun) {
   t.tm_hour = 14;
   t.tm_min = 30;
   t.tm_sec = 5;
-  EXPECT_EQ(ErrorListFileName(t), "VodoriErrorList_20250217_143005.txt");
+  EXPECT_EQ(ErrorListFileName(t, 7), "VodoriErrorList_20250217_143005_007.txt");
 }
 
 ErrorList Entries(std::initializer_list<const char*> messages) {
@@ -83,9 +84,34 @@ TEST_F(ErrorListTest, WritesOneCrLfLinePerEntryInTheTempFolderAndOpensIt) {
   EXPECT_EQ(fs::path(path).parent_path(), dir_);
   std::string name = fs::path(path).filename().string();
   EXPECT_EQ(name.rfind("VodoriErrorList_", 0), 0u);
-  EXPECT_EQ(name.size(), std::string("VodoriErrorList_20250217_143005.txt").size());
+  EXPECT_EQ(name.size(), std::string("VodoriErrorList_20250217_143005_007.txt").size());
   EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n\r\n");
   EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ErrorListTest, RunsThatEndTogetherNeverShareAList) {
+  testing::RecordingRunUi ui;
+  std::set<std::string> paths;
+  for (int i = 0; i < 20; ++i) paths.insert(SaveErrorList(Entries({"one"}), ui));
+  EXPECT_EQ(paths.size(), 20u);
+  EXPECT_EQ(paths.count(""), 0u);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ErrorListTest, EachCompanyKnowsTheListOfItsOwnLastRun) {
+  const std::string folder = dir_.string();
+  testing::RecordingRunUi ui;
+  const std::string a_list = SaveErrorList(Entries({"a"}), ui);
+  const std::string b_list = SaveErrorList(Entries({"b"}), ui);
+  EXPECT_FALSE(LastRunErrorList(folder, "{A-1}"));  // no run noted yet
+  ASSERT_TRUE(RecordLastRun(folder, "{A-1}", a_list));
+  ASSERT_TRUE(RecordLastRun(folder, "{B-2}", b_list));
+  EXPECT_EQ(LastRunErrorList(folder, "{A-1}"), a_list);
+  EXPECT_EQ(LastRunErrorList(folder, "{B-2}"), b_list);
+  // A's next run leaves no entries: its older list is not its last run's.
+  ASSERT_TRUE(RecordLastRun(folder, "{A-1}", ""));
+  EXPECT_EQ(LastRunErrorList(folder, "{A-1}"), "");
+  EXPECT_EQ(LastRunErrorList(folder, "{B-2}"), b_list);
 }
 
 TEST_F(ErrorListTest, TmpDirServesWhenTempIsNotSet) {

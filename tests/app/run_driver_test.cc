@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +50,10 @@ class RunDriverTest : public ::testing::Test {
     fs::create_directories(root_ / "program");
     fs::create_directories(root_ / "data" / "Comp0001");
     fs::create_directories(root_ / "export");
+    // The export's tables by name: the stages here are hooks that read none of them.
+    for (const char* table : {"PRO", "probat", "ACGROUP", "Order", "SaleType", "support", "mdis",
+                              "dis", "pend", "GLEDGER"})
+      std::ofstream(root_ / "export" / (std::string(table) + ".DBF"));
     fs::create_directories(root_ / "temp");
     ::setenv("TEMP", (root_ / "temp").c_str(), 1);
     ::unsetenv(kUsageEndpointVariable);
@@ -66,12 +71,20 @@ class RunDriverTest : public ::testing::Test {
 
     stages_.OpenSourceDb = [this](RunContext&, const std::string& folder, ErrorList& errors) {
       ui_.Note("open " + folder);
-      if (!open_leaves_.empty()) errors.Add("Export opening", "", open_leaves_);
+      for (const std::string& entry : open_leaves_) errors.Add("Export opening", "", entry);
       return open_ok_;
     };
-    stages_.ConnectDestination = [this](RunContext& ctx, const std::string&, const std::string&,
-                                        const std::string& code, int16_t year, ErrorList& errors) {
+    stages_.LookUpCompany = [this](RunContext&, const std::string&, const std::string& code) {
+      CompanyFacts facts;
+      facts.listed = std::find(listed_.begin(), listed_.end(), code) != listed_.end();
+      facts.years = {"2024"};
+      return std::optional<CompanyFacts>(facts);
+    };
+    stages_.ConnectDestination = [this](RunContext& ctx, const std::string&,
+                                        const std::string& data, const std::string& code,
+                                        int16_t year, ErrorList& errors) {
       ++connections_;
+      connected_data_ = data;
       ui_.Note("connect " + code + " " + std::to_string(year));
       if (connections_ == fail_connection_) {
         errors.Add("Connection", code, "Unable to connect to database.");
@@ -144,7 +157,7 @@ class RunDriverTest : public ::testing::Test {
   RunInputs inputs_;
   RunStages stages_;
   bool open_ok_ = true;
-  std::string open_leaves_;
+  std::vector<std::string> open_leaves_;
   int connections_ = 0;
   int fail_connection_ = 0;
   bool guid_fails_ = false;
@@ -155,6 +168,8 @@ class RunDriverTest : public ::testing::Test {
   std::string erring_stage_;
   std::string opened_list_;
   size_t caches_left_ = 0;
+  std::vector<std::string> listed_ = {"Comp0001"};
+  std::string connected_data_;
 };
 
 TEST_F(RunDriverTest, AFullRunWalksTheWholeSequenceInOrder) {
@@ -184,11 +199,11 @@ TEST_F(RunDriverTest, AFullRunWalksTheWholeSequenceInOrder) {
                             "stage ImportTaxTypes",
                             "stage ImportInventoryVouchers 01-04-2024..31-03-2025",
                             "stage ImportAccountingVouchers 01-04-2024..31-03-2025",
-                            "message Success|The masters and the vouchers have been imported "
-                            "successfully!",
                             "layout rest",
                             "progress hidden",
                             "report Completed GUID-7_2024",
+                            "message Success|The masters and the vouchers have been imported "
+                            "successfully!",
                             "inputs on",
                         }));
   EXPECT_EQ(ui_.messages.back().icon, MessageIcon::kInformation);
@@ -240,29 +255,30 @@ TEST_F(RunDriverTest, TheMastersAndVouchersChoicesDecideTheStages) {
   }
 }
 
-TEST_F(RunDriverTest, AnOpeningErrorIsShownBeforeAnyCheck) {
+TEST_F(RunDriverTest, AnOpeningErrorIsShownAloneAndPlain) {
   open_ok_ = false;
-  open_leaves_ = "Error in OpenDBCon: Not a valid path.";
-  inputs_.company_code.clear();  // invalid too, but never looked at
-  inputs_.company_name.clear();
-  inputs_.fin_year_text = "24";
+  open_leaves_ = {"Error creating index: CREATE INDEX x ON pro (code) - exists",
+                  "Error in OpenDBCon: Not a valid path."};
   RunResult result = Run();
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
-  EXPECT_EQ(ui_.events,
-            (std::vector<std::string>{"open " + (root_ / "export").string(), "inputs on",
-                                      "message Error|Error in OpenDBCon: Not a valid path._"}));
+  EXPECT_EQ(ui_.events, (std::vector<std::string>{
+                            "open " + (root_ / "export").string(), "inputs on",
+                            "message Error|Error creating index: CREATE INDEX x ON pro (code) - "
+                            "exists\r\nError in OpenDBCon: Not a valid path."}));
   EXPECT_EQ(ui_.messages[0].icon, MessageIcon::kExclamation);
 }
 
-TEST_F(RunDriverTest, AFailedConnectionEndsTheRunWithItsText) {
+TEST_F(RunDriverTest, AFailedConnectionShowsItsOwnTextNotTheOpeningsNotes) {
+  // An export opened before leaves notes of indexes that exist: they are nobody's business.
+  open_leaves_ = {"Error creating index: CREATE INDEX x ON pro (code) - Index already exists."};
   fail_connection_ = 1;
   RunResult result = Run();
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
-  EXPECT_EQ(ui_.events.back(), "message Error|Unable to connect to database._");
+  EXPECT_EQ(ui_.events.back(), "message Error|Unable to connect to database.");
   EXPECT_TRUE(ui_.inputs_enabled);
 }
 
-TEST_F(RunDriverTest, ChecksComeAfterTheOpeningStepsAndShowOnlyTheFirstFailure) {
+TEST_F(RunDriverTest, ChecksShowOnlyTheFirstFailureAndOnlyTheDatesWaitForTheCompany) {
   struct Case {
     std::function<void(RunInputs&)> spoil;
     std::string message, caption;
@@ -285,9 +301,15 @@ TEST_F(RunDriverTest, ChecksComeAfterTheOpeningStepsAndShowOnlyTheFirstFailure) 
          in.masters = in.vouchers = false;
        },
        "Select valid Company.", "Alert!\"", MessageIcon::kExclamation, "cmbComp"},
+      {[](RunInputs& in) { in.company_code = "Comp0008"; },
+       "There is no company 'Shree Traders' in the data folder " + (root_ / "data").string() + "/.",
+       "Alert!", MessageIcon::kExclamation, "cmbComp"},
       {[](RunInputs& in) { in.company_code = "Comp0009"; }, "Data path not valid.", "Alert!\"",
        MessageIcon::kExclamation, "txtVuvodaDataPath"},
       {[](RunInputs& in) { in.fin_year_text = "24"; }, "Enter valid Financial Year", "Alert!\"",
+       MessageIcon::kExclamation, "cmbFinYear"},
+      {[](RunInputs& in) { in.fin_year_text = "2023"; },
+       "The company 'Shree Traders' has no financial year 2023; its years are 2024.", "Alert!",
        MessageIcon::kExclamation, "cmbFinYear"},
       {[](RunInputs& in) { in.masters = in.vouchers = false; },
        "Kindly select Masters and Vouchers to proceed with the import.", "Alert!",
@@ -298,7 +320,16 @@ TEST_F(RunDriverTest, ChecksComeAfterTheOpeningStepsAndShowOnlyTheFirstFailure) 
        MessageIcon::kExclamation, "dtpFromDate"},
       {[](RunInputs& in) { in.to_date = Date::FromYmd(2024, 3, 1); }, date_message, "Alert!",
        MessageIcon::kExclamation, "dtpToDate"},
+      {[](RunInputs& in) {
+         in.from_date = Date::FromYmd(2025, 3, 31);
+         in.to_date = Date::FromYmd(2024, 4, 1);
+       },
+       "The From Date (31-03-2025) is after the To Date (01-04-2024): kindly select a range "
+       "that runs forwards.",
+       "Alert!", MessageIcon::kExclamation, "dtpFromDate"},
   };
+  fs::create_directories(root_ / "data" / "Comp0008");
+  listed_.push_back("Comp0009");
   const RunInputs good = inputs_;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message + " / " + c.focus);
@@ -312,9 +343,15 @@ TEST_F(RunDriverTest, ChecksComeAfterTheOpeningStepsAndShowOnlyTheFirstFailure) 
     EXPECT_EQ(ui_.messages[0].text, c.message);
     EXPECT_EQ(ui_.messages[0].caption, c.caption);
     EXPECT_EQ(ui_.messages[0].icon, c.icon);
-    // The export was opened and the company connected before the check; nothing was disabled.
-    ASSERT_GE(ui_.events.size(), 3u);
-    EXPECT_EQ(ui_.events[2], "settings");
+    // Only the dates wait for the company's year; everything else is refused before the export
+    // is opened, however often it is tried. Nothing was disabled.
+    const bool dates = c.focus.rfind("dtp", 0) == 0;
+    if (dates) {
+      ASSERT_GE(ui_.events.size(), 3u);
+      EXPECT_EQ(ui_.events[2], "settings");
+    } else {
+      EXPECT_EQ(ui_.events.size(), 1u);
+    }
     EXPECT_TRUE(ui_.EventsStartingWith("inputs").empty());
     EXPECT_TRUE(ui_.questions.empty());
   }
@@ -351,7 +388,7 @@ TEST_F(RunDriverTest, ARefusedStateQuestionEndsTheRunBeforeAnythingChanges) {
 }
 
 TEST_F(RunDriverTest, WhatTheOpeningStepsAndTheStartReportLeftIsNotARunError) {
-  open_leaves_ = "Error creating index: CREATE INDEX x ON pro (code) - exists";
+  open_leaves_ = {"Error creating index: CREATE INDEX x ON pro (code) - exists"};
   start_report_ok_ = false;
   ui_.Answer("State Confirmation", true);
   RunResult result = Run();
@@ -379,8 +416,12 @@ TEST_F(RunDriverTest, RecordErrorsMakeAPartialRunAndTheListOffersThemAll) {
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_EQ(text.str(), "Item Name : Soap - refused\r\n\r\n");
-  // The success message still comes before, whatever the error text holds.
-  EXPECT_EQ(ui_.EventsStartingWith("message Success").size(), 1u);
+  // No "Success" for a run with entries: the box says how many, before the question.
+  EXPECT_TRUE(ui_.EventsStartingWith("message Success").empty());
+  EXPECT_EQ(ui_.EventsStartingWith("message Alert!"),
+            std::vector<std::string>{"message Alert!|The import of the masters and the vouchers "
+                                     "completed with 1 entry in the error list."});
+  EXPECT_EQ(result.headline, ui_.messages.back().text);
 }
 
 TEST_F(RunDriverTest, ARefusedEndReportAddsItsReasonAndKeepsTheRecordErrors) {
@@ -391,7 +432,11 @@ TEST_F(RunDriverTest, ARefusedEndReportAddsItsReasonAndKeepsTheRecordErrors) {
   EXPECT_EQ(result.outcome, RunOutcome::kPartial);
   EXPECT_EQ(result.error_text, "Item Name : Soap - refused_Service unavailable_");
   EXPECT_EQ(ui_.EventsStartingWith("ask Confirmation").size(), 1u);
-  EXPECT_TRUE(result.error_list_path.empty());  // the user said No
+  // The user said No: the list is written all the same, and not opened.
+  ASSERT_FALSE(result.error_list_path.empty());
+  EXPECT_TRUE(fs::exists(result.error_list_path));
+  EXPECT_TRUE(opened_list_.empty());
+  EXPECT_EQ(result.error_entries, 2);
 }
 
 TEST_F(RunDriverTest, ACleanRunWhoseEndReportIsRefusedStillSaysWhy) {
@@ -472,12 +517,52 @@ TEST_F(RunDriverTest, AStopLetsTheStageInHandFinishAndEndsTheRun) {
   };
   ui_.StopAfterEvents(1);
   RunResult result = Run();
-  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_EQ(result.outcome, RunOutcome::kStopped);
+  EXPECT_EQ(OutcomeLine(result), "stopped by the user, 1 entry in the error list");
+  EXPECT_NE(ui_.messages.back().text.find("stopped by the user"), std::string::npos);
   EXPECT_EQ(Stages(),
             (std::vector<std::string>{"stage ImportItems", "stage ImportMaterialCentres"}));
   EXPECT_TRUE(ui_.EventsStartingWith("message Success").empty());
   EXPECT_NE(result.error_text.find("stopped"), std::string::npos);
   EXPECT_TRUE(ui_.inputs_enabled);
+}
+
+TEST_F(RunDriverTest, ATestRunWorksOnTheCopyReportsNothingAndRemovesTheCopy) {
+  int removed = 0;
+  stages_.MakeTestCopy = [&](RunContext&, const std::string& data, const std::string& code,
+                             std::string&) {
+    EXPECT_EQ(data, inputs_.vuvoda_data_path);
+    ui_.Note("copy " + code);
+    return std::optional<TestCopy>(TestCopy{(root_ / "copy").string(), [&] { ++removed; }});
+  };
+  inputs_.dry_run = true;
+  for (int failing_connection : {0, 2}) {
+    SCOPED_TRACE(failing_connection);
+    ui_ = RecordingRunUi();
+    ui_.Answer("State Confirmation", true);
+    connections_ = 0;
+    fail_connection_ = failing_connection;
+    removed = 0;
+    RunResult result = Run();
+    EXPECT_EQ(ui_.EventsStartingWith("copy "), std::vector<std::string>{"copy Comp0001"});
+    EXPECT_EQ(connected_data_, (root_ / "copy").string());
+    EXPECT_TRUE(ui_.EventsStartingWith("report").empty());
+    EXPECT_EQ(removed, 1);
+    if (failing_connection == 0) {
+      EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+      EXPECT_TRUE(result.dry_run);
+      EXPECT_EQ(result.headline,
+                "Test run: the masters and the vouchers would have been imported successfully!"
+                "\r\nThe company was left as it was.");
+    } else {
+      EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+    }
+  }
+  // Without a way to copy the company a test run is not made at all.
+  ui_ = RecordingRunUi();
+  stages_.MakeTestCopy = nullptr;
+  EXPECT_EQ(Run().outcome, RunOutcome::kFailed);
+  EXPECT_TRUE(ui_.EventsStartingWith("connect").empty());
 }
 
 TEST_F(RunDriverTest, TheReportsReachARealServerWithTheRunsIdentity) {

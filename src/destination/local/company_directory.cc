@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "common/run_error.h"
 #include "destination/local/installation.h"
 
 namespace vodare::local {
@@ -27,6 +28,8 @@ CompanySummary ReadCompanySummary(const std::filesystem::path& file) {
         summary.state = value;
       else if (key == "tax_type")
         summary.tax_type = value;
+      else if (key == "guid")
+        summary.guid = value;
     }
   }
   sqlite3_finalize(st);
@@ -46,6 +49,37 @@ std::vector<CompanySummary> ListCompanies(const std::string& data_folder) {
     if (auto file = FindCompanyFile(data_folder, code)) list.push_back(ReadCompanySummary(*file));
   }
   return list;
+}
+
+void CopyCompanyBooks(const std::filesystem::path& books, const std::filesystem::path& target) {
+  sqlite3* from = nullptr;
+  sqlite3* to = nullptr;
+  std::string failure;
+  if (sqlite3_open_v2(books.string().c_str(), &from, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    failure = sqlite3_errmsg(from);
+  } else if (sqlite3_open_v2(target.string().c_str(), &to,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    failure = sqlite3_errmsg(to);
+  } else {
+    sqlite3_busy_timeout(from, 5000);
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    if (!backup) {
+      failure = sqlite3_errmsg(to);
+    } else {
+      int rc = SQLITE_OK;
+      // All pages in one step; a writer elsewhere that holds a lock makes the step wait a little.
+      for (int tries = 0; tries < 100; ++tries) {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
+        sqlite3_sleep(50);
+      }
+      sqlite3_backup_finish(backup);
+      if (rc != SQLITE_DONE) failure = sqlite3_errstr(rc);
+    }
+  }
+  sqlite3_close(from);
+  sqlite3_close(to);
+  if (!failure.empty()) throw RunTimeError("The company's books could not be copied: " + failure);
 }
 
 }  // namespace vodare::local
