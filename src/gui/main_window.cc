@@ -459,16 +459,14 @@ namespace {
 
 // The run's end in one line, for the result panel.
 std::string OutcomeText(const RunResult& result, bool cancelled) {
-  int64_t entries = 0;
-  for (const ErrorEntry& entry : result.errors.entries()) entries += !IsBlank(entry.message);
+  const int64_t n = result.error_entries;
+  const std::string entries = std::to_string(n) + (n == 1 ? " entry" : " entries");
   if (cancelled) return "The run was cancelled by the user before the masters were imported.";
   if (result.outcome == RunOutcome::kCompleted)
     return "The run completed; the error list is empty.";
   if (result.outcome == RunOutcome::kStopped)
-    return "The run was stopped by the user; the error list holds " + std::to_string(entries) +
-           (entries == 1 ? " entry." : " entries.");
-  return "The run completed with " + std::to_string(entries) +
-         (entries == 1 ? " entry" : " entries") + " in the error list.";
+    return "The run was stopped by the user; the error list holds " + entries + ".";
+  return "The run completed with " + entries + " in the error list.";
 }
 
 }  // namespace
@@ -476,7 +474,8 @@ std::string OutcomeText(const RunResult& result, bool cancelled) {
 void MainWindow::ShowRunResult(const RunInputs& inputs) {
   RunResultView view;
   view.company = inputs.company_name;
-  view.test_run = inputs.dry_run;
+  // "Not changed" is the driver's word: it worked on a copy.
+  view.test_run = last_result_.dry_run;
   view.outcome = OutcomeText(last_result_, cancel_requested_);
   view.has_errors = !last_result_.errors.Blank();
   view.summary = ctx_->summary;

@@ -31,6 +31,10 @@ const CountColumn kCountColumns[] = {
      [](const StageTally& t) { return t.read; }},
     {"Saved", "Records the company accepted in this run.",
      [](const StageTally& t) { return t.saved; }},
+    {"Already present",
+     "Records the company held already (an earlier run saved them, or a new company comes with "
+     "them): not saved again, and no error.",
+     [](const StageTally& t) { return t.AlreadyPresent(); }},
     {"Refused",
      "Records the company refused with its own message; each has its line in the error list.",
      [](const StageTally& t) { return t.refused; }},
@@ -40,7 +44,7 @@ const CountColumn kCountColumns[] = {
      [](const StageTally& t) { return t.failed; }},
     {"Skipped",
      "Records the program passed over by its own rules; the cell's tooltip names the rules.",
-     [](const StageTally& t) { return t.Skipped(); }, true},
+     [](const StageTally& t) { return t.SkippedByRules(); }, true},
     {"Not reached",
      "Records left when the stage ended early: the run was stopped or an error ended the stage.",
      [](const StageTally& t) { return t.not_reached; }},
@@ -133,8 +137,9 @@ void RunResultDialog::FillStages(const RunSummary& summary) {
     tblStages_->setItem(row, 0, new QTableWidgetItem(Q(tally.stage)));
     QString rules;
     for (const auto& [rule, count] : tally.skipped)
-      rules += (rules.isEmpty() ? QString() : QStringLiteral("\n")) + Q(rule) +
-               QStringLiteral(": ") + QString::number(count);
+      if (rule != kAlreadyPresentRule)
+        rules += (rules.isEmpty() ? QString() : QStringLiteral("\n")) + Q(rule) +
+                 QStringLiteral(": ") + QString::number(count);
     for (int c = 1; c < columns; ++c) {
       const CountColumn& column = kCountColumns[c - 1];
       auto* cell = new QTableWidgetItem(QString::number(column.count(tally)));

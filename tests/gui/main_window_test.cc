@@ -294,9 +294,10 @@ class MainWindowRunTest : public MainWindowTest {
     };
     s.ImportItems = [this](RunContext& ctx, const StageArgs&) {
       StageTally& items = ctx.summary.Stage("Items");
-      items.read = 5;
+      items.read = 6;
       items.saved = 3;
       items.skipped["blank name"] = 2;
+      items.skipped[kAlreadyPresentRule] = 1;
       for (const char* name :
            {"txtVuvodaPath", "txtVuvodaDataPath", "txtVodoriDataPath", "cmbComp", "cmbFinYear",
             "dtpFromDate", "dtpToDate", "chkMasters", "chkVouchers", "cmdImport", "cmdTestImport",
@@ -380,7 +381,7 @@ TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_return
   EXPECT_EQ(success.caption, "Success");
   EXPECT_EQ(success.text, "The masters have been imported successfully!");
   EXPECT_EQ(success.icon, MessageIcon::kInformation);
-  EXPECT_NE(success.details.find("Items: read 5, saved 3"), std::string::npos);
+  EXPECT_NE(success.details.find("Items: read 6, saved 3"), std::string::npos);
   EXPECT_EQ(boxes_.Captions(),
             (std::vector<std::string>{"State Confirmation", "Mapping Confirmation", "Success"}));
 
@@ -398,8 +399,9 @@ TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_return
     items[header->text().toStdString()] = table->item(0, c)->text().toStdString();
   }
   EXPECT_EQ(items, (std::map<std::string, std::string>{{"Stage", "Items"},
-                                                       {"Read", "5"},
+                                                       {"Read", "6"},
                                                        {"Saved", "3"},
+                                                       {"Already present", "1"},
                                                        {"Refused", "0"},
                                                        {"Failed", "0"},
                                                        {"Skipped", "2"},
@@ -517,10 +519,40 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   EXPECT_EQ(Find<QLabel>("lblVodoriComp")->text().toStdString(),
             std::string("(") + kSampleCompanyName + ")");
 
-  // The run opens the same export for real.
+  // A test run first: the company's file is left byte for byte, and the panel says so.
   Find<QCheckBox>("chkMasters")->setChecked(true);
-  boxes_.answers["State Confirmation"] = {true};
+  Find<QCheckBox>("chkVouchers")->setChecked(true);
+  boxes_.answers["State Confirmation"] = {true, true};
+  const fs::path books = fs::path(company.data_folder) / company.code / "books.sqlite";
+  auto bytes = [&books] {
+    std::ifstream in(books, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  auto panel_texts = [this] {
+    std::vector<std::string> texts;
+    QDialog* panel = window_->result_panel();
+    if (!panel) return texts;
+    auto* table = panel->findChild<QTableWidget*>("tblStages");
+    for (int r = 0; r < table->rowCount(); ++r)
+      for (int c = 0; c < table->columnCount(); ++c)
+        texts.push_back(table->item(r, c)->text().toStdString());
+    texts.push_back(panel->findChild<QLabel*>("lblVerdict")->text().toStdString());
+    return texts;
+  };
+  const std::string before = bytes();
+  Find<QPushButton>("cmdTestImport")->click();
+  EXPECT_EQ(bytes(), before);
+  EXPECT_TRUE(testing::JournalOf(company, "SaveMasterFromXML").empty());
+  ASSERT_NE(window_->result_panel(), nullptr);
+  EXPECT_TRUE(window_->result_panel()->findChild<QLabel*>("lblTestRun")->isVisible());
+  const std::vector<std::string> foretold = panel_texts();
+  boxes_.shown.clear();
+
+  // The run for real shows what the test run foretold, the company beside the export included.
   Find<QPushButton>("cmdImport")->click();
+  EXPECT_FALSE(testing::JournalOf(company, "SaveMasterFromXML").empty());
+  EXPECT_EQ(panel_texts(), foretold);
+  EXPECT_NE(foretold.back().find(" inventory vouchers and "), std::string::npos) << foretold.back();
   // The sample holds records the company refuses, so the run may end with entries in its list.
   const RunOutcome outcome = window_->last_result().outcome;
   EXPECT_TRUE(outcome == RunOutcome::kCompleted || outcome == RunOutcome::kPartial)
@@ -535,9 +567,8 @@ TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
   // The result panel: the stages the run went through, and its error list a press away.
   QDialog* panel = window_->result_panel();
   ASSERT_NE(panel, nullptr);
-  auto* table = panel->findChild<QTableWidget*>("tblStages");
-  ASSERT_GT(table->rowCount(), 0);
-  EXPECT_EQ(table->item(0, 0)->text().toStdString(), "Items");
+  EXPECT_FALSE(panel->findChild<QLabel*>("lblTestRun")->isVisible());
+  EXPECT_EQ(foretold.front(), "Items");
   if (outcome == RunOutcome::kPartial) {
     panel->findChild<QPushButton*>("cmdErrorList")->click();
     ASSERT_EQ(opened_lists.size(), 1u);
