@@ -34,7 +34,8 @@ struct RunInputs {
   Date to_date;                  // last voucher date
   bool masters = false;
   bool vouchers = false;
-  // A test run: every stage runs against a throw-away copy of the company, which is left as it was; no usage report is sent.
+  // A test run: every stage runs against a throw-away copy of the company, which is left as it was;
+  // no usage report is sent.
   bool dry_run = false;
 
   bool CompanySelected() const { return !company_code.empty() || !company_name.empty(); }

@@ -14,7 +14,6 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-
 int Dispatch(const Args& args) {
   static const std::map<std::string, std::function<int(const Args&)>> kCommands = {
       {"sample-export", SampleExportCommand},

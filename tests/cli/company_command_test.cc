@@ -58,8 +58,8 @@ TEST(CompanyCommand, creates_lists_and_shows_a_company) {
       RunCli("company show --data " + data + " --code Comp0001 masters --json", dir.path());
   EXPECT_NE(json.out.find("\"name\":\"Freight & Forwarding Charges\""), std::string::npos);
   // The company by its name, in any letter case, as convert takes it.
-  Result tb =
-      RunCli("company show --data " + data + " --company 'sharma & sons' trial-balance", dir.path());
+  Result tb = RunCli("company show --data " + data + " --company 'sharma & sons' trial-balance",
+                     dir.path());
   EXPECT_EQ(tb.status, 0);
   // A second company in the same installation gets the next code.
   Result second = RunCli("company create --program " + program + " --data " + data +
