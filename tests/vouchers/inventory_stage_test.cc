@@ -9,6 +9,7 @@
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
 #include "source/source_db.h"
+#include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 #include "vouchers/accounting_vouchers.h"
@@ -206,99 +207,27 @@ std::vector<std::string> Entries(const ErrorList& errors) {
   return out;
 }
 
-TEST_F(InventoryStage, SendsEachVoucherOfTheRangeOnceAndReportsTheRest) {
+// Each voucher of the range sent once, as the kept copy holds it (parts in order, billing
+// details, batches, taxes, bill references, freight counted once), duplicates renumbered, the
+// rest reported; the postings of the vouchers that arrived stay with them.
+TEST_F(InventoryStage, SendsEachVoucherOfTheRangeOnceAsTheKeptCopyHoldsIt) {
   auto run = RunStage();
-  auto journal = Vouchers();
-  std::vector<std::string> sent;
-  for (const auto& row : journal) {
+  std::string text = testing::StageRunText(company_, "SaveVchFromXML", run->ctx);
+  text += "series " + std::to_string(sales_series_) + "\npostings kept with";
+  run->ctx.InventoryVoucherIds.ForEach(
+      [&](const std::string& key, const std::string&) { text += " " + key; });
+  testing::ExpectGolden("inventory_stage_awkward_export.txt", text + "\n");
+  // Every voucher the store took balances to the last paisa and beyond.
+  for (const auto& row : Vouchers()) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(row.text.c_str())) << row.text;
-    pugi::xml_node root = doc.first_child();
-    sent.push_back(std::string(root.name()) + " " + root.child("VchNo").text().get() +
-                   (row.accepted ? "" : " refused"));
-    // Every voucher the store took balances to the last paisa and beyond.
     if (row.accepted) {
-      EXPECT_NEAR(testing::SignedSum(root), 0, 1e-6) << row.text;
+      EXPECT_NEAR(testing::SignedSum(doc.first_child()), 0, 1e-6) << row.text;
     }
   }
-  EXPECT_EQ(sent, (std::vector<std::string>{"Sale S1", "Purchase S1", "MaterialIssue C7", "Sale S5",
-                                            "Sale S2", "Sale S2/1", "Sale S8 refused", "Sale S9"}));
-  EXPECT_EQ(Entries(run->ctx.errors),
-            (std::vector<std::string>{
-                "Duplicate Sale voucher found : It has been saved with vchno - S2/1",
-                "RTE error while importing  Sale voucher with Vch No : S7 on 10-04-2024: "
-                "No current record.",
-                "Sale voucher with Vch No : S8 on 10-04-2024 - Party 'Ghost Party' does not "
-                "exist"}));
-
-  // The postings of every voucher that arrived stay with it; the others go to the ledger stage.
-  std::vector<std::string> ids;
-  run->ctx.InventoryVoucherIds.ForEach(
-      [&](const std::string& key, const std::string&) { ids.push_back(key); });
-  EXPECT_EQ(ids,
-            (std::vector<std::string>{"5001", "5002", "5003", "5005", "5006", "5007", "5011"}));
-
-  const StageTally* tally = run->ctx.summary.Find(kInventoryVoucherStage);
-  ASSERT_NE(tally, nullptr);
-  EXPECT_EQ(tally->read, 10);
-  EXPECT_EQ(tally->saved, 7);
-  EXPECT_EQ(tally->refused, 1);
-  EXPECT_EQ(tally->failed, 1);
-  EXPECT_EQ(tally->skipped.at(kSkipNotInventory), 1);
-  EXPECT_TRUE(tally->Balanced());
-
   local::CompanyStore store = Store();
   local::TrialBalance tb = local::ComputeTrialBalance(store);
   EXPECT_NEAR(tb.debit, tb.credit, 1e-6);
-}
-
-TEST_F(InventoryStage, TheStoreReceivesTheVoucherTextExactly) {
-  RunStage();
-  auto journal = Vouchers();
-  ASSERT_FALSE(journal.empty());
-  const std::string series = std::to_string(sales_series_);
-  // The parts in their order, and what the stage filled in; each part's own element order is
-  // held by the unit tests.
-  pugi::xml_document sale_doc;
-  ASSERT_TRUE(sale_doc.load_string(journal[0].text.c_str()));
-  pugi::xml_node s1 = sale_doc.child("Sale");
-  std::string parts;
-  for (pugi::xml_node n : s1.children()) parts += std::string(n.name()) + " ";
-  EXPECT_EQ(parts,
-            "VchType VchSeriesName Date VchNo MasterName1 MasterName2 tmpVchSeriesCode "
-            "BillingDetails BillingDetails ItemEntries STPTName BillSundries AccEntries "
-            "POSVchData PendingBillDetails ");
-  EXPECT_EQ(testing::At(s1, "tmpVchSeriesCode"), series);
-  EXPECT_NE(journal[0].text.find("<BillingDetails><PartyName>Walk in </PartyName><MobileNo>98200"
-                                 "</MobileNo><Address1>Shop &lt;2&gt;</Address1>"),
-            std::string::npos);
-  EXPECT_NE(journal[0].text.find("<BatchNo>B-1</BatchNo><MfgDate>01-01-2024</MfgDate>"
-                                 "<ExpiryDate>31-12-2025</ExpiryDate><Qty>10</Qty><QtyAltUnit>10"
-                                 "</QtyAltUnit><ItemMRP>120</ItemMRP><SalesPrice>12.5"),
-            std::string::npos);
-  EXPECT_EQ(testing::At(s1, "ItemEntries/ItemDetail/ItemDescInfo/Description1"),
-            "10 tablets in a strip");
-  EXPECT_EQ(testing::At(s1, "STPTName"), "Local-MultiRate Consolidated");
-  EXPECT_EQ(testing::At(s1, "BillSundries/BSDetail[BSName='CGST']/Amt"), "90");
-  EXPECT_EQ(testing::At(s1, "AccEntries/AccDetail[AccountName='Ram Traders']/AmtMainCur"), "-1180");
-  EXPECT_EQ(testing::At(s1, "AccEntries/AccDetail[AccountName='SGST Output']/AmtMainCur"), "90");
-  EXPECT_EQ(testing::At(s1, "POSVchData/CarrySettlement"), "True");
-  EXPECT_EQ(testing::At(s1, "PendingBillDetails/BillDetail/BillRefs/RefNo"), "5001/1");
-  EXPECT_EQ(testing::At(s1, "PendingBillDetails/BillDetail/BillRefs/DueDate"), "05/05/2024");
-  // The purchase: freight counted once, so the round-off entry carries only the round-off.
-  pugi::xml_document doc;
-  ASSERT_TRUE(doc.load_string(journal[1].text.c_str()));
-  pugi::xml_node purchase = doc.first_child();
-  EXPECT_EQ(testing::At(purchase, "VchOtherInfoDetails/PurchaseBillNo"), "INV-9");
-  EXPECT_EQ(testing::At(purchase, "STPTName"), "Central-MultiRate Consolidated");
-  EXPECT_EQ(testing::At(purchase,
-                        "AccEntries/AccDetail[AccountName='Miscellaneous Expenses']"
-                        "/AmtMainCur"),
-            "-50");
-  EXPECT_NEAR(std::stod(testing::At(purchase,
-                                    "AccEntries/AccDetail[AccountName='Rounded Off']/AmtMainCur")),
-              0.4, 1e-9);
-  EXPECT_TRUE(journal[1].accepted) << journal[1].message;
 }
 
 TEST_F(InventoryStage, ASecondRunSavesNothingTwiceAndNamesEveryRefusal) {

@@ -1,0 +1,23 @@
+#pragma once
+// Kept copies of long expected texts: tests/data/<name> holds what a test's subject must give,
+// so that a test says what it looks at and the copy says what it must be. With
+// VODARE_UPDATE_GOLDEN=1 in the environment the copies are written from this build instead,
+// for a change that is meant to change them (read the diff before committing it).
+
+#include <string>
+
+#include "context/run_context.h"
+#include "support/local_company.h"
+
+namespace vodare::testing {
+
+// Adds a failure naming the first line that differs from the kept copy.
+void ExpectGolden(const std::string& name, const std::string& actual);
+
+// What a stage run left: each journal row of the operation ("+" accepted, "-" refused with the
+// store's answer, then the record), the run's error entries and every stage's tally; no rows
+// for an empty operation.
+std::string StageRunText(const LocalCompany& company, const std::string& operation,
+                         const RunContext& ctx);
+
+}  // namespace vodare::testing
