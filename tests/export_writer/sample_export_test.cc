@@ -1,5 +1,6 @@
 // The sample export is what the demo, the benchmarks and many stage tests run on: these tests
-// hold it to the columns the stages read and to books that add up.
+// hold it to the columns the stages read and to books that add up. What it holds (the awkward
+// records, codes that exist, dates in the year) is pinned by the kept journal of a sample run.
 
 #include "export_writer/sample_export.h"
 
@@ -131,19 +132,6 @@ TEST_F(SampleExportTest, columns_compared_as_numbers_are_numeric_and_those_quote
   }
 }
 
-TEST_F(SampleExportTest, summary_counts_the_live_rows_and_the_voucher_count_is_kept) {
-  for (const std::string& f : kTableFiles)
-    EXPECT_EQ(summary_->RowsOf(f), static_cast<int64_t>(T(f).rows.size())) << f;
-  EXPECT_EQ(T("mdis.dbf").rows.size(), 600u);
-  // About five lines a voucher.
-  EXPECT_GT(T("dis.dbf").rows.size(), 600u * 4);
-  EXPECT_LT(T("dis.dbf").rows.size(), 600u * 6);
-  // Deleted records are in the files but not among the live rows.
-  EXPECT_GT(T("pro.dbf").header_count, T("pro.dbf").rows.size());
-  EXPECT_GT(T("order.dbf").header_count, T("order.dbf").rows.size());
-  EXPECT_GT(T("dis.dbf").header_count, T("dis.dbf").rows.size());
-}
-
 TEST(SampleExport, same_options_give_identical_files_and_another_seed_other_ones) {
   fs::path base = fs::temp_directory_path() / ("vodare_sample_det_" + std::to_string(::getpid()));
   fs::remove_all(base);
@@ -163,25 +151,6 @@ TEST(SampleExport, same_options_give_identical_files_and_another_seed_other_ones
   }
   EXPECT_TRUE(any_differs);
   fs::remove_all(base);
-}
-
-TEST_F(SampleExportTest, every_voucher_date_lies_in_the_financial_year) {
-  Date from = Date::FromYmd(2024, 4, 1), to = Date::FromYmd(2025, 3, 31);
-  for (const char* f : {"mdis.dbf", "dis.dbf", "Gledger.dbf"}) {
-    const LoadedTable& t = T(f);
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-      const Value& d = t.At(r, "Date");
-      ASSERT_TRUE(d.IsDate()) << f << " row " << r;
-      EXPECT_TRUE(d.DateValue() >= from && d.DateValue() <= to) << f << " row " << r;
-    }
-  }
-  const LoadedTable& m = T("mdis.dbf");
-  bool first = false, last = false;
-  for (size_t r = 0; r < m.rows.size(); ++r) {
-    first = first || m.At(r, "Date").DateValue() == from;
-    last = last || m.At(r, "Date").DateValue() == to;
-  }
-  EXPECT_TRUE(first && last);
 }
 
 // Each inventory voucher: its lines, taxes and charges make its bill, and its ledger postings
@@ -288,164 +257,6 @@ TEST_F(SampleExportTest, ledger_vouchers_balance_and_one_row_vouchers_name_both_
   for (const char* t : {"C", "G", "D", "Z", "z", "S", "P", "R", "W", "B", "U"})
     EXPECT_TRUE(types.count(t)) << t;
   EXPECT_TRUE(types.count("F") || types.count("YF"));
-}
-
-TEST_F(SampleExportTest, every_code_a_voucher_or_master_names_exists) {
-  std::set<std::string> accounts, groups, godowns, sale_types;
-  const LoadedTable& o = T("order.dbf");
-  for (size_t r = 0; r < o.rows.size(); ++r) accounts.insert(Trim(o.Str(r, "ordno")));
-  const LoadedTable& a = T("ACGROUP.dbf");
-  for (size_t r = 0; r < a.rows.size(); ++r) groups.insert(Trim(a.Str(r, "ORDNO")));
-  const LoadedTable& s = T("SaleType.dbf");
-  for (size_t r = 0; r < s.rows.size(); ++r) {
-    sale_types.insert(s.Str(r, "Sgcode") + "|" + s.Str(r, "Scode"));
-    if (s.Str(r, "Sgcode") == "GODWON") godowns.insert(s.Str(r, "Scode"));
-  }
-  std::set<int64_t> items;
-  const LoadedTable& p = T("pro.dbf");
-  for (size_t r = 0; r < p.rows.size(); ++r) {
-    items.insert(std::llround(p.Num(r, "code")));
-    for (auto [col, group] : {std::pair{"Gcode", "ZZZZZZ"},
-                              {"Gcode3", "SALT"},
-                              {"Gcode5", "CATEGO"},
-                              {"Gcode6", "COMMCD"}})
-      EXPECT_TRUE(sale_types.count(std::string(group) + "|" + p.Str(r, col)))
-          << "item " << p.Str(r, "code") << " " << col;
-  }
-  for (size_t r = 0; r < o.rows.size(); ++r) {
-    EXPECT_TRUE(groups.count(o.Str(r, "scode"))) << o.Str(r, "ordno");
-    std::string mr = o.Str(r, "Mr");
-    if (!mr.empty()) {
-      EXPECT_TRUE(accounts.count(mr));
-    }
-  }
-  const LoadedTable& m = T("mdis.dbf");
-  for (size_t r = 0; r < m.rows.size(); ++r) {
-    EXPECT_TRUE(accounts.count(m.Str(r, "Codep"))) << m.Str(r, "Codep");
-    EXPECT_TRUE(godowns.count(m.Str(r, "Godwon"))) << m.Str(r, "Godwon");
-    for (const char* c : {"Othun", "Mr", "staxun"})
-      if (!m.Str(r, c).empty()) {
-        EXPECT_TRUE(accounts.count(m.Str(r, c))) << c;
-      }
-  }
-  const LoadedTable& g = T("Gledger.dbf");
-  for (size_t r = 0; r < g.rows.size(); ++r)
-    for (const char* c : {"code", "code1", "Mr"})
-      if (!g.Str(r, c).empty()) {
-        EXPECT_TRUE(accounts.count(g.Str(r, c))) << c << " row " << r;
-      }
-  const LoadedTable& d = T("dis.dbf");
-  int unknown = 0;
-  for (size_t r = 0; r < d.rows.size(); ++r)
-    if (!items.count(std::llround(d.Num(r, "code")))) ++unknown;
-  EXPECT_EQ(unknown, 1);  // the one line with an item code the catalogue lost
-  // Every pend row belongs to a voucher that has ledger postings.
-  std::set<int64_t> ledger_vouchers;
-  for (size_t r = 0; r < g.rows.size(); ++r)
-    ledger_vouchers.insert(std::llround(g.Num(r, "Voucher")));
-  const LoadedTable& pe = T("pend.dbf");
-  for (size_t r = 0; r < pe.rows.size(); ++r)
-    EXPECT_TRUE(ledger_vouchers.count(std::llround(pe.Num(r, "Voucher")))) << "pend row " << r;
-}
-
-TEST_F(SampleExportTest, holds_the_awkward_records_real_exports_hold) {
-  // The company name where the program reads it.
-  const LoadedTable& sup = T("support.dbf");
-  EXPECT_TRUE(sup.Any([&](size_t r) {
-    return sup.Str(r, "Aliase") == "ZORAVIZED3" && sup.Str(r, "Remark") == kSampleCompanyName;
-  }));
-
-  auto names = [&](const std::string& file, const char* column) {
-    std::vector<std::string> out;
-    const LoadedTable& t = T(file);
-    for (size_t r = 0; r < t.rows.size(); ++r) out.push_back(t.Str(r, column));
-    return out;
-  };
-  auto any = [](const std::vector<std::string>& v, auto pred) {
-    return std::any_of(v.begin(), v.end(), pred);
-  };
-  for (auto [file, column] :
-       {std::pair{"pro.dbf", "billname"}, {"order.dbf", "Parnam"}, {"ACGROUP.dbf", "PARNAM"}}) {
-    std::vector<std::string> v = names(file, column);
-    SCOPED_TRACE(file);
-    EXPECT_TRUE(any(v, [](const std::string& s) { return Len(s) > 40; }));
-    EXPECT_TRUE(any(v, [](const std::string& s) { return s.find('&') != std::string::npos; }));
-    EXPECT_TRUE(any(v, [](const std::string& s) { return s.find('<') != std::string::npos; }));
-    EXPECT_TRUE(any(v, [](const std::string& s) { return s.find('\'') != std::string::npos; }));
-    // names met twice, exactly or only in letter case
-    std::map<std::string, int> seen;
-    for (const std::string& s : v)
-      if (!s.empty()) ++seen[UCase(s)];
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](auto& e) { return e.second >= 2; }));
-  }
-  std::vector<std::string> items = names("pro.dbf", "billname");
-  EXPECT_EQ(std::count(items.begin(), items.end(), "SOAP") +
-                std::count(items.begin(), items.end(), "soap") +
-                std::count(items.begin(), items.end(), "Soap"),
-            3);
-  EXPECT_TRUE(any(items, [](const std::string& s) { return s.empty(); }));
-  EXPECT_TRUE(any(items, [](const std::string& s) { return s.find("Crème") == 0; }));
-
-  // A blank opening balance and a blank GST rate.
-  const LoadedTable& o = T("order.dbf");
-  EXPECT_TRUE(o.Any([&](size_t r) { return o.At(r, "OPNING").IsNull(); }));
-  const LoadedTable& p = T("pro.dbf");
-  EXPECT_TRUE(p.Any([&](size_t r) { return p.At(r, "Igst").IsNull(); }));
-
-  // A group listed before its parent.
-  const LoadedTable& g = T("ACGROUP.dbf");
-  std::map<std::string, size_t> position;
-  for (size_t r = 0; r < g.rows.size(); ++r) position[g.Str(r, "ORDNO")] = r;
-  EXPECT_TRUE(g.Any([&](size_t r) {
-    auto it = position.find(g.Str(r, "Group"));
-    return it != position.end() && it->second > r;
-  }));
-
-  // Batches whose openings do not add up to their item's, and a batch number with two blanks.
-  const LoadedTable& b = T("probat.dbf");
-  std::map<std::string, double> batch_total;
-  for (size_t r = 0; r < b.rows.size(); ++r)
-    batch_total[b.Str(r, "BillName")] += b.Num(r, "Opening");
-  EXPECT_TRUE(b.Any([&](size_t r) { return StartsWithTwoBlanks(b.Str(r, "BatchNo")); }));
-  EXPECT_TRUE(p.Any([&](size_t r) {
-    auto it = batch_total.find(p.Str(r, "billname"));
-    return it != batch_total.end() && !p.At(r, "Opening").IsNull() &&
-           std::fabs(it->second - p.Num(r, "Opening")) > 1e-6;
-  }));
-
-  // Vouchers: the same sale number twice on one day, a purchase numbered like a sale, a sale
-  // that names a delivery challan, freight with round-off, cash and split settlements.
-  const LoadedTable& m = T("mdis.dbf");
-  std::map<std::string, int> sale_numbers;
-  std::set<std::string> sale_vcns, purchase_vcns, issue_challans;
-  for (size_t r = 0; r < m.rows.size(); ++r) {
-    std::string type = m.Str(r, "Type"), vcn = m.Str(r, "vcn");
-    if (type == "S") {
-      ++sale_numbers[vcn + "|" + m.At(r, "Date").ToText()];
-      sale_vcns.insert(vcn);
-    }
-    if (type == "P") purchase_vcns.insert(vcn);
-    if (type == "L") issue_challans.insert(m.Str(r, "Challan"));
-  }
-  EXPECT_TRUE(m.Any([&](size_t r) {
-    return m.Str(r, "Type") == "S" && issue_challans.count(m.Str(r, "Challan"));
-  }));
-  EXPECT_TRUE(m.Any([&](size_t r) { return m.Paise(r, "Freight") && m.Paise(r, "Round"); }));
-  EXPECT_TRUE(m.Any([&](size_t r) { return !m.Paise(r, "final") && m.Paise(r, "cash"); }));
-  EXPECT_TRUE(m.Any([&](size_t r) { return m.Paise(r, "final") && m.Paise(r, "cash"); }));
-  EXPECT_TRUE(m.Any([&](size_t r) {
-    return !m.Str(r, "phone").empty() &&
-           m.Str(r, "docu").find(m.Str(r, "phone")) != std::string::npos;
-  }));
-  EXPECT_TRUE(
-      std::any_of(sale_numbers.begin(), sale_numbers.end(), [](auto& e) { return e.second >= 3; }));
-  EXPECT_TRUE(std::any_of(purchase_vcns.begin(), purchase_vcns.end(),
-                          [&](const std::string& v) { return sale_vcns.count(v) > 0; }));
-
-  // Returned and free lines inside a sale.
-  const LoadedTable& d = T("dis.dbf");
-  EXPECT_TRUE(d.Any([&](size_t r) { return d.Str(r, "flg") == "R"; }));
-  EXPECT_TRUE(d.Any([&](size_t r) { return d.Paise(r, "free") != 0; }));
 }
 
 TEST(SampleExport, scales_with_the_voucher_count_and_the_master_counts) {
