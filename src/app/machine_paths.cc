@@ -22,8 +22,6 @@ constexpr char kSeparator = '/';
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // The entry of folder whose name equals name ignoring case (the exact name first).
 std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::string& name) {
   std::error_code ec;
@@ -40,32 +38,8 @@ std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::strin
 
 }  // namespace
 
-std::string DriveFolder(char letter) {
-  char lower = static_cast<char>(letter >= 'A' && letter <= 'Z' ? letter - 'A' + 'a' : letter);
-#ifdef _WIN32
-  return std::string(1, static_cast<char>(lower - 'a' + 'A')) + ":\\";
-#else
-  const char* root = std::getenv("VODARE_DRIVES");
-  std::string base = (root != nullptr && *root != '\0') ? root : "/mnt";
-  return WithFinalSeparator(base) + lower;
-#endif
-}
-
 std::string ToLocalPath(std::string_view text) {
-  std::string_view s = TrimView(text);
-#ifdef _WIN32
-  return std::string(s);
-#else
-  if (s.size() >= 2 && IsDriveLetter(s[0]) && s[1] == ':' && (s.size() == 2 || IsSeparator(s[2]))) {
-    std::string rest(s.substr(2));
-    for (char& c : rest)
-      if (c == '\\') c = '/';
-    std::string out = DriveFolder(s[0]);
-    if (rest.empty() || rest == "/") return out + '/';
-    return out + rest;
-  }
-  return std::string(s);
-#endif
+  return DrivePathToLocal(TrimView(text));
 }
 
 std::string WithFinalSeparator(std::string_view folder) {

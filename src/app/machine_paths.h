@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/drive_paths.h"
+
 namespace vodare {
 
-// The folder that stands for a drive letter (any case): "X:\" on Windows.
-std::string DriveFolder(char letter);
 // A path as the program may meet it (typed, read from a file, a default) made a path of this
 // machine: blanks trimmed, a drive path mapped and its backslashes made separators. Other text
 // is kept as it is.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/drive_paths.h"
 #include "common/run_error.h"
 #include "common/text.h"
 
@@ -28,13 +29,7 @@ bool IsUtf8(std::string_view s) {
 }  // namespace
 
 fs::path FolderPath(const std::string& text) {
-  std::string s = Trim(text);
-  if (s.size() >= 2 && s[1] == ':' && std::isalpha(static_cast<unsigned char>(s[0]))) {
-    const char* drives = std::getenv("VODARE_DRIVES");
-    std::string root = drives && *drives ? drives : "/mnt";
-    std::string letter(1, static_cast<char>(std::tolower(static_cast<unsigned char>(s[0]))));
-    s = root + "/" + letter + "/" + s.substr(2);
-  }
+  std::string s = DrivePathToLocal(Trim(text));
   for (char& c : s) {
     if (c == '\\') c = '/';
   }
