@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,6 +30,7 @@
 #include "export_writer/sample_export.h"
 #include "source/lookups.h"
 #include "source/source_db.h"
+#include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 #include "vouchers/accounting_vouchers.h"
@@ -363,48 +363,18 @@ JournalCopy CopyOfJournal(const testing::LocalCompany& company) {
 }
 
 // The copy kept in tests/data holds what a run sends: a change of structure must not change it.
-// When records are meant to change, VODARE_WRITE_JOURNAL_COPY=FILE writes the copy of this
-// build's run instead of comparing (it was last taken when the records were made exact).
+// When records are meant to change, VODARE_UPDATE_GOLDEN=1 takes the copy of this build's run
+// (it was last taken when the records were made exact).
 TEST_F(WholeRun, EveryRecordOfASampleRunIsSentAsTheSavedJournalHoldsIt) {
   testing::LocalCompany company = NewCompany();
   RecordingRunUi ui;
   const Outcome run = Run(company, ui, Stages(), true);
   ASSERT_EQ(run.result.outcome, RunOutcome::kPartial) << run.result.error_text;
   const JournalCopy now = CopyOfJournal(company);
-
-  if (const char* file = std::getenv("VODARE_WRITE_JOURNAL_COPY")) {
-    std::ofstream out(file, std::ios::binary);
-    for (const std::string& row : now.rows) out << row << "\n";
-    for (const auto& [n, text] : now.texts) out << "text " << n << " " << text << "\n";
-    GTEST_SKIP() << "journal copy written to " << file;
-  }
-
-  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/sample_run_journal.txt",
-                   std::ios::binary);
-  ASSERT_TRUE(in) << "the saved journal copy is missing";
-  JournalCopy saved;
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("text ", 0) == 0) {
-      const size_t space = line.find(' ', 5);
-      saved.texts[std::stoul(line.substr(5, space - 5))] = line.substr(space + 1);
-    } else {
-      saved.rows.push_back(line);
-    }
-  }
-  EXPECT_EQ(now.rows.size(), saved.rows.size());
-  for (size_t i = 0; i < std::min(now.rows.size(), saved.rows.size()); ++i) {
-    if (now.rows[i] == saved.rows[i]) continue;
-    local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
-    std::string text;
-    int64_t n = 0;
-    local::ForEachJournalRow(store, [&](const local::JournalRow& row) {
-      if (++n == static_cast<int64_t>(i + 1)) text = row.text + "\n" + row.message;
-    });
-    ADD_FAILURE() << "journal row " << i + 1 << " is " << now.rows[i] << ", was " << saved.rows[i]
-                  << "\nsent now: " << text;
-    break;
-  }
-  EXPECT_EQ(now.texts, saved.texts);
+  std::string text;
+  for (const std::string& row : now.rows) text += row + "\n";
+  for (const auto& [n, row_text] : now.texts) text += "text " + std::to_string(n) + " " + row_text + "\n";
+  testing::ExpectGolden("sample_run_journal.txt", text);
 }
 
 }  // namespace
