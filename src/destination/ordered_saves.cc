@@ -33,6 +33,10 @@ void OrderedSaves::Loop() {
     }
     Answer answer;
     try {
+      if (job->text) {
+        job->xml = job->text();
+        job->text = nullptr;  // what it held goes with it
+      }
       std::string message;
       int16_t type = job->type;
       answer.saved = fixed_.SaveVchFromXML(type, job->xml, message, false);
@@ -51,11 +55,23 @@ void OrderedSaves::Loop() {
 }
 
 void OrderedSaves::Submit(int16_t type, std::string xml, Answered answered) {
-  DeliverUntil(depth_ - 1);
   auto job = std::make_shared<Job>();
   job->type = type;
   job->xml = std::move(xml);
   job->answered = std::move(answered);
+  Queue(std::move(job));
+}
+
+void OrderedSaves::Submit(int16_t type, std::function<std::string()> text, Answered answered) {
+  auto job = std::make_shared<Job>();
+  job->type = type;
+  job->text = std::move(text);
+  job->answered = std::move(answered);
+  Queue(std::move(job));
+}
+
+void OrderedSaves::Queue(std::shared_ptr<Job> job) {
+  DeliverUntil(depth_ - 1);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     jobs_.push_back(std::move(job));

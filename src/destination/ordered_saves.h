@@ -43,6 +43,10 @@ class OrderedSaves {
   // Queues SaveVchFromXML(type, xml) behind the saves before it; `answered` runs on this thread,
   // from a later Submit, Deliver or Drain, after every earlier voucher's answer.
   void Submit(int16_t type, std::string xml, Answered answered);
+  // The same with the record's text made on the saving thread, just before its save: what the
+  // caller would otherwise spend writing it out goes to the other core. `text` must hold what it
+  // needs (it runs after the caller has gone on to the next voucher).
+  void Submit(int16_t type, std::function<std::string()> text, Answered answered);
   // Hands out the answers that are in, without waiting.
   void Deliver();
   // Waits for every queued save and hands out all the answers.
@@ -54,6 +58,7 @@ class OrderedSaves {
   struct Job {
     int16_t type = 0;
     std::string xml;
+    std::function<std::string()> text;  // makes xml when set
     Answered answered;
     Answer answer;
     bool done = false;
@@ -61,6 +66,7 @@ class OrderedSaves {
   void Loop();
   // Hands out the answers at the front that are in; with `wait` until `keep` or fewer remain.
   void DeliverUntil(size_t keep);
+  void Queue(std::shared_ptr<Job> job);
 
   CFixedInterface& fixed_;
   const size_t depth_;

@@ -16,6 +16,7 @@
 #include "source/lookups.h"
 #include "source/source_db.h"
 #include "vouchers/pending_bill_refs.h"
+#include "vouchers/voucher_record.h"
 #include "vouchers/voucher_source.h"
 #include "vouchers/voucher_types.h"
 #include "vouchers/voucher_values.h"
@@ -212,8 +213,9 @@ class AccountingVoucherStage {
       const std::string series_name = GetVoucherSeriesName(type);
       const int32_t series_code = SeriesCode(type, series_name);
 
-      pugi::xml_document doc;
-      pugi::xml_node root = doc.append_child(GetVoucherElementName(type).c_str());
+      // Shared with the saving thread, which writes it out.
+      auto doc = std::make_shared<pugi::xml_document>();
+      pugi::xml_node root = doc->append_child(GetVoucherElementName(type).c_str());
       AddXmlElement(root, "VchType", Value(static_cast<int64_t>(type)), 2);
       AddXmlElement(root, "VchSeriesName", Value(series_name), 1);
       AddXmlElement(root, "Date", Value(date_dmy), 6);
@@ -245,11 +247,8 @@ class AccountingVoucherStage {
       }
 
       AddPendingBillRefs(ctx_, root, number, party, date, last_amount, "", type);
-      // The serialiser has escaped the text already; only the control character goes.
-      std::string xml = XmlText(root);
-      RemoveCode2(xml);
       if (!saves_) saves_ = std::make_unique<OrderedSaves>(Fixed());
-      saves_->Submit(type, std::move(xml),
+      saves_->Submit(type, RecordTextOf(std::move(doc)),
                      [this, type, number, date](const OrderedSaves::Answer& answer) {
                        Answered(type, number, date, answer);
                      });

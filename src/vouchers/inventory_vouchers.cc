@@ -266,8 +266,9 @@ class InventoryVoucherStage {
     }
     ChooseSalePurchaseTypeName(type, ctx_.settings.GstRegime, digits, party_state, h, type_name_);
 
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child(GetVoucherElementName(type).c_str());
+    // Shared with the saving thread, which writes it out.
+    auto doc = std::make_shared<pugi::xml_document>();
+    pugi::xml_node root = doc->append_child(GetVoucherElementName(type).c_str());
     AddVoucherHeadline(root, line);
 
     const double header_total = SumHeaderCharges(h);
@@ -352,11 +353,8 @@ class InventoryVoucherStage {
 
     AddPendingBillRefs(ctx_, root, h.voucher_id, line.party_name, cur.date, settlement.amount_text,
                        h.pm, type);
-    // The serialiser has escaped the text already; only the control character goes.
-    std::string xml = XmlText(root);
-    RemoveCode2(xml);
     if (!saves_) saves_ = std::make_unique<OrderedSaves>(Fixed());
-    saves_->Submit(type, std::move(xml),
+    saves_->Submit(type, RecordTextOf(std::move(doc)),
                    [this, cur](const OrderedSaves::Answer& answer) { Answered(cur, answer); });
     return Sent::kQueued;
   }
