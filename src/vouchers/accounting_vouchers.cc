@@ -26,6 +26,8 @@ namespace vodare {
 namespace {
 
 constexpr const char* kListingCaption = "Getting Acc Vch Details..";
+// Rows of the listing held at a time.
+constexpr size_t kListingBatchRows = 8192;
 
 // The side and amount text of a ledger row: a debit of `DEBIT` when `CREDIT` is 0, otherwise
 // a credit of `CREDIT`.
@@ -288,33 +290,41 @@ int32_t ListAccountingVouchers(RunContext& ctx, LedgerVoucherList& list,
                                const std::string& from_mdy, const std::string& to_mdy) {
   ctx.ui.SetStatus(kListingCaption);
   ctx.ui.ProcessEvents();
-  Recordset rs =
-      GetRecordset(ctx, "SELECT Voucher,Type,Date FROM Gledger WHERE DATE >= #" + from_mdy +
-                            "# AND DATE <= #" + to_mdy + "# order by date,Voucher");
-  const int64_t total_rows = rs.RecordCount();
+  const std::string range =
+      " FROM Gledger WHERE DATE >= #" + from_mdy + "# AND DATE <= #" + to_mdy + "#";
+  // The rows are counted first and then read in batches: a year of ledger rows is never held
+  // whole.
+  Recordset count = GetRecordset(ctx, "SELECT COUNT(*) AS n" + range);
+  if (count.RecordCount() == 0) return 0;
+  count.MoveFirst();
+  const int64_t total_rows = static_cast<int64_t>(count["n"].ToDouble());
   if (total_rows == 0) return 0;
   std::unordered_set<std::string> seen;
   int64_t rows_read = 0;
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-    ++rows_read;
-    const std::string date = NzTrim(rs["Date"]);
-    if (!IsBlank(date) && TryParseDateText(date)) {
-      std::string number = Trim(NzText(rs["Voucher"]));
-      if (seen.insert(FoldKey(number)).second) {
-        ++list.range_vouchers;
-        if (ctx.InventoryVoucherIds.Contains(number)) {
-          ++list.inventory_postings;
-        } else {
-          list.vouchers.push_back({number, NzTrim(rs["Type"]), date});
+  ForEachRecordBatch(
+      ctx, "SELECT Voucher,Type,Date" + range + " order by date,Voucher", kListingBatchRows,
+      [&](Recordset& rs) {
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+          ++rows_read;
+          const std::string date = NzTrim(rs["Date"]);
+          if (!IsBlank(date) && TryParseDateText(date)) {
+            std::string number = Trim(NzText(rs["Voucher"]));
+            if (seen.insert(FoldKey(number)).second) {
+              ++list.range_vouchers;
+              if (ctx.InventoryVoucherIds.Contains(number)) {
+                ++list.inventory_postings;
+              } else {
+                list.vouchers.push_back({number, NzTrim(rs["Type"]), date});
+              }
+            }
+          }
+          if (rows_read % 50 == 0) {
+            ctx.ui.SetStatus(kListingCaption);
+            ctx.ui.SetProgress(static_cast<int>(std::lround(100.0 * rows_read / total_rows)));
+            ctx.ui.ProcessEvents();
+          }
         }
-      }
-    }
-    if (rows_read % 50 == 0) {
-      ctx.ui.SetStatus(kListingCaption);
-      ctx.ui.SetProgress(static_cast<int>(std::lround(100.0 * rows_read / total_rows)));
-      ctx.ui.ProcessEvents();
-    }
-  }
+      });
   return static_cast<int32_t>(list.vouchers.size());
 }
 
