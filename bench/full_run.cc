@@ -59,6 +59,13 @@ double CpuSeconds() {
   return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
+// The process's peak resident memory so far.
+double PeakMb() {
+  struct rusage u {};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024.0;
+}
+
 double Seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
@@ -180,6 +187,7 @@ struct StageTimes {
   std::string name;
   const char* tally;  // the stage's own tally line, for its record count
   double wall = 0, cpu = 0;
+  double peak_mb = 0;  // the process's peak by the stage's end
   int64_t read = 0, saved = 0;
   bool ran = false;
 };
@@ -196,6 +204,7 @@ RunStages::Stage Timed(RunStages::Stage stage, StageTimes& times) {
     times.wall += Seconds(a, Clock::now());
     times.cpu += CpuSeconds() - cpu;
     times.ran = true;
+    times.peak_mb = PeakMb();
     if (const StageTally* after = ctx.summary.Find(times.tally)) {
       times.read += after->read - read0;
       times.saved += after->saved - saved0;
@@ -223,12 +232,13 @@ Result Run(const Folders& f, const std::string& code) {
   // The run is timed without the comparison of the books with the export that follows it.
   stages.ReconcileRun = nullptr;
   // The steps around the stages, timed the same way.
-  double open_s = 0, connect_s = 0, configure_s = 0, mapping_s = 0;
+  double open_s = 0, connect_s = 0, configure_s = 0, mapping_s = 0, open_peak = 0;
   auto open_export = stages.OpenSourceDb;
   stages.OpenSourceDb = [&](RunContext& ctx, const std::string& folder, ErrorList& error) {
     const auto a = Clock::now();
     bool ok = open_export(ctx, folder, error);
     open_s += Seconds(a, Clock::now());
+    open_peak = PeakMb();
     return ok;
   };
   auto connect_company = stages.ConnectDestination;
@@ -295,19 +305,20 @@ Result Run(const Folders& f, const std::string& code) {
 
   std::printf("run: %s, %zu error entries; %.2f s wall, %.2f s CPU\n", OutcomeName(outcome),
               error_entries, r.seconds, r.cpu_seconds);
-  std::printf("  %-20s %6.2f s wall\n", "opening the export", open_s);
+  std::printf("  %-20s %6.2f s wall (peak memory by then %.1f MB)\n", "opening the export", open_s,
+              open_peak);
   std::printf("  %-20s %6.2f s wall\n", "connecting (twice)", connect_s);
   std::printf("  %-20s %6.2f s wall\n", "configuring", configure_s);
   std::printf("  %-20s %6.2f s wall (%zu of %zu groups paired)\n", "group mapping", mapping_s,
               ui.mapped, ui.offered);
-  std::printf("  %-20s %6s %6s %8s %8s %10s %10s %10s\n", "stage", "wall s", "CPU s", "read",
-              "saved", "read/s", "read/CPU s", "saved/s");
+  std::printf("  %-20s %6s %6s %8s %8s %10s %10s %10s %9s\n", "stage", "wall s", "CPU s", "read",
+              "saved", "read/s", "read/CPU s", "saved/s", "peak MB");
   for (const StageTimes& t : times) {
     if (!t.ran) continue;
-    std::printf("  %-20s %6.2f %6.2f %8lld %8lld %10.0f %10.0f %10.0f\n", t.name.c_str(), t.wall,
-                t.cpu, static_cast<long long>(t.read), static_cast<long long>(t.saved),
+    std::printf("  %-20s %6.2f %6.2f %8lld %8lld %10.0f %10.0f %10.0f %9.1f\n", t.name.c_str(),
+                t.wall, t.cpu, static_cast<long long>(t.read), static_cast<long long>(t.saved),
                 t.read / std::max(t.wall, 1e-9), t.read / std::max(t.cpu, 1e-9),
-                t.saved / std::max(t.wall, 1e-9));
+                t.saved / std::max(t.wall, 1e-9), t.peak_mb);
   }
   const StageTimes& accounting = times.back();
   r.accounting_rate = accounting.read / std::max(accounting.wall, 1e-9);

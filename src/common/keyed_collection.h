@@ -3,6 +3,7 @@
 // case, kept in the order they were added.
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,48 +22,56 @@ class KeyedCollection {
   bool Contains(std::string_view key) const { return index_.count(FoldKey(key)) != 0; }
   // Adds under the key; false (nothing changed) when the key is already present.
   bool Add(std::string_view key, T value) {
-    auto [it, inserted] = index_.try_emplace(FoldKey(key), next_seq_);
+    auto [it, inserted] = index_.try_emplace(FoldKey(key), entries_.size());
     if (!inserted) return false;
-    entries_.emplace(next_seq_++, Entry{std::string(key), std::move(value)});
+    entries_.push_back(Entry{std::string(key), std::move(value)});
+    ++live_;
     return true;
   }
   bool Remove(std::string_view key) {
     auto it = index_.find(FoldKey(key));
     if (it == index_.end()) return false;
-    entries_.erase(it->second);
+    // The entry's place stays, empty, so that the others keep theirs (and what Find gave).
+    Entry& e = entries_[it->second];
+    e.value.reset();
+    std::string().swap(e.key);
     index_.erase(it);
+    --live_;
     return true;
   }
   const T* Find(std::string_view key) const {
     auto it = index_.find(FoldKey(key));
     if (it == index_.end()) return nullptr;
-    return &entries_.at(it->second).value;
+    return &*entries_[it->second].value;
   }
   T* Find(std::string_view key) {
     auto it = index_.find(FoldKey(key));
     if (it == index_.end()) return nullptr;
-    return &entries_.at(it->second).value;
+    return &*entries_[it->second].value;
   }
-  size_t Count() const { return entries_.size(); }
-  bool Empty() const { return entries_.empty(); }
+  size_t Count() const { return live_; }
+  bool Empty() const { return live_ == 0; }
   void Clear() {
     entries_.clear();
     index_.clear();
+    live_ = 0;
   }
   // Walks key and value in the order they were added.
   template <typename F>
   void ForEach(F&& f) const {
-    for (const auto& [seq, e] : entries_) f(e.key, e.value);
+    for (const Entry& e : entries_)
+      if (e.value) f(e.key, *e.value);
   }
 
  private:
   struct Entry {
     std::string key;
-    T value;
+    std::optional<T> value;  // none once removed
   };
-  std::map<uint64_t, Entry> entries_;
-  std::unordered_map<std::string, uint64_t> index_;
-  uint64_t next_seq_ = 0;
+  // In the order added, in blocks: a collection of a million keys is never copied as it grows.
+  std::deque<Entry> entries_;
+  std::unordered_map<std::string, size_t> index_;  // folded key -> place in entries_
+  size_t live_ = 0;
 };
 
 // False when the collection is empty or holds nothing under the key; otherwise copies the value.

@@ -603,6 +603,13 @@ bool SourceDb::FirstTimeShown(const std::string& text) {
 void SourceDb::ResetShownErrors() { impl_->shown_errors.clear(); }
 
 Recordset SourceDb::OpenSnapshot(std::string_view jet_sql) {
+  Recordset whole;
+  ForEachBatch(jet_sql, 0, [&](Recordset& rs) { whole = std::move(rs); });
+  return whole;
+}
+
+void SourceDb::ForEachBatch(std::string_view jet_sql, size_t batch_rows,
+                            const std::function<void(Recordset&)>& batch) {
   std::vector<Value> params;
   Impl::Prepared& p = impl_->Select(jet_sql, params);
   sqlite3_stmt* s = p.stmt;
@@ -616,6 +623,14 @@ Recordset SourceDb::OpenSnapshot(std::string_view jet_sql) {
   for (size_t i = 0; i < params.size(); ++i) BindValue(s, static_cast<int>(i + 1), params[i]);
   auto data = std::make_shared<RecordsetData>(p.names);
   const int width = static_cast<int>(p.names->size());
+  bool handed = false;
+  auto hand_on = [&] {
+    data->Shrink();
+    Recordset rs(std::move(data));
+    handed = true;
+    batch(rs);
+    data = std::make_shared<RecordsetData>(p.names);
+  };
   while (true) {
     int rc = sqlite3_step(s);
     if (rc == SQLITE_DONE) break;
@@ -646,9 +661,10 @@ Recordset SourceDb::OpenSnapshot(std::string_view jet_sql) {
         }
       }
     }
+    if (batch_rows > 0 && data->RowCount() >= batch_rows) hand_on();
   }
-  data->Shrink();
-  return Recordset(std::move(data));
+  // The last rows; a selection of none is handed on as one empty batch only when whole.
+  if (data->RowCount() > 0 || (!handed && batch_rows == 0)) hand_on();
 }
 
 void SourceDb::Execute(std::string_view jet_sql) {
@@ -848,6 +864,38 @@ Recordset GetRecordset(SourceDb* db, RunUi& ui, std::string_view jet_sql) {
 
 Recordset GetRecordset(RunContext& ctx, std::string_view jet_sql) {
   return GetRecordset(ctx.source.get(), ctx.ui, jet_sql);
+}
+
+namespace {
+// Carries a caller's own failure out through the batches, apart from the export's.
+struct CallerFailed {
+  std::exception_ptr error;
+};
+}  // namespace
+
+bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_rows,
+                        const std::function<void(Recordset&)>& batch) {
+  SourceDb* db = ctx.source.get();
+  std::string message;
+  try {
+    if (!db) throw RunTimeError(kObjectNotSet, 91);
+    db->ForEachBatch(jet_sql, batch_rows, [&](Recordset& rs) {
+      try {
+        batch(rs);
+      } catch (...) {
+        throw CallerFailed{std::current_exception()};
+      }
+    });
+    return true;
+  } catch (const CallerFailed& f) {
+    std::rethrow_exception(f.error);
+  } catch (const std::exception& e) {
+    message = std::string("Error: ") + e.what();
+  }
+  // As GetRecordset: one box per distinct failure.
+  if (!db || db->FirstTimeShown(message))
+    ctx.ui.ShowMessage(message, "Error", MessageIcon::kExclamation);
+  return false;
 }
 
 }  // namespace vodare

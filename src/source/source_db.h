@@ -77,6 +77,12 @@ class SourceDb {
 
   // Runs a Jet SELECT and returns its rows. Raises RunTimeError with the engine's description.
   Recordset OpenSnapshot(std::string_view jet_sql);
+  // Runs a Jet SELECT and hands its rows on in order, at most batch_rows at a time (all at once
+  // when 0), each batch a snapshot of its own that lives until the next: a listing of millions
+  // of rows never holds more than one batch. Raises as OpenSnapshot; what the callback raises
+  // goes through.
+  void ForEachBatch(std::string_view jet_sql, size_t batch_rows,
+                    const std::function<void(Recordset&)>& batch);
   // Runs a Jet CREATE INDEX. Raises RunTimeError ("Index already exists.", a missing table or
   // field...) when it cannot.
   void Execute(std::string_view jet_sql);
@@ -130,5 +136,10 @@ bool CreateSourceIndexes(SourceDb& db, ErrorList& errors);
 // again or the errors are reset) and nothing is returned.
 Recordset GetRecordset(RunContext& ctx, std::string_view jet_sql);
 Recordset GetRecordset(SourceDb* db, RunUi& ui, std::string_view jet_sql);
+// The rows of the Jet text in batches (ForEachBatch) on the context's export database. On a
+// failure of the export the user is shown the message as GetRecordset shows it, and false is
+// returned (the batches handed on before it stand).
+bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_rows,
+                        const std::function<void(Recordset&)>& batch);
 
 }  // namespace vodare

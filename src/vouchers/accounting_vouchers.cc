@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -11,9 +12,11 @@
 #include "common/xml.h"
 #include "context/run_context.h"
 #include "destination/connection.h"
+#include "destination/ordered_saves.h"
 #include "source/lookups.h"
 #include "source/source_db.h"
 #include "vouchers/pending_bill_refs.h"
+#include "vouchers/voucher_record.h"
 #include "vouchers/voucher_source.h"
 #include "vouchers/voucher_types.h"
 #include "vouchers/voucher_values.h"
@@ -23,6 +26,8 @@ namespace vodare {
 namespace {
 
 constexpr const char* kListingCaption = "Getting Acc Vch Details..";
+// Rows of the listing held at a time.
+constexpr size_t kListingBatchRows = 8192;
 
 // The side and amount text of a ledger row: a debit of `DEBIT` when `CREDIT` is 0, otherwise
 // a credit of `CREDIT`.
@@ -66,6 +71,7 @@ class AccountingVoucherStage {
       Convert(key);
       if (ctx_.ui.StopRequested()) break;
     }
+    Settle();
     ctx_.ui.SetVoucherDate("");
     ctx_.ui.ProcessEvents();
     tally_.CountRestAsNotReached();
@@ -74,6 +80,13 @@ class AccountingVoucherStage {
  private:
   CFixedInterface& Fixed() { return ctx_.destination.Fixed(); }
   CFixedInterface1& Fixed1() { return ctx_.destination.Fixed1(); }
+
+  // Waits for the vouchers handed to the saving thread and books their answers: done before any
+  // other call to the company and before any entry written outside an answer, so that the error
+  // list reads in voucher order.
+  void Settle() {
+    if (saves_) saves_->Drain();
+  }
 
   // Everything before the first voucher; an error here ends the stage with one entry.
   bool Prepare() {
@@ -118,11 +131,51 @@ class AccountingVoucherStage {
     return name;
   }
 
-  // Asked for every voucher: the destination creates the series the first time.
+  // The destination creates the series the first time it is asked and keeps it: its code is
+  // asked once in the stage and stands for the rest of it.
   int32_t SeriesCode(int16_t type, const std::string& series_name) {
+    const std::string key = std::to_string(type) + "|" + FoldKey(series_name);
+    auto it = series_codes_.find(key);
+    if (it != series_codes_.end()) return it->second;
+    Settle();
     std::string name = series_name;
     int16_t vch_type = type;
-    return Fixed1().SaveVchSeriesForMultiSeriesCreation(name, vch_type);
+    const int32_t code = Fixed1().SaveVchSeriesForMultiSeriesCreation(name, vch_type);
+    // A series that did not come about is asked for again next time.
+    if (code > 0) series_codes_.emplace(key, code);
+    return code;
+  }
+
+  // What the company answered to a voucher handed to the saving thread.
+  void Answered(int16_t type, const std::string& number, const std::string& date,
+                const OrderedSaves::Answer& answer) {
+    if (answer.error) {
+      try {
+        std::rethrow_exception(answer.error);
+      } catch (const std::exception& e) {
+        Failed(type, number, date, e);
+      }
+      return;
+    }
+    if (answer.saved && IsBlank(answer.message)) {
+      ++tally_.saved;
+      return;
+    }
+    ctx_.errors.Add(kAccountingVoucherStage, VoucherEntryKey(type, number),
+                    GetVoucherTypeName(type) + " voucher with Vch No : " + number + " on " + date +
+                        " - " + answer.message);
+    if (answer.message.find(" already exists") != std::string::npos)
+      ++tally_.skipped[kSkipAlreadyPresent];
+    else
+      ++tally_.refused;
+  }
+
+  void Failed(int16_t type, const std::string& number, const std::string& date,
+              const std::exception& e) {
+    ctx_.errors.Add(kAccountingVoucherStage, VoucherEntryKey(type, number),
+                    "RTE error while importing  " + GetVoucherTypeName(type) +
+                        " voucher with Vch No : " + number + " on " + date + ": " + e.what());
+    ++tally_.failed;
   }
 
   void Convert(const LedgerVoucherKey& key) {
@@ -162,8 +215,9 @@ class AccountingVoucherStage {
       const std::string series_name = GetVoucherSeriesName(type);
       const int32_t series_code = SeriesCode(type, series_name);
 
-      pugi::xml_document doc;
-      pugi::xml_node root = doc.append_child(GetVoucherElementName(type).c_str());
+      // Shared with the saving thread, which writes it out.
+      auto doc = std::make_shared<pugi::xml_document>();
+      pugi::xml_node root = doc->append_child(GetVoucherElementName(type).c_str());
       AddXmlElement(root, "VchType", Value(static_cast<int64_t>(type)), 2);
       AddXmlElement(root, "VchSeriesName", Value(series_name), 1);
       AddXmlElement(root, "Date", Value(date_dmy), 6);
@@ -195,28 +249,14 @@ class AccountingVoucherStage {
       }
 
       AddPendingBillRefs(ctx_, root, number, party, date, last_amount, "", type);
-      // The serialiser has escaped the text already; only the control character goes.
-      std::string xml = XmlText(root);
-      RemoveCode2(xml);
-      std::string message;
-      int16_t vch_type = type;
-      const bool ok = Fixed().SaveVchFromXML(vch_type, xml, message, false);
-      if (ok && IsBlank(message)) {
-        ++tally_.saved;
-        return;
-      }
-      ctx_.errors.Add(kAccountingVoucherStage, VoucherEntryKey(type, number),
-                      GetVoucherTypeName(type) + " voucher with Vch No : " + number + " on " +
-                          date + " - " + message);
-      if (message.find(" already exists") != std::string::npos)
-        ++tally_.skipped[kSkipAlreadyPresent];
-      else
-        ++tally_.refused;
+      if (!saves_) saves_ = std::make_unique<OrderedSaves>(Fixed());
+      saves_->Submit(type, RecordTextOf(std::move(doc)),
+                     [this, type, number, date](const OrderedSaves::Answer& answer) {
+                       Answered(type, number, date, answer);
+                     });
     } catch (const std::exception& e) {
-      ctx_.errors.Add(kAccountingVoucherStage, VoucherEntryKey(type, number),
-                      "RTE error while importing  " + GetVoucherTypeName(type) +
-                          " voucher with Vch No : " + number + " on " + date + ": " + e.what());
-      ++tally_.failed;
+      Settle();
+      Failed(type, number, date, e);
     }
   }
 
@@ -229,6 +269,9 @@ class AccountingVoucherStage {
   int32_t processed_ = 0;
   std::unordered_map<std::string, std::string> accounts_;
   std::unordered_map<std::string, std::string> brokers_;
+  std::unordered_map<std::string, int32_t> series_codes_;  // "type|folded name" -> code
+  // Last, so that it is gone (its saves answered) before what the answers write to.
+  std::unique_ptr<OrderedSaves> saves_;
 };
 
 }  // namespace
@@ -247,33 +290,41 @@ int32_t ListAccountingVouchers(RunContext& ctx, LedgerVoucherList& list,
                                const std::string& from_mdy, const std::string& to_mdy) {
   ctx.ui.SetStatus(kListingCaption);
   ctx.ui.ProcessEvents();
-  Recordset rs =
-      GetRecordset(ctx, "SELECT Voucher,Type,Date FROM Gledger WHERE DATE >= #" + from_mdy +
-                            "# AND DATE <= #" + to_mdy + "# order by date,Voucher");
-  const int64_t total_rows = rs.RecordCount();
+  const std::string range =
+      " FROM Gledger WHERE DATE >= #" + from_mdy + "# AND DATE <= #" + to_mdy + "#";
+  // The rows are counted first and then read in batches: a year of ledger rows is never held
+  // whole.
+  Recordset count = GetRecordset(ctx, "SELECT COUNT(*) AS n" + range);
+  if (count.RecordCount() == 0) return 0;
+  count.MoveFirst();
+  const int64_t total_rows = static_cast<int64_t>(count["n"].ToDouble());
   if (total_rows == 0) return 0;
   std::unordered_set<std::string> seen;
   int64_t rows_read = 0;
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-    ++rows_read;
-    const std::string date = NzTrim(rs["Date"]);
-    if (!IsBlank(date) && TryParseDateText(date)) {
-      std::string number = Trim(NzText(rs["Voucher"]));
-      if (seen.insert(FoldKey(number)).second) {
-        ++list.range_vouchers;
-        if (ctx.InventoryVoucherIds.Contains(number)) {
-          ++list.inventory_postings;
-        } else {
-          list.vouchers.push_back({number, NzTrim(rs["Type"]), date});
+  ForEachRecordBatch(
+      ctx, "SELECT Voucher,Type,Date" + range + " order by date,Voucher", kListingBatchRows,
+      [&](Recordset& rs) {
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+          ++rows_read;
+          const std::string date = NzTrim(rs["Date"]);
+          if (!IsBlank(date) && TryParseDateText(date)) {
+            std::string number = Trim(NzText(rs["Voucher"]));
+            if (seen.insert(FoldKey(number)).second) {
+              ++list.range_vouchers;
+              if (ctx.InventoryVoucherIds.Contains(number)) {
+                ++list.inventory_postings;
+              } else {
+                list.vouchers.push_back({number, NzTrim(rs["Type"]), date});
+              }
+            }
+          }
+          if (rows_read % 50 == 0) {
+            ctx.ui.SetStatus(kListingCaption);
+            ctx.ui.SetProgress(static_cast<int>(std::lround(100.0 * rows_read / total_rows)));
+            ctx.ui.ProcessEvents();
+          }
         }
-      }
-    }
-    if (rows_read % 50 == 0) {
-      ctx.ui.SetStatus(kListingCaption);
-      ctx.ui.SetProgress(static_cast<int>(std::lround(100.0 * rows_read / total_rows)));
-      ctx.ui.ProcessEvents();
-    }
-  }
+      });
   return static_cast<int32_t>(list.vouchers.size());
 }
 

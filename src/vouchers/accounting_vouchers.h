@@ -7,6 +7,7 @@
 // for one bad voucher.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <pugixml.hpp>
 #include <string>
@@ -42,9 +43,9 @@ struct LedgerVoucherKey {
 // What the listing saw: the numbers to convert, in first-seen order of date and number, and
 // the numbers of the range passed over because an inventory voucher carries them.
 struct LedgerVoucherList {
-  std::vector<LedgerVoucherKey> vouchers;
-  int64_t range_vouchers = 0;      // distinct numbers with a dated row in the range
-  int64_t inventory_postings = 0;  // of those, the ones an inventory voucher carries
+  std::deque<LedgerVoucherKey> vouchers;  // grows in blocks: a long list is never copied whole
+  int64_t range_vouchers = 0;             // distinct numbers with a dated row in the range
+  int64_t inventory_postings = 0;         // of those, the ones an inventory voucher carries
 };
 
 // Lists every voucher number with a dated row in the range that is not a key of

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <unordered_map>
 
 #include "common/helpers.h"
@@ -9,6 +10,7 @@
 #include "common/xml.h"
 #include "context/run_context.h"
 #include "destination/connection.h"
+#include "destination/ordered_saves.h"
 #include "masters/ledgers.h"
 #include "source/lookups.h"
 #include "vouchers/acc_entries.h"
@@ -38,6 +40,7 @@ class InventoryVoucherStage {
     masters_.errors = &ctx.errors;
     masters_.stage = kInventoryVoucherStage;
     masters_.save_master = [this](int16_t kind, std::string& xml, std::string& message) {
+      Settle();
       return Fixed().SaveMasterFromXML(kind, xml, message);
     };
   }
@@ -50,6 +53,7 @@ class InventoryVoucherStage {
       try {
         records = ReadKeyRecords(ctx_, key, from_, to_);
       } catch (const std::exception& e) {
+        Settle();
         ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(0, key.key),
                         std::string("RTE error while importing  voucher with Vch No : ") + key.key +
                             " on : " + e.what());
@@ -61,6 +65,7 @@ class InventoryVoucherStage {
         if (ctx_.ui.StopRequested()) break;
       }
     }
+    Settle();
     ctx_.ui.SetVoucherDate("");
     ctx_.ui.ProcessEvents();
     tally_.CountRestAsNotReached();
@@ -70,11 +75,32 @@ class InventoryVoucherStage {
   CFixedInterface& Fixed() { return ctx_.destination.Fixed(); }
   CFixedInterface1& Fixed1() { return ctx_.destination.Fixed1(); }
 
+  // Waits for the vouchers handed to the saving thread and books their answers: done before any
+  // other call to the company and before any entry written outside an answer, so that the error
+  // list reads in voucher order.
+  void Settle() {
+    if (saves_) saves_->Drain();
+  }
+
+  // The code of a series, asked of the company the first time in the stage: the company keeps
+  // its series, so the answer stands for the rest of the stage.
+  int32_t SeriesCode(std::string& name, int16_t type) {
+    const std::string key = std::to_string(type) + "|" + FoldKey(name);
+    auto it = series_codes_.find(key);
+    if (it != series_codes_.end()) return it->second;
+    Settle();
+    const int32_t code = Fixed1().SaveVchSeriesForMultiSeriesCreation(name, type);
+    // A series that did not come about is asked for again next time.
+    if (code > 0) series_codes_.emplace(key, code);
+    return code;
+  }
+
   // The destination's two-digit code of a state, asked once per state name in a stage.
   std::string StateDigits(const std::string& state_name) {
     std::string key = FoldKey(state_name);
     auto it = state_digits_.find(key);
     if (it != state_digits_.end()) return it->second;
+    Settle();
     std::string name = state_name;
     std::string digits = Fixed1().statename2tindigit(name);
     state_digits_.emplace(std::move(key), digits);
@@ -118,32 +144,57 @@ class InventoryVoucherStage {
     cur.date = IsChallanType(cur.type) ? h.ch_date : h.date;
     cur.voucher_id = CleanTextCopy(h.voucher_id, 3);
     try {
-      switch (Build(h, cur)) {
-        case Sent::kSaved:
-          ++tally_.saved;
-          return;
-        case Sent::kAlreadyPresent:
-          // An earlier run saved it: it is in the company, its postings with it.
-          ++tally_.skipped[kSkipAlreadyPresent];
-          return;
-        case Sent::kNotSaved:
-          break;
-      }
+      if (Build(h, cur) == Sent::kQueued) return;
     } catch (const std::exception& e) {
-      ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(cur.type, cur.number),
-                      "RTE error while importing  " + GetVoucherTypeName(cur.type) +
-                          " voucher with Vch No : " + cur.number + " on " + cur.date + ": " +
-                          e.what());
-      ++tally_.failed;
+      Settle();
+      Failed(cur, e);
+      return;
     }
     // A voucher that did not arrive leaves its postings to the accounting voucher stage.
     ctx_.InventoryVoucherIds.Remove(cur.voucher_id);
   }
 
-  enum class Sent { kSaved, kAlreadyPresent, kNotSaved };
+  void Failed(const Current& cur, const std::exception& e) {
+    ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(cur.type, cur.number),
+                    "RTE error while importing  " + GetVoucherTypeName(cur.type) +
+                        " voucher with Vch No : " + cur.number + " on " + cur.date + ": " +
+                        e.what());
+    ++tally_.failed;
+    ctx_.InventoryVoucherIds.Remove(cur.voucher_id);
+  }
 
-  // Builds and sends one voucher and says what became of it. Error lines of refusals and of the
-  // line limit are written here; run-time errors reach Convert.
+  // What the company answered to a voucher handed to the saving thread.
+  void Answered(const Current& cur, const OrderedSaves::Answer& answer) {
+    if (answer.error) {
+      try {
+        std::rethrow_exception(answer.error);
+      } catch (const std::exception& e) {
+        Failed(cur, e);
+      }
+      return;
+    }
+    if (answer.saved && IsBlank(answer.message)) {
+      ++tally_.saved;
+      return;
+    }
+    ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(cur.type, cur.number),
+                    GetVoucherTypeName(cur.type) + " voucher with Vch No : " + cur.number + " on " +
+                        cur.date + " - " + answer.message);
+    if (answer.message.find(" already exists") != std::string::npos) {
+      // An earlier run saved it: it is in the company, its postings with it.
+      ++tally_.skipped[kSkipAlreadyPresent];
+      return;
+    }
+    ++tally_.refused;
+    ctx_.InventoryVoucherIds.Remove(cur.voucher_id);
+  }
+
+  // kQueued: handed to the saving thread, booked when it is answered.
+  enum class Sent { kQueued, kNotSaved };
+
+  // Builds one voucher and hands it to the saving thread, or says why it was not sent. Error
+  // lines of the line limit are written here, of refusals in Answered; run-time errors reach
+  // Convert.
   Sent Build(const InventoryVoucherHeader& h, Current& cur) {
     const int16_t type = cur.type;
     ++processed_;
@@ -161,6 +212,7 @@ class InventoryVoucherStage {
       cur.number += "/" + std::to_string(repeat);
       // A note on the number it goes under, not what became of it: it names no record, so that
       // the entry of a voucher that did not arrive is the one that says why.
+      Settle();
       ctx_.errors.Add(kInventoryVoucherStage, "",
                       "Duplicate " + GetVoucherTypeName(type) +
                           " voucher found : It has been saved with vchno - " + cur.number);
@@ -171,11 +223,11 @@ class InventoryVoucherStage {
     line.number = cur.number;
     line.date = FormatDmy(cur.date);
     line.series_name = GetVoucherSeriesName(type);
-    line.series_code = Fixed1().SaveVchSeriesForMultiSeriesCreation(line.series_name, type);
+    line.series_code = SeriesCode(line.series_name, type);
     const bool breakage = EqualsNoCase(Trim(h.type_letter), "W");
     if (breakage) {
       line.series_name = "Breakage";
-      line.series_code = Fixed1().SaveVchSeriesForMultiSeriesCreation(line.series_name, type);
+      line.series_code = SeriesCode(line.series_name, type);
     }
 
     std::string party;
@@ -214,8 +266,9 @@ class InventoryVoucherStage {
     }
     ChooseSalePurchaseTypeName(type, ctx_.settings.GstRegime, digits, party_state, h, type_name_);
 
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child(GetVoucherElementName(type).c_str());
+    // Shared with the saving thread, which writes it out.
+    auto doc = std::make_shared<pugi::xml_document>();
+    pugi::xml_node root = doc->append_child(GetVoucherElementName(type).c_str());
     AddVoucherHeadline(root, line);
 
     const double header_total = SumHeaderCharges(h);
@@ -290,6 +343,7 @@ class InventoryVoucherStage {
     }
 
     if (items.too_many_items) {
+      Settle();
       ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(type, cur.number),
                       GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number +
                           " - Maximum number of items present in this voucher exceeds 999");
@@ -299,19 +353,10 @@ class InventoryVoucherStage {
 
     AddPendingBillRefs(ctx_, root, h.voucher_id, line.party_name, cur.date, settlement.amount_text,
                        h.pm, type);
-    // The serialiser has escaped the text already; only the control character goes.
-    std::string xml = XmlText(root);
-    RemoveCode2(xml);
-    std::string message;
-    int16_t vch_type = type;
-    const bool ok = Fixed().SaveVchFromXML(vch_type, xml, message, false);
-    if (ok && IsBlank(message)) return Sent::kSaved;
-    ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(type, cur.number),
-                    GetVoucherTypeName(type) + " voucher with Vch No : " + cur.number + " on " +
-                        cur.date + " - " + message);
-    if (message.find(" already exists") != std::string::npos) return Sent::kAlreadyPresent;
-    ++tally_.refused;
-    return Sent::kNotSaved;
+    if (!saves_) saves_ = std::make_unique<OrderedSaves>(Fixed());
+    saves_->Submit(type, RecordTextOf(std::move(doc)),
+                   [this, cur](const OrderedSaves::Answer& answer) { Answered(cur, answer); });
+    return Sent::kQueued;
   }
 
   RunContext& ctx_;
@@ -331,6 +376,9 @@ class InventoryVoucherStage {
   bool sales_return_alert_shown_ = false;
   bool purchase_return_alert_shown_ = false;
   bool free_qty_alert_shown_ = false;
+  std::unordered_map<std::string, int32_t> series_codes_;  // "type|folded name" -> code
+  // Last, so that it is gone (its saves answered) before what the answers write to.
+  std::unique_ptr<OrderedSaves> saves_;
 };
 
 }  // namespace

@@ -58,4 +58,12 @@ void AddPosVchData(pugi::xml_node root, const Settlement& s) {
   if (s.carry_settlement) AddXmlElement(pos, "CashAccName", Value("Cash"), 3);
 }
 
+std::function<std::string()> RecordTextOf(std::shared_ptr<pugi::xml_document> doc) {
+  return [doc = std::move(doc)] {
+    std::string xml = XmlText(doc->document_element());
+    RemoveCode2(xml);
+    return xml;
+  };
+}
+
 }  // namespace vodare

@@ -4,6 +4,8 @@
 // and the point-of-sale settlement block.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <pugixml.hpp>
 #include <string>
 
@@ -35,5 +37,10 @@ void AddVoucherHeadline(pugi::xml_node root, const VoucherHeadline& h);
 
 // Appends `POSVchData`: the cash that settles the bill within the voucher.
 void AddPosVchData(pugi::xml_node root, const Settlement& s);
+
+// The text of a finished voucher record (inventory or accounting), made when called: on the
+// saving thread, so that writing it out costs the building core nothing. The serialiser escapes
+// the text; only the control character goes.
+std::function<std::string()> RecordTextOf(std::shared_ptr<pugi::xml_document> doc);
 
 }  // namespace vodare

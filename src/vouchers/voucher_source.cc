@@ -1,6 +1,7 @@
 #include "vouchers/voucher_source.h"
 
 #include <array>
+#include <unordered_map>
 
 #include "common/helpers.h"
 #include "common/run_error.h"
@@ -30,6 +31,9 @@ namespace {
 
 std::string JetDate(const Date& d) { return "#" + d.Format("mm-dd-yyyy") + "#"; }
 
+// Rows of a listing held at a time.
+constexpr size_t kListingBatchRows = 8192;
+
 std::string Quoted(std::string_view text) { return "'" + CleanTextCopy(text, 3) + "'"; }
 
 // Field positions of a recordset, found once; a column the table lacks raises when it is read,
@@ -58,16 +62,22 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
                                  const Date& to) {
   ctx.ui.SetStatus("Getting Inv Vch Details..");
   ctx.ui.ProcessEvents();
-  Recordset rs = GetRecordset(
-      ctx, "SELECT type,date,chdate,voucher,vcn,challan FROM mdis WHERE DATE >= " + JetDate(from) +
-               " AND DATE <= " + JetDate(to) + " order by date,chdate,vcn,challan ");
-  const int64_t total = rs.RecordCount();
+  const std::string range =
+      " FROM mdis WHERE DATE >= " + JetDate(from) + " AND DATE <= " + JetDate(to);
+  // The records are counted first and then read in batches: a year of them is never held whole.
+  Recordset count = GetRecordset(ctx, "SELECT COUNT(*) AS n" + range);
+  if (count.RecordCount() == 0) return 0;
+  count.MoveFirst();
+  const int64_t total = static_cast<int64_t>(count["n"].ToDouble());
   list.range_records = total;
   if (total < 1) return 0;
   enum { kType, kDate, kChDate, kVoucher, kVcn, kChallan };
-  Columns<6> col(rs, {"type", "date", "chdate", "voucher", "vcn", "challan"});
   int64_t read = 0;
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+  // Key (folded) -> its position in the list; needed while listing only.
+  std::unordered_map<std::string, size_t> index;
+  // Never more keys than records: the list is laid out once, not copied as it grows.
+  list.keys.reserve(list.keys.size() + static_cast<size_t>(total));
+  auto one = [&](const Recordset& rs, const Columns<6>& col) {
     ++read;
     const int16_t type = GetInventoryVoucherType(col.Trimmed(rs, kType));
     const bool challan_type = IsChallanType(type);
@@ -89,13 +99,9 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
           {rule, col.Trimmed(rs, kType), col.Trimmed(rs, challan_type ? kChallan : kVcn), date});
     }
     if (!key.empty() && !IsBlank(key)) {
-      size_t* at = list.index.Find(key);
-      if (!at) {
-        list.index.Add(key, list.keys.size());
-        list.keys.push_back(VoucherKey{key, {}, 0});
-        at = list.index.Find(key);
-      }
-      VoucherKey& k = list.keys[*at];
+      auto [at, added] = index.try_emplace(FoldKey(key), list.keys.size());
+      if (added) list.keys.push_back(VoucherKey{key, {}, 0});
+      VoucherKey& k = list.keys[at->second];
       ++k.records;
       if (stored != key && !EqualsNoCase(stored, key)) {
         bool known = false;
@@ -112,7 +118,14 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
       ctx.ui.SetProgress(RoundToLong(static_cast<double>(read) / total * 100));
       ctx.ui.ProcessEvents();
     }
-  }
+  };
+  ForEachRecordBatch(
+      ctx,
+      "SELECT type,date,chdate,voucher,vcn,challan" + range + " order by date,chdate,vcn,challan ",
+      kListingBatchRows, [&](Recordset& rs) {
+        Columns<6> col(rs, {"type", "date", "chdate", "voucher", "vcn", "challan"});
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) one(rs, col);
+      });
   return static_cast<int32_t>(list.counted);
 }
 

@@ -41,7 +41,6 @@ struct PassedOverRecord {
 // What the listing saw.
 struct VoucherKeyList {
   std::vector<VoucherKey> keys;            // in listing order
-  KeyedCollection<size_t> index;           // key -> position in keys
   int64_t range_records = 0;               // records dated in the range
   int64_t counted = 0;                     // records counted under a key
   std::map<std::string, int64_t> skipped;  // rule -> records passed over

@@ -1,0 +1,117 @@
+#include "destination/ordered_saves.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vodare {
+
+OrderedSaves::OrderedSaves(CFixedInterface& fixed, size_t depth)
+    : fixed_(fixed), depth_(std::max<size_t>(depth, 1)), thread_([this] { Loop(); }) {}
+
+OrderedSaves::~OrderedSaves() {
+  try {
+    Drain();
+  } catch (...) {
+    // An answer's own failure cannot leave a destructor; the saves themselves are done.
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  work_.notify_one();
+  thread_.join();
+}
+
+void OrderedSaves::Loop() {
+  for (;;) {
+    std::shared_ptr<Job> job;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      work_.wait(lock, [&] { return stop_ || started_ < jobs_.size(); });
+      if (started_ >= jobs_.size()) return;  // stopping with nothing left
+      job = jobs_[started_++];
+    }
+    Answer answer;
+    try {
+      if (job->text) {
+        job->xml = job->text();
+        job->text = nullptr;  // what it held goes with it
+      }
+      std::string message;
+      int16_t type = job->type;
+      answer.saved = fixed_.SaveVchFromXML(type, job->xml, message, false);
+      answer.message = std::move(message);
+    } catch (...) {
+      answer.error = std::current_exception();
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job->answer = std::move(answer);
+      job->xml = std::string();  // the text is the company's now
+      job->done = true;
+    }
+    answered_.notify_all();
+  }
+}
+
+void OrderedSaves::Submit(int16_t type, std::string xml, Answered answered) {
+  auto job = std::make_shared<Job>();
+  job->type = type;
+  job->xml = std::move(xml);
+  job->answered = std::move(answered);
+  Queue(std::move(job));
+}
+
+void OrderedSaves::Submit(int16_t type, std::function<std::string()> text, Answered answered) {
+  auto job = std::make_shared<Job>();
+  job->type = type;
+  job->text = std::move(text);
+  job->answered = std::move(answered);
+  Queue(std::move(job));
+}
+
+void OrderedSaves::Queue(std::shared_ptr<Job> job) {
+  DeliverUntil(depth_ - 1);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back(std::move(job));
+  }
+  work_.notify_one();
+}
+
+void OrderedSaves::Deliver() { DeliverUntil(static_cast<size_t>(-1)); }
+
+void OrderedSaves::Drain() { DeliverUntil(0); }
+
+size_t OrderedSaves::Pending() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return jobs_.size();
+}
+
+void OrderedSaves::DeliverUntil(size_t keep) {
+  if (delivering_) return;  // called from within an answer: the outer hand-out goes on
+  for (;;) {
+    std::shared_ptr<Job> job;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (jobs_.empty()) return;
+      if (!jobs_.front()->done) {
+        if (jobs_.size() <= keep) return;
+        answered_.wait(lock, [&] { return jobs_.front()->done; });
+      }
+      job = std::move(jobs_.front());
+      jobs_.pop_front();
+      --started_;
+    }
+    delivering_ = true;
+    try {
+      if (job->answered) job->answered(job->answer);
+    } catch (...) {
+      delivering_ = false;
+      throw;
+    }
+    delivering_ = false;
+  }
+}
+
+}  // namespace vodare
