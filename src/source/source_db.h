@@ -15,6 +15,7 @@
 #include "common/run_ui.h"
 #include "common/value.h"
 #include "source/dbf.h"
+#include "source/export_findings.h"
 #include "source/recordset.h"
 
 namespace vodare {
@@ -29,6 +30,12 @@ class ExportTableReader {
   virtual bool Next(std::vector<Value>& row) = 0;
   // What did not stop the reading but is worth telling (truncated data, missing memo file...).
   virtual std::vector<std::string> warnings() const = 0;
+  // The same as findings, complete once Next has returned false; a reader that has none of its
+  // own tells its warnings as warnings of the table.
+  virtual std::vector<ExportFinding> findings() const { return {}; }
+  // The fields of the last row whose value could not be read (kept as text), with the kind
+  // that was expected ('N' a number, 'D' a date).
+  virtual std::vector<DbfReader::Unreadable> unreadable() const { return {}; }
 };
 
 // Opens the table file at path; throws (DbfError or any std::exception) for a broken table.
@@ -90,6 +97,10 @@ class SourceDb {
 
   // The tables with their columns and live row counts, in name order.
   std::vector<SourceTableInfo> Tables();
+
+  // What the opening found wrong with the folder and its tables (kept with the cache, so a
+  // reuse tells the same), in the order found.
+  const std::vector<ExportFinding>& findings() const;
 
   // Failed-query texts already shown to the user: true the first time a text is offered.
   bool FirstTimeShown(const std::string& text);

@@ -14,6 +14,7 @@
 #include "cli_process.h"
 #include "export_writer/sample_export.h"
 #include "source/dbf.h"
+#include "support/golden.h"
 
 namespace vodare {
 namespace {
@@ -52,65 +53,12 @@ class ExportCommandsTest : public ::testing::Test {
 };
 fs::path* ExportCommandsTest::root_ = nullptr;
 
-TEST_F(ExportCommandsTest, tables_lists_every_table_with_its_columns_and_live_rows) {
-  auto sx = RunCli({"sample-export", (*root_ / "counted").string(), "--vouchers", "80"});
-  ASSERT_EQ(sx.status, 0);
-  auto run = RunCli({"tables", Sample()});
-  ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> lines = SplitLines(run.out);
-  // Each table's head line carries the same count sample-export reported.
-  for (const std::string& reported : SplitLines(sx.out)) {
-    std::istringstream in(reported);
-    std::string file;
-    long long rows = 0;
-    in >> file >> rows;
-    std::string table = file.substr(0, file.size() - 4);
-    std::string head = table + " (" + file + "): " + std::to_string(rows) + " rows";
-    EXPECT_TRUE(std::count(lines.begin(), lines.end(), head)) << head << "\n" << run.out;
-  }
-  // Columns: name, dBASE type, width, decimals.
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
-    return l.find("AMMMOUNT") != std::string::npos && l.find(" N ") != std::string::npos &&
-           l.find(" 12 ") != std::string::npos && l.back() == '2';
-  })) << run.out;
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
-    return l.find("CHDATE") != std::string::npos && l.find(" D ") != std::string::npos;
-  }));
-}
-
-TEST_F(ExportCommandsTest, query_prints_one_json_object_per_row_with_keys_in_select_order) {
-  auto run = RunCli({"query", Sample(),
-                     "SELECT billname, code, Igst, Opening FROM pro WHERE code = 3 or code = 22 "
-                     "ORDER BY code"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> lines = SplitLines(run.out);
-  ASSERT_EQ(lines.size(), 2u) << run.out;
-  // numbers as numbers, Null as null, UTF-8 text as it is
-  EXPECT_EQ(lines[0].find("{\""), 0u);
-  EXPECT_NE(lines[0].find("\":\"Cough Syrup Sugar Free 100ml\","), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find("\":3,"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find("\":12,"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find("\":null}"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find("\"Crème Rash Relief 30g\""), std::string::npos) << lines[1];
-  // keys in select order, whatever their letter case
-  std::string upper = lines[0];
-  std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-  size_t b = upper.find("\"BILLNAME\":"), c = upper.find("\"CODE\":"), i = upper.find("\"IGST\":"),
-         o = upper.find("\"OPENING\":");
-  EXPECT_TRUE(b < c && c < i && i < o) << lines[0];
-
-  // Dates in the program's form, a quoted literal, an empty result.
-  run = RunCli({"query", Sample(), "SELECT [Date], final FROM mdis WHERE Voucher = 1"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\":\"01-04-2024\","), std::string::npos) << run.out;
-  run = RunCli({"query", Sample(), "SELECT Parnam FROM [order] WHERE ordno = 'DS''01'"});
-  EXPECT_NE(run.out.find("\"D'Souza Medicals\"}"), std::string::npos) << run.out;
-  run = RunCli({"query", Sample(), "SELECT Parnam FROM [order] WHERE ordno = 'nobody'"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "");
-}
-
-TEST_F(ExportCommandsTest, query_escapes_what_json_needs_escaped) {
+// What the commands print, as the kept copy tests/data/cli_export_commands.txt holds it: each
+// table's head line with the row count sample-export reported and its columns (name, dBASE type,
+// width, decimals); query rows as JSON objects, keys in select order whatever their letter case,
+// numbers as numbers, Null as null, UTF-8 text as it is, dates in the program's form, quoted
+// literals, an empty result, and what JSON needs escaped.
+TEST_F(ExportCommandsTest, tables_and_query_print_what_the_kept_copy_holds) {
   fs::path dir = Folder("escapes");
   {
     DbfWriter w(
@@ -120,15 +68,26 @@ TEST_F(ExportCommandsTest, query_escapes_what_json_needs_escaped) {
     w.Add({Value(2), Value(std::string("tab\there")), Value(), Value()});
     w.Close();
   }
-  auto run = RunCli({"query", dir.string(), "SELECT NOTE, AMT, NOTEDATE FROM notes ORDER BY ID"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> lines = SplitLines(run.out);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_NE(lines[0].find("\"say \\\"hi\\\" \\\\ back\""), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find(":-2.5,"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find(":\"31-03-2025\"}"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find("\"tab\\there\""), std::string::npos) << lines[1];
-  EXPECT_NE(lines[1].find(":null,"), std::string::npos) << lines[1];
+  const std::vector<std::vector<std::string>> commands = {
+      {"sample-export", (*root_ / "counted").string(), "--vouchers", "80"},
+      {"tables", Sample()},
+      {"query", Sample(),
+       "SELECT billname, code, Igst, Opening FROM pro WHERE code = 3 or code = 22 ORDER BY code"},
+      {"query", Sample(), "SELECT [Date], final FROM mdis WHERE Voucher = 1"},
+      {"query", Sample(), "SELECT Parnam FROM [order] WHERE ordno = 'DS''01'"},
+      {"query", Sample(), "SELECT Parnam FROM [order] WHERE ordno = 'nobody'"},
+      {"query", dir.string(), "SELECT NOTE, AMT, NOTEDATE FROM notes ORDER BY ID"},
+  };
+  std::string text;
+  for (const auto& args : commands) {
+    auto run = RunCli(args);
+    text += "$";
+    for (const std::string& a : args) text += " " + a;
+    text += "\nstatus " + std::to_string(run.status) + ", stderr '" + run.err + "'\n" + run.out;
+  }
+  for (size_t at; (at = text.find(root_->string())) != std::string::npos;)
+    text.replace(at, root_->string().size(), "<root>");
+  testing::ExpectGolden("cli_export_commands.txt", text);
 }
 
 TEST_F(ExportCommandsTest, bad_input_gives_one_clear_line_and_a_failing_status) {
@@ -174,6 +133,50 @@ TEST_F(ExportCommandsTest, bad_input_gives_one_clear_line_and_a_failing_status) 
   run = RunCli({"query", dir.string(), "SELECT ID FROM good"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "{\"ID\":7}\n");
+}
+
+}  // namespace
+}  // namespace vodare
+
+namespace vodare {
+namespace {
+
+// check-export's status says what a run would do: 0 go on, 1 ask, 2 refuse.
+TEST_F(ExportCommandsTest, check_export_exits_by_the_worst_of_its_findings) {
+  auto clean = RunCli({"check-export", Sample()});
+  EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+  EXPECT_EQ(clean.out, "The export check found nothing wrong.\n");
+
+  fs::path odd = Folder("odd");
+  {
+    DbfWriter w((odd / "t.dbf").string(), {{"QTY", 'N', 6, 0}});
+    w.Add({Value(1.0)});
+    w.Add({Value(2.0)});
+    w.Close();
+  }
+  std::string bytes;
+  {
+    std::ifstream in(odd / "t.dbf", std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  bytes.replace(bytes.size() - 7, 6, "   N/A");  // the last record's value; the end mark stays
+  std::ofstream(odd / "t.dbf", std::ios::binary | std::ios::trunc) << bytes;
+  auto warned = RunCli({"check-export", odd.string()});
+  EXPECT_EQ(warned.status, 1) << warned.out << warned.err;
+  EXPECT_EQ(warned.out,
+            "Warning in table t, field QTY, record 2: holds \"N/A\", which is not a number; the "
+            "record is refused by the stage that reads it\n"
+            "The export check found 0 errors and 1 warning.\n");
+
+  fs::path cut = Folder("cut");
+  std::ofstream(cut / "t.dbf", std::ios::binary | std::ios::trunc)
+      << bytes.substr(0, bytes.size() - 4);
+  auto refused = RunCli({"check-export", cut.string()});
+  EXPECT_EQ(refused.status, 2) << refused.out << refused.err;
+  EXPECT_NE(refused.out.find("Error in table t: the header counts 2 records but the file holds "
+                             "only 1 whole records"),
+            std::string::npos)
+      << refused.out;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
+#include "support/golden.h"
 #include "support/local_company.h"
 
 namespace vodare {
@@ -137,40 +138,34 @@ TEST_F(LocalStore, saves_masters_and_finds_them_ignoring_case) {
   EXPECT_EQ(groups.back(), "Top");
 }
 
+// Each record in turn and the store's answer ("+" saved, "-" and its message), against the kept
+// copy tests/data/local_store_master_refusals.txt: not well-formed, the wrong root, blank and
+// long names (forty counted as characters, not bytes), duplicates, parents that do not exist,
+// kinds not supported; the same name under another kind is no duplicate.
 TEST_F(LocalStore, refuses_masters_a_server_would_refuse) {
-  EXPECT_FALSE(SaveMaster(2, "<Account><Name>Broken</Name>"));
-  EXPECT_EQ(message_.rfind("The record is not well-formed XML: ", 0), 0u) << message_;
-  EXPECT_FALSE(SaveMaster(2, "<Item><Name>Soap</Name></Item>"));
-  EXPECT_EQ(message_,
-            "Root element 'Item' does not fit master type 2 (Ledger records are <Account>)");
-  EXPECT_FALSE(
-      SaveMaster(2, "<Account><Name>  </Name><ParentGroup>Sundry Debtors</ParentGroup></Account>"));
-  EXPECT_EQ(message_, "Ledger name is blank");
-  std::string long_name(41, 'x');
-  EXPECT_FALSE(SaveMaster(6, "<Item><Name>" + long_name + "</Name></Item>"));
-  EXPECT_EQ(message_, "Item name '" + long_name + "' is longer than 40 characters");
-  // Forty characters counted as characters, not bytes.
-  EXPECT_TRUE(SaveMaster(
-      6, "<Item><Name>" + std::string(20, 'a') + std::string(20 * 1, 'b') + "</Name></Item>"));
   std::string forty_umlauts;
   for (int i = 0; i < 40; ++i) forty_umlauts += "ä";
-  EXPECT_TRUE(SaveMaster(6, "<Item><Name>" + forty_umlauts + "</Name></Item>"));
-  EXPECT_FALSE(
-      SaveMaster(2, "<Account><Name>CASH</Name><ParentGroup>Cash-in-hand</ParentGroup></Account>"));
-  EXPECT_EQ(message_, "Ledger 'CASH' already exists");
-  EXPECT_FALSE(
-      SaveMaster(2, "<Account><Name>Mehta</Name><ParentGroup>Debtors</ParentGroup></Account>"));
-  EXPECT_EQ(message_, "Parent group 'Debtors' does not exist");
-  EXPECT_FALSE(SaveMaster(2, "<Account><Name>Mehta</Name><ParentGroup></ParentGroup></Account>"));
-  EXPECT_EQ(message_, "Parent group of ledger 'Mehta' is blank");
-  EXPECT_FALSE(SaveMaster(1,
-                          "<AccountGroup><Name>Sub</Name><PrimaryGroup>False</PrimaryGroup>"
-                          "<ParentGroupName>Nowhere</ParentGroupName></AccountGroup>"));
-  EXPECT_EQ(message_, "Parent group 'Nowhere' does not exist");
-  EXPECT_FALSE(SaveMaster(7, "<Thing><Name>X</Name></Thing>"));
-  EXPECT_EQ(message_, "Master type 7 is not supported");
-  // The same name under another kind is no duplicate.
-  EXPECT_TRUE(SaveMaster(19, "<Broker><Name>Cash</Name></Broker>"));
+  const std::vector<std::pair<int16_t, std::string>> records = {
+      {2, "<Account><Name>Broken</Name>"},
+      {2, "<Item><Name>Soap</Name></Item>"},
+      {2, "<Account><Name>  </Name><ParentGroup>Sundry Debtors</ParentGroup></Account>"},
+      {6, "<Item><Name>" + std::string(41, 'x') + "</Name></Item>"},
+      {6, "<Item><Name>" + std::string(40, 'a') + "</Name></Item>"},
+      {6, "<Item><Name>" + forty_umlauts + "</Name></Item>"},
+      {2, "<Account><Name>CASH</Name><ParentGroup>Cash-in-hand</ParentGroup></Account>"},
+      {2, "<Account><Name>Mehta</Name><ParentGroup>Debtors</ParentGroup></Account>"},
+      {2, "<Account><Name>Mehta</Name><ParentGroup></ParentGroup></Account>"},
+      {1,
+       "<AccountGroup><Name>Sub</Name><PrimaryGroup>False</PrimaryGroup>"
+       "<ParentGroupName>Nowhere</ParentGroupName></AccountGroup>"},
+      {7, "<Thing><Name>X</Name></Thing>"},
+      {19, "<Broker><Name>Cash</Name></Broker>"},
+  };
+  std::string text;
+  for (const auto& [kind, xml] : records)
+    text += std::to_string(kind) + " " + xml + "\n" + (SaveMaster(kind, xml) ? "+" : "- ") +
+            message_ + "\n";
+  testing::ExpectGolden("local_store_master_refusals.txt", text);
 }
 
 TEST_F(LocalStore, item_creates_its_units_and_group_and_opening_stock) {

@@ -22,6 +22,7 @@
 #include "destination/local/local_factory.h"
 #include "export_writer/sample_export.h"
 #include "gui/gui_test_support.h"
+#include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_server.h"
 
@@ -118,39 +119,12 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<MainWindow> window_;
 };
 
+// The form at load, as the kept copy holds it: the paths found on the machine, the companies
+// listed (their codes hidden), the year and dates waiting for a company, the run's parts hidden,
+// each control where the form puts it (client area 10575 x 4200 twips).
 TEST_F(MainWindowTest, load_fills_the_defaults_from_the_machine) {
   MainWindow& w = Open();
-  EXPECT_EQ(w.windowTitle().toStdString(), "Vodare (Rel 1.1 dt. 17-02-2025)");
-  EXPECT_EQ(fs::path(Text("txtVuvodaPath")), program_ / "");
-  EXPECT_EQ(fs::path(Text("txtVuvodaDataPath")), data_ / "");
-  EXPECT_EQ(fs::path(Text("txtVodoriDataPath")),
-            root_ / "drives" / "c" / "DeredaDir" / "Rededo" / "DB");
-  // No export there yet.
-  EXPECT_EQ(Find<QLabel>("lblVodoriComp")->text().toStdString(), "(Vodori data not found.)");
-
-  auto* companies = Find<QComboBox>("cmbComp");
-  auto* codes = Find<QListWidget>("lstCompany");
-  ASSERT_EQ(companies->count(), 2);
-  EXPECT_EQ(companies->itemText(1).toStdString(), "Beta Stores");
-  EXPECT_EQ(codes->item(1)->text().toStdString(), "Comp0002");
-  EXPECT_FALSE(codes->isVisible());
-  EXPECT_EQ(companies->currentIndex(), -1);
-
-  EXPECT_FALSE(Find<QComboBox>("cmbFinYear")->isEnabled());
-  for (const char* name : {"dtpFromDate", "dtpToDate"}) {
-    EXPECT_FALSE(Find<QDateEdit>(name)->isEnabled());
-    EXPECT_TRUE(Find<QDateEdit>(name)->text().trimmed().isEmpty()) << name;
-  }
-  EXPECT_FALSE(Find<QProgressBar>("PB")->isVisible());
-  EXPECT_FALSE(Find<QLabel>("lblStatus")->isVisible());
-  EXPECT_FALSE(Find<QLabel>("lblVchDate")->isVisible());
-  EXPECT_FALSE(Find<QToolButton>("cmdPath0")->icon().isNull());
-
-  // Client area 10575 x 4200 twips; the button where the form puts it.
-  EXPECT_EQ(w.width(), 705);
-  EXPECT_EQ(w.height(), 280);
-  EXPECT_EQ(Find<QPushButton>("cmdImport")->geometry(), QRect(552, 230, 105, 33));
-  EXPECT_EQ(Find<QLineEdit>("txtVuvodaDataPath")->geometry(), QRect(176, 72, 473, 24));
+  testing::ExpectGolden("main_window_at_load.txt", testing::FormText(w, root_.string()));
 
   // Tab runs down the form.
   const std::vector<std::string> inputs = {
@@ -368,12 +342,8 @@ TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_return
   EXPECT_EQ(ledger_stage_runs_, 1);
   EXPECT_EQ(reports_, (std::vector<std::string>{"InProcess", "Completed"}));
 
-  EXPECT_EQ(window_->height(), 280);
-  EXPECT_EQ(Find<QPushButton>("cmdImport")->y(), 230);
-  EXPECT_FALSE(Find<QProgressBar>("PB")->isVisible());
-  EXPECT_FALSE(Find<QLabel>("lblStatus")->isVisible());
-  EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
-  EXPECT_TRUE(Find<QLineEdit>("txtVuvodaPath")->isEnabled());
+  // Back at rest: the form as it was, its choices kept.
+  testing::ExpectGolden("main_window_after_run.txt", testing::FormText(*window_, root_.string()));
 
   // The success box keeps its own words; the run's summary is behind its details.
   ASSERT_FALSE(boxes_.shown.empty());
@@ -389,24 +359,7 @@ TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_return
   QPointer<QDialog> panel = window_->result_panel();
   ASSERT_NE(panel, nullptr);
   EXPECT_TRUE(panel->isVisible());
-  EXPECT_FALSE(panel->findChild<QLabel*>("lblTestRun")->isVisible());
-  auto* table = panel->findChild<QTableWidget*>("tblStages");
-  ASSERT_EQ(table->rowCount(), 1);
-  std::map<std::string, std::string> items;
-  for (int c = 0; c < table->columnCount(); ++c) {
-    QTableWidgetItem* header = table->horizontalHeaderItem(c);
-    EXPECT_FALSE(header->toolTip().isEmpty()) << header->text().toStdString();
-    items[header->text().toStdString()] = table->item(0, c)->text().toStdString();
-  }
-  EXPECT_EQ(items, (std::map<std::string, std::string>{{"Stage", "Items"},
-                                                       {"Read", "6"},
-                                                       {"Saved", "3"},
-                                                       {"Already present", "1"},
-                                                       {"Refused", "0"},
-                                                       {"Failed", "0"},
-                                                       {"Skipped", "2"},
-                                                       {"Not reached", "0"}}));
-  EXPECT_FALSE(panel->findChild<QPushButton*>("cmdErrorList")->isEnabled());
+  testing::ExpectGolden("main_window_result_panel.txt", testing::FormText(*panel, "", false));
 
   // A test run says so; its result replaces the last one's.
   boxes_.answers["State Confirmation"] = {true};

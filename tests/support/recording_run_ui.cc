@@ -63,4 +63,26 @@ std::vector<std::string> RecordingRunUi::EventsStartingWith(const std::string& p
   return out;
 }
 
+std::string RecordingRunUi::Dialogue() const {
+  auto shown = [](const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return out;
+  };
+  std::string out;
+  size_t message = 0, question = 0;
+  for (const std::string& e : events) {
+    if (e.rfind("message ", 0) == 0 && message < messages.size()) {
+      const ShownMessage& m = messages[message++];
+      out += "message " + m.caption + " (icon " + std::to_string(static_cast<int>(m.icon)) + ")|" +
+             shown(m.text) + "\n";
+    } else if (e.rfind("ask ", 0) == 0 && question < questions.size()) {
+      out += e + "|" + shown(questions[question++]) + "\n";
+    } else {
+      out += shown(e) + "\n";
+    }
+  }
+  return out;
+}
+
 }  // namespace vodare::testing

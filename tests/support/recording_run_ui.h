@@ -48,6 +48,9 @@ class RecordingRunUi : public RunUi {
   void Note(const std::string& line) { events.push_back(line); }
   // The recorded lines that start with the prefix, in order.
   std::vector<std::string> EventsStartingWith(const std::string& prefix) const;
+  // The whole record as lines, each message with its icon and each question with its text
+  // (line breaks shown as \r \n), for a kept copy of a dialogue.
+  std::string Dialogue() const;
 
   std::vector<std::string> events;
   std::vector<ShownMessage> messages;

@@ -259,29 +259,10 @@ TEST_F(AccountingStage, ReconciliationNamesTheVoucherThatDidNotArriveWithItsEntr
       ReconcileFolders(export_.string(), company_.data_folder, company_.code,
                        Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31), errors);
   // 106 belongs to no inventory voucher of this export, so it counts as a journal that did not
-  // arrive, without an entry: the reconciliation says so.
-  ASSERT_EQ(r.differences.size(), 2u) << r.Render();
-  const VoucherDifference& refused = r.differences[0];
-  EXPECT_EQ(refused.source.number, "106");
-  EXPECT_TRUE(refused.explanation.empty());
-  const VoucherDifference& missing = r.differences[1];
-  EXPECT_EQ(missing.source.number, "108");
-  EXPECT_TRUE(missing.missing);
-  EXPECT_DOUBLE_EQ(missing.source.amount, 40);
-  EXPECT_EQ(missing.explanation.rfind("Payment voucher with Vch No : 108 on ", 0), 0u);
-  EXPECT_EQ(r.accounting_source, 7);
-  EXPECT_EQ(r.accounting_arrived, 5);
+  // arrive, without an entry (another stage's entry under its code does not explain it); 108 is
+  // missing with its own entry. The kept copy holds the whole account and its verdict.
   EXPECT_FALSE(r.Agrees());
-  EXPECT_EQ(r.Verdict(),
-            "0 of 0 inventory vouchers and 5 of 7 accounting vouchers arrived with their amounts; "
-            "of the 2 others, 1 is in the error list and 1 is not");
-  for (const VoucherTypeFigures& t : r.types) {
-    if (t.type == 14 || t.type == 15) {
-      EXPECT_EQ(t.source_count, t.stored_count);
-      EXPECT_DOUBLE_EQ(t.source_total, t.stored_total);
-    }
-  }
-  for (const MasterFigures& m : r.masters) EXPECT_EQ(m.source, m.stored) << m.kind;
+  testing::ExpectGolden("accounting_stage_reconciliation.txt", r.Render());
 }
 
 TEST(LedgerVoucherType, LettersAreComparedExactly) {
