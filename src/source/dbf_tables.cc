@@ -34,8 +34,4 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
   return OpenExport(folder, errors, DbfOptions());
 }
 
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors) {
-  return OpenSourceDb(ctx, folder, errors, DbfOptions());
-}
-
 }  // namespace vodare

@@ -14,7 +14,6 @@
 
 #include "common/run_error.h"
 #include "common/text.h"
-#include "context/run_context.h"
 #include "source/jet_sql.h"
 
 namespace vodare {
@@ -886,14 +885,6 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
   }
 }
 
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors,
-                  const SourceOpenOptions& options) {
-  std::shared_ptr<SourceDb> db = OpenExport(folder, errors, options);
-  if (!db) return false;
-  ctx.source = std::move(db);
-  return true;
-}
-
 bool CreateSourceIndexes(SourceDb& db, ErrorList& errors) {
   static constexpr const char* kStatements[] = {
       "CREATE INDEX itemname_idx ON pro (billname);",
@@ -944,10 +935,6 @@ Recordset GetRecordset(SourceDb* db, RunUi& ui, std::string_view jet_sql) {
   return Recordset();
 }
 
-Recordset GetRecordset(RunContext& ctx, std::string_view jet_sql) {
-  return GetRecordset(ctx.source.get(), ctx.ui, jet_sql);
-}
-
 namespace {
 // Carries a caller's own failure out through the batches, apart from the export's.
 struct CallerFailed {
@@ -955,9 +942,8 @@ struct CallerFailed {
 };
 }  // namespace
 
-bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_rows,
+bool ForEachRecordBatch(SourceDb* db, RunUi& ui, std::string_view jet_sql, size_t batch_rows,
                         const std::function<void(Recordset&)>& batch) {
-  SourceDb* db = ctx.source.get();
   std::string message;
   try {
     if (!db) throw RunTimeError(kObjectNotSet, 91);
@@ -976,7 +962,7 @@ bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_
   }
   // As GetRecordset: one box per distinct failure.
   if (!db || db->FirstTimeShown(message))
-    ctx.ui.ShowMessage(message, "Error", MessageIcon::kExclamation);
+    ui.ShowMessage(message, "Error", MessageIcon::kExclamation);
   return false;
 }
 

@@ -20,8 +20,6 @@
 
 namespace vodare {
 
-struct RunContext;
-
 // One table as the loader reads it: its fields, then its live records one by one.
 class ExportTableReader {
  public:
@@ -133,24 +131,18 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
 // The same over the dBASE tables of the folder.
 std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& errors);
 
-// As OpenExport; on success the context's export database is replaced, on failure it is kept.
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors,
-                  const SourceOpenOptions& options);
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors);
-
 // The sixteen indexes the stages' lookups use. One "Error creating index: " entry per failed
 // statement; true unless something outside the statements failed.
 bool CreateSourceIndexes(SourceDb& db, ErrorList& errors);
 
-// A snapshot of the Jet text on the context's export database. On failure the user is shown
-// "Error: " + description (caption "Error", once per distinct text until the folder is opened
-// again or the errors are reset) and nothing is returned.
-Recordset GetRecordset(RunContext& ctx, std::string_view jet_sql);
+// A snapshot of the Jet text on the export database (null: none open). On failure the user is
+// shown "Error: " + description (caption "Error", once per distinct text until the folder is
+// opened again or the errors are reset) and nothing is returned.
 Recordset GetRecordset(SourceDb* db, RunUi& ui, std::string_view jet_sql);
-// The rows of the Jet text in batches (ForEachBatch) on the context's export database. On a
-// failure of the export the user is shown the message as GetRecordset shows it, and false is
-// returned (the batches handed on before it stand).
-bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_rows,
+// The rows of the Jet text in batches (ForEachBatch) on the export database. On a failure of
+// the export the user is shown the message as GetRecordset shows it, and false is returned
+// (the batches handed on before it stand).
+bool ForEachRecordBatch(SourceDb* db, RunUi& ui, std::string_view jet_sql, size_t batch_rows,
                         const std::function<void(Recordset&)>& batch);
 
 }  // namespace vodare
