@@ -74,8 +74,8 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
   if (total < 1) return 0;
   enum { kType, kDate, kChDate, kVoucher, kVcn, kChallan };
   int64_t read = 0;
-  // Key (folded) -> its position in the list; needed while listing only.
-  std::unordered_map<std::string, size_t> index;
+  // Key (ignoring case) -> its position in the list; needed while listing only.
+  KeyedCollection<size_t> index;
   // Never more keys than records: the list is laid out once, not copied as it grows.
   list.keys.reserve(list.keys.size() + static_cast<size_t>(total));
   auto one = [&](const Recordset& rs, const Columns<6>& col) {
@@ -100,9 +100,12 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
           {rule, col.Trimmed(rs, kType), col.Trimmed(rs, challan_type ? kChallan : kVcn), date});
     }
     if (!key.empty() && !IsBlank(key)) {
-      auto [at, added] = index.try_emplace(FoldKey(key), list.keys.size());
-      if (added) list.keys.push_back(VoucherKey{key, {}, 0});
-      VoucherKey& k = list.keys[at->second];
+      const size_t* at = index.Find(key);
+      if (!at) {
+        index.Add(key, list.keys.size());
+        list.keys.push_back(VoucherKey{key, {}, 0});
+      }
+      VoucherKey& k = list.keys[at ? *at : list.keys.size() - 1];
       ++k.records;
       if (stored != key && !EqualsNoCase(stored, key)) {
         bool known = false;

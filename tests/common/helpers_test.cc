@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <random>
+#include <vector>
+
 #include "common/gst_states.h"
 #include "common/keyed_collection.h"
 #include "common/run_error.h"
@@ -100,6 +105,47 @@ TEST(GetStateName, KnownTwoCharacterCodesOnly) {
   EXPECT_EQ(GetStateName("99"), "");
   EXPECT_EQ(GetStateName("7"), "");
   EXPECT_EQ(GetStateName(""), "");
+}
+
+// Long runs of adds and removals of keys in changing case, against a plain map of the folded
+// keys: what is found, what is refused as already there, the count and the order of a walk.
+TEST(KeyedCollection, AddsRemovesAndFindsAsAMapOfFoldedKeysWouldInAddedOrder) {
+  std::mt19937 random(7);
+  for (const int distinct : {3, 40, 700}) {
+    KeyedCollection<int> c;
+    std::map<std::string, int> expected;
+    std::vector<std::string> order;  // folded keys in the order they were added, none removed
+    for (int step = 0; step < 6000; ++step) {
+      std::string key = "k" + std::to_string(random() % distinct);
+      if (random() % 2) key[0] = 'K';
+      const std::string folded = FoldKey(key);
+      switch (random() % 3) {
+        case 0:
+        {
+          const bool added = c.Add(key, step);
+          ASSERT_EQ(added, expected.emplace(folded, step).second) << key << " at step " << step;
+          if (added) order.push_back(folded);
+          break;
+        }
+        case 1: {
+          const bool removed = expected.erase(folded) == 1;
+          ASSERT_EQ(c.Remove(key), removed) << key << " at step " << step;
+          if (removed) order.erase(std::find(order.begin(), order.end(), folded));
+          break;
+        }
+        default: {
+          const int* found = c.Find(key);
+          auto it = expected.find(folded);
+          ASSERT_EQ(found != nullptr, it != expected.end()) << key << " at step " << step;
+          if (found) EXPECT_EQ(*found, it->second);
+        }
+      }
+      ASSERT_EQ(c.Count(), expected.size());
+    }
+    std::vector<std::string> walked;
+    c.ForEach([&](const std::string& key, int) { walked.push_back(FoldKey(key)); });
+    EXPECT_EQ(walked, order);
+  }
 }
 
 TEST(AddXmlElement, LeavesOutEmptyValuesByKind) {
