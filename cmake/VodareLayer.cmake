@@ -31,8 +31,10 @@ function(vodare_tests name dir)
     VODARE_BINARY_DIR="${PROJECT_BINARY_DIR}")
   set(_environment "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0")
   if(_arg_SLOW)
+    # The label goes first: the discovery hands the properties on as one flat list, so the
+    # environment's two settings would pair with whatever followed them.
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_FILTER "${_arg_SLOW}"
-      PROPERTIES ENVIRONMENT "${_environment}" LABELS slow)
+      PROPERTIES LABELS slow ENVIRONMENT "${_environment}")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_FILTER "-${_arg_SLOW}"
       PROPERTIES ENVIRONMENT "${_environment}")
   else()
