@@ -22,13 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::RunCli;
 
-std::vector<std::string> SplitLines(const std::string& s) {
-  std::vector<std::string> lines;
-  std::istringstream in(s);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 class ExportCommandsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
