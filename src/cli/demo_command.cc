@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "common/gst_states.h"
 #include "cli/convert_run.h"
+#include "common/gst_states.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"

@@ -161,8 +161,8 @@ bool ConfigureFeatures(DestinationSession& session, RunUi& ui, int16_t masters_v
   }
 }
 
-ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui,
-                                     int16_t masters_value, const GodownCount& godowns) {
+ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui, int16_t masters_value,
+                                     const GodownCount& godowns) {
   ConfigureResult result;
   try {
     for (int row = 0; row < kSeriesCount; ++row) {
@@ -176,8 +176,8 @@ ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui,
         continue;
       }
       if (series.template_type != 0) {
-        session.FixedApi1->CopySeriesConfig(series.template_type, series.template_name,
-                                                    code, series.type);
+        session.FixedApi1->CopySeriesConfig(series.template_type, series.template_name, code,
+                                            series.type);
       }
       if (series.per_series_switches) {
         ApplySeriesCashSettings(session, code);
@@ -185,7 +185,8 @@ ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui,
         ApplySeriesSwitchB4(session, code);
       }
     }
-    result.features_set = ConfigureFeatures(session, ui, masters_value, godowns, &result.features_error);
+    result.features_set =
+        ConfigureFeatures(session, ui, masters_value, godowns, &result.features_error);
     ShowStep(ui, kSeriesCount);
   } catch (const std::exception& e) {
     result.status = ConfigureStatus::kEndedByError;

@@ -50,8 +50,8 @@ using GodownCount = std::function<int32_t()>;
 // server objects. masters_value is the masters check box (1 checked): it decides whether extra
 // master fields are defined. A run-time error while creating or copying a series or looking up
 // the cash ledger ends the step and is reported in the result; nothing is thrown.
-ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui,
-                                     int16_t masters_value, const GodownCount& godowns);
+ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui, int16_t masters_value,
+                                     const GodownCount& godowns);
 
 // The company feature switches. True when all its statements ran; a failing statement ends it
 // with false and its description in error (when given).

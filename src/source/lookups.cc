@@ -34,15 +34,16 @@ std::string GetSourceName(SourceDb* db, RunUi& ui, std::string_view kind, std::s
 
 std::string GetAccountName(SourceDb* db, RunUi& ui, std::string_view code) {
   // The code is quoted like every other lookup's: a quote in it must not end the literal.
-  Recordset rs =
-      GetRecordset(db, ui, "Select Parnam from [order] where OrdNo='" + CleanTextCopy(code, 3) + "'");
+  Recordset rs = GetRecordset(
+      db, ui, "Select Parnam from [order] where OrdNo='" + CleanTextCopy(code, 3) + "'");
   if (rs.RecordCount() > 0) return NzTrim(rs.Field("Parnam"));
   return {};
 }
 
 std::string GetPartyEmail(SourceDb* db, RunUi& ui, std::string_view code) {
   Recordset rs = GetRecordset(
-      db, ui, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=0");
+      db, ui,
+      "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=0");
   std::string found;
   if (rs.RecordCount() > 0) {
     while (!rs.Eof()) {
@@ -61,7 +62,8 @@ std::string GetPartyEmail(SourceDb* db, RunUi& ui, std::string_view code) {
 
 std::string GetPartyStateCode(SourceDb* db, RunUi& ui, std::string_view code) {
   Recordset rs = GetRecordset(
-      db, ui, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=15");
+      db, ui,
+      "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=15");
   if (rs.Eof()) return {};
   std::string remark = NzTrim(rs.Field("Remark"));
   return Right(Trim(Right(remark, 5)), 2);
@@ -122,8 +124,8 @@ void FillNameCache(SourceDb* db, RunUi& ui, const char* sql, const char* record_
 
 void BuildItemNameCache(SourceDb* db, RunUi& ui, KeyedCollection<std::string>& cache) {
   // Ties of the code order keep record order, so each code's first row is its first record.
-  FillNameCache(db, ui, "SELECT code,billname FROM pro order by code", nullptr, "code",
-                "billname", cache);
+  FillNameCache(db, ui, "SELECT code,billname FROM pro order by code", nullptr, "code", "billname",
+                cache);
 }
 
 void BuildAccountNameCache(SourceDb* db, RunUi& ui, KeyedCollection<std::string>& cache) {

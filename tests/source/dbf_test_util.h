@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "source/dbf.h"
-#include "support/local_company.h"
+#include "support/temp_dir.h"
 
 namespace vodare {
 

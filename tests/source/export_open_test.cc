@@ -72,8 +72,7 @@ TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
   EXPECT_TRUE(rs.Field("rate").IsNull());
   EXPECT_TRUE(rs.Field("mfd").IsNull());
   EXPECT_EQ(GetSourceName(db.get(), ui, "ITEM", "2"), "Crème");
-  EXPECT_EQ(db->OpenSnapshot("select code from pro where billname = 'CRÈME'").Field(0),
-            Value(2.0));
+  EXPECT_EQ(db->OpenSnapshot("select code from pro where billname = 'CRÈME'").Field(0), Value(2.0));
   Recordset acc = db->OpenSnapshot("select NOTES from [order] where ordno = 'a''1'");
   EXPECT_EQ(acc.Field(0), Value("first line\nsecond line"));
   EXPECT_EQ(GetAccountName(db.get(), ui, "A'1"), "Ram & Sons");

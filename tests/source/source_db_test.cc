@@ -231,7 +231,8 @@ TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilReset) {
   std::shared_ptr<SourceDb> db = Open(errors);
   ASSERT_TRUE(db);
   for (int i = 0; i < 3; ++i) {
-    Recordset rs = GetRecordset(db.get(), ui, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
+    Recordset rs =
+        GetRecordset(db.get(), ui, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
     EXPECT_TRUE(rs.IsNothing());
     EXPECT_THROW(rs.Eof(), RunTimeError);
   }

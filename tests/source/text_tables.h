@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "source/source_db.h"
-#include "support/local_company.h"
+#include "support/temp_dir.h"
 
 namespace vodare::testing {
 

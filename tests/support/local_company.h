@@ -10,24 +10,9 @@
 #include "context/run_context.h"
 #include "destination/automation.h"
 #include "destination/local/reports.h"
+#include "support/temp_dir.h"
 
 namespace vodare::testing {
-
-// A temporary folder removed with everything in it when the object goes, whatever a test
-// left unwritable in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::string str() const { return path_.string(); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 struct LocalCompanyOptions {
   std::string name = "Test Company";

@@ -11,6 +11,7 @@
 #include "destination/local/reports.h"
 #include "source/source_db.h"
 #include "support/golden.h"
+#include "support/stage_run_text.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 #include "vouchers/accounting_vouchers.h"

@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "destination/local/installation.h"
 #include "destination/local/journal_text.h"
+#include "destination/local/master_kinds.h"
 
 namespace vodare::local {
 
@@ -160,30 +161,8 @@ int ConfigOnlyAuthorizer(void*, int action, const char* a1, const char*, const c
 }  // namespace
 
 std::string KindName(int kind) {
-  switch (kind) {
-    case 1:
-      return "Account group";
-    case 2:
-      return "Ledger";
-    case kKindItemGroup:
-      return "Item group";
-    case 6:
-      return "Item";
-    case kKindUnit:
-      return "Unit";
-    case 9:
-      return "Bill sundry";
-    case 11:
-      return "Material centre";
-    case 13:
-      return "Sale type";
-    case 14:
-      return "Purchase type";
-    case 19:
-      return "Broker";
-    default:
-      return "Master type " + std::to_string(kind);
-  }
+  const MasterKindEntry* e = FindMasterKind(kind);
+  return e ? e->display : "Master type " + std::to_string(kind);
 }
 
 std::string VoucherElementName(int type) {

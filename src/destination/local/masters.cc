@@ -5,35 +5,14 @@
 
 #include "common/run_error.h"
 #include "common/text.h"
+#include "destination/automation.h"
 #include "destination/local/company_store.h"
+#include "destination/local/master_kinds.h"
 #include "destination/local/xml_read.h"
 
 namespace vodare::local {
 
 namespace {
-
-const char* MasterRoot(int kind) {
-  switch (kind) {
-    case 1:
-      return "AccountGroup";
-    case 2:
-      return "Account";
-    case 6:
-      return "Item";
-    case 9:
-      return "BillSundry";
-    case 11:
-      return "MaterialCenter";
-    case 13:
-      return "SaleType";
-    case 14:
-      return "PurchaseType";
-    case 19:
-      return "Broker";
-    default:
-      return nullptr;
-  }
-}
 
 constexpr size_t kMaxNameLength = 40;
 
@@ -110,7 +89,8 @@ StoreAnswer CompanyStore::SaveMaster(int16_t kind, const std::string& xml) {
 
 StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
                                        CreatedNames& created) {
-  const char* root_name = MasterRoot(kind);
+  const MasterKindEntry* known = FindMasterKind(kind);
+  const char* root_name = known ? known->element : nullptr;
   if (!root_name)
     return RefuseMaster(kind, xml, "Master type " + std::to_string(kind) + " is not supported");
   pugi::xml_document doc;
@@ -137,7 +117,7 @@ StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
   m.print_name = Child(root, "PrintName");
 
   switch (kind) {
-    case 1: {
+    case kKindAccountGroup: {
       std::string parent = Child(root, "ParentGroupName");
       m.is_primary =
           HasChild(root, "PrimaryGroup") ? FlagText(Child(root, "PrimaryGroup")) : parent.empty();
@@ -146,19 +126,19 @@ StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
           return RefuseMaster(kind, xml,
                               "Parent group of account group " + Quoted(m.name) + " is blank");
         }
-        m.parent_code = Lookup(parent, 1);
+        m.parent_code = Lookup(parent, kKindAccountGroup);
         if (!m.parent_code) {
           return RefuseMaster(kind, xml, "Parent group " + Quoted(parent) + " does not exist");
         }
       }
       break;
     }
-    case 2: {
+    case kKindLedger: {
       std::string parent = Child(root, "ParentGroup");
       if (parent.empty()) {
         return RefuseMaster(kind, xml, "Parent group of ledger " + Quoted(m.name) + " is blank");
       }
-      m.parent_code = Lookup(parent, 1);
+      m.parent_code = Lookup(parent, kKindAccountGroup);
       if (!m.parent_code) {
         return RefuseMaster(kind, xml, "Parent group " + Quoted(parent) + " does not exist");
       }
@@ -171,7 +151,7 @@ StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
       }
       break;
     }
-    case 6: {
+    case kKindItem: {
       m.item_group = Child(root, "ParentGroup");
       m.main_unit = Child(root, "MainUnit");
       m.alt_unit = Child(root, "AltUnit");
@@ -191,7 +171,7 @@ StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
         for (pugi::xml_node mc : details.children("OPMCStockDetail")) {
           OpeningStock o;
           o.mc_name = Child(mc, "MCName");
-          o.mc_code = Lookup(o.mc_name, 11);
+          o.mc_code = Lookup(o.mc_name, kKindMaterialCentre);
           if (!o.mc_code) {
             return RefuseMaster(kind, xml,
                                 "Material centre " + Quoted(o.mc_name) + " does not exist");
@@ -246,7 +226,7 @@ StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
           std::string alt = Child(root, "OPStockInAltUnit");
           if (auto a = NumberText(alt)) o.qty_alt = *a;
           // Stock without a material centre lies in the company's main store.
-          o.mc_code = Lookup("Main Store", 11);
+          o.mc_code = Lookup("Main Store", kKindMaterialCentre);
           if (o.qty != 0 || o.amount != 0) {
             if (!o.mc_code) {
               return RefuseMaster(kind, xml, "Material centre 'Main Store' does not exist");
@@ -257,7 +237,7 @@ StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
       }
       break;
     }
-    case 11:
+    case kKindMaterialCentre:
       m.is_primary = true;
       break;
     default:
@@ -282,13 +262,13 @@ StoreAnswer CompanyStore::SaveMasterIn(int16_t kind, const std::string& xml,
     return c;
   };
   int32_t main_unit = 0, alt_unit = 0;
-  if (kind == 6) {
+  if (kind == kKindItem) {
     m.parent_code = ensure(kKindItemGroup, m.item_group);
     main_unit = ensure(kKindUnit, m.main_unit);
     alt_unit = ensure(kKindUnit, m.alt_unit);
   }
   int32_t code = InsertMaster(m, seq);
-  if (kind == 6) {
+  if (kind == kKindItem) {
     db_.Cached("UPDATE master SET main_unit = ?, alt_unit = ?, conversion = ? WHERE code = ?")
         .Bind(1, main_unit)
         .Bind(2, alt_unit)
