@@ -19,6 +19,7 @@
 #include "common/helpers.h"
 #include "common/run_ui.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "source/lookups.h"
 #include "source/source_db.h"
 

@@ -22,6 +22,8 @@
 #include "common/helpers.h"
 #include "common/run_ui.h"
 #include "context/run_context.h"
+#include "context/run_destination.h"
+#include "context/run_source.h"
 #include "destination/connection.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -14,10 +13,9 @@
 
 #include "common/helpers.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "destination/automation.h"
-#include "destination/local/company_store.h"
-#include "destination/local/installation.h"
-#include "destination/local/reports.h"
+#include "destination/company_books.h"
 #include "masters/ledgers.h"
 #include "masters/stage_support.h"
 #include "source/lookups.h"
@@ -89,7 +87,7 @@ std::string Describe(const ReconciledVoucher& v) {
 // the bill amount exactly when the voucher arrived whole, whereas its debits also hold the cash
 // that settles a cash bill. An accounting voucher's amount is the sum of its debits, as the
 // export's rows give it.
-ReconciledVoucher StoredFigures(const local::VoucherTotalRow& row) {
+ReconciledVoucher StoredFigures(const StoredVoucher& row) {
   ReconciledVoucher v;
   v.type = row.type;
   v.number = row.number;
@@ -382,8 +380,8 @@ std::string Reconciliation::Render() const {
   return out;
 }
 
-Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date& from,
-                         const Date& to, const ErrorList& errors) {
+Reconciliation Reconcile(RunContext& ctx, CompanyBooks& books, const Date& from, const Date& to,
+                         const ErrorList& errors) {
   Reconciliation r;
   const EntriesByKey entries(errors);
 
@@ -395,7 +393,7 @@ Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date
     return t;
   };
   std::unordered_multimap<std::string, ReconciledVoucher> stored;
-  for (const local::VoucherTotalRow& row : local::ListVoucherTotals(store)) {
+  for (const StoredVoucher& row : books.Vouchers()) {
     if (row.date < from || row.date > to) continue;
     ReconciledVoucher v = StoredFigures(row);
     VoucherTypeFigures& t = type_line(v.type);
@@ -475,7 +473,7 @@ Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date
   if (ctx.AccountNameCache.Empty()) BuildAccountNameCache(ctx);
   auto stored_names = [&](int kind) {
     std::unordered_map<std::string, double> names;
-    for (const local::MasterRow& m : local::ListMasters(store, kind))
+    for (const StoredMaster& m : books.Masters(kind))
       names.emplace(FoldKey(Trim(m.name)), m.opening_balance);
     return names;
   };
@@ -526,21 +524,6 @@ Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date
     }
   }
   return r;
-}
-
-Reconciliation ReconcileFolders(const std::string& export_dir, const std::string& data_folder,
-                                const std::string& company_code, const Date& from, const Date& to,
-                                const ErrorList& errors) {
-  SilentRunUi ui;
-  RunContext ctx(ui);
-  ErrorList opening;
-  if (!OpenSourceDb(ctx, export_dir, opening))
-    throw std::runtime_error("the export " + export_dir + " does not open: " + opening.Text());
-  std::optional<std::filesystem::path> file = local::FindCompanyFile(data_folder, company_code);
-  if (!file)
-    throw std::runtime_error("no company " + company_code + " in the data folder " + data_folder);
-  local::CompanyStore store(*file);
-  return Reconcile(ctx, store, from, to, errors);
 }
 
 ErrorList ErrorListOfFile(const std::string& text) {

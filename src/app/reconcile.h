@@ -15,9 +15,7 @@
 namespace vodare {
 
 struct RunContext;
-namespace local {
-class CompanyStore;
-}
+class CompanyBooks;
 
 // One voucher as the figures see it. Sales, purchases and returns are held by the amount their
 // party is booked with; stock challans, which book no ledger side, by their item lines and
@@ -88,10 +86,11 @@ struct Reconciliation {
 // run's error list (empty when there is none): a voucher or ledger is explained by the entry
 // filed under it. The export is read as the voucher stages read it, so ctx must be a context of
 // its own: its inventory voucher identifiers are rebuilt here.
-Reconciliation Reconcile(RunContext& ctx, local::CompanyStore& store, const Date& from,
-                         const Date& to, const ErrorList& errors);
+Reconciliation Reconcile(RunContext& ctx, CompanyBooks& books, const Date& from, const Date& to,
+                         const ErrorList& errors);
 
-// The same from the folders: opens the export and the company's books of the data folder.
+// The same from the folders: opens the export and the books of the local company in the data
+// folder.
 // Throws std::runtime_error, naming what, when either cannot be opened.
 Reconciliation ReconcileFolders(const std::string& export_dir, const std::string& data_folder,
                                 const std::string& company_code, const Date& from, const Date& to,

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/error_list.h"
+#include "app/export_check.h"
 #include "app/export_tables.h"
 #include "common/helpers.h"
 #include "common/run_error.h"
@@ -115,10 +116,24 @@ class Run {
       Fail(PlainText(opening));
       return;
     }
+    std::vector<ExportFinding> findings;
     if (ctx_.source) {
       missing = MissingExportTables(*ctx_.source, inputs_.masters, inputs_.vouchers);
       if (!missing.empty()) {
         Refuse(MissingTablesFailure(export_folder, missing));
+        return;
+      }
+      // The export check: nothing is booked from a table that cannot be trusted whole, and
+      // what may be accepted is put to the user once, before the company is touched.
+      findings = CheckExport(*ctx_.source, inputs_.masters, inputs_.vouchers);
+      if (HasErrors(findings)) {
+        RefuseExport(findings);
+        return;
+      }
+      if (!findings.empty() && !ui_.AskYesNo(ExportCheckQuestion(findings), kExportCheckCaption)) {
+        result_.outcome = RunOutcome::kRefused;
+        result_.error_text = kExportNotAccepted;
+        ui_.ShowMessage(kExportNotAccepted, kExportCheckCaption, MessageIcon::kInformation);
         return;
       }
     }
@@ -186,6 +201,9 @@ class Run {
     if (inputs_.masters && ui_.AskYesNo(kMappingQuestion, "Mapping Confirmation")) {
       if (stages_.MapAccountGroups) stages_.MapAccountGroups(ctx_);
     }
+    // What the user accepted of the export check belongs to the run's errors (the connection
+    // and configuration keep notes of their own in the list until here).
+    AddFindings(ctx_.errors, findings);
     // 14. The stages.
     StageArgs args{program, run_data, "", ""};
     if (inputs_.masters && !inputs_.vouchers) {
@@ -203,7 +221,13 @@ class Run {
         entry += " It stopped in the " + stopped_in_ +
                  " after the record in hand; the records after it were not imported.";
       ctx_.errors.Add(kRunStage, "", std::move(entry));
-    } else if (inputs_.vouchers && stages_.ReconcileRun) {
+    } else {
+      // Each master stage read as many records as its table holds, or the difference is said.
+      if (ctx_.source)
+        for (std::string& line : CountDifferences(*ctx_.source, ctx_.summary))
+          ctx_.errors.Add(kExportCheckStage, "", std::move(line));
+    }
+    if (!stopped_ && inputs_.vouchers && stages_.ReconcileRun) {
       // The books beside the export, while the company the run wrote into is still there.
       ui_.SetStatus(kComparingStatus);
       ui_.ProcessEvents();
@@ -363,6 +387,19 @@ class Run {
     result_.outcome = RunOutcome::kRefused;
     result_.error_text = failure.message;
     result_.focus_control = failure.focus_control;
+  }
+
+  // A run refused by the export check: the findings listed, each in an error list of its own
+  // (the user may want them all), nothing opened in the company.
+  void RefuseExport(const std::vector<ExportFinding>& findings) {
+    ErrorList list;
+    AddFindings(list, findings);
+    result_.errors = list;
+    result_.error_entries = static_cast<int64_t>(findings.size());
+    result_.error_list_path = SaveErrorList(list, ui_);
+    std::string text = ExportCheckRefusal(findings);
+    if (!result_.error_list_path.empty()) text += "\n\nThe error list: " + result_.error_list_path;
+    Refuse({text, kExportCheckCaption, MessageIcon::kExclamation, ""});
   }
 
   // Ends the run early: the window back at rest, the inputs enabled, the reason in an "Error"

@@ -29,6 +29,10 @@ extern const char* const kStateConfirmationText;
 extern const char* const kStateRefusedText;
 extern const char* const kMappingQuestion;
 extern const char* const kErrorListQuestion;
+// Said when the user answers No to the export check's question.
+inline constexpr const char* kExportNotAccepted =
+    "The run was not started: the export check's findings were not accepted. Nothing was "
+    "converted.";
 
 // Runs the whole sequence with the given steps (DefaultRunStages() for the program's own).
 RunResult RunConversion(RunContext& ctx, const RunInputs& inputs, const RunStages& stages);

@@ -9,6 +9,8 @@
 #include "app/status_report.h"
 #include "common/run_error.h"
 #include "context/run_context.h"
+#include "context/run_destination.h"
+#include "context/run_source.h"
 #include "destination/configure.h"
 #include "destination/connection.h"
 #include "destination/local/company_directory.h"

@@ -11,6 +11,7 @@
 #include "common/helpers.h"
 #include "common/run_error.h"
 #include "common/text.h"
+#include "context/run_source.h"
 #include "source/source_db.h"
 
 namespace vodare {

@@ -213,6 +213,11 @@ bool CliRunUi::AskYesNo(const std::string& text, const std::string& caption) {
              text.find("alternate unit") != std::string::npos) {
     answer = answers_.alt_units;
     flag = "--alt-units yes|no";
+  } else if (caption == "Alert!") {
+    // The export check's findings are printed whole before the answer, for the log.
+    Say("vodare-cli: " + text);
+    answer = answers_.accept_warnings;
+    flag = "--accept-warnings";
   } else if (caption == "Mapping Confirmation") {
     answer = answers_.map_groups;
     flag = "--map-groups auto|none";

@@ -22,6 +22,7 @@ struct CliAnswers {
   std::optional<bool> batch_stock;  // --batch-stock yes|no
   std::optional<bool> alt_units;    // --alt-units yes|no
   std::optional<bool> map_groups;   // --map-groups auto (true) | none (false)
+  std::optional<bool> accept_warnings;  // --accept-warnings: the export check's question
 };
 
 // Pairs Vodori groups with Vuvoda groups without a window (the automatic matcher).

@@ -18,6 +18,7 @@ int Dispatch(const Args& args) {
   static const std::map<std::string, std::function<int(const Args&)>> kCommands = {
       {"sample-export", SampleExportCommand},
       {"tables", TablesCommand},
+      {"check-export", CheckExportCommand},
       {"query", QueryCommand},
       {"company", CompanyCommand},
       {"convert", ConvertCommand},

@@ -15,6 +15,7 @@ int Dispatch(const Args& args);
 // Subcommands (args without the subcommand's own name).
 int SampleExportCommand(const Args& args);
 int TablesCommand(const Args& args);
+int CheckExportCommand(const Args& args);
 int QueryCommand(const Args& args);
 int CompanyCommand(const Args& args);
 int ConvertCommand(const Args& args);

@@ -95,7 +95,7 @@ int ConvertCommand(const Args& args) {
       "--to",      "--batch-stock", "--alt-units", "--map-groups", "--same-state"};
   const std::string usage = UsageOf("convert");
   std::map<std::string, std::string> values;
-  bool masters = false, vouchers = false, dry_run = false;
+  bool masters = false, vouchers = false, dry_run = false, accept_warnings = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--masters") {
@@ -104,6 +104,8 @@ int ConvertCommand(const Args& args) {
       vouchers = true;
     } else if (a == "--dry-run") {
       dry_run = true;
+    } else if (a == "--accept-warnings") {
+      accept_warnings = true;
     } else if (kValued.count(a)) {
       if (i + 1 >= args.size()) return Fail(a + " needs a value\n" + usage);
       values[a] = args[++i];
@@ -112,6 +114,7 @@ int ConvertCommand(const Args& args) {
     }
   }
   CliAnswers answers;
+  if (accept_warnings) answers.accept_warnings = true;
   for (const auto& [flag, target] :
        {std::pair<const char*, std::optional<bool>*>{"--same-state", &answers.same_state},
         {"--batch-stock", &answers.batch_stock},

@@ -10,12 +10,12 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "common/gst_states.h"
 #include "cli/convert_run.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"
 #include "export_writer/sample_export.h"
-#include "masters/ledgers.h"
 
 namespace vodare::cli {
 

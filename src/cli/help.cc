@@ -8,6 +8,7 @@ const char* const kOverview =
     "usage: vodare-cli COMMAND ... (vodare-cli COMMAND --help for each)\n"
     "  sample-export DIR [--vouchers N] [--seed S]   write a sample Vodori export\n"
     "  tables EXPORT_DIR                             list tables, columns and row counts\n"
+    "  check-export EXPORT_DIR                       what is wrong with an export\n"
     "  query EXPORT_DIR \"SQL\"                        rows of one query as JSON lines\n"
     "  company create|list|show ...                  the local company store\n"
     "  convert --program DIR --data DIR ...          one conversion run (or a test run)\n"
@@ -22,7 +23,7 @@ const std::map<std::string, std::string>& Texts() {
        "usage: vodare-cli convert --program DIR --data DIR --company CODE|NAME --year YYYY\n"
        "         --export DIR --from DD-MM-YYYY --to DD-MM-YYYY [--masters] [--vouchers]\n"
        "         [--batch-stock yes|no] [--alt-units yes|no] [--map-groups none|auto]\n"
-       "         [--same-state yes|no] [--dry-run]\n"
+       "         [--same-state yes|no] [--accept-warnings] [--dry-run]\n"
        "\n"
        "One conversion run, as the window's \"Import Data\" makes it; the run's questions are\n"
        "answered from the flags below (a question without its flag is answered No, and said).\n"
@@ -46,6 +47,9 @@ const std::map<std::string, std::string>& Texts() {
        "  --map-groups none|auto  auto pairs the Vodori account groups with the company's\n"
        "                          groups as the mapping dialog's Auto Map does; none imports\n"
        "                          every group under its own name\n"
+       "  --accept-warnings       go on when the export check found only warnings (each goes\n"
+       "                          to the error list); a table with an error is never\n"
+       "                          converted from, whatever the flags\n"
        "  --dry-run               a test run: every stage runs against a throw-away copy of\n"
        "                          the company, which is left byte for byte as it was; the\n"
        "                          summary, error list and verdict are those of the copy, and\n"
@@ -134,6 +138,16 @@ const std::map<std::string, std::string>& Texts() {
        "\n"
        "Lists the export's tables with their columns and row counts, as the program reads\n"
        "them.\n"},
+      {"check-export",
+       "usage: vodare-cli check-export EXPORT_DIR\n"
+       "\n"
+       "Opens the export as a run opens it and prints what the export check finds, one line\n"
+       "a finding: tables cut short or unreadable, two files for one table, fields the\n"
+       "conversion reads that a table lacks, tables without records, odd headers, values that\n"
+       "cannot be read (each with its record), memo damage.\n"
+       "\n"
+       "Exit status: 0 nothing found, 1 warnings only, 2 errors (a run would refuse the\n"
+       "export) or the folder cannot be opened.\n"},
       {"query",
        "usage: vodare-cli query EXPORT_DIR \"SELECT ...\"\n"
        "\n"

@@ -37,7 +37,7 @@ int QueryCommand(const Args& args) {
       for (size_t i = 0; i < keys.size(); ++i) {
         if (i) line += ',';
         line += keys[i];
-        line += JsonValue(rs.Field(i));
+        line += JsonValue(rs.StoredField(i));
       }
       line += "}\n";
       std::fwrite(line.data(), 1, line.size(), stdout);

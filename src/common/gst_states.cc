@@ -51,4 +51,10 @@ constexpr std::array<GstState, 40> kStates = {{
 
 std::span<const GstState> GstStates() { return kStates; }
 
+std::string GetStateName(std::string_view code) {
+  for (const GstState& s : GstStates())
+    if (s.code == code) return std::string(s.name);
+  return {};
+}
+
 }  // namespace vodare

@@ -4,6 +4,7 @@
 // names; both read this one table.
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace vodare {
@@ -15,5 +16,8 @@ struct GstState {
 
 // Every state in code order.
 std::span<const GstState> GstStates();
+
+// Two-character state code to state name; any other code gives empty text.
+std::string GetStateName(std::string_view code);
 
 }  // namespace vodare

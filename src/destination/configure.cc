@@ -51,13 +51,13 @@ void ShowStep(RunUi& ui, int step) {
   ui.ProcessEvents();
 }
 
-void ReloadCompany(RunContext& ctx) {
+void ReloadCompany(DestinationSession& session) {
   std::string empty;
-  Require(ctx.destination.CompanyApi).Load(empty);
+  Require(session.CompanyApi).Load(empty);
 }
 
-void ReloadMasterConfig(RunContext& ctx, int16_t kind) {
-  CMastConfig& config = Require(ctx.destination.MastConfigApi);
+void ReloadMasterConfig(DestinationSession& session, int16_t kind) {
+  CMastConfig& config = Require(session.MastConfigApi);
   config.Load(kind);
   std::string empty;
   config.Save(kind, empty);
@@ -66,10 +66,10 @@ void ReloadMasterConfig(RunContext& ctx, int16_t kind) {
 
 }  // namespace
 
-bool ApplySeriesCashSettings(RunContext& ctx, int32_t series_code) {
-  int32_t cash = Require(ctx.destination.FixedApi).mastername2code("Cash", kKindLedger);
+bool ApplySeriesCashSettings(DestinationSession& session, int32_t series_code) {
+  int32_t cash = Require(session.FixedApi).mastername2code("Cash", kKindLedger);
   try {
-    CFixedInterface& fixed = *ctx.destination.FixedApi;
+    CFixedInterface& fixed = *session.FixedApi;
     fixed.ExecuteQuery(
         SeriesStatement("Update CONFIG set B107 = -1 WHERE RECTYPE = ", series_code));
     fixed.ExecuteQuery(
@@ -78,48 +78,49 @@ bool ApplySeriesCashSettings(RunContext& ctx, int32_t series_code) {
         "Update CONFIG set L13 = " + LongToText(cash) + " WHERE RECTYPE = ", series_code));
     fixed.ExecuteQuery(
         SeriesStatement("Update CONFIG set B115 = -1 WHERE RECTYPE = ", series_code));
-    ReloadCompany(ctx);
+    ReloadCompany(session);
     return true;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool ApplySeriesSwitchB4(RunContext& ctx, int32_t series_code) {
+bool ApplySeriesSwitchB4(DestinationSession& session, int32_t series_code) {
   try {
-    Require(ctx.destination.FixedApi)
+    Require(session.FixedApi)
         .ExecuteQuery(SeriesStatement("Update CONFIG set B4=1 WHERE RECTYPE = ", series_code));
-    ReloadCompany(ctx);
+    ReloadCompany(session);
     return true;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool ApplySeriesSwitchB2(RunContext& ctx, int32_t series_code) {
+bool ApplySeriesSwitchB2(DestinationSession& session, int32_t series_code) {
   try {
-    Require(ctx.destination.FixedApi)
+    Require(session.FixedApi)
         .ExecuteQuery(SeriesStatement("Update CONFIG set B2=-1 WHERE RECTYPE = ", series_code));
-    ReloadCompany(ctx);
+    ReloadCompany(session);
     return true;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool ConfigureFeatures(RunContext& ctx, int16_t masters_value, std::string* error) {
+bool ConfigureFeatures(DestinationSession& session, RunUi& ui, int16_t masters_value,
+                       const GodownCount& godowns, std::string* error) {
   try {
-    auto run = [&](const std::string& sql) { Require(ctx.destination.FixedApi).ExecuteQuery(sql); };
-    if (ctx.ui.AskYesNo(kBatchStockQuestion, kFeatureConfirmationCaption)) {
+    auto run = [&](const std::string& sql) { Require(session.FixedApi).ExecuteQuery(sql); };
+    if (ui.AskYesNo(kBatchStockQuestion, kFeatureConfirmationCaption)) {
       run(CompanyStatement("Update CONFIG set B7= -1 WHERE RECTYPE = ", 5));
       run(CompanyStatement("Update CONFIG set B130= -1 WHERE RECTYPE = ", 5));
       run(CompanyStatement("Update CONFIG set B128= -1 WHERE RECTYPE = ", 5));
     }
-    if (ctx.ui.AskYesNo(kAlternateUnitQuestion, kFeatureConfirmationCaption)) {
+    if (ui.AskYesNo(kAlternateUnitQuestion, kFeatureConfirmationCaption)) {
       run("Update config set B11=-1 WHERE RECTYPE = 5 AND TYPE = 0");
     }
     run(CompanyStatement("Update CONFIG set B78=0 WHERE RECTYPE = ", 5));
-    if (CountGodowns(ctx) > 2)
+    if (godowns && godowns() > 2)
       run(CompanyStatement("Update CONFIG set B3=-1 WHERE RECTYPE = ", 63));
     const std::string b103 = CompanyStatement("Update CONFIG set B103= -1 WHERE RECTYPE = ", 5);
     run(CompanyStatement("Update CONFIG set B102= -1 WHERE RECTYPE = ", 5));
@@ -142,13 +143,13 @@ bool ConfigureFeatures(RunContext& ctx, int16_t masters_value, std::string* erro
           "I29 = 2, I32 = 30 WHERE RECTYPE = 2 AND TYPE = 6");
       run("UPDATE CONFIG SET I1 = 1, I2 = 1, I3 = 1, I11 = 1, I12 = 1, I13 = 1 "
           "WHERE RECTYPE = 79 AND TYPE = 6");
-      ReloadMasterConfig(ctx, kKindItem);
+      ReloadMasterConfig(session, kKindItem);
       run("UPDATE CONFIG SET C1 = 'Ledger Date', C2 = 'Area', NoOfFld = 2, I29 = 2, I32 = 30 "
           "WHERE RECTYPE = 2 AND TYPE = 2");
       run("UPDATE CONFIG SET I1 = 6, I2 = 1, I11 = 0, I12 = 1 WHERE RECTYPE = 79 AND TYPE = 2");
-      ReloadMasterConfig(ctx, kKindLedger);
+      ReloadMasterConfig(session, kKindLedger);
     }
-    CCompany& company = Require(ctx.destination.CompanyApi);
+    CCompany& company = Require(session.CompanyApi);
     std::string empty;
     company.Load(empty);
     company.Save(std::string());
@@ -160,31 +161,32 @@ bool ConfigureFeatures(RunContext& ctx, int16_t masters_value, std::string* erro
   }
 }
 
-ConfigureResult ConfigureDestination(RunContext& ctx, int16_t masters_value) {
+ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui,
+                                     int16_t masters_value, const GodownCount& godowns) {
   ConfigureResult result;
   try {
     for (int row = 0; row < kSeriesCount; ++row) {
-      if (row > 0) ShowStep(ctx.ui, row);
+      if (row > 0) ShowStep(ui, row);
       const SeriesRow& series = kSeries[row];
       std::string name = series.name;
       int32_t code =
-          Require(ctx.destination.FixedApi1).SaveVchSeriesForMultiSeriesCreation(name, series.type);
+          Require(session.FixedApi1).SaveVchSeriesForMultiSeriesCreation(name, series.type);
       if (code <= 0) {
         result.status = ConfigureStatus::kSeriesMissing;
         continue;
       }
       if (series.template_type != 0) {
-        ctx.destination.FixedApi1->CopySeriesConfig(series.template_type, series.template_name,
+        session.FixedApi1->CopySeriesConfig(series.template_type, series.template_name,
                                                     code, series.type);
       }
       if (series.per_series_switches) {
-        ApplySeriesCashSettings(ctx, code);
-        ApplySeriesSwitchB2(ctx, code);
-        ApplySeriesSwitchB4(ctx, code);
+        ApplySeriesCashSettings(session, code);
+        ApplySeriesSwitchB2(session, code);
+        ApplySeriesSwitchB4(session, code);
       }
     }
-    result.features_set = ConfigureFeatures(ctx, masters_value, &result.features_error);
-    ShowStep(ctx.ui, kSeriesCount);
+    result.features_set = ConfigureFeatures(session, ui, masters_value, godowns, &result.features_error);
+    ShowStep(ui, kSeriesCount);
   } catch (const std::exception& e) {
     result.status = ConfigureStatus::kEndedByError;
     result.description = e.what();

@@ -5,9 +5,11 @@
 // units), plus the extra master fields when masters are imported.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "context/run_context.h"
+#include "common/run_ui.h"
+#include "destination/company_settings.h"
 
 namespace vodare {
 
@@ -39,24 +41,28 @@ struct ConfigureResult {
   bool EndedByError() const { return status == ConfigureStatus::kEndedByError; }
 };
 
-// Creates the thirteen voucher series and sets the company's switches. masters_value is the
-// masters check box (1 checked): it decides whether extra master fields are defined. A run-time
-// error while creating or copying a series or looking up the cash ledger ends the step and is
-// reported in the result; nothing is thrown.
-ConfigureResult ConfigureDestination(RunContext& ctx, int16_t masters_value);
+// The number of godowns in the export, asked for by the feature switches only when they come
+// to the switch it decides (more than two: godowns are kept apart), so that the export is read
+// at that point of the step and not before.
+using GodownCount = std::function<int32_t()>;
+
+// Creates the thirteen voucher series and sets the company's switches through the session's
+// server objects. masters_value is the masters check box (1 checked): it decides whether extra
+// master fields are defined. A run-time error while creating or copying a series or looking up
+// the cash ledger ends the step and is reported in the result; nothing is thrown.
+ConfigureResult ConfigureDestination(DestinationSession& session, RunUi& ui,
+                                     int16_t masters_value, const GodownCount& godowns);
 
 // The company feature switches. True when all its statements ran; a failing statement ends it
 // with false and its description in error (when given).
-bool ConfigureFeatures(RunContext& ctx, int16_t masters_value, std::string* error = nullptr);
+bool ConfigureFeatures(DestinationSession& session, RunUi& ui, int16_t masters_value,
+                       const GodownCount& godowns, std::string* error = nullptr);
 
 // The per-series switches on the series with that code, applied in the order cash settings,
 // B2, B4; each is false when one of its statements failed. The cash ledger lookup that starts
 // ApplySeriesCashSettings is left to raise: the caller decides what its failure ends.
-bool ApplySeriesCashSettings(RunContext& ctx, int32_t series_code);
-bool ApplySeriesSwitchB4(RunContext& ctx, int32_t series_code);
-bool ApplySeriesSwitchB2(RunContext& ctx, int32_t series_code);
-
-// The number of godowns in the export, 0 when there are none or they cannot be read.
-int32_t CountGodowns(RunContext& ctx);
+bool ApplySeriesCashSettings(DestinationSession& session, int32_t series_code);
+bool ApplySeriesSwitchB4(DestinationSession& session, int32_t series_code);
+bool ApplySeriesSwitchB2(DestinationSession& session, int32_t series_code);
 
 }  // namespace vodare

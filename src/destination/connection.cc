@@ -73,17 +73,6 @@ bool ConnectDestination(AutomationFactory& factory, DestinationSession& session,
   }
 }
 
-bool ConnectDestination(RunContext& ctx, const std::string& program_folder,
-                        const std::string& data_folder, const std::string& company_code,
-                        int16_t year) {
-  if (ctx.factory == nullptr) {
-    ctx.errors.Add(kConnectionStage, "", kNotInstalledMessage, "");
-    return false;
-  }
-  return ConnectDestination(*ctx.factory, ctx.destination, program_folder, data_folder,
-                            company_code, year, ctx.errors);
-}
-
 Value GetNodeValue(const pugi::xml_node& node, const std::string& name, int16_t kind,
                    const CCompany* company) {
   try {

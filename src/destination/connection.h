@@ -6,8 +6,8 @@
 #include <pugixml.hpp>
 #include <string>
 
+#include "common/error_entries.h"
 #include "common/value.h"
-#include "context/run_context.h"
 #include "destination/automation.h"
 #include "destination/company_settings.h"
 
@@ -26,10 +26,6 @@ inline constexpr const char* kConnectionStage = "Connection";
 bool ConnectDestination(AutomationFactory& factory, DestinationSession& session,
                         const std::string& program_folder, const std::string& data_folder,
                         const std::string& company_code, int16_t year, ErrorList& errors);
-// The same over the run's factory, server objects and error list.
-bool ConnectDestination(RunContext& ctx, const std::string& program_folder,
-                        const std::string& data_folder, const std::string& company_code,
-                        int16_t year);
 
 // The company's settings. Never fails: what cannot be read keeps its default.
 CompanySettings ReadCompanySettings(const DestinationSession& session);

@@ -6,7 +6,11 @@
 namespace vodare {
 
 OrderedSaves::OrderedSaves(CFixedInterface& fixed, size_t depth)
-    : fixed_(fixed), depth_(std::max<size_t>(depth, 1)), thread_([this] { Loop(); }) {}
+    : fixed_(fixed),
+      depth_(std::max<size_t>(depth, 1)),
+      reader_(dynamic_cast<ReadsVouchersAhead*>(&fixed)),
+      reading_([this] { ReadLoop(); }),
+      thread_([this] { Loop(); }) {}
 
 OrderedSaves::~OrderedSaves() {
   try {
@@ -18,8 +22,36 @@ OrderedSaves::~OrderedSaves() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  work_.notify_one();
+  work_.notify_all();
+  reading_.join();
   thread_.join();
+}
+
+// Makes and reads each record's text in order, as far ahead of the saves as the queue goes.
+void OrderedSaves::ReadLoop() {
+  for (;;) {
+    std::shared_ptr<Job> job;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      work_.wait(lock, [&] { return stop_ || taken_ < jobs_.size(); });
+      if (taken_ >= jobs_.size()) return;  // stopping with nothing left
+      job = jobs_[taken_++];
+    }
+    try {
+      if (job->text) {
+        job->xml = job->text();
+        job->text = nullptr;  // what it held goes with it
+      }
+      if (reader_) job->read = reader_->ReadVoucherAhead(job->xml);
+    } catch (...) {
+      job->unread = std::current_exception();
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job->ready = true;
+    }
+    work_.notify_all();
+  }
 }
 
 void OrderedSaves::Loop() {
@@ -27,19 +59,22 @@ void OrderedSaves::Loop() {
     std::shared_ptr<Job> job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      work_.wait(lock, [&] { return stop_ || started_ < jobs_.size(); });
+      work_.wait(lock, [&] {
+        return (started_ < jobs_.size() && jobs_[started_]->ready) ||
+               (stop_ && started_ >= jobs_.size());
+      });
       if (started_ >= jobs_.size()) return;  // stopping with nothing left
       job = jobs_[started_++];
     }
     Answer answer;
     try {
-      if (job->text) {
-        job->xml = job->text();
-        job->text = nullptr;  // what it held goes with it
-      }
+      if (job->unread) std::rethrow_exception(job->unread);
       std::string message;
       int16_t type = job->type;
-      answer.saved = fixed_.SaveVchFromXML(type, job->xml, message, false);
+      if (job->read)
+        answer.saved = reader_->SaveVchReadAhead(type, job->xml, *job->read, message);
+      else
+        answer.saved = fixed_.SaveVchFromXML(type, job->xml, message, false);
       answer.message = std::move(message);
     } catch (...) {
       answer.error = std::current_exception();
@@ -48,6 +83,7 @@ void OrderedSaves::Loop() {
       std::lock_guard<std::mutex> lock(mutex_);
       job->answer = std::move(answer);
       job->xml = std::string();  // the text is the company's now
+      job->read.reset();
       job->done = true;
     }
     answered_.notify_all();
@@ -76,7 +112,7 @@ void OrderedSaves::Queue(std::shared_ptr<Job> job) {
     std::lock_guard<std::mutex> lock(mutex_);
     jobs_.push_back(std::move(job));
   }
-  work_.notify_one();
+  work_.notify_all();
 }
 
 void OrderedSaves::Deliver() { DeliverUntil(static_cast<size_t>(-1)); }
@@ -102,6 +138,7 @@ void OrderedSaves::DeliverUntil(size_t keep) {
       job = std::move(jobs_.front());
       jobs_.pop_front();
       --started_;
+      --taken_;
     }
     delivering_ = true;
     try {

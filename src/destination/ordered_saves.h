@@ -1,6 +1,8 @@
 #pragma once
 // Voucher saves on a thread of their own, so that the next voucher is read and built while the
-// company stores the one before it. The saves run strictly in the order they were handed in, one
+// company stores the one before it. A second thread ahead of the saving one makes each record's
+// text and, for a company that reads records ahead (ReadsVouchersAhead), reads it: the saving
+// thread is left the checks, rows and commit, which must come one after the other. The saves run strictly in the order they were handed in, one
 // call each, and every voucher is answered (on the caller's thread, in the same order) only once
 // the company has answered that very call: a voucher counted as saved is one the company holds,
 // whatever happens to the process afterwards.
@@ -20,6 +22,7 @@
 #include <thread>
 
 #include "destination/automation.h"
+#include "destination/reading_ahead.h"
 
 namespace vodare {
 
@@ -59,11 +62,15 @@ class OrderedSaves {
     int16_t type = 0;
     std::string xml;
     std::function<std::string()> text;  // makes xml when set
+    std::unique_ptr<ReadAhead> read;    // the company's reading of xml, when it reads ahead
+    std::exception_ptr unread;          // what making or reading the text raised
     Answered answered;
     Answer answer;
+    bool ready = false;  // text made and read: the save may start
     bool done = false;
   };
   void Loop();
+  void ReadLoop();
   // Hands out the answers at the front that are in; with `wait` until `keep` or fewer remain.
   void DeliverUntil(size_t keep);
   void Queue(std::shared_ptr<Job> job);
@@ -74,9 +81,11 @@ class OrderedSaves {
   std::condition_variable work_, answered_;
   std::deque<std::shared_ptr<Job>> jobs_;  // in order; the front is the oldest unanswered
   size_t started_ = 0;                     // jobs_ the saving thread has taken
+  size_t taken_ = 0;                       // jobs_ the reading thread has taken
   bool stop_ = false;
   bool delivering_ = false;  // an answer is being handed out: no nested hand-out
-  std::thread thread_;
+  ReadsVouchersAhead* const reader_;  // null for a company that reads only when it saves
+  std::thread reading_, thread_;
 };
 
 }  // namespace vodare

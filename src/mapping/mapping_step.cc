@@ -4,6 +4,7 @@
 
 #include "common/helpers.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "mapping/group_matching.h"
 #include "source/source_db.h"
 

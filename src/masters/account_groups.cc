@@ -6,6 +6,7 @@
 
 #include "common/helpers.h"
 #include "common/run_error.h"
+#include "context/run_source.h"
 #include "masters/record_text.h"
 #include "masters/stage_support.h"
 #include "source/lookups.h"

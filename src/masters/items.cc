@@ -3,6 +3,7 @@
 #include "masters/items.h"
 
 #include "common/helpers.h"
+#include "context/run_source.h"
 #include "masters/opening_stock.h"
 #include "masters/record_text.h"
 #include "masters/stage_support.h"

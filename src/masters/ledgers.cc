@@ -4,7 +4,9 @@
 
 #include <fmt/format.h>
 
+#include "common/gst_states.h"
 #include "common/helpers.h"
+#include "context/run_source.h"
 #include "masters/account_groups.h"
 #include "masters/record_text.h"
 #include "masters/stage_support.h"

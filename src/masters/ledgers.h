@@ -13,9 +13,6 @@ namespace vodare {
 
 struct RunContext;
 
-// Two-character state code to state name; any other code gives empty text.
-std::string GetStateName(std::string_view code);
-
 // <OPBal>: a positive opening balance is written negated, a negative one as its size, and a
 // zero one as the field's own text (empty when the field is blank). A blank field counts as 0;
 // a text that is not a number raises "Type mismatch".

@@ -3,18 +3,11 @@
 #include <cmath>
 #include <string>
 
-#include "common/gst_states.h"
 #include "common/helpers.h"
 #include "masters/ledgers.h"
 #include "masters/record_text.h"
 
 namespace vodare {
-
-std::string GetStateName(std::string_view code) {
-  for (const GstState& s : GstStates())
-    if (s.code == code) return std::string(s.name);
-  return {};
-}
 
 std::string LedgerOpeningText(const Value& opning) {
   double o = FieldNumber(opning);

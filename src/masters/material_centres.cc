@@ -2,6 +2,7 @@
 #include "masters/material_centres.h"
 
 #include "common/helpers.h"
+#include "context/run_source.h"
 #include "destination/connection.h"
 #include "masters/record_text.h"
 #include "masters/stage_support.h"

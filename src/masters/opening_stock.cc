@@ -2,6 +2,7 @@
 #include "masters/opening_stock.h"
 
 #include "common/helpers.h"
+#include "context/run_source.h"
 #include "destination/converters.h"
 #include "masters/stage_support.h"
 #include "source/source_db.h"

@@ -4,6 +4,7 @@
 
 #include "common/helpers.h"
 #include "common/run_error.h"
+#include "context/run_source.h"
 #include "source/lookups.h"
 #include "source/source_db.h"
 

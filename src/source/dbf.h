@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/value.h"
+#include "source/export_findings.h"
 
 namespace vodare {
 
@@ -45,12 +46,14 @@ class DbfError : public std::runtime_error {
 
 // What each field type reads as:
 //   C (and types the reader does not know)  text, trailing blanks dropped, leading kept
-//   N F   double; blank (or the overflow stars "***") is Null
-//   D     Date; blank or 00000000 is Null
+//   N F   double; blank is Null
+//   D     Date; blank is Null, and so is 00000000 (counted in a warning)
 //   L     true for T/Y, false for F/N (either case); '?' or blank is Null
 //   M G P (and B of width 10)  memo text from the .dbt/.fpt beside the table; no memo is Null
 //   I     int64; B (width 8) and Y (currency)  double; T  the Date of the date-time
-// A value that cannot be read (a date field holding "NotAYear") is Null and a warning.
+// A value that cannot be read (text in a number, the overflow stars "***", a date of month 13,
+// a day outside the calendar) is never read as Null or 0: the row holds its text as it stands,
+// unreadable() names the field, and a warning names the record.
 // Versions 0x03, 0x83, 0x8B and the FoxPro ones (0x30, 0x31, 0x32, 0xF5, 0xFB) are read;
 // dBASE 7 (0x04) is refused. Records flagged '*' are deleted; any other flag is live.
 // Text is decoded to UTF-8 from the code page of the language-driver byte (0 means
@@ -67,8 +70,19 @@ class DbfReader {
   // Reads the next live record into row (one Value per field, file order). False at the end.
   bool Next(std::vector<Value>& row);
   // Things worth telling the user that did not stop the reading (truncated data, missing memo
-  // file, unknown code page, undecodable bytes), each once.
+  // file, unknown code page, undecodable bytes, odd header), each once, as text naming the
+  // file...
   const std::vector<std::string>& warnings() const;
+  // ... and the same as findings: records missing from the table are an error, the rest
+  // warnings. Complete once Next has returned false.
+  const std::vector<ExportFinding>& findings() const;
+  // The fields of the last record read whose value could not be read, with the kind that was
+  // expected ('N' a number, 'D' a date).
+  struct Unreadable {
+    uint32_t field;
+    char kind;
+  };
+  const std::vector<Unreadable>& unreadable() const;
 
  private:
   struct Impl;

@@ -15,6 +15,7 @@
 #include "source/dbf.h"
 #include "source/dbf_codepage.h"
 #include "source/dbf_file.h"
+#include "source/export_findings.h"
 
 namespace vodare {
 
@@ -29,6 +30,14 @@ constexpr size_t kDescriptorBytes = 32;
 constexpr uint64_t kMaxMemoBytes = uint64_t{256} << 20;
 // A dBASE III memo has no length, only an end mark, looked for this far.
 constexpr uint64_t kMaxScannedMemoBytes = uint64_t{4} << 20;
+// Records named one by one for each field whose values cannot be read; the rest are counted.
+constexpr uint64_t kListedValueFaults = 10;
+// dBASE programs write numbers of at most 20 bytes, some other tools of 50; a wider one is a
+// damaged header rather than a number.
+constexpr uint16_t kMaxNumericWidth = 50;
+// Date serials of 1 January 100 and 31 December 9999, the range a date can take.
+constexpr int64_t kFirstSerial = -657434;
+constexpr int64_t kLastSerial = 2958465;
 
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const unsigned char* p) {
@@ -124,8 +133,14 @@ struct Column {
   bool binary_pointer = false;  // 4-byte little-endian block number (Visual FoxPro)
 };
 
+// The field types of the dBASE family; any other letter is read as text, with a warning.
+bool IsKnownType(char t) { return std::strchr("CNFDLMIBGPYTO@+0VWQ", t) != nullptr && t != 0; }
+
 enum class Warn {
   kShortData,
+  kExtraData,
+  kHeaderShape,
+  kBadLogical,
   kEndMarker,
   kMemoMissing,
   kMemoDamaged,
@@ -141,11 +156,20 @@ enum class Warn {
 
 struct DbfReader::Impl {
   std::string path;
+  std::string table;  // the file's name without extension
   File file;
   DbfHeader header;
   std::vector<Column> columns;
   std::vector<std::string> warnings;
+  std::vector<ExportFinding> findings;
   std::set<std::pair<Warn, std::string>> warned;
+  // Faults counted over the records and told once at the end.
+  std::vector<uint64_t> value_faults;  // per field: records whose value could not be read
+  std::vector<uint64_t> zero_dates;    // per field: records holding 00000000
+  uint64_t odd_flags = 0;              // records whose deletion flag is neither ' ' nor '*'
+  unsigned char odd_flag = 0;
+  bool finished = false;
+  std::vector<DbfReader::Unreadable> unreadable;  // the current record's
 
   uint64_t records_to_read = 0;
   uint64_t records_done = 0;
@@ -166,9 +190,41 @@ struct DbfReader::Impl {
   [[noreturn]] void Fail(const std::string& what) const {
     throw DbfError(fmt::format("{}: {}", path, what));
   }
-  void Warning(Warn kind, const std::string& key, const std::string& text) {
-    if (warned.emplace(kind, key).second) warnings.push_back(fmt::format("{}: {}", path, text));
+  // Each kind of fault is told once per key (a field, a kind of damage).
+  void Note(FindingLevel level, Warn kind, const std::string& key, std::string place,
+            std::string fault) {
+    if (!warned.emplace(kind, key).second) return;
+    warnings.push_back(
+        fmt::format("{}: {}{}", path, place.empty() ? std::string() : place + ": ", fault));
+    findings.push_back({level, table, std::move(place), std::move(fault)});
   }
+  void Warning(Warn kind, const std::string& key, const std::string& text) {
+    Note(FindingLevel::kWarning, kind, key, "", text);
+  }
+  void FieldWarning(Warn kind, size_t field, const std::string& text) {
+    Note(FindingLevel::kWarning, kind, header.fields[field].name,
+         "field " + header.fields[field].name, text);
+  }
+  // Records are missing: the table cannot be trusted whole.
+  void Missing(Warn kind, const std::string& text) {
+    Note(FindingLevel::kError, kind, "", "", text);
+  }
+  // A value that cannot be read: kept as it stands for the stage that reads it to refuse its
+  // record, and named with its record (the first few of each field; the rest are counted).
+  void Unreadable(size_t field, char kind, std::string_view raw, Value& out,
+                  const std::string& why) {
+    std::string shown = Printable(raw);
+    out = Value(shown);
+    unreadable.push_back({static_cast<uint32_t>(field), kind});
+    uint64_t n = ++value_faults[field];
+    if (n > kListedValueFaults) return;
+    const std::string& name = header.fields[field].name;
+    Note(FindingLevel::kWarning, Warn::kBadNumber, fmt::format("{}#{}", name, records_done),
+         fmt::format("field {}, record {}", name, records_done),
+         fmt::format("holds \"{}\", {}; the record is refused by the stage that reads it", shown,
+                     why));
+  }
+  void Finish();
 
   void Open();
   void ReadFields(const std::vector<unsigned char>& head);
@@ -223,9 +279,11 @@ void DbfReader::Impl::Open() {
   uint64_t data_bytes = static_cast<uint64_t>(size) - header.header_length;
   uint64_t whole = data_bytes / header.record_length;
   records_to_read = header.record_count;
+  value_faults.assign(columns.size(), 0);
+  zero_dates.assign(columns.size(), 0);
   if (whole < header.record_count) {
     records_to_read = whole;
-    Warning(Warn::kShortData, "",
+    Missing(Warn::kShortData,
             fmt::format("the header counts {} records but the file holds only {} whole "
                         "records; those were read",
                         header.record_count, whole));
@@ -236,7 +294,7 @@ void DbfReader::Impl::Open() {
     unsigned char next = 0;
     uint64_t end = header.header_length + uint64_t{header.record_count} * header.record_length;
     if (file.ReadAt(end, &next, 1) == 1 && next != 0x1A)
-      Warning(Warn::kShortData, "",
+      Warning(Warn::kExtraData, "",
               fmt::format("the file holds {} whole records after the {} the header counts; "
                           "they were not read",
                           whole - header.record_count, header.record_count));
@@ -293,7 +351,13 @@ void DbfReader::Impl::ReadFields(const std::vector<unsigned char>& head) {
   std::vector<Raw> raw;
   size_t pos = kHeaderBytes;
   while (true) {
-    if (pos >= head.size()) break;  // no terminator: the header ends with the last descriptor
+    if (pos >= head.size()) {
+      // No terminator: the header ends with the last descriptor. Readable, but a sign that the
+      // header was cut or written by hand.
+      Warning(Warn::kHeaderShape, "terminator",
+              "the header has no end mark (0x0D) after its field descriptors");
+      break;
+    }
     if (head[pos] == 0x0D) break;
     size_t index = raw.size() + 1;
     if (pos + kDescriptorBytes > head.size())
@@ -310,7 +374,14 @@ void DbfReader::Impl::ReadFields(const std::vector<unsigned char>& head) {
                        Printable(name_raw), d[11]));
     std::string name;
     decoder.Decode(name_raw, name);
-    raw.push_back({std::move(name), static_cast<char>(std::toupper(type)), d[16], d[17]});
+    char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(type)));
+    if (upper != type)
+      Note(FindingLevel::kWarning, Warn::kHeaderShape, "case#" + name, "field " + name,
+           fmt::format("has the lower-case type letter '{}'; read as '{}'", type, upper));
+    else if (!IsKnownType(type))
+      Note(FindingLevel::kWarning, Warn::kHeaderShape, "type#" + name, "field " + name,
+           fmt::format("has the type letter '{}', which is no dBASE type; read as text", type));
+    raw.push_back({std::move(name), upper, d[16], d[17]});
     pos += kDescriptorBytes;
   }
 
@@ -340,11 +411,26 @@ void DbfReader::Impl::ReadFields(const std::vector<unsigned char>& head) {
     f.length = static_cast<uint16_t>(r.length + (wide_char ? r.decimals * 256u : 0u));
     f.decimals = wide_char ? 0 : r.decimals;
     f.name = r.name;
+    const std::string place = "field " + r.name;
+    if (f.length == 0)
+      Note(FindingLevel::kWarning, Warn::kHeaderShape, "width#" + r.name, place,
+           "has width 0; it reads as empty");
+    bool numeric = f.type == 'N' || f.type == 'F';
+    if (numeric && f.length > kMaxNumericWidth)
+      Note(FindingLevel::kWarning, Warn::kHeaderShape, "wide#" + r.name, place,
+           fmt::format("is a number {} bytes wide; no dBASE program writes one wider than {}",
+                       f.length, kMaxNumericWidth));
+    if (numeric && f.decimals > f.length)
+      Note(FindingLevel::kWarning, Warn::kHeaderShape, "decimals#" + r.name, place,
+           fmt::format("has {} decimals in a width of {}", f.decimals, f.length));
     if (!taken.insert(FoldKey(f.name)).second) {
       for (int k = 2;; ++k) {
         std::string candidate = fmt::format("{}_{}", r.name, k);
         std::string key = FoldKey(candidate);
         if (used.count(key) == 0 && taken.count(key) == 0) {
+          Note(FindingLevel::kWarning, Warn::kHeaderShape, "twice#" + candidate, place,
+               fmt::format("is named twice (letter case aside); the second is read as {}",
+                           candidate));
           f.name = candidate;
           taken.insert(key);
           break;
@@ -392,7 +478,13 @@ void DbfReader::Impl::OpenMemo() {
     // dBASE IV keeps its block size at byte 20; dBASE III leaves it 0 and uses 512.
     memo_block_size = Le16(head + 20);
   }
-  if (memo_block_size == 0) memo_block_size = 512;
+  if (memo_block_size == 0) {
+    // dBASE III memo files leave it 0 and mean 512; in the other kinds it is damage.
+    if (memo_is_fpt || header.version == 0x8B)
+      Warning(Warn::kMemoDamaged, "blocksize",
+              fmt::format("the memo file {} gives a block size of 0; 512 was used", memo_path));
+    memo_block_size = 512;
+  }
 }
 
 const char* DbfReader::Impl::NextRecord() {
@@ -404,9 +496,8 @@ const char* DbfReader::Impl::NextRecord() {
     buffer_pos = 0;
     buffer_len -= buffer_len % header.record_length;
     if (buffer_len == 0) {
-      Warning(Warn::kShortData, "",
-              fmt::format("the records end early: {} of {} could be read", records_done,
-                          records_to_read));
+      Missing(Warn::kShortData, fmt::format("the records end early: {} of {} could be read",
+                                            records_done, records_to_read));
       records_to_read = records_done;
       return nullptr;
     }
@@ -521,8 +612,12 @@ void DbfReader::Impl::ReadMemo(const Column& col, const DbfField& field, std::st
     if (!ended && limit < available) {
       damaged(5, fmt::format("no end mark within {} bytes; the text was cut there", limit));
     } else if (!ended) {
-      // The last memo of a file may end at the end of the file, or with a single 0x1A.
-      if (!memo_bytes.empty() && memo_bytes.back() == 0x1A) memo_bytes.pop_back();
+      // The last memo of a file may end with a single 0x1A; one that runs to the end of the
+      // file without it was cut off, or its mark was lost.
+      if (!memo_bytes.empty() && memo_bytes.back() == 0x1A)
+        memo_bytes.pop_back();
+      else
+        damaged(6, "it has no end mark; the text up to the end of the memo file was read");
     }
   }
   // Some writers pad the end of a memo with NULs; they are no text.
@@ -551,24 +646,31 @@ void DbfReader::Impl::DecodeRecord(const char* rec, std::vector<Value>& row) {
       case 'N':
       case 'F': {
         std::string_view text = TrimBlanksAndNuls(raw);
-        if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) {
-          out = Value();  // blank, or the overflow stars of a value too wide for its field
+        if (text.empty()) {
+          out = Value();
+          break;
+        }
+        if (text.find_first_not_of('*') == std::string_view::npos) {
+          Unreadable(i, 'N', text, out,
+                     "the mark of a number too wide for its field, which was lost");
           break;
         }
         auto number = ParseNumber(text);
-        if (number) {
+        if (number)
           out = Value(*number);
-        } else {
-          out = Value();
-          Warning(Warn::kBadNumber, header.fields[i].name,
-                  fmt::format("field {} holds \"{}\", which is not a number; read as Null",
-                              header.fields[i].name, Printable(text)));
-        }
+        else
+          Unreadable(i, 'N', text, out, "which is not a number");
         break;
       }
       case 'D': {
         std::string_view text = TrimBlanksAndNuls(raw);
-        if (text.empty() || text == "00000000") {
+        if (text.empty()) {
+          out = Value();
+          break;
+        }
+        if (text == "00000000") {
+          // Some programs write no date so; others never do. Read as no date, and counted.
+          ++zero_dates[i];
           out = Value();
           break;
         }
@@ -581,14 +683,10 @@ void DbfReader::Impl::DecodeRecord(const char* rec, std::vector<Value>& row) {
           };
           date = Date::TryFromYmd(num(0, 4), num(4, 2), num(6, 2));
         }
-        if (date) {
+        if (date)
           out = Value(*date);
-        } else {
-          out = Value();
-          Warning(Warn::kBadDate, header.fields[i].name,
-                  fmt::format("field {} holds \"{}\", which is not a date; read as Null",
-                              header.fields[i].name, Printable(text)));
-        }
+        else
+          Unreadable(i, 'D', text, out, "which is not a date");
         break;
       }
       case 'L': {
@@ -597,8 +695,14 @@ void DbfReader::Impl::DecodeRecord(const char* rec, std::vector<Value>& row) {
           out = Value(true);
         else if (c == 'F' || c == 'f' || c == 'N' || c == 'n')
           out = Value(false);
-        else
-          out = Value();  // '?' or blank: not set
+        else if (c == '?' || IsBlankByte(c))
+          out = Value();  // not set
+        else {
+          out = Value();
+          FieldWarning(Warn::kBadLogical, i,
+                       fmt::format("holds \"{}\", which is no logical value; read as not set",
+                                   Printable(raw.substr(0, 1))));
+        }
         break;
       }
       case 'I': {
@@ -638,9 +742,13 @@ void DbfReader::Impl::DecodeRecord(const char* rec, std::vector<Value>& row) {
           if (julian == 0 || TrimBlanksAndNuls(raw).empty()) {
             out = Value();
           } else {
-            // Julian day 2415019 is 30 December 1899, day 0 of the date serials.
-            Date d = Date::FromSerial(julian - 2415019);
-            out = (d.Year() >= 100 && d.Year() <= 9999) ? Value(d) : Value();
+            // Julian day 2415019 is 30 December 1899, day 0 of the date serials. The day number
+            // of a damaged field may lie anywhere; only days of the calendar become dates.
+            int64_t serial = int64_t{julian} - 2415019;
+            if (serial >= kFirstSerial && serial <= kLastSerial)
+              out = Value(Date::FromSerial(static_cast<int32_t>(serial)));
+            else
+              Unreadable(i, 'D', std::to_string(julian), out, "which is not a day of the calendar");
           }
         } else {
           out = Value();
@@ -660,6 +768,7 @@ void DbfReader::Impl::DecodeRecord(const char* rec, std::vector<Value>& row) {
 
 DbfReader::DbfReader(const std::string& path) : impl_(std::make_unique<Impl>()) {
   impl_->path = path;
+  impl_->table = std::filesystem::path(path).stem().string();
   impl_->Open();
 }
 
@@ -669,8 +778,36 @@ const DbfHeader& DbfReader::header() const { return impl_->header; }
 
 const std::vector<std::string>& DbfReader::warnings() const { return impl_->warnings; }
 
+const std::vector<ExportFinding>& DbfReader::findings() const { return impl_->findings; }
+
+const std::vector<DbfReader::Unreadable>& DbfReader::unreadable() const {
+  return impl_->unreadable;
+}
+
+void DbfReader::Impl::Finish() {
+  if (finished) return;
+  finished = true;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const std::string& name = header.fields[i].name;
+    if (value_faults[i] > kListedValueFaults)
+      FieldWarning(Warn::kBadDate, i,
+                   fmt::format("{} more records hold values that cannot be read ({} in all); "
+                               "each is refused by the stage that reads it",
+                               value_faults[i] - kListedValueFaults, value_faults[i]));
+    if (zero_dates[i] > 0)
+      Note(FindingLevel::kWarning, Warn::kBadDate, "zero#" + name, "field " + name,
+           fmt::format("holds 00000000 in {} record{}; read as no date", zero_dates[i],
+                       zero_dates[i] == 1 ? "" : "s"));
+  }
+  if (odd_flags > 0)
+    Warning(Warn::kHeaderShape, "flag",
+            fmt::format("{} {} the deletion flag 0x{:02X}, neither blank nor '*'; read as live",
+                        odd_flags, odd_flags == 1 ? "record carries" : "records carry", odd_flag));
+}
+
 bool DbfReader::Next(std::vector<Value>& row) {
   Impl& m = *impl_;
+  m.unreadable.clear();
   while (m.records_done < m.records_to_read) {
     const char* rec = m.NextRecord();
     if (!rec) break;
@@ -678,17 +815,22 @@ bool DbfReader::Next(std::vector<Value>& row) {
     if (rec[0] == '*') continue;
     if (rec[0] == 0x1A) {
       // The end-of-file mark where a record should start: the data ends here.
-      m.Warning(Warn::kEndMarker, "",
+      m.Missing(Warn::kEndMarker,
                 fmt::format("the header counts {} records but the data ends after {}; those "
                             "were read",
                             m.header.record_count, m.records_done - 1));
       m.records_to_read = m.records_done;
       break;
     }
+    if (rec[0] != ' ') {
+      ++m.odd_flags;
+      m.odd_flag = static_cast<unsigned char>(rec[0]);
+    }
     m.DecodeRecord(rec, row);
     m.NoteUndefinedBytes();
     return true;
   }
+  m.Finish();
   return false;
 }
 

@@ -11,6 +11,8 @@ class DbfTableReader : public ExportTableReader {
   const std::vector<DbfField>& fields() const override { return reader_.header().fields; }
   bool Next(std::vector<Value>& row) override { return reader_.Next(row); }
   std::vector<std::string> warnings() const override { return reader_.warnings(); }
+  std::vector<ExportFinding> findings() const override { return reader_.findings(); }
+  std::vector<DbfReader::Unreadable> unreadable() const override { return reader_.unreadable(); }
 
  private:
   DbfReader reader_;
@@ -30,10 +32,6 @@ std::unique_ptr<ExportTableReader> OpenDbfTable(const std::string& path) {
 
 std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& errors) {
   return OpenExport(folder, errors, DbfOptions());
-}
-
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors) {
-  return OpenSourceDb(ctx, folder, errors, DbfOptions());
 }
 
 }  // namespace vodare

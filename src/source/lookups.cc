@@ -1,5 +1,6 @@
 #include "source/lookups.h"
 
+#include <exception>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -10,7 +11,7 @@
 
 namespace vodare {
 
-std::string GetSourceName(RunContext& ctx, std::string_view kind, std::string_view code) {
+std::string GetSourceName(SourceDb* db, RunUi& ui, std::string_view kind, std::string_view code) {
   std::string c = CleanTextCopy(code, 3);
   std::string sql;
   if (kind == "ITEM") {
@@ -23,7 +24,7 @@ std::string GetSourceName(RunContext& ctx, std::string_view kind, std::string_vi
     sql = "Select Sname,PARNAM AS Name2 from SaleType where Scode='" + c + "' and Sgcode='" +
           std::string(kind) + "'";
   }
-  Recordset rs = GetRecordset(ctx, sql);
+  Recordset rs = GetRecordset(db, ui, sql);
   if (rs.Eof()) return {};
   std::string sname = NzTrim(rs.Field("Sname"));
   std::string name2 = NzTrim(rs.Field("Name2"));
@@ -31,17 +32,17 @@ std::string GetSourceName(RunContext& ctx, std::string_view kind, std::string_vi
   return sname;
 }
 
-std::string GetAccountName(RunContext& ctx, std::string_view code) {
+std::string GetAccountName(SourceDb* db, RunUi& ui, std::string_view code) {
   // The code is quoted like every other lookup's: a quote in it must not end the literal.
   Recordset rs =
-      GetRecordset(ctx, "Select Parnam from [order] where OrdNo='" + CleanTextCopy(code, 3) + "'");
+      GetRecordset(db, ui, "Select Parnam from [order] where OrdNo='" + CleanTextCopy(code, 3) + "'");
   if (rs.RecordCount() > 0) return NzTrim(rs.Field("Parnam"));
   return {};
 }
 
-std::string GetPartyEmail(RunContext& ctx, std::string_view code) {
+std::string GetPartyEmail(SourceDb* db, RunUi& ui, std::string_view code) {
   Recordset rs = GetRecordset(
-      ctx, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=0");
+      db, ui, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=0");
   std::string found;
   if (rs.RecordCount() > 0) {
     while (!rs.Eof()) {
@@ -58,9 +59,9 @@ std::string GetPartyEmail(RunContext& ctx, std::string_view code) {
   return found;
 }
 
-std::string GetPartyStateCode(RunContext& ctx, std::string_view code) {
+std::string GetPartyStateCode(SourceDb* db, RunUi& ui, std::string_view code) {
   Recordset rs = GetRecordset(
-      ctx, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=15");
+      db, ui, "SELECT remark FROM SUPPORT where LCODE='" + CleanTextCopy(code, 3) + "' and PCode=15");
   if (rs.Eof()) return {};
   std::string remark = NzTrim(rs.Field("Remark"));
   return Right(Trim(Right(remark, 5)), 2);
@@ -93,14 +94,14 @@ namespace {
 // cache already holds. The stage saves a code under the name of the code's first record in
 // the table (its own query by code); record_order_sql, when given, supplies those names for
 // a walk whose order is not the table's.
-void FillNameCache(RunContext& ctx, const char* sql, const char* record_order_sql,
+void FillNameCache(SourceDb* db, RunUi& ui, const char* sql, const char* record_order_sql,
                    const char* code_field, const char* name_field,
                    KeyedCollection<std::string>& cache) {
-  Recordset rs = GetRecordset(ctx, sql);
+  Recordset rs = GetRecordset(db, ui, sql);
   if (rs.RecordCount() <= 0) return;
   std::unordered_map<std::string, std::string> first_names;
   if (record_order_sql) {
-    for (Recordset all = GetRecordset(ctx, record_order_sql); !all.Eof(); all.MoveNext())
+    for (Recordset all = GetRecordset(db, ui, record_order_sql); !all.Eof(); all.MoveNext())
       first_names.try_emplace(FoldKey(NzTrim(all.Field(code_field))),
                               NzTrim(all.Field(name_field)));
   }
@@ -119,15 +120,35 @@ void FillNameCache(RunContext& ctx, const char* sql, const char* record_order_sq
 
 }  // namespace
 
-void BuildItemNameCache(RunContext& ctx) {
+void BuildItemNameCache(SourceDb* db, RunUi& ui, KeyedCollection<std::string>& cache) {
   // Ties of the code order keep record order, so each code's first row is its first record.
-  FillNameCache(ctx, "SELECT code,billname FROM pro order by code", nullptr, "code", "billname",
-                ctx.ItemNameCache);
+  FillNameCache(db, ui, "SELECT code,billname FROM pro order by code", nullptr, "code",
+                "billname", cache);
 }
 
-void BuildAccountNameCache(RunContext& ctx) {
-  FillNameCache(ctx, "Select ordno,parnam from [order] order by Parnam",
-                "Select ordno,parnam from [order]", "ordno", "parnam", ctx.AccountNameCache);
+void BuildAccountNameCache(SourceDb* db, RunUi& ui, KeyedCollection<std::string>& cache) {
+  FillNameCache(db, ui, "Select ordno,parnam from [order] order by Parnam",
+                "Select ordno,parnam from [order]", "ordno", "parnam", cache);
+}
+
+// Godowns are the SaleType rows coded "GODWON". The count is taken again after walking to the
+// last row, as the engine's count is only sure once every row has been reached.
+int32_t CountGodowns(SourceDb* db, RunUi& ui) {
+  // Without an open export there is nothing to count, and nothing to tell the user about.
+  if (!db) return 0;
+  try {
+    Recordset rs =
+        GetRecordset(db, ui, "Select Parnam,Scode from saletype where Sgcode = 'GODWON'");
+    int64_t count = rs.RecordCount();
+    if (count > 0) {
+      rs.MoveLast();
+      rs.MoveFirst();
+      count = rs.RecordCount();
+    }
+    return static_cast<int32_t>(count);
+  } catch (const std::exception&) {
+    return 0;
+  }
 }
 
 }  // namespace vodare

@@ -27,6 +27,12 @@ T Get(const char*& p) {
 }
 }  // namespace
 
+void RecordsetData::AppendUnreadable(char kind, std::string_view text) {
+  bytes_ += kUnreadable;
+  bytes_ += kind;
+  AppendText(text);
+}
+
 void RecordsetData::AppendText(std::string_view text) {
   bytes_ += kText;
   // Length as a variable number of 7-bit groups: most field texts need one byte.
@@ -77,11 +83,20 @@ void RecordsetData::Shrink() {
     row_starts_.shrink_to_fit();
 }
 
-void RecordsetData::ReadRow(size_t row, std::vector<Value>& out) const {
+void RecordsetData::ReadRow(size_t row, std::vector<Value>& out,
+                            std::vector<std::pair<uint32_t, char>>* unreadable) const {
   out.clear();
+  if (unreadable) unreadable->clear();
   const char* p = bytes_.data() + row_starts_[row];
   for (size_t i = 0; i < width(); ++i) {
-    switch (static_cast<Tag>(*p++)) {
+    Tag tag = static_cast<Tag>(*p++);
+    if (tag == kUnreadable) {
+      char kind = *p++;
+      if (unreadable) unreadable->emplace_back(static_cast<uint32_t>(i), kind);
+      tag = static_cast<Tag>(*p++);  // the text itself
+    }
+    switch (tag) {
+      case kUnreadable:
       case kNull:
         out.emplace_back();
         break;
@@ -199,8 +214,17 @@ const Value& Recordset::Current(size_t index) const {
   if (d.RowCount() == 0 || pos_ < 0 || pos_ >= static_cast<int64_t>(d.RowCount()))
     NoCurrentRecord();
   if (row_pos_ != pos_) {
-    d.ReadRow(static_cast<size_t>(pos_), row_);
+    d.ReadRow(static_cast<size_t>(pos_), row_, &row_unreadable_);
     row_pos_ = pos_;
+  }
+  // A value the export holds but that could not be read is never handed on as a value: the
+  // stage that reads it refuses its record, and says which value it was.
+  for (const auto& [field, kind] : row_unreadable_) {
+    if (field == index)
+      throw RunTimeError(std::string(kTypeMismatch) + ": field " + d.names()[index] + " holds \"" +
+                             row_[index].Text() + "\", which is not " +
+                             (kind == 'D' ? "a date" : "a number"),
+                         13);
   }
   return row_[index];
 }
@@ -212,5 +236,14 @@ const Value& Recordset::Field(std::string_view name) const {
 }
 
 const Value& Recordset::Field(size_t index) const { return Current(index); }
+
+const Value& Recordset::StoredField(size_t index) const {
+  try {
+    return Current(index);
+  } catch (const RunTimeError&) {
+    if (row_pos_ == pos_ && index < row_.size()) return row_[index];
+    throw;
+  }
+}
 
 }  // namespace vodare

@@ -33,14 +33,19 @@ class RecordsetData {
   void AppendInteger(int64_t i);
   void AppendBool(bool b) { bytes_ += b ? kTrue : kFalse; }
   void AppendDate(Date d);
+  // A value of the export that could not be read, kept as text; kind 'N' (a number was
+  // expected) or 'D' (a date). Reading it raises "Type mismatch" naming the field and the text.
+  void AppendUnreadable(char kind, std::string_view text);
   void Append(const Value& v);
   void Shrink();
 
-  // The values of one row.
-  void ReadRow(size_t row, std::vector<Value>& out) const;
+  // The values of one row; the unreadable ones hold their text, and their positions and kinds
+  // go to unreadable when given.
+  void ReadRow(size_t row, std::vector<Value>& out,
+               std::vector<std::pair<uint32_t, char>>* unreadable = nullptr) const;
 
  private:
-  enum Tag : char { kNull, kText, kDouble, kInteger, kFalse, kTrue, kDate };
+  enum Tag : char { kNull, kText, kDouble, kInteger, kFalse, kTrue, kDate, kUnreadable };
   std::shared_ptr<const std::vector<std::string>> names_;
   std::string bytes_;
   std::vector<uint64_t> row_starts_;
@@ -80,6 +85,9 @@ class Recordset {
   const Value& Field(std::string_view name) const;
   const Value& Field(size_t index) const;
   const Value& operator[](std::string_view name) const { return Field(name); }
+  // The current row's value as the export holds it, an unreadable one as its text, without
+  // raising: for tools that show rows, not for the stages.
+  const Value& StoredField(size_t index) const;
   // Releases the rows; the recordset becomes nothing.
   void Close() { data_.reset(); }
 
@@ -90,7 +98,8 @@ class Recordset {
   std::shared_ptr<const RecordsetData> data_;
   int64_t pos_ = 0;                 // -1 before the first row, RowCount() after the last
   mutable std::vector<Value> row_;  // the current row, unpacked
-  mutable int64_t row_pos_ = -1;    // which row row_ holds (-1: none)
+  mutable std::vector<std::pair<uint32_t, char>> row_unreadable_;  // its unreadable values
+  mutable int64_t row_pos_ = -1;  // which row row_ holds (-1: none)
 };
 
 }  // namespace vodare

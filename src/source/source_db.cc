@@ -14,7 +14,6 @@
 
 #include "common/run_error.h"
 #include "common/text.h"
-#include "context/run_context.h"
 #include "source/jet_sql.h"
 
 namespace vodare {
@@ -24,7 +23,7 @@ namespace {
 
 // Bumped whenever the cache's layout, the way values are stored or the text collation
 // changes, so that an older cache is rebuilt rather than misread.
-constexpr const char* kCacheFormat = "vodare-export-cache 1";
+constexpr const char* kCacheFormat = "vodare-export-cache 2";
 constexpr const char* kCacheFileName = ".vodare-export.cache";
 constexpr const char* kTextCollation = "JETTEXT";
 constexpr size_t kStatementCacheLimit = 512;
@@ -200,7 +199,8 @@ struct TableFile {
 struct FolderScan {
   std::vector<TableFile> tables;
   std::vector<std::string> messages;  // files left out
-  std::string fingerprint;            // what the cache is built from
+  std::vector<ExportFinding> findings;
+  std::string fingerprint;  // what the cache is built from
 };
 
 FolderScan ScanFolder(const fs::path& folder) {
@@ -208,7 +208,22 @@ FolderScan ScanFolder(const fs::path& folder) {
   std::vector<fs::directory_entry> entries;
   for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
     std::error_code ec;
-    if (e.is_regular_file(ec)) entries.push_back(e);
+    if (e.is_regular_file(ec)) {
+      entries.push_back(e);
+      continue;
+    }
+    // A table's name that holds no table: the table is not there, and the user hears why.
+    if (!HasExtension(e.path(), ".dbf")) continue;
+    const std::string file = e.path().filename().string();
+    std::string why;
+    if (e.is_directory(ec))
+      why = "the name " + file + " is a folder, not a table";
+    else if (e.is_symlink(ec) && !fs::exists(e.path(), ec))
+      why = file + " is a link to " + fs::read_symlink(e.path(), ec).string() +
+            ", which does not exist";
+    else
+      why = file + " is not a file that can be read";
+    scan.findings.push_back({FindingLevel::kError, e.path().stem().string(), "", why});
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
     return a.path().filename().string() < b.path().filename().string();
@@ -230,6 +245,11 @@ FolderScan ScanFolder(const fs::path& folder) {
     if (!inserted) {
       scan.messages.push_back("Error reading table " + tf.table + ": the file " + tf.file +
                               " names the same table as " + it->second.file + " and is left out");
+      // Which of the two is the export's own cannot be known: neither is trusted.
+      scan.findings.push_back({FindingLevel::kError, it->second.table, "",
+                               "the files " + it->second.file + " and " + tf.file +
+                                   " both hold this table (their names differ only in letter "
+                                   "case); remove the one that is not the export's"});
     }
   }
   for (auto& [key, tf] : by_key) scan.tables.push_back(std::move(tf));
@@ -351,8 +371,29 @@ void CreateEngineIndexes(sqlite3* db, const std::vector<LoadedTable>& loaded) {
 
 // Reads every table into a new cache file at path. Entries for what could not be read go to
 // messages (and into the cache, so that a reuse reports them again).
+// An unreadable value as the cache keeps it: a blob that no comparison or conversion of the
+// engine takes for a number or a date, holding the expected kind and the text as it stood.
+void BindUnreadable(sqlite3_stmt* s, int i, char kind, const Value& v) {
+  std::string blob(1, kind);
+  if (v.IsText()) blob += v.Text();
+  sqlite3_bind_blob(s, i, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+}
+
+void StoreFindings(sqlite3* db, const std::vector<ExportFinding>& findings) {
+  Stmt st(db, "INSERT INTO _vodare_findings(level, tbl, place, fault) VALUES (?,?,?,?)");
+  for (const ExportFinding& f : findings) {
+    sqlite3_bind_int(st.get(), 1, f.level == FindingLevel::kError ? 1 : 0);
+    st.Text(2, f.table);
+    st.Text(3, f.place);
+    st.Text(4, f.fault);
+    st.Step();
+    sqlite3_reset(st.get());
+  }
+}
+
 void BuildCache(const std::string& path, const FolderScan& scan,
-                const ExportTableReaderFactory& open_table, std::vector<std::string>& messages) {
+                const ExportTableReaderFactory& open_table, std::vector<std::string>& messages,
+                std::vector<ExportFinding>& findings) {
   DbHandle handle = OpenDb(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   sqlite3* db = handle.get();
   // Nothing of a half-built file is ever used (it is renamed into place when complete), so
@@ -364,10 +405,13 @@ void BuildCache(const std::string& path, const FolderScan& scan,
        "BEGIN;"
        "CREATE TABLE _vodare_meta(key TEXT PRIMARY KEY, value TEXT);"
        "CREATE TABLE _vodare_messages(seq INTEGER PRIMARY KEY, text TEXT);"
+       "CREATE TABLE _vodare_findings(seq INTEGER PRIMARY KEY, level INTEGER, tbl TEXT,"
+       " place TEXT, fault TEXT);"
        "CREATE TABLE _vodare_tables(seq INTEGER PRIMARY KEY, name TEXT, file TEXT);"
        "CREATE TABLE _vodare_columns(table_name TEXT, position INTEGER, name TEXT, type TEXT,"
        " width INTEGER, decimals INTEGER);");
   messages = scan.messages;
+  findings = scan.findings;
   std::vector<LoadedTable> loaded;
   std::vector<Value> row;
   for (const TableFile& tf : scan.tables) {
@@ -394,6 +438,9 @@ void BuildCache(const std::string& path, const FolderScan& scan,
           else
             sqlite3_bind_null(ins.get(), static_cast<int>(i + 1));
         }
+        for (const DbfReader::Unreadable& u : reader->unreadable())
+          if (u.field < fields.size() && u.field < row.size())
+            BindUnreadable(ins.get(), static_cast<int>(u.field + 1), u.kind, row[u.field]);
         ins.Step();
         sqlite3_reset(ins.get());
       }
@@ -415,10 +462,20 @@ void BuildCache(const std::string& path, const FolderScan& scan,
       loaded.push_back({tf.table, names});
       for (const std::string& w : reader->warnings())
         messages.push_back("Warning reading table " + tf.table + ": " + w);
+      std::vector<ExportFinding> own = reader->findings();
+      if (own.empty())
+        for (const std::string& w : reader->warnings())
+          own.push_back({FindingLevel::kWarning, tf.table, "", w});
+      for (ExportFinding& f : own) {
+        f.table = tf.table;
+        findings.push_back(std::move(f));
+      }
     } catch (const std::exception& e) {
       // One broken table does not keep the others from opening.
       if (created) Exec(db, "DROP TABLE IF EXISTS " + QuoteSqlName(tf.table));
       messages.push_back("Error reading table " + tf.table + ": " + e.what());
+      findings.push_back({FindingLevel::kError, tf.table, "",
+                          std::string("the table cannot be read: ") + e.what()});
     }
   }
   CreateEngineIndexes(db, loaded);
@@ -428,6 +485,7 @@ void BuildCache(const std::string& path, const FolderScan& scan,
     msg.Step();
     sqlite3_reset(msg.get());
   }
+  StoreFindings(db, findings);
   Stmt fp(db, "INSERT INTO _vodare_meta VALUES ('fingerprint', ?)");
   fp.Text(1, scan.fingerprint);
   fp.Step();
@@ -451,6 +509,15 @@ std::vector<std::string> StoredMessages(sqlite3* db) {
   std::vector<std::string> out;
   Stmt s(db, "SELECT text FROM _vodare_messages ORDER BY seq");
   while (s.Step()) out.push_back(s.ColumnText(0));
+  return out;
+}
+
+std::vector<ExportFinding> StoredFindings(sqlite3* db) {
+  std::vector<ExportFinding> out;
+  Stmt s(db, "SELECT level, tbl, place, fault FROM _vodare_findings ORDER BY seq");
+  while (s.Step())
+    out.push_back({sqlite3_column_int(s.get(), 0) ? FindingLevel::kError : FindingLevel::kWarning,
+                   s.ColumnText(1), s.ColumnText(2), s.ColumnText(3)});
   return out;
 }
 
@@ -491,6 +558,7 @@ struct SourceDb::Impl {
   std::string folder;
   std::string cache_path;
   bool rebuilt = false;
+  std::vector<ExportFinding> findings;
   DbHandle db;
   std::unordered_map<std::string, std::unique_ptr<Prepared>> statements;  // by SQLite text
   // Translations by the Jet text's literal pattern, so that a point lookup repeated with other
@@ -597,6 +665,8 @@ const std::string& SourceDb::cache_path() const { return impl_->cache_path; }
 bool SourceDb::rebuilt() const { return impl_->rebuilt; }
 size_t SourceDb::PreparedStatementCount() const { return impl_->statements.size(); }
 
+const std::vector<ExportFinding>& SourceDb::findings() const { return impl_->findings; }
+
 bool SourceDb::FirstTimeShown(const std::string& text) {
   return impl_->shown_errors.insert(text).second;
 }
@@ -654,6 +724,14 @@ void SourceDb::ForEachBatch(std::string_view jet_sql, size_t batch_rows,
         case SQLITE_FLOAT:
           data->AppendDouble(sqlite3_column_double(s, i));
           break;
+        case SQLITE_BLOB: {
+          // A value of the export that could not be read: its kind, then its text.
+          const char* b = static_cast<const char*>(sqlite3_column_blob(s, i));
+          std::string_view blob(b ? b : "", static_cast<size_t>(sqlite3_column_bytes(s, i)));
+          char kind = blob.empty() ? 'N' : blob.front();
+          data->AppendUnreadable(kind, blob.empty() ? blob : blob.substr(1));
+          break;
+        }
         default: {
           const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
           data->AppendText(
@@ -768,7 +846,7 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
         fs::create_directories(place.parent_path(), ec);
         if (!ReserveBuildFile(place.parent_path(), build)) continue;
         try {
-          BuildCache(build, scan, options.open_table, messages);
+          BuildCache(build, scan, options.open_table, messages, impl->findings);
         } catch (...) {
           fs::remove(build, ec);
           throw;
@@ -788,7 +866,10 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
     impl->db = OpenDb(impl->cache_path, SQLITE_OPEN_READWRITE);
     Exec(impl->db.get(),
          "PRAGMA synchronous=OFF; PRAGMA cache_size=-32768; PRAGMA temp_store=MEMORY;");
-    if (!impl->rebuilt) messages = StoredMessages(impl->db.get());
+    if (!impl->rebuilt) {
+      messages = StoredMessages(impl->db.get());
+      impl->findings = StoredFindings(impl->db.get());
+    }
     for (const std::string& m : messages) errors.Add(kOpeningStage, "", m);
     sqlite3* handle = impl->db.get();
     std::shared_ptr<SourceDb> db(new SourceDb(std::move(impl)));
@@ -802,14 +883,6 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
     errors.Add(kOpeningStage, "", std::string("Error in OpenDBCon: ") + e.what());
     return nullptr;
   }
-}
-
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors,
-                  const SourceOpenOptions& options) {
-  std::shared_ptr<SourceDb> db = OpenExport(folder, errors, options);
-  if (!db) return false;
-  ctx.source = std::move(db);
-  return true;
 }
 
 bool CreateSourceIndexes(SourceDb& db, ErrorList& errors) {
@@ -862,10 +935,6 @@ Recordset GetRecordset(SourceDb* db, RunUi& ui, std::string_view jet_sql) {
   return Recordset();
 }
 
-Recordset GetRecordset(RunContext& ctx, std::string_view jet_sql) {
-  return GetRecordset(ctx.source.get(), ctx.ui, jet_sql);
-}
-
 namespace {
 // Carries a caller's own failure out through the batches, apart from the export's.
 struct CallerFailed {
@@ -873,9 +942,8 @@ struct CallerFailed {
 };
 }  // namespace
 
-bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_rows,
+bool ForEachRecordBatch(SourceDb* db, RunUi& ui, std::string_view jet_sql, size_t batch_rows,
                         const std::function<void(Recordset&)>& batch) {
-  SourceDb* db = ctx.source.get();
   std::string message;
   try {
     if (!db) throw RunTimeError(kObjectNotSet, 91);
@@ -894,7 +962,7 @@ bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_
   }
   // As GetRecordset: one box per distinct failure.
   if (!db || db->FirstTimeShown(message))
-    ctx.ui.ShowMessage(message, "Error", MessageIcon::kExclamation);
+    ui.ShowMessage(message, "Error", MessageIcon::kExclamation);
   return false;
 }
 

@@ -15,11 +15,10 @@
 #include "common/run_ui.h"
 #include "common/value.h"
 #include "source/dbf.h"
+#include "source/export_findings.h"
 #include "source/recordset.h"
 
 namespace vodare {
-
-struct RunContext;
 
 // One table as the loader reads it: its fields, then its live records one by one.
 class ExportTableReader {
@@ -31,6 +30,12 @@ class ExportTableReader {
   virtual bool Next(std::vector<Value>& row) = 0;
   // What did not stop the reading but is worth telling (truncated data, missing memo file...).
   virtual std::vector<std::string> warnings() const = 0;
+  // The same as findings, complete once Next has returned false; a reader that has none of its
+  // own tells its warnings as warnings of the table.
+  virtual std::vector<ExportFinding> findings() const { return {}; }
+  // The fields of the last row whose value could not be read (kept as text), with the kind
+  // that was expected ('N' a number, 'D' a date).
+  virtual std::vector<DbfReader::Unreadable> unreadable() const { return {}; }
 };
 
 // Opens the table file at path; throws (DbfError or any std::exception) for a broken table.
@@ -93,6 +98,10 @@ class SourceDb {
   // The tables with their columns and live row counts, in name order.
   std::vector<SourceTableInfo> Tables();
 
+  // What the opening found wrong with the folder and its tables (kept with the cache, so a
+  // reuse tells the same), in the order found.
+  const std::vector<ExportFinding>& findings() const;
+
   // Failed-query texts already shown to the user: true the first time a text is offered.
   bool FirstTimeShown(const std::string& text);
   // Forgets them: a new run shows each again once.
@@ -122,24 +131,18 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
 // The same over the dBASE tables of the folder.
 std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& errors);
 
-// As OpenExport; on success the context's export database is replaced, on failure it is kept.
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors,
-                  const SourceOpenOptions& options);
-bool OpenSourceDb(RunContext& ctx, const std::string& folder, ErrorList& errors);
-
 // The sixteen indexes the stages' lookups use. One "Error creating index: " entry per failed
 // statement; true unless something outside the statements failed.
 bool CreateSourceIndexes(SourceDb& db, ErrorList& errors);
 
-// A snapshot of the Jet text on the context's export database. On failure the user is shown
-// "Error: " + description (caption "Error", once per distinct text until the folder is opened
-// again or the errors are reset) and nothing is returned.
-Recordset GetRecordset(RunContext& ctx, std::string_view jet_sql);
+// A snapshot of the Jet text on the export database (null: none open). On failure the user is
+// shown "Error: " + description (caption "Error", once per distinct text until the folder is
+// opened again or the errors are reset) and nothing is returned.
 Recordset GetRecordset(SourceDb* db, RunUi& ui, std::string_view jet_sql);
-// The rows of the Jet text in batches (ForEachBatch) on the context's export database. On a
-// failure of the export the user is shown the message as GetRecordset shows it, and false is
-// returned (the batches handed on before it stand).
-bool ForEachRecordBatch(RunContext& ctx, std::string_view jet_sql, size_t batch_rows,
+// The rows of the Jet text in batches (ForEachBatch) on the export database. On a failure of
+// the export the user is shown the message as GetRecordset shows it, and false is returned
+// (the batches handed on before it stand).
+bool ForEachRecordBatch(SourceDb* db, RunUi& ui, std::string_view jet_sql, size_t batch_rows,
                         const std::function<void(Recordset&)>& batch);
 
 }  // namespace vodare

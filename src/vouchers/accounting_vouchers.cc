@@ -11,6 +11,7 @@
 #include "common/run_error.h"
 #include "common/xml.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "destination/connection.h"
 #include "destination/ordered_saves.h"
 #include "source/lookups.h"

@@ -5,13 +5,14 @@
 #include <memory>
 #include <unordered_map>
 
+#include "common/gst_states.h"
 #include "common/helpers.h"
 #include "common/run_error.h"
 #include "common/xml.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "destination/connection.h"
 #include "destination/ordered_saves.h"
-#include "masters/ledgers.h"
 #include "source/lookups.h"
 #include "vouchers/acc_entries.h"
 #include "vouchers/accounting_vouchers.h"

@@ -6,6 +6,7 @@
 #include "common/helpers.h"
 #include "common/run_error.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "source/lookups.h"
 #include "source/recordset.h"
 #include "source/source_db.h"

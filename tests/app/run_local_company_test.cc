@@ -5,9 +5,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
+#include "app/export_check.h"
 #include "app/run_driver.h"
 #include "app/status_report.h"
+#include "common/text.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
@@ -109,6 +113,84 @@ class LocalCompanyRun : public ::testing::Test {
 };
 
 testing::TempDir* LocalCompanyRun::sample_ = nullptr;
+
+// A copy of the sample export with one table's bytes changed.
+std::string DamagedExport(const fs::path& sample, const fs::path& where, const std::string& file,
+                          const std::function<void(std::string&)>& change) {
+  fs::create_directories(where);
+  for (const auto& e : fs::directory_iterator(sample))
+    if (e.path().extension() == ".dbf") fs::copy_file(e.path(), where / e.path().filename());
+  std::ifstream in(where / file, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  change(bytes);
+  std::ofstream(where / file, std::ios::binary | std::ios::trunc) << bytes;
+  return where.string();
+}
+
+// Where a field's value starts in a record, from the table's own descriptors.
+size_t FieldOffset(const std::string& b, const std::string& name) {
+  size_t offset = 1;
+  for (size_t d = 32; static_cast<unsigned char>(b[d]) != 0x0D; d += 32) {
+    if (std::string(b.c_str() + d) == name) return offset;
+    offset += static_cast<unsigned char>(b[d + 16]);
+  }
+  throw std::runtime_error("no field " + name);
+}
+
+TEST_F(LocalCompanyRun, AnExportWithACutShortTableBooksNothingAndSaysWhy) {
+  // A copy interrupted in the middle of dis's last record.
+  inputs_.vodori_data_path = DamagedExport(sample_->path() / "export", temp_ / "cut", "dis.dbf",
+                                           [](std::string& b) { b.resize(b.size() - 100); });
+  ui_.Answer("State Confirmation", true);
+  RunResult result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kRefused);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].caption, "Alert!");
+  EXPECT_NE(ui_.messages[0].text.find("nothing was converted"), std::string::npos);
+  EXPECT_NE(ui_.messages[0].text.find("Error in table dis: the header counts "), std::string::npos)
+      << ui_.messages[0].text;
+  EXPECT_TRUE(ui_.questions.empty());  // not even the state question
+  EXPECT_TRUE(ui_.EventsStartingWith("stage ").empty());
+  EXPECT_TRUE(Journal().empty());
+  EXPECT_TRUE(server_.requests().empty());
+  ASSERT_FALSE(result.error_list_path.empty());
+  std::ifstream list(result.error_list_path);
+  std::string text((std::istreambuf_iterator<char>(list)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("Error in table dis: the header counts "), std::string::npos) << text;
+}
+
+TEST_F(LocalCompanyRun, AValueNoStageCanReadKeepsItsVoucherOutAndNamesIt) {
+  std::string number;
+  inputs_.vodori_data_path =
+      DamagedExport(sample_->path() / "export", temp_ / "abc", "dis.dbf", [&](std::string& b) {
+        size_t header = static_cast<unsigned char>(b[8]) | (static_cast<unsigned char>(b[9]) << 8);
+        b.replace(header + FieldOffset(b, "AMMMOUNT"), 12, "         ABC");
+        number = Trim(b.substr(header + FieldOffset(b, "VCN"), 10));
+      });
+  ui_.Answer("Alert!", true);
+  ui_.Answer("State Confirmation", true);
+  ui_.Answer("Feature Confirmation", true);
+  ui_.Answer("Feature Confirmation", false);
+  ui_.Answer("Mapping Confirmation", false);
+  RunResult result = Run();
+  ASSERT_EQ(result.outcome, RunOutcome::kPartial) << result.error_text;
+  // Asked once, before anything else.
+  ASSERT_FALSE(ui_.questions.empty());
+  const std::string finding =
+      "Warning in table dis, field AMMMOUNT, record 1: holds \"ABC\", which is not a number";
+  EXPECT_NE(ui_.questions[0].find(finding), std::string::npos) << ui_.questions[0];
+  bool listed = false, refused = false;
+  for (const ErrorEntry& e : result.errors.entries()) {
+    listed = listed || (e.stage == kExportCheckStage && e.message.find(finding) == 0);
+    refused = refused || (e.message.find("Vch No : " + number + " on ") != std::string::npos &&
+                          e.message.find("holds \"ABC\", which is not a number") != std::string::npos);
+  }
+  EXPECT_TRUE(listed) << result.error_text;
+  EXPECT_TRUE(refused) << number << "\n" << result.error_text;
+  // Every other voucher arrived; the one is missing and explained.
+  EXPECT_NE(result.verdict.find("in the error list"), std::string::npos) << result.verdict;
+}
 
 TEST_F(LocalCompanyRun, ARefusedStateQuestionChangesNothingInTheCompany) {
   ui_.Answer("State Confirmation", false);

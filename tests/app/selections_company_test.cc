@@ -7,6 +7,7 @@
 
 #include "app/machine_paths.h"
 #include "app/selections.h"
+#include "context/run_source.h"
 #include "destination/local/company_store.h"
 #include "destination/local/local_factory.h"
 #include "source/dbf.h"

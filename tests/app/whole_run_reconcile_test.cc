@@ -22,6 +22,7 @@
 #include "app/status_report.h"
 #include "common/helpers.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "destination/automation.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"

@@ -130,3 +130,47 @@ TEST_F(ExportCommandsTest, bad_input_gives_one_clear_line_and_a_failing_status) 
 
 }  // namespace
 }  // namespace vodare
+
+namespace vodare {
+namespace {
+
+// check-export's status says what a run would do: 0 go on, 1 ask, 2 refuse.
+TEST_F(ExportCommandsTest, check_export_exits_by_the_worst_of_its_findings) {
+  auto clean = RunCli({"check-export", Sample()});
+  EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+  EXPECT_EQ(clean.out, "The export check found nothing wrong.\n");
+
+  fs::path odd = Folder("odd");
+  {
+    DbfWriter w((odd / "t.dbf").string(), {{"QTY", 'N', 6, 0}});
+    w.Add({Value(1.0)});
+    w.Add({Value(2.0)});
+    w.Close();
+  }
+  std::string bytes;
+  {
+    std::ifstream in(odd / "t.dbf", std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  bytes.replace(bytes.size() - 7, 6, "   N/A");  // the last record's value; the end mark stays
+  std::ofstream(odd / "t.dbf", std::ios::binary | std::ios::trunc) << bytes;
+  auto warned = RunCli({"check-export", odd.string()});
+  EXPECT_EQ(warned.status, 1) << warned.out << warned.err;
+  EXPECT_EQ(warned.out,
+            "Warning in table t, field QTY, record 2: holds \"N/A\", which is not a number; the "
+            "record is refused by the stage that reads it\n"
+            "The export check found 0 errors and 1 warning.\n");
+
+  fs::path cut = Folder("cut");
+  std::ofstream(cut / "t.dbf", std::ios::binary | std::ios::trunc)
+      << bytes.substr(0, bytes.size() - 4);
+  auto refused = RunCli({"check-export", cut.string()});
+  EXPECT_EQ(refused.status, 2) << refused.out << refused.err;
+  EXPECT_NE(refused.out.find("Error in table t: the header counts 2 records but the file holds "
+                             "only 1 whole records"),
+            std::string::npos)
+      << refused.out;
+}
+
+}  // namespace
+}  // namespace vodare

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/gst_states.h"
 #include "common/keyed_collection.h"
 #include "common/run_error.h"
 #include "common/xml.h"
@@ -90,6 +91,15 @@ TEST(CollectionLookup, MissingKeyIsFalseAndFoundKeyIgnoresCase) {
   names.Add("Ab1", "Soap");
   EXPECT_TRUE(CollectionLookup(names, "aB1", &out));
   EXPECT_EQ(out, "Soap");
+}
+
+TEST(GetStateName, KnownTwoCharacterCodesOnly) {
+  EXPECT_EQ(GetStateName("27"), "MAHARASHTRA");
+  EXPECT_EQ(GetStateName("37"), "ANDHRA PRADESH (NEW)");
+  EXPECT_EQ(GetStateName("97"), "OTHER TERRITORY");
+  EXPECT_EQ(GetStateName("99"), "");
+  EXPECT_EQ(GetStateName("7"), "");
+  EXPECT_EQ(GetStateName(""), "");
 }
 
 TEST(AddXmlElement, LeavesOutEmptyValuesByKind) {

@@ -16,12 +16,16 @@ using testing::ScriptedUi;
 struct Fixture {
   RecordingFactory factory;
   ScriptedUi ui;
-  RunContext ctx{ui};
+  DestinationSession session;
 
   Fixture() {
-    ctx.factory = &factory;
-    EXPECT_TRUE(ConnectDestination(ctx, "/p/", "/d/", "Comp0001", 2024));
+    ErrorList errors;
+    EXPECT_TRUE(ConnectDestination(factory, session, "/p/", "/d/", "Comp0001", 2024, errors));
     factory.state.log.clear();
+  }
+  // The export beside it holds no godowns.
+  ConfigureResult Configure(int16_t masters_value) {
+    return ConfigureDestination(session, ui, masters_value, [] { return 0; });
   }
   std::vector<std::string> Lines(const std::string& prefix) const {
     std::vector<std::string> out;
@@ -38,7 +42,7 @@ constexpr size_t kStandingStatements = 16;
 TEST(ConfigureDestination, MakesTheThirteenSeriesCopiesTemplatesAndAsksForTheFeatures) {
   Fixture f;
   f.ui.answers = {true, true};
-  ConfigureResult r = ConfigureDestination(f.ctx, 1);
+  ConfigureResult r = f.Configure(1);
   EXPECT_TRUE(r.AllSeriesCreated());
   EXPECT_TRUE(r.features_set);
   // Which series are made and which templates copied, in order, is in the kept journal of a
@@ -62,7 +66,7 @@ TEST(ConfigureDestination, MakesTheThirteenSeriesCopiesTemplatesAndAsksForTheFea
 TEST(ConfigureDestination, ASeriesTheServerDoesNotCreateIsSkippedAndTheRestDone) {
   Fixture f;
   f.factory.state.refused_series = {"Sales", "Journal"};
-  ConfigureResult r = ConfigureDestination(f.ctx, 0);
+  ConfigureResult r = f.Configure(0);
   EXPECT_EQ(r.status, ConfigureStatus::kSeriesMissing);
   EXPECT_EQ(f.Lines("SaveVchSeries").size(), 13u);
   EXPECT_EQ(f.Lines("CopySeriesConfig").size(), 8u);
@@ -75,22 +79,22 @@ TEST(ConfigureDestination, AServerErrorWhileCopyingOrLookingUpCashEndsTheStepWit
        {"CopySeriesConfig 2|Purchase|103", "mastername2code", "SaveVchSeries Contra"}) {
     Fixture f;
     f.factory.state.raise_on = at;
-    ConfigureResult r = ConfigureDestination(f.ctx, 1);
+    ConfigureResult r = f.Configure(1);
     EXPECT_TRUE(r.EndedByError()) << at;
     EXPECT_EQ(r.description, std::string("Server failure at ") + f.factory.state.log.back());
     EXPECT_TRUE(f.ui.questions.empty()) << "the feature step is not reached";
     EXPECT_TRUE(f.ui.progress.empty() || f.ui.progress.back() != 100) << "the step ended early";
   }
   SilentRunUi ui;
-  RunContext no_connection(ui);
-  EXPECT_TRUE(ConfigureDestination(no_connection, 1).EndedByError());
+  DestinationSession no_connection;
+  EXPECT_TRUE(ConfigureDestination(no_connection, ui, 1, {}).EndedByError());
 }
 
 TEST(ConfigureDestination, AFailingStatementEndsOnlyItsOwnProcedure) {
   Fixture f;
   f.factory.state.raise_on =
       "ExecuteQuery Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = 100";
-  ConfigureResult r = ConfigureDestination(f.ctx, 0);
+  ConfigureResult r = f.Configure(0);
   EXPECT_TRUE(r.AllSeriesCreated());
   auto q = f.factory.state.Queries();
   EXPECT_THAT(std::vector<std::string>(q.begin(), q.begin() + 3),
@@ -102,7 +106,7 @@ TEST(ConfigureDestination, AFailingStatementEndsOnlyItsOwnProcedure) {
 TEST(ConfigureFeatures, AFailingStatementLeavesTheLaterOnesUnrunAndIsReported) {
   Fixture f;
   f.factory.state.raise_on = "ExecuteQuery Update CONFIG set B124";
-  ConfigureResult r = ConfigureDestination(f.ctx, 1);
+  ConfigureResult r = f.Configure(1);
   EXPECT_TRUE(r.AllSeriesCreated());
   EXPECT_FALSE(r.features_set);
   EXPECT_THAT(r.features_error, ::testing::HasSubstr("B124"));

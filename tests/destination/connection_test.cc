@@ -52,10 +52,6 @@ TEST(ConnectDestination, AnObjectTheServerCannotCreateMeansItIsNotInstalled) {
     EXPECT_FALSE(ConnectDestination(f, session, "/p/", "/d/", "Comp0001", 2024, error)) << id;
     EXPECT_EQ(error.Text(), "x_Error: Vuvoda is not correctly installed on this PC.");
   }
-  SilentRunUi ui;
-  RunContext ctx(ui);
-  EXPECT_FALSE(ConnectDestination(ctx, "/p/", "/d/", "Comp0001", 2024)) << "no factory at all";
-  EXPECT_EQ(ctx.errors.Text(), kNotInstalledMessage);
 }
 
 TEST(ConnectDestination, AServerErrorWhileLoadingIsCaughtToo) {

@@ -54,9 +54,18 @@ TEST(OrderedSaves, answers_come_in_order_each_for_its_own_voucher_once_it_is_com
   auto s = OpenLocalCompany(company);
   constexpr int kVouchers = 50;
   // Every seventh repeats the voucher before it ("already exists"), every eleventh has an
-  // amount that is not a number; the rest are saved.
-  auto xml_of = [](int i) {
+  // amount that is not a number, every thirteenth (from the fourth) carries a narration long
+  // enough for the journal to pack its text, and from the tenth on every thirteenth is such a
+  // long one cut short (not well-formed); the rest are saved.
+  const std::string narration = "<Narration>" + std::string(1500, 'n') + "</Narration>";
+  auto long_xml = [&](int i) {
+    std::string xml = JournalXml(i);
+    return xml.insert(xml.find("<AccEntries>"), narration);
+  };
+  auto xml_of = [&](int i) {
     if (i % 11 == 10) return JournalXml(i, "12x");
+    if (i % 13 == 3) return long_xml(i);
+    if (i % 13 == 9) return long_xml(i).substr(0, 1400);
     return JournalXml(i % 7 == 6 ? i - 1 : i);
   };
   std::vector<int> order;
@@ -92,12 +101,16 @@ TEST(OrderedSaves, answers_come_in_order_each_for_its_own_voucher_once_it_is_com
     EXPECT_EQ(order[i], i);
     if (i % 11 == 10)
       EXPECT_NE(messages[i].find("'12x'"), std::string::npos) << i << ": " << messages[i];
+    else if (i % 13 == 9)
+      EXPECT_NE(messages[i].find("not well-formed"), std::string::npos) << i << ": " << messages[i];
+    else if (i % 13 == 3)
+      EXPECT_EQ(messages[i], "") << i;
     else if (i % 7 == 6)
       EXPECT_NE(messages[i].find("already exists"), std::string::npos) << i << ": " << messages[i];
     else
       EXPECT_EQ(messages[i], "") << i;
   }
-  // The journal holds the calls in the order they were handed in.
+  // The journal holds the calls in the order they were handed in, each text as it was sent.
   auto journal = JournalOf(company, "SaveVchFromXML");
   ASSERT_EQ(journal.size(), static_cast<size_t>(kVouchers));
   for (int i = 0; i < kVouchers; ++i) EXPECT_EQ(journal[i].text, xml_of(i)) << i;

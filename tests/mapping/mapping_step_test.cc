@@ -1,4 +1,6 @@
 // The mapping step of a run between a real export, a real local company and the dialog.
+#include "context/run_destination.h"
+#include "context/run_source.h"
 #include "mapping/mapping_step.h"
 
 #include <gtest/gtest.h>

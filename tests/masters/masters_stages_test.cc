@@ -6,6 +6,7 @@
 
 #include "common/helpers.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"

@@ -59,14 +59,7 @@ TEST(LedgerValues, OpeningBalanceSignAndBlankFields) {
   EXPECT_THROW(LedgerOpeningText(Value("12 Dr")), RunTimeError);
 }
 
-TEST(LedgerValues, StateNamesAndTaxTypes) {
-  EXPECT_EQ(GetStateName("27"), "MAHARASHTRA");
-  EXPECT_EQ(GetStateName("37"), "ANDHRA PRADESH (NEW)");
-  EXPECT_EQ(GetStateName("97"), "OTHER TERRITORY");
-  EXPECT_EQ(GetStateName("99"), "");
-  EXPECT_EQ(GetStateName("7"), "");
-  EXPECT_EQ(GetStateName(""), "");
-
+TEST(LedgerValues, TaxTypes) {
   EXPECT_EQ(LedgerTaxType("Duties & Taxes", "Output CGST 9%"), "CGST");
   EXPECT_EQ(LedgerTaxType("Duties & Taxes", "Output cgst 9%"), "");
   EXPECT_EQ(LedgerTaxType("Duties & Taxes", "IGST or SGST"), "SGST");

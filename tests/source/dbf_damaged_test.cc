@@ -311,14 +311,18 @@ TEST(DbfUnusual, ValuesAtTheEdgesOfTheirTypes) {
   TableRead t = ReadTable(dir / "v.dbf");
   ASSERT_EQ(t.rows.size(), 5u);
   EXPECT_EQ(t.rows[0], (std::vector<Value>{1.5, Date::FromYmd(2024, 2, 29), true, "  x"}));
-  EXPECT_EQ(t.rows[1], (std::vector<Value>{Value(), Value(), Value(), ""}));
+  // A value that cannot be read is never Null or 0: it is kept as it stands (the stage that
+  // reads it refuses its record) and named with its record.
+  EXPECT_EQ(t.rows[1], (std::vector<Value>{"********", Value(), Value(), ""}));
   EXPECT_EQ(t.rows[2], (std::vector<Value>{-0.25, Value(), false, ""}));
-  EXPECT_EQ(t.rows[3], (std::vector<Value>{15.0, Value(), true, ""}));
-  EXPECT_EQ(t.rows[4], (std::vector<Value>{Value(), Value(), true, ""}));
-  // One warning per field that held something unreadable, each naming the field.
-  EXPECT_EQ(t.warnings.size(), 2u);
-  EXPECT_TRUE(t.HasWarning("field N holds \"abc\", which is not a number"));
-  EXPECT_TRUE(t.HasWarning("field D holds \"20230229\", which is not a date"));
+  EXPECT_EQ(t.rows[3], (std::vector<Value>{15.0, "20230229", true, ""}));
+  EXPECT_EQ(t.rows[4], (std::vector<Value>{"abc", "2023130", true, ""}));
+  EXPECT_EQ(t.warnings.size(), 5u);
+  EXPECT_TRUE(t.HasWarning("field N, record 2: holds \"********\", the mark of a number too wide"));
+  EXPECT_TRUE(t.HasWarning("field D, record 4: holds \"20230229\", which is not a date"));
+  EXPECT_TRUE(t.HasWarning("field N, record 5: holds \"abc\", which is not a number"));
+  EXPECT_TRUE(t.HasWarning("field D, record 5: holds \"2023130\", which is not a date"));
+  EXPECT_TRUE(t.HasWarning("field D: holds 00000000 in 1 record; read as no date"));
 }
 
 TEST(DbfUnusual, CharacterFieldWiderThan255) {

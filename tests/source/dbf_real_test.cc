@@ -63,7 +63,11 @@ void ExpectValue(const Value& ours, const Json& want, const DbfField& field, uin
                  const std::string& where) {
   SCOPED_TRACE(where + " field " + field.name + " ours " + Describe(ours));
   if (want.IsNull()) {
-    EXPECT_TRUE(ours.IsNull());
+    // The overflow mark of a number that did not fit is no value to the independent reading;
+    // the reader keeps it as it stands, so that no stage reads it as 0.
+    bool stars = ours.IsText() && !ours.Text().empty() &&
+                 ours.Text().find_first_not_of('*') == std::string::npos;
+    EXPECT_TRUE(ours.IsNull() || stars);
     return;
   }
   if (want.IsBool()) {
@@ -191,19 +195,19 @@ TEST(DbfRealFiles, RecordFlagOtherThanStarIsLive) {
   EXPECT_EQ(Len(t.rows[1][1].Text()), 7u);
   // Driver 0x69 (Mazovia) has no code page here: read as Windows-1252, said once.
   EXPECT_EQ(t.header.code_page, "CP1252");
-  EXPECT_EQ(t.warnings.size(), 1u);
+  EXPECT_EQ(t.warnings.size(), 2u);
   EXPECT_TRUE(t.HasWarning("language driver 0x69"));
+  EXPECT_TRUE(t.HasWarning("2 records carry the deletion flag 0x00, neither blank nor '*'"));
 }
 
-TEST(DbfRealFiles, DateThatIsNoDateReadsAsNullWithAWarning) {
+TEST(DbfRealFiles, DateThatIsNoDateIsKeptAsItStandsWithAWarning) {
   auto t = ReadTable((RealFixtures() / "dbfread/invalid_value.dbf").string());
   ASSERT_FALSE(t.rows.empty());
-  bool saw_null_date = false;
-  for (const auto& row : t.rows)
-    saw_null_date = saw_null_date || row[t.Column("BIRTHDATE")].IsNull();
-  EXPECT_TRUE(saw_null_date);
+  bool kept = false;
+  for (const auto& row : t.rows) kept = kept || row[t.Column("BIRTHDATE")] == Value("NotAYear");
+  EXPECT_TRUE(kept);
   ASSERT_EQ(t.warnings.size(), 1u);
-  EXPECT_TRUE(t.HasWarning("NotAYear"));
+  EXPECT_TRUE(t.HasWarning("holds \"NotAYear\", which is not a date"));
 }
 
 TEST(DbfRealFiles, NumberPaddedWithNulsReads) {

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "context/run_context.h"
 #include "source/dbf.h"
 #include "source/lookups.h"
 #include "source/source_db.h"
@@ -47,17 +46,23 @@ class ExportOpenTest : public ::testing::Test {
     WriteItems(folder.path() / "pro.dbf");
     WriteAccounts(folder.path() / "ORDER.DBF");
   }
-  bool Open(ErrorList& errors) { return OpenSourceDb(ctx, folder.str(), errors); }
+  // As a run opens it: a failed opening keeps the export open before.
+  bool Open(ErrorList& errors) {
+    std::shared_ptr<SourceDb> opened = OpenExport(folder.str(), errors);
+    if (!opened) return false;
+    db = std::move(opened);
+    return true;
+  }
 
   TempFolder folder;
   RecordingRunUi ui;
-  RunContext ctx{ui};
+  std::shared_ptr<SourceDb> db;
 };
 
 TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
   ErrorList errors;
   ASSERT_TRUE(Open(errors)) << errors.Text();
-  Recordset rs = ctx.source->OpenSnapshot("select * from pro");
+  Recordset rs = db->OpenSnapshot("select * from pro");
   ASSERT_EQ(rs.RecordCount(), 3);  // the deleted record is invisible
   EXPECT_EQ(rs.Field("billname"), Value("  Soap Bar"));
   EXPECT_EQ(rs.Field("rate"), Value(12.5));
@@ -66,12 +71,12 @@ TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
   rs.MoveNext();
   EXPECT_TRUE(rs.Field("rate").IsNull());
   EXPECT_TRUE(rs.Field("mfd").IsNull());
-  EXPECT_EQ(GetSourceName(ctx, "ITEM", "2"), "Crème");
-  EXPECT_EQ(ctx.source->OpenSnapshot("select code from pro where billname = 'CRÈME'").Field(0),
+  EXPECT_EQ(GetSourceName(db.get(), ui, "ITEM", "2"), "Crème");
+  EXPECT_EQ(db->OpenSnapshot("select code from pro where billname = 'CRÈME'").Field(0),
             Value(2.0));
-  Recordset acc = ctx.source->OpenSnapshot("select NOTES from [order] where ordno = 'a''1'");
+  Recordset acc = db->OpenSnapshot("select NOTES from [order] where ordno = 'a''1'");
   EXPECT_EQ(acc.Field(0), Value("first line\nsecond line"));
-  EXPECT_EQ(GetAccountName(ctx, "A'1"), "Ram & Sons");
+  EXPECT_EQ(GetAccountName(db.get(), ui, "A'1"), "Ram & Sons");
 }
 
 TEST_F(ExportOpenTest, AFileThatIsNotATableIsReportedAndTheRestOpens) {
@@ -82,24 +87,24 @@ TEST_F(ExportOpenTest, AFileThatIsNotATableIsReportedAndTheRestOpens) {
   EXPECT_NE(errors.Text().find("Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table "
                                "'mdis' does not exist._"),
             std::string::npos);
-  EXPECT_EQ(ctx.source->OpenSnapshot("select * from pro").RecordCount(), 3);
+  EXPECT_EQ(db->OpenSnapshot("select * from pro").RecordCount(), 3);
 }
 
 TEST_F(ExportOpenTest, ACodePageFileBesideATableRebuildsTheCache) {
   ErrorList errors;
   ASSERT_TRUE(Open(errors));
-  EXPECT_TRUE(ctx.source->rebuilt());
+  EXPECT_TRUE(db->rebuilt());
   ASSERT_TRUE(Open(errors));
-  EXPECT_FALSE(ctx.source->rebuilt());
+  EXPECT_FALSE(db->rebuilt());
   std::ofstream(folder.path() / "pro.cpg") << "1252";
   ASSERT_TRUE(Open(errors));
-  EXPECT_TRUE(ctx.source->rebuilt());
+  EXPECT_TRUE(db->rebuilt());
 }
 
 TEST_F(ExportOpenTest, TheCliListingShowsTypesWidthsAndLiveCounts) {
   ErrorList errors;
   ASSERT_TRUE(Open(errors));
-  std::vector<SourceTableInfo> tables = ctx.source->Tables();
+  std::vector<SourceTableInfo> tables = db->Tables();
   ASSERT_EQ(tables.size(), 2u);
   EXPECT_EQ(tables[0].name, "ORDER");
   EXPECT_EQ(tables[0].row_count, 2);

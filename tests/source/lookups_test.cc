@@ -22,13 +22,13 @@ class LookupsTest : public ::testing::Test {
              const std::vector<std::string>& rows) {
     WriteTextTable(folder_.path() / file, fields, rows);
   }
-  RunContext& Ctx() {
-    if (!ctx_.source) {
+  SourceDb* Db() {
+    if (!db_) {
       ErrorList errors;
-      EXPECT_TRUE(OpenSourceDb(ctx_, folder_.str(), errors, TextTableOptions(fallback_.str())))
-          << errors.Text();
+      db_ = OpenExport(folder_.str(), errors, TextTableOptions(fallback_.str()));
+      EXPECT_TRUE(db_) << errors.Text();
     }
-    return ctx_;
+    return db_.get();
   }
   std::string Cached(const KeyedCollection<std::string>& cache, const std::string& code) {
     std::string name = "<missing>";
@@ -38,7 +38,8 @@ class LookupsTest : public ::testing::Test {
 
   TempFolder folder_, fallback_;
   RecordingRunUi ui_;
-  RunContext ctx_{ui_};
+  std::shared_ptr<SourceDb> db_;
+  KeyedCollection<std::string> cache_;
 };
 
 TEST_F(LookupsTest, SourceNamesByKind) {
@@ -47,34 +48,34 @@ TEST_F(LookupsTest, SourceNamesByKind) {
   Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"D'SOUZA|D'Souza Traders"});
   Table("SaleType.dbf", "SCODE C 10 0;SGCODE C 10 0;SNAME C 40 0;PARNAM C 40 0",
         {"M1|GODWON||Main Godown", "M2|GODWON|Back|Back Store", "M1|BROKER|Raju|"});
-  RunContext& ctx = Ctx();
-  EXPECT_EQ(GetSourceName(ctx, "ITEM", "7"), "Soap");
-  EXPECT_EQ(GetSourceName(ctx, "ITEM", "8"), "");
-  EXPECT_EQ(GetSourceName(ctx, "ACGROUP", "g'1"), "Debtors");
-  EXPECT_EQ(GetSourceName(ctx, "ACCOUNT", "D'SOUZA"), "D'Souza Traders");
-  EXPECT_EQ(GetSourceName(ctx, "GODWON", "M1"), "Main Godown");  // Sname blank: PARNAM
-  EXPECT_EQ(GetSourceName(ctx, "GODWON", "M2"), "Back");
-  EXPECT_EQ(GetSourceName(ctx, "BROKER", "M1"), "Raju");
-  EXPECT_EQ(GetSourceName(ctx, "item", "7"), "");  // kinds are compared exactly
+  SourceDb* db = Db();
+  EXPECT_EQ(GetSourceName(db, ui_, "ITEM", "7"), "Soap");
+  EXPECT_EQ(GetSourceName(db, ui_, "ITEM", "8"), "");
+  EXPECT_EQ(GetSourceName(db, ui_, "ACGROUP", "g'1"), "Debtors");
+  EXPECT_EQ(GetSourceName(db, ui_, "ACCOUNT", "D'SOUZA"), "D'Souza Traders");
+  EXPECT_EQ(GetSourceName(db, ui_, "GODWON", "M1"), "Main Godown");  // Sname blank: PARNAM
+  EXPECT_EQ(GetSourceName(db, ui_, "GODWON", "M2"), "Back");
+  EXPECT_EQ(GetSourceName(db, ui_, "BROKER", "M1"), "Raju");
+  EXPECT_EQ(GetSourceName(db, ui_, "item", "7"), "");  // kinds are compared exactly
   EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(LookupsTest, AQueryThatFailsReachesTheCallerAsARunTimeError) {
   Table("pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"7|Soap"});
-  RunContext& ctx = Ctx();
-  EXPECT_THROW(GetSourceName(ctx, "ITEM", ""), RunTimeError);
-  EXPECT_THROW(GetSourceName(ctx, "ACGROUP", "G1"), RunTimeError);  // no ACGROUP table
-  EXPECT_THROW(GetSourceName(ctx, "ACGROUP", "G2"), RunTimeError);
+  SourceDb* db = Db();
+  EXPECT_THROW(GetSourceName(db, ui_, "ITEM", ""), RunTimeError);
+  EXPECT_THROW(GetSourceName(db, ui_, "ACGROUP", "G1"), RunTimeError);  // no ACGROUP table
+  EXPECT_THROW(GetSourceName(db, ui_, "ACGROUP", "G2"), RunTimeError);
   EXPECT_EQ(ui_.messages.size(), 2u);  // one box per distinct error text
 }
 
 TEST_F(LookupsTest, AccountNameDoublesTheQuotesOfItsCode) {
   Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"D'SOUZA| D'Souza ", "X|Other"});
-  RunContext& ctx = Ctx();
-  EXPECT_EQ(GetAccountName(ctx, "D'SOUZA"), "D'Souza");
-  EXPECT_EQ(GetAccountName(ctx, "x"), "Other");
-  EXPECT_EQ(GetAccountName(ctx, "' or ''='"), "");
-  EXPECT_EQ(GetAccountName(ctx, "NONE"), "");
+  SourceDb* db = Db();
+  EXPECT_EQ(GetAccountName(db, ui_, "D'SOUZA"), "D'Souza");
+  EXPECT_EQ(GetAccountName(db, ui_, "x"), "Other");
+  EXPECT_EQ(GetAccountName(db, ui_, "' or ''='"), "");
+  EXPECT_EQ(GetAccountName(db, ui_, "NONE"), "");
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -82,14 +83,14 @@ TEST_F(LookupsTest, RemarksOfSupport) {
   Table("support.dbf", "LCODE C 10 0;PCODE N 3 0;REMARK C 60 0",
         {"A'1|0|no mail here", "A'1|0|ram@example.com and more words", "A'1|0|x@y.z",
          "A'1|15|Maharashtra 27", "B|15|Gujarat 24 ", "C|15|7", "D|0|plain@example.com"});
-  RunContext& ctx = Ctx();
-  EXPECT_EQ(GetPartyEmail(ctx, "A'1"), "ram@example.com");
-  EXPECT_EQ(GetPartyEmail(ctx, "D"), "plain@example.com");
-  EXPECT_EQ(GetPartyEmail(ctx, "B"), "");
-  EXPECT_EQ(GetPartyStateCode(ctx, "A'1"), "27");
-  EXPECT_EQ(GetPartyStateCode(ctx, "B"), "24");
-  EXPECT_EQ(GetPartyStateCode(ctx, "C"), "7");
-  EXPECT_EQ(GetPartyStateCode(ctx, "Z"), "");
+  SourceDb* db = Db();
+  EXPECT_EQ(GetPartyEmail(db, ui_, "A'1"), "ram@example.com");
+  EXPECT_EQ(GetPartyEmail(db, ui_, "D"), "plain@example.com");
+  EXPECT_EQ(GetPartyEmail(db, ui_, "B"), "");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "A'1"), "27");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "B"), "24");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "C"), "7");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "Z"), "");
 }
 
 TEST_F(LookupsTest, FieldLists) {
@@ -104,51 +105,51 @@ TEST_F(LookupsTest, ItemCacheGivesTheSavedNames) {
   Table("pro.dbf", "CODE N 6 0;BILLNAME C 60 0",
         {"3|Soap", "1|SOAP", "2|soap", "4|" + forty, "5|" + forty + "XYZ", "6|Oil <1L>", "7|",
          "3|Repeated code", "8|SOAP#1"});
-  RunContext& ctx = Ctx();
-  BuildItemNameCache(ctx);
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "1"), "SOAP");
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "2"), "soap#1");
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "3"), "Soap#2");
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "4"), forty);
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "5"), std::string(38, 'N') + "#1");
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "6"), "Oil (1L)");
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "7"), "<missing>");
-  EXPECT_EQ(Cached(ctx.ItemNameCache, "8"), "SOAP#1#1");  // a real SOAP#1 keeps no one's name
-  EXPECT_EQ(ctx.ItemNameCache.Count(), 7u);
+  SourceDb* db = Db();
+  BuildItemNameCache(db, ui_, cache_);
+  EXPECT_EQ(Cached(cache_, "1"), "SOAP");
+  EXPECT_EQ(Cached(cache_, "2"), "soap#1");
+  EXPECT_EQ(Cached(cache_, "3"), "Soap#2");
+  EXPECT_EQ(Cached(cache_, "4"), forty);
+  EXPECT_EQ(Cached(cache_, "5"), std::string(38, 'N') + "#1");
+  EXPECT_EQ(Cached(cache_, "6"), "Oil (1L)");
+  EXPECT_EQ(Cached(cache_, "7"), "<missing>");
+  EXPECT_EQ(Cached(cache_, "8"), "SOAP#1#1");  // a real SOAP#1 keeps no one's name
+  EXPECT_EQ(cache_.Count(), 7u);
 }
 
 TEST_F(LookupsTest, AccountCacheUsesTheLedgerStageRulesNotAsterisks) {
   Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0",
         {"R3|RAM", "R1|RAM", "B'1|Bharat <Agency>", "R2|ram", "|Nameless", "N1|  "});
-  RunContext& ctx = Ctx();
-  ctx.AccountNameCache.Add("R2", "kept");
-  BuildAccountNameCache(ctx);
+  SourceDb* db = Db();
+  cache_.Add("R2", "kept");
+  BuildAccountNameCache(db, ui_, cache_);
   // Walked by name, ties in table order: R3, R1, R2.
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "R3"), "RAM");
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "R1"), "RAM#1");
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "R2"), "kept");  // a code already cached keeps its name
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "B'1"), "Bharat (Agency)");
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "N1"), "<missing>");
-  EXPECT_EQ(ctx.AccountNameCache.Count(), 4u);
+  EXPECT_EQ(Cached(cache_, "R3"), "RAM");
+  EXPECT_EQ(Cached(cache_, "R1"), "RAM#1");
+  EXPECT_EQ(Cached(cache_, "R2"), "kept");  // a code already cached keeps its name
+  EXPECT_EQ(Cached(cache_, "B'1"), "Bharat (Agency)");
+  EXPECT_EQ(Cached(cache_, "N1"), "<missing>");
+  EXPECT_EQ(cache_.Count(), 4u);
 }
 
 TEST_F(LookupsTest, ARepeatedAccountCodeIsNamedAfterItsFirstRecord) {
   // The ledger stage lists codes by name and then reads each code's first record: code K
   // comes in at "Apple" but is saved as "Zebra".
   Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"K|Zebra", "M|Mango", "k|Apple", "Z|Zebra"});
-  RunContext& ctx = Ctx();
-  BuildAccountNameCache(ctx);
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "K"), "Zebra");
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "M"), "Mango");
-  EXPECT_EQ(Cached(ctx.AccountNameCache, "Z"), "Zebra#1");
-  EXPECT_EQ(ctx.AccountNameCache.Count(), 3u);
+  SourceDb* db = Db();
+  BuildAccountNameCache(db, ui_, cache_);
+  EXPECT_EQ(Cached(cache_, "K"), "Zebra");
+  EXPECT_EQ(Cached(cache_, "M"), "Mango");
+  EXPECT_EQ(Cached(cache_, "Z"), "Zebra#1");
+  EXPECT_EQ(cache_.Count(), 3u);
 }
 
 TEST_F(LookupsTest, CachesOfAnExportWithoutTheTableRaise) {
   Table("pro.dbf", "CODE N 6 0;BILLNAME C 60 0", {"1|Soap"});
-  RunContext& ctx = Ctx();
-  EXPECT_THROW(BuildAccountNameCache(ctx), RunTimeError);
-  EXPECT_TRUE(ctx.AccountNameCache.Empty());
+  SourceDb* db = Db();
+  EXPECT_THROW(BuildAccountNameCache(db, ui_, cache_), RunTimeError);
+  EXPECT_TRUE(cache_.Empty());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <stdexcept>
 
-#include "context/run_context.h"
 #include "source/source_db.h"
 #include "source/text_tables.h"
 #include "support/recording_run_ui.h"
@@ -25,14 +24,14 @@ TEST(RecordBatches, every_row_once_in_order_at_any_batch_size_and_failures_told_
   WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0",
                  {"5|E", "3|C", "7|G", "|N", "1|A", "6|F", "2|B"});
   RecordingRunUi ui;
-  RunContext ctx(ui);
   ErrorList errors;
-  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
+  std::shared_ptr<SourceDb> db = OpenExport(folder.str(), errors, TextTableOptions(fallback.str()));
+  ASSERT_TRUE(db);
   const std::string all = "SELECT CODE, BILLNAME FROM pro ORDER BY CODE";
   for (size_t batch : {0, 1, 3, 7, 100}) {
     std::string names;
     size_t batches = 0;
-    EXPECT_TRUE(ForEachRecordBatch(ctx, all, batch, [&](Recordset& rs) {
+    EXPECT_TRUE(ForEachRecordBatch(db.get(), ui, all, batch, [&](Recordset& rs) {
       ++batches;
       if (batch) EXPECT_LE(rs.RecordCount(), static_cast<int64_t>(batch));
       for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) names += rs["BILLNAME"].Text();
@@ -42,13 +41,13 @@ TEST(RecordBatches, every_row_once_in_order_at_any_batch_size_and_failures_told_
   }
   // A selection of nothing hands on no rows.
   int64_t rows = 0;
-  EXPECT_TRUE(ForEachRecordBatch(ctx, "SELECT CODE FROM pro WHERE CODE > 100", 3,
+  EXPECT_TRUE(ForEachRecordBatch(db.get(), ui, "SELECT CODE FROM pro WHERE CODE > 100", 3,
                                  [&](Recordset& rs) { rows += rs.RecordCount(); }));
   EXPECT_EQ(rows, 0);
   // The export's failure is shown and answered false; the caller's own goes through as it is.
-  EXPECT_FALSE(ForEachRecordBatch(ctx, "SELECT NOPE FROM pro", 3, [](Recordset&) {}));
+  EXPECT_FALSE(ForEachRecordBatch(db.get(), ui, "SELECT NOPE FROM pro", 3, [](Recordset&) {}));
   EXPECT_EQ(ui.messages.size(), 1u);
-  EXPECT_THROW(ForEachRecordBatch(ctx, all, 3,
+  EXPECT_THROW(ForEachRecordBatch(db.get(), ui, all, 3,
                                   [](Recordset&) { throw std::logic_error("the caller's"); }),
                std::logic_error);
   EXPECT_EQ(ui.messages.size(), 1u);

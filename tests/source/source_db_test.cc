@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "common/run_error.h"
-#include "context/run_context.h"
 #include "source/text_tables.h"
 #include "support/recording_run_ui.h"
 
@@ -197,11 +196,8 @@ TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
 TEST_F(SourceDbTest, AFailingIndexStatementAddsOneEntryAndTheOpeningSucceeds) {
   WriteMinimalExport(folder.path());
   fs::remove(folder.path() / "mdis.dbf");
-  RecordingRunUi ui;
-  RunContext ctx(ui);
   ErrorList errors;
-  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
-  ASSERT_TRUE(ctx.source);
+  ASSERT_TRUE(Open(errors));
   EXPECT_EQ(errors.Text(),
             "Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table 'mdis' does not "
             "exist._"
@@ -221,52 +217,45 @@ TEST_F(SourceDbTest, AMissingFieldFailsItsIndexWithAClearEntry) {
             "does not exist in table 'support'._");
 }
 
-TEST_F(SourceDbTest, AFolderThatDoesNotExistFailsAndKeepsTheOpenExport) {
-  WriteMinimalExport(folder.path());
-  RecordingRunUi ui;
-  RunContext ctx(ui);
+TEST_F(SourceDbTest, AFolderThatDoesNotExistFailsWithItsEntry) {
   ErrorList errors;
-  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
-  std::shared_ptr<SourceDb> before = ctx.source;
-  errors.Clear();
   std::string missing = (folder.path() / "nowhere").string();
-  EXPECT_FALSE(OpenSourceDb(ctx, missing, errors, TextTableOptions(fallback.str())));
+  EXPECT_FALSE(OpenExport(missing, errors, TextTableOptions(fallback.str())));
   EXPECT_EQ(errors.Text(), "Error in OpenDBCon: '" + missing + "' is not a valid path._");
-  EXPECT_EQ(ctx.source, before);
 }
 
 TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilReset) {
   WriteMinimalExport(folder.path());
   RecordingRunUi ui;
-  RunContext ctx(ui);
   ErrorList errors;
-  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
+  std::shared_ptr<SourceDb> db = Open(errors);
+  ASSERT_TRUE(db);
   for (int i = 0; i < 3; ++i) {
-    Recordset rs = GetRecordset(ctx, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
+    Recordset rs = GetRecordset(db.get(), ui, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
     EXPECT_TRUE(rs.IsNothing());
     EXPECT_THROW(rs.Eof(), RunTimeError);
   }
-  GetRecordset(ctx, "SELECT * FROM other");
+  GetRecordset(db.get(), ui, "SELECT * FROM other");
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.messages[0].text, "Error: Table 'nosuch' does not exist.");
   EXPECT_EQ(ui.messages[0].caption, "Error");
   EXPECT_EQ(ui.messages[0].icon, MessageIcon::kExclamation);
   EXPECT_EQ(ui.messages[1].text, "Error: Table 'other' does not exist.");
 
-  ctx.source->ResetShownErrors();
-  GetRecordset(ctx, "SELECT * FROM nosuch");
+  db->ResetShownErrors();
+  GetRecordset(db.get(), ui, "SELECT * FROM nosuch");
   EXPECT_EQ(ui.messages.size(), 3u);
 
   // Opening the folder again starts afresh too.
-  ASSERT_TRUE(OpenSourceDb(ctx, folder.str(), errors, TextTableOptions(fallback.str())));
-  GetRecordset(ctx, "SELECT * FROM nosuch");
+  db = Open(errors);
+  ASSERT_TRUE(db);
+  GetRecordset(db.get(), ui, "SELECT * FROM nosuch");
   EXPECT_EQ(ui.messages.size(), 4u);
 }
 
 TEST_F(SourceDbTest, WithoutAnOpenExportEveryQueryIsNothing) {
   RecordingRunUi ui;
-  RunContext ctx(ui);
-  Recordset rs = GetRecordset(ctx, "SELECT * FROM pro");
+  Recordset rs = GetRecordset(nullptr, ui, "SELECT * FROM pro");
   EXPECT_TRUE(rs.IsNothing());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, std::string("Error: ") + kObjectNotSet);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/run_error.h"
+#include "common/run_ui.h"
 #include "destination/automation.h"
 
 namespace vodare::testing {

@@ -12,6 +12,7 @@
 
 #include "app/reconcile.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"

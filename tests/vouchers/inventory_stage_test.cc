@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/reports.h"

@@ -7,6 +7,7 @@
 
 #include "common/helpers.h"
 #include "context/run_context.h"
+#include "context/run_source.h"
 #include "source/lookups.h"
 
 namespace vodare::testing {

@@ -348,7 +348,7 @@ void CompanyStore::RefreshIfChangedElsewhere() {
 
 int64_t CompanyStore::JournalInsert(std::string_view operation, std::optional<int> kind,
                                     std::string_view text, bool accepted,
-                                    std::string_view message) {
+                                    std::string_view message, std::string_view packed) {
   if (!journal_enabled_) return 0;
   auto& st = db_.Cached(
       "INSERT INTO journal(at, operation, kind, text, accepted, message) "
@@ -359,7 +359,9 @@ int64_t CompanyStore::JournalInsert(std::string_view operation, std::optional<in
   else
     st.BindNull(2);
   // Long texts go in packed (a BLOB), short ones as text; the reader tells them by their kind.
-  if (text.size() >= kPackFrom)
+  if (text.size() >= kPackFrom && !packed.empty())
+    st.BindBlob(3, packed);
+  else if (text.size() >= kPackFrom)
     st.BindBlob(3, PackJournalText(text));
   else
     st.Bind(3, text);

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <pugixml.hpp>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -88,9 +90,22 @@ class CompanyStore {
                         int16_t target_type);
 
   // ---- Vouchers ----
+  // A voucher record as read from its text alone, before its save: the parsed markup (or why it
+  // is not well-formed) and, for a long text, the journal's packed form of it.
+  struct VoucherText {
+    pugi::xml_document doc;
+    std::optional<std::string> parse_error;
+    std::string packed;  // empty for a text kept as it is
+  };
+  // Touches no company: any thread may read records while another saves.
+  static std::unique_ptr<VoucherText> ReadVoucherText(const std::string& xml);
+
   // Stores the voucher with all its parts when it passes every check; the open year decides
   // which header dates are accepted.
   StoreAnswer SaveVoucher(int16_t type, const std::string& xml, int open_year);
+  // The same with the record read already; `read` is ReadVoucherText(xml).
+  StoreAnswer SaveVoucher(int16_t type, const std::string& xml, const VoucherText& read,
+                          int open_year);
 
  private:
   struct NameMap {
@@ -106,12 +121,14 @@ class CompanyStore {
   int32_t Lookup(std::string_view name, int kind) const;
   void LoadCaches();
   void RefreshIfChangedElsewhere();
+  // `packed` is the text's packed form when the caller has it already.
   int64_t JournalInsert(std::string_view operation, std::optional<int> kind, std::string_view text,
-                        bool accepted, std::string_view message);
+                        bool accepted, std::string_view message, std::string_view packed = {});
   int32_t InsertMaster(const PendingMaster& m, int64_t journal_seq);
   StoreAnswer RefuseMaster(int16_t kind, const std::string& xml, const std::string& message);
-  StoreAnswer RefuseVoucher(int16_t type, const std::string& xml, const std::string& message);
-  std::string ValidateVoucher(int16_t type, const std::string& xml, int open_year,
+  StoreAnswer RefuseVoucher(int16_t type, const std::string& xml, const VoucherText& read,
+                            const std::string& message);
+  std::string ValidateVoucher(int16_t type, const VoucherText& read, int open_year,
                               ParsedVoucher& v);
   void StoreVoucher(const ParsedVoucher& v, int64_t journal_seq);
   int32_t CreateSeries(std::string_view name, int16_t type);

@@ -11,6 +11,7 @@
 #include "destination/local/company_store.h"
 #include "destination/local/gst_states.h"
 #include "destination/local/installation.h"
+#include "destination/reading_ahead.h"
 
 namespace vodare::local {
 
@@ -78,7 +79,11 @@ struct Session {
 
 namespace {
 
-class LocalFixedInterface : public CFixedInterface {
+struct LocalReadAhead final : ReadAhead {
+  std::unique_ptr<CompanyStore::VoucherText> text;
+};
+
+class LocalFixedInterface : public CFixedInterface, public ReadsVouchersAhead {
  public:
   explicit LocalFixedInterface(std::shared_ptr<Session> s) : s_(std::move(s)) {}
 
@@ -128,6 +133,20 @@ class LocalFixedInterface : public CFixedInterface {
   bool SaveVchFromXML(int16_t& voucher_type, std::string& xml, std::string& error_text,
                       bool) override {
     StoreAnswer answer = s_->Store().SaveVoucher(voucher_type, xml, s_->open_year);
+    error_text = answer.message;
+    return answer.saved;
+  }
+
+  std::unique_ptr<ReadAhead> ReadVoucherAhead(const std::string& xml) override {
+    auto read = std::make_unique<LocalReadAhead>();
+    read->text = CompanyStore::ReadVoucherText(xml);
+    return read;
+  }
+
+  bool SaveVchReadAhead(int16_t& voucher_type, std::string& xml, const ReadAhead& read,
+                        std::string& error_text) override {
+    const auto& text = *static_cast<const LocalReadAhead&>(read).text;
+    StoreAnswer answer = s_->Store().SaveVoucher(voucher_type, xml, text, s_->open_year);
     error_text = answer.message;
     return answer.saved;
   }

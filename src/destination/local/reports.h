@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "destination/company_books.h"
 #include "destination/local/company_store.h"
 
 namespace vodare::local {
@@ -31,18 +32,8 @@ struct VoucherRow {
 };
 std::vector<VoucherRow> ListVouchers(CompanyStore& store, std::optional<int> type);
 
-// Every voucher with the figures a reconciliation compares: its first accounting entry's amount
-// without its sign (the party's, which carries an inventory voucher's bill), the sum of its
-// debit entries, and its item lines with their main quantities.
-struct VoucherTotalRow {
-  int type = 0;
-  std::string number;
-  Date date;
-  double first_entry = 0;
-  double debit_total = 0;
-  int64_t item_lines = 0;
-  double item_quantity = 0;
-};
+// Every voucher with the figures a reconciliation compares (see StoredVoucher).
+using VoucherTotalRow = StoredVoucher;
 std::vector<VoucherTotalRow> ListVoucherTotals(CompanyStore& store);
 
 // Amounts credit positive, debit negative, as the entries carry them.

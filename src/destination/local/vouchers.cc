@@ -8,6 +8,7 @@
 #include "common/run_error.h"
 #include "common/text.h"
 #include "destination/local/company_store.h"
+#include "destination/local/journal_text.h"
 #include "destination/local/xml_read.h"
 
 namespace vodare::local {
@@ -94,21 +95,27 @@ struct CompanyStore::ParsedVoucher {
 };
 
 StoreAnswer CompanyStore::RefuseVoucher(int16_t type, const std::string& xml,
-                                        const std::string& message) {
-  JournalInsert("SaveVchFromXML", type, xml, false, message);
+                                        const VoucherText& read, const std::string& message) {
+  JournalInsert("SaveVchFromXML", type, xml, false, message, read.packed);
   return {false, message};
 }
 
-std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, int open_year,
+std::unique_ptr<CompanyStore::VoucherText> CompanyStore::ReadVoucherText(const std::string& xml) {
+  auto read = std::make_unique<VoucherText>();
+  read->parse_error = ParseRecord(read->doc, xml);
+  if (xml.size() >= kPackFrom) read->packed = PackJournalText(xml);
+  return read;
+}
+
+std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read, int open_year,
                                           ParsedVoucher& v) {
   v.type = type;
   std::string element = VoucherElementName(type);
   if (element.empty()) return "Voucher type " + std::to_string(type) + " is not supported";
   std::string type_name = VoucherTypeDisplayName(type);
 
-  pugi::xml_document doc;
-  if (auto error = ParseRecord(doc, xml)) return *error;
-  pugi::xml_node root = doc.document_element();
+  if (read.parse_error) return *read.parse_error;
+  pugi::xml_node root = read.doc.document_element();
   if (std::string_view(root.name()) != element) {
     return "Root element " + Quoted(root.name()) + " does not fit voucher type " +
            std::to_string(type) + " (" + type_name + " vouchers are <" + element + ">)";
@@ -407,16 +414,21 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const std::string& xml, 
 }
 
 StoreAnswer CompanyStore::SaveVoucher(int16_t type, const std::string& xml, int open_year) {
+  return SaveVoucher(type, xml, *ReadVoucherText(xml), open_year);
+}
+
+StoreAnswer CompanyStore::SaveVoucher(int16_t type, const std::string& xml,
+                                      const VoucherText& read, int open_year) {
   // One transaction per call, refusals included: its journal row is the call's record.
   Transaction tx(db_);
   RefreshIfChangedElsewhere();
   ParsedVoucher v;
-  std::string error = ValidateVoucher(type, xml, open_year, v);
+  std::string error = ValidateVoucher(type, read, open_year, v);
   StoreAnswer answer;
   if (!error.empty()) {
-    answer = RefuseVoucher(type, xml, error);
+    answer = RefuseVoucher(type, xml, read, error);
   } else {
-    int64_t seq = JournalInsert("SaveVchFromXML", type, xml, true, "");
+    int64_t seq = JournalInsert("SaveVchFromXML", type, xml, true, "", read.packed);
     StoreVoucher(v, seq);
     answer.saved = true;
   }
@@ -472,11 +484,16 @@ void CompanyStore::StoreVoucher(const ParsedVoucher& v, int64_t journal_seq) {
   head.Run();
   int64_t id = db_.LastInsertId();
 
+  // Each kind of row's statement looked up once per voucher, not once per line.
+  Statement* item_st = nullptr;
+  Statement* batch_st = nullptr;
   for (const ItemLine& l : v.items) {
-    auto& st = db_.Cached(
-        "INSERT INTO voucher_item(voucher_id, line_no, sr_no, line_date, item_code, mc_code, qty, "
-        "qty_alt, free_qty, unit, price, amount, net_amount, is_return, description1, "
-        "description2) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    if (!item_st)
+      item_st = &db_.Cached(
+          "INSERT INTO voucher_item(voucher_id, line_no, sr_no, line_date, item_code, mc_code, "
+          "qty, qty_alt, free_qty, unit, price, amount, net_amount, is_return, description1, "
+          "description2) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    Statement& st = *item_st;
     st.Bind(1, id).Bind(2, l.line_no);
     BindOptional(st, 3, l.sr_no);
     st.Bind(4, l.date).Bind(5, l.item);
@@ -491,9 +508,11 @@ void CompanyStore::StoreVoucher(const ParsedVoucher& v, int64_t journal_seq) {
     st.Bind(14, l.is_return ? 1 : 0).Bind(15, l.description1).Bind(16, l.description2);
     st.Run();
     for (const BatchLine& b : l.batches) {
-      auto& bt = db_.Cached(
-          "INSERT INTO voucher_batch(voucher_id, line_no, batch_no, mfg_date, expiry_date, qty, "
-          "qty_alt, mrp, sale_price) VALUES(?,?,?,?,?,?,?,?,?)");
+      if (!batch_st)
+        batch_st = &db_.Cached(
+            "INSERT INTO voucher_batch(voucher_id, line_no, batch_no, mfg_date, expiry_date, qty, "
+            "qty_alt, mrp, sale_price) VALUES(?,?,?,?,?,?,?,?,?)");
+      Statement& bt = *batch_st;
       bt.Bind(1, id).Bind(2, l.line_no).Bind(3, b.batch_no).Bind(4, b.mfg).Bind(5, b.expiry);
       BindOptional(bt, 6, b.qty);
       BindOptional(bt, 7, b.qty_alt);
@@ -501,20 +520,27 @@ void CompanyStore::StoreVoucher(const ParsedVoucher& v, int64_t journal_seq) {
       bt.Run();
     }
   }
+  Statement* sundry_st = nullptr;
   for (const SundryLine& s : v.sundries) {
-    auto& st = db_.Cached(
-        "INSERT INTO voucher_sundry(voucher_id, sr_no, sundry_code, percent, amount) "
-        "VALUES(?,?,?,?,?)");
+    if (!sundry_st)
+      sundry_st = &db_.Cached(
+          "INSERT INTO voucher_sundry(voucher_id, sr_no, sundry_code, percent, amount) "
+          "VALUES(?,?,?,?,?)");
+    Statement& st = *sundry_st;
     st.Bind(1, id);
     BindOptional(st, 2, s.sr_no);
     st.Bind(3, s.code);
     BindOptional(st, 4, s.percent);
     st.Bind(5, s.amount).Run();
   }
+  Statement* entry_st = nullptr;
   for (const EntryLine& e : v.entries) {
-    auto& st = db_.Cached(
-        "INSERT INTO voucher_entry(voucher_id, sr_no, ledger_code, amount_type, amount, "
-        "broker_assigned, broker, cash_flow, settlement, entry_date) VALUES(?,?,?,?,?,?,?,?,?,?)");
+    if (!entry_st)
+      entry_st = &db_.Cached(
+          "INSERT INTO voucher_entry(voucher_id, sr_no, ledger_code, amount_type, amount, "
+          "broker_assigned, broker, cash_flow, settlement, entry_date) "
+          "VALUES(?,?,?,?,?,?,?,?,?,?)");
+    Statement& st = *entry_st;
     st.Bind(1, id);
     BindOptional(st, 2, e.sr_no);
     st.Bind(3, e.ledger);
@@ -523,10 +549,13 @@ void CompanyStore::StoreVoucher(const ParsedVoucher& v, int64_t journal_seq) {
     BindOptional(st, 8, e.cash_flow);
     st.Bind(9, e.settlement ? 1 : 0).Bind(10, e.date).Run();
   }
+  Statement* ref_st = nullptr;
   for (const BillRefLine& r : v.bill_refs) {
-    auto& st = db_.Cached(
-        "INSERT INTO voucher_bill_ref(voucher_id, party_code, bill_value, method, sr_no, ref_no, "
-        "ref_date, due_date, amount) VALUES(?,?,?,?,?,?,?,?,?)");
+    if (!ref_st)
+      ref_st = &db_.Cached(
+          "INSERT INTO voucher_bill_ref(voucher_id, party_code, bill_value, method, sr_no, "
+          "ref_no, ref_date, due_date, amount) VALUES(?,?,?,?,?,?,?,?,?)");
+    Statement& st = *ref_st;
     st.Bind(1, id);
     BindCode(st, 2, r.party);
     st.Bind(3, r.bill_value);

@@ -7,14 +7,13 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "destination/configure.h"
-#include "destination/connection.h"
+#include "context/run_destination.h"
+#include "context/run_source.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
 #include "source/dbf.h"
-#include "source/source_db.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 
@@ -222,6 +221,22 @@ TEST(ConfigureOnACompany, SettingsAreReadAndASecondRunConfiguresTheSameCompanyAg
   EXPECT_TRUE(again.AllSeriesCreated()) << again.description;
   EXPECT_TRUE(again.features_set) << again.features_error;
   EXPECT_EQ(run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(sales, 9), code);
+}
+
+TEST(ConfigureOnACompany, WithoutAFactoryTheServerIsNotInstalled) {
+  testing::RecordingRunUi ui;
+  RunContext ctx(ui);
+  EXPECT_FALSE(ConnectDestination(ctx, "/p/", "/d/", "Comp0001", 2024));
+  EXPECT_EQ(ctx.errors.Text(), kNotInstalledMessage);
+}
+
+TEST(ConfigureOnACompany, AFolderThatCannotBeOpenedKeepsTheExportOpenBefore) {
+  CompanyRun run(1);
+  std::shared_ptr<SourceDb> before = run.ctx.source;
+  ASSERT_TRUE(before);
+  ErrorList errors;
+  EXPECT_FALSE(OpenSourceDb(run.ctx, (run.export_dir.path() / "nowhere").string(), errors));
+  EXPECT_EQ(run.ctx.source, before);
 }
 
 TEST(ConfigureOnACompany, AnExportThatCannotBeReadCountsNoGodowns) {
