@@ -38,7 +38,7 @@ class CliProgressLines : public ::testing::Test {
   std::unique_ptr<CliRunUi> ui_;
 };
 
-TEST_F(CliProgressLines, a_line_when_a_stage_ends_and_at_most_every_two_seconds_while_it_runs) {
+TEST_F(CliProgressLines, ALineWhenAStageEndsAndAtMostEveryTwoSecondsWhileItRuns) {
   At(0.0, 0, "Importing Ledgers(1 of 340)");
   At(0.5, 1, "Importing Ledgers(2 of 340)");
   At(2.0, 30, "Importing Ledgers(100 of 340)");  // two seconds since the stage began
@@ -58,7 +58,7 @@ TEST_F(CliProgressLines, a_line_when_a_stage_ends_and_at_most_every_two_seconds_
             "Success: The vouchers have been / imported successfully!\n");
 }
 
-TEST_F(CliProgressLines, a_stage_of_one_record_has_no_rate_and_each_state_is_printed_once) {
+TEST_F(CliProgressLines, AStageOfOneRecordHasNoRateAndEachStateIsPrintedOnce) {
   At(0.0, 100, "Importing Material Centres.(1 of 1)");
   At(0.0, 100, "Importing Material Centres.(1 of 1)");
   ui_->SetVoucherDate("1st April 2024");

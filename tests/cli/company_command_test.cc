@@ -40,7 +40,7 @@ Result RunCli(const std::string& args, const std::filesystem::path& scratch) {
   return r;
 }
 
-TEST(CompanyCommand, creates_lists_and_shows_a_company) {
+TEST(CompanyCommand, CreatesListsAndShowsACompany) {
   testing::TempDir dir;
   std::string program = (dir.path() / "Vuvoda").string(), data = (dir.path() / "Data").string();
   Result created = RunCli("company create --program " + program + " --data " + data +
@@ -68,7 +68,7 @@ TEST(CompanyCommand, creates_lists_and_shows_a_company) {
   EXPECT_EQ(second.out, "Comp0002\n");
 }
 
-TEST(CompanyCommand, bad_input_gives_one_line_and_a_failure) {
+TEST(CompanyCommand, BadInputGivesOneLineAndAFailure) {
   testing::TempDir dir;
   std::string data = (dir.path() / "Data").string();
   for (const std::string& args : std::vector<std::string>{

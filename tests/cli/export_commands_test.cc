@@ -51,7 +51,7 @@ fs::path* ExportCommandsTest::root_ = nullptr;
 // width, decimals); query rows as JSON objects, keys in select order whatever their letter case,
 // numbers as numbers, Null as null, UTF-8 text as it is, dates in the program's form, quoted
 // literals, an empty result, and what JSON needs escaped.
-TEST_F(ExportCommandsTest, tables_and_query_print_what_the_kept_copy_holds) {
+TEST_F(ExportCommandsTest, TablesAndQueryPrintWhatTheKeptCopyHolds) {
   fs::path dir = Folder("escapes");
   {
     DbfWriter w(
@@ -83,7 +83,7 @@ TEST_F(ExportCommandsTest, tables_and_query_print_what_the_kept_copy_holds) {
   testing::ExpectGolden("cli_export_commands.txt", text);
 }
 
-TEST_F(ExportCommandsTest, bad_input_gives_one_clear_line_and_a_failing_status) {
+TEST_F(ExportCommandsTest, BadInputGivesOneClearLineAndAFailingStatus) {
   fs::path file = *root_ / "plain.txt";
   { std::ofstream(file) << "not a folder"; }
   struct Case {
@@ -135,7 +135,7 @@ namespace vodare {
 namespace {
 
 // check-export's status says what a run would do: 0 go on, 1 ask, 2 refuse.
-TEST_F(ExportCommandsTest, check_export_exits_by_the_worst_of_its_findings) {
+TEST_F(ExportCommandsTest, CheckExportExitsByTheWorstOfItsFindings) {
   auto clean = RunCli({"check-export", Sample()});
   EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
   EXPECT_EQ(clean.out, "The export check found nothing wrong.\n");

@@ -30,7 +30,7 @@ std::string Bytes(const fs::path& file) {
 
 int Lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
 
-TEST(SampleExportCommand, writes_the_ten_tables_and_lists_their_row_counts) {
+TEST(SampleExportCommand, WritesTheTenTablesAndListsTheirRowCounts) {
   fs::path dir = TempDir("a");
   auto run = RunCli({"sample-export", dir.string(), "--vouchers", "120", "--seed", "3"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -53,7 +53,7 @@ TEST(SampleExportCommand, writes_the_ten_tables_and_lists_their_row_counts) {
   fs::remove_all(dir.parent_path());
 }
 
-TEST(SampleExportCommand, bad_arguments_give_one_line_on_stderr_and_status_2) {
+TEST(SampleExportCommand, BadArgumentsGiveOneLineOnStderrAndStatus2) {
   fs::path dir = TempDir("bad");
   const std::vector<std::vector<std::string>> cases = {
       {"sample-export"},

@@ -37,7 +37,7 @@ class LocalStore : public ::testing::Test {
   std::string message_;
 };
 
-TEST(LocalStoreOpen, opens_only_an_installation_holding_the_company_and_year) {
+TEST(LocalStoreOpen, OpensOnlyAnInstallationHoldingTheCompanyAndYear) {
   LocalCompany c = CreateLocalCompany({.years = {2023, 2024}});
   local::LocalAutomationFactory factory;
   auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
@@ -56,7 +56,7 @@ TEST(LocalStoreOpen, opens_only_an_installation_holding_the_company_and_year) {
   EXPECT_EQ(fixed1->GetCompCode(), "");
 }
 
-TEST(LocalStoreOpen, later_objects_of_a_factory_share_the_open_company) {
+TEST(LocalStoreOpen, LaterObjectsOfAFactoryShareTheOpenCompany) {
   LocalCompany c = CreateLocalCompany({.name = "Shared Co", .years = {2022, 2024, 2023}});
   local::LocalAutomationFactory factory;
   auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
@@ -77,13 +77,13 @@ TEST(LocalStoreOpen, later_objects_of_a_factory_share_the_open_company) {
   EXPECT_THROW(fixed->mastername2code("Cash", 2), RunTimeError);
 }
 
-TEST(LocalStoreOpen, unknown_class_cannot_be_created) {
+TEST(LocalStoreOpen, UnknownClassCannotBeCreated) {
   local::LocalAutomationFactory factory;
   EXPECT_THROW(factory.CreateFixedInterface("Vodavi2V21.CFixedInterface2"), RunTimeError);
   EXPECT_THROW(factory.CreateCompany(kProgIdFixedInterface), RunTimeError);
 }
 
-TEST(LocalStoreOpen, lists_companies_and_reads_dp_txt_whatever_its_case) {
+TEST(LocalStoreOpen, ListsCompaniesAndReadsDpTxtWhateverItsCase) {
   LocalCompany c = CreateLocalCompany({.name = "First"});
   local::NewCompany second;
   second.name = "Second";
@@ -104,7 +104,7 @@ TEST(LocalStoreOpen, lists_companies_and_reads_dp_txt_whatever_its_case) {
   EXPECT_TRUE(fixed->OpenDB(c.program_folder, "", code));  // the data folder DP.txt records
 }
 
-TEST_F(LocalStore, state_and_country_codes_ignore_case) {
+TEST_F(LocalStore, StateAndCountryCodesIgnoreCase) {
   std::string state = "maharashtra", unknown = "Atlantis", blank = "", india = "INDIA";
   EXPECT_EQ(s_.fixed1->statename2tindigit(state), "27");
   EXPECT_EQ(s_.fixed1->statename2tindigit(unknown), "");
@@ -117,7 +117,7 @@ TEST_F(LocalStore, state_and_country_codes_ignore_case) {
   EXPECT_EQ(s_.fixed1->StateName2PDCode(unknown, country), 0);
 }
 
-TEST_F(LocalStore, saves_masters_and_finds_them_ignoring_case) {
+TEST_F(LocalStore, SavesMastersAndFindsThemIgnoringCase) {
   EXPECT_TRUE(SaveMaster(1,
                          "<AccountGroup><Name>Traders</Name><PrimaryGroup> False </PrimaryGroup>"
                          "<ParentGroupName>sundry debtors</ParentGroupName></AccountGroup>"));
@@ -142,7 +142,7 @@ TEST_F(LocalStore, saves_masters_and_finds_them_ignoring_case) {
 // copy tests/data/local_store_master_refusals.txt: not well-formed, the wrong root, blank and
 // long names (forty counted as characters, not bytes), duplicates, parents that do not exist,
 // kinds not supported; the same name under another kind is no duplicate.
-TEST_F(LocalStore, refuses_masters_a_server_would_refuse) {
+TEST_F(LocalStore, RefusesMastersAServerWouldRefuse) {
   std::string forty_umlauts;
   for (int i = 0; i < 40; ++i) forty_umlauts += "ä";
   const std::vector<std::pair<int16_t, std::string>> records = {
@@ -168,7 +168,7 @@ TEST_F(LocalStore, refuses_masters_a_server_would_refuse) {
   testing::ExpectGolden("local_store_master_refusals.txt", text);
 }
 
-TEST_F(LocalStore, item_creates_its_units_and_group_and_opening_stock) {
+TEST_F(LocalStore, ItemCreatesItsUnitsAndGroupAndOpeningStock) {
   ASSERT_TRUE(SaveMaster(
       6,
       "<Item><Name>Paracetamol</Name><ParentGroup>Tablets</ParentGroup><MainUnit>STRIP</MainUnit>"
@@ -198,7 +198,7 @@ TEST_F(LocalStore, item_creates_its_units_and_group_and_opening_stock) {
 
 // The journal keeps the texts packed; what comes back must be every byte that was sent, and a
 // damaged row must be reported, not read as some other text.
-TEST_F(LocalStore, the_journal_gives_back_each_text_as_sent) {
+TEST_F(LocalStore, TheJournalGivesBackEachTextAsSent) {
   std::string name = "Ölmühle & Söhne <Export>";
   std::string big(20000, 'x');
   std::string xml =
@@ -221,7 +221,7 @@ TEST_F(LocalStore, the_journal_gives_back_each_text_as_sent) {
   }
 }
 
-TEST_F(LocalStore, execute_query_runs_only_config_updates) {
+TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
   s_.fixed->ExecuteQuery("Update CONFIG set B7= -1 WHERE RECTYPE = 5 AND TYPE = 0");
   s_.fixed->ExecuteQuery("update config set B3=-1 WHERE RECTYPE = 63 AND TYPE = 0");
   s_.fixed->ExecuteQuery(
@@ -271,7 +271,7 @@ TEST_F(LocalStore, execute_query_runs_only_config_updates) {
   EXPECT_GT(s_.fixed->mastername2code("Cash", 2), 0);
 }
 
-TEST_F(LocalStore, company_switches_are_config_cells) {
+TEST_F(LocalStore, CompanySwitchesAreConfigCells) {
   s_.company->EnablePurcReturnInPurchase = true;
   s_.company->DLNoEnabled = true;
   s_.company->Save("");
@@ -287,7 +287,7 @@ TEST_F(LocalStore, company_switches_are_config_cells) {
   EXPECT_EQ(s_.company->DateSeperator, "-");
 }
 
-TEST_F(LocalStore, series_codes_are_unique_and_stable) {
+TEST_F(LocalStore, SeriesCodesAreUniqueAndStable) {
   std::string purchase = "Purchase", sales = "Sales", upper = "PURCHASE", blank = "";
   int32_t p = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2);
   int32_t s = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
@@ -332,7 +332,7 @@ namespace vodare {
 namespace {
 
 // DP.txt written on Windows names a drive path; here drive X is a folder of VODARE_DRIVES.
-TEST(LocalStoreOpen, a_windows_data_folder_in_dp_txt_maps_to_its_drive_folder) {
+TEST(LocalStoreOpen, AWindowsDataFolderInDpTxtMapsToItsDriveFolder) {
   testing::TempDir dir;
   fs::path drives = dir.path() / "drives";
   std::string data = (drives / "x" / "Vuvoda Bücher").string();

@@ -143,7 +143,7 @@ class LocalStoreVouchers : public ::testing::Test {
   std::string message_;
 };
 
-TEST_F(LocalStoreVouchers, stores_a_sale_with_all_its_parts) {
+TEST_F(LocalStoreVouchers, StoresASaleWithAllItsParts) {
   ASSERT_TRUE(Save(9, SaleXml({}))) << message_;
   EXPECT_EQ(message_, "");
   local::CompanyStore store = Store();
@@ -186,7 +186,7 @@ TEST_F(LocalStoreVouchers, stores_a_sale_with_all_its_parts) {
 // message), against the kept copy tests/data/local_store_voucher_refusals.txt: each refusal
 // names the value; a difference within 0.01 balances; the same number again is a duplicate, on
 // another date or in another series it is another voucher.
-TEST_F(LocalStoreVouchers, refuses_with_a_message_naming_the_value) {
+TEST_F(LocalStoreVouchers, RefusesWithAMessageNamingTheValue) {
   std::string bad_qty = SaleXml({});
   bad_qty.replace(bad_qty.find("<Qty>10</Qty>"), 13, "<Qty>1O</Qty>");
   auto with = [](std::function<void(SaleParts&)> spoil) {
@@ -226,7 +226,7 @@ TEST_F(LocalStoreVouchers, refuses_with_a_message_naming_the_value) {
   testing::ExpectGolden("local_store_voucher_refusals.txt", text);
 }
 
-TEST_F(LocalStoreVouchers, sale_type_is_checked_only_on_sales_purchases_and_returns) {
+TEST_F(LocalStoreVouchers, SaleTypeIsCheckedOnlyOnSalesPurchasesAndReturns) {
   SaleParts p;
   p.stpt = "";
   EXPECT_TRUE(Save(9, SaleXml(p))) << message_;
@@ -251,7 +251,7 @@ TEST_F(LocalStoreVouchers, sale_type_is_checked_only_on_sales_purchases_and_retu
   EXPECT_EQ(message_, "Purchase type 'Export Purchase' does not exist");
 }
 
-TEST_F(LocalStoreVouchers, balance_counts_signed_amounts_as_they_stand) {
+TEST_F(LocalStoreVouchers, BalanceCountsSignedAmountsAsTheyStand) {
   // Accounting vouchers send unsigned amounts with their side; an empty entry counts nothing.
   std::string payment =
       "<Payment><VchType>19</VchType><VchSeriesName>Payment</VchSeriesName><Date>10-06-2024</Date>"
@@ -291,7 +291,7 @@ TEST_F(LocalStoreVouchers, balance_counts_signed_amounts_as_they_stand) {
   EXPECT_EQ(message_, "Series code '999999' does not exist for Payment vouchers");
 }
 
-TEST_F(LocalStoreVouchers, journal_holds_every_text_exactly_as_sent) {
+TEST_F(LocalStoreVouchers, JournalHoldsEveryTextExactlyAsSent) {
   std::string first = SaleXml({});
   SaleParts p;
   p.item = "Shampoo";
@@ -326,7 +326,7 @@ TEST_F(LocalStoreVouchers, journal_holds_every_text_exactly_as_sent) {
 // After one sale the kept copy holds the trial balance (the party debited 980 and credited 500 in
 // cash, sales and taxes credited, openings of 2000 Dr and 1500 Cr lacking 500 on the credit side,
 // a ledger with nothing on it left out) and the stock (10 out, the returned 2 back in).
-TEST_F(LocalStoreVouchers, trial_balance_and_stock_summary_show_the_books) {
+TEST_F(LocalStoreVouchers, TrialBalanceAndStockSummaryShowTheBooks) {
   ASSERT_TRUE(Save(9, SaleXml({}))) << message_;
   local::CompanyStore store = Store();
   const local::TrialBalance tb = local::ComputeTrialBalance(store);
@@ -336,7 +336,7 @@ TEST_F(LocalStoreVouchers, trial_balance_and_stock_summary_show_the_books) {
                             local::RenderStockSummary(stock, true));
 }
 
-TEST_F(LocalStoreVouchers, a_new_session_still_has_what_was_saved) {
+TEST_F(LocalStoreVouchers, ANewSessionStillHasWhatWasSaved) {
   ASSERT_TRUE(Save(9, SaleXml({}))) << message_;
   s_ = {};  // the first session ends
   auto again = OpenLocalCompany(company_);
@@ -351,7 +351,7 @@ TEST_F(LocalStoreVouchers, a_new_session_still_has_what_was_saved) {
   EXPECT_EQ(message, "Ledger 'Mehta Stores' already exists");
 }
 
-TEST_F(LocalStoreVouchers, a_second_session_on_the_same_file_sees_new_names) {
+TEST_F(LocalStoreVouchers, ASecondSessionOnTheSameFileSeesNewNames) {
   auto other = OpenLocalCompany(company_);
   std::string item = "<Item><Name>Shampoo</Name></Item>", message;
   ASSERT_TRUE(other.fixed->SaveMasterFromXML(6, item, message));
@@ -389,7 +389,7 @@ LocalCompany CompanyForSales() {
   return company;
 }
 
-TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
+TEST(LocalStoreDurability, AKilledRunLeavesNoHalfVoucher) {
   LocalCompany company = CompanyForSales();
   pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -431,7 +431,7 @@ TEST(LocalStoreDurability, a_killed_run_leaves_no_half_voucher) {
 
 // The log is copied into the file on a thread of its own while saves go on; it must still
 // start again from its beginning (not grow with the run), and lose nothing.
-TEST(LocalStoreDurability, a_long_run_keeps_its_log_short_and_every_voucher) {
+TEST(LocalStoreDurability, ALongRunKeepsItsLogShortAndEveryVoucher) {
   LocalCompany company = CompanyForSales();
   const fs::path file = fs::path(company.data_folder) / company.code / local::kCompanyFileName;
   const fs::path wal = file.string() + "-wal";
@@ -467,7 +467,7 @@ namespace vodare {
 namespace {
 
 // Every cut of a voucher text is refused as not well-formed, and nothing of it is stored.
-TEST_F(LocalStoreVouchers, every_truncated_voucher_is_refused_whole) {
+TEST_F(LocalStoreVouchers, EveryTruncatedVoucherIsRefusedWhole) {
   std::string xml = SaleXml({});
   for (size_t n = 0; n < xml.size(); n += 11) {
     EXPECT_FALSE(Save(9, xml.substr(0, n))) << n;

@@ -49,7 +49,7 @@ int64_t VoucherCount(const LocalCompany& company) {
   return n;
 }
 
-TEST(OrderedSaves, answers_come_in_order_each_for_its_own_voucher_once_it_is_committed) {
+TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
   LocalCompany company = CreateLocalCompany({.years = {2024}});
   auto s = OpenLocalCompany(company);
   constexpr int kVouchers = 50;
@@ -117,7 +117,7 @@ TEST(OrderedSaves, answers_come_in_order_each_for_its_own_voucher_once_it_is_com
 }
 
 // A process killed right after vouchers were answered as saved has lost none of them.
-TEST(OrderedSaves, a_voucher_answered_as_saved_survives_a_kill) {
+TEST(OrderedSaves, AVoucherAnsweredAsSavedSurvivesAKill) {
   LocalCompany company = CreateLocalCompany({.years = {2024}});
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);

@@ -110,7 +110,7 @@ std::map<std::string, LoadedTable>* SampleExportTest::tables_ = nullptr;
 // The columns the stages read are held by the stage tests that run on the sample
 // (MastersOnTheSample, SampleStage): a missing column fails their queries. The types of the
 // columns the queries compare without quotes are held here, as a wrong type only changes results.
-TEST_F(SampleExportTest, columns_compared_as_numbers_are_numeric_and_those_quoted_are_text) {
+TEST_F(SampleExportTest, ColumnsComparedAsNumbersAreNumericAndThoseQuotedAreText) {
   const std::map<std::string, std::map<std::string, char>> types = {
       {"pro.dbf", {{"code", 'N'}, {"billname", 'C'}}},
       {"probat.dbf", {{"code", 'N'}, {"BatchNo", 'C'}, {"Mfd", 'D'}}},
@@ -132,7 +132,7 @@ TEST_F(SampleExportTest, columns_compared_as_numbers_are_numeric_and_those_quote
   }
 }
 
-TEST(SampleExport, same_options_give_identical_files_and_another_seed_other_ones) {
+TEST(SampleExport, SameOptionsGiveIdenticalFilesAndAnotherSeedOtherOnes) {
   fs::path base = fs::temp_directory_path() / ("vodare_sample_det_" + std::to_string(::getpid()));
   fs::remove_all(base);
   SampleExportOptions options;
@@ -155,7 +155,7 @@ TEST(SampleExport, same_options_give_identical_files_and_another_seed_other_ones
 
 // Each inventory voucher: its lines, taxes and charges make its bill, and its ledger postings
 // balance with the party carrying the bill.
-TEST_F(SampleExportTest, inventory_vouchers_add_up_and_post_their_bill) {
+TEST_F(SampleExportTest, InventoryVouchersAddUpAndPostTheirBill) {
   const LoadedTable& m = T("mdis.dbf");
   const LoadedTable& d = T("dis.dbf");
   const LoadedTable& g = T("Gledger.dbf");
@@ -229,7 +229,7 @@ TEST_F(SampleExportTest, inventory_vouchers_add_up_and_post_their_bill) {
   EXPECT_LT(reconciled_by_pack, checked);  // and a few that do not, on purpose
 }
 
-TEST_F(SampleExportTest, ledger_vouchers_balance_and_one_row_vouchers_name_both_sides) {
+TEST_F(SampleExportTest, LedgerVouchersBalanceAndOneRowVouchersNameBothSides) {
   const LoadedTable& g = T("Gledger.dbf");
   std::map<int64_t, int64_t> sums;
   std::map<int64_t, int> rows;
@@ -259,7 +259,7 @@ TEST_F(SampleExportTest, ledger_vouchers_balance_and_one_row_vouchers_name_both_
   EXPECT_TRUE(types.count("F") || types.count("YF"));
 }
 
-TEST(SampleExport, scales_with_the_voucher_count_and_the_master_counts) {
+TEST(SampleExport, ScalesWithTheVoucherCountAndTheMasterCounts) {
   fs::path dir = fs::temp_directory_path() / ("vodare_sample_scale_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   SampleExportOptions options;
@@ -284,7 +284,7 @@ TEST(SampleExport, scales_with_the_voucher_count_and_the_master_counts) {
   fs::remove_all(dir);
 }
 
-TEST(SampleExport, a_folder_that_cannot_be_made_is_an_error) {
+TEST(SampleExport, AFolderThatCannotBeMadeIsAnError) {
   fs::path file = fs::temp_directory_path() / ("vodare_sample_file_" + std::to_string(::getpid()));
   { std::ofstream(file) << "x"; }
   EXPECT_THROW(WriteSampleExport((file / "sub").string(), SampleExportOptions()),

@@ -50,7 +50,7 @@ class GroupMappingDialogTest : public ::testing::Test {
   std::unique_ptr<GroupMappingDialog> dialog_;
 };
 
-TEST_F(GroupMappingDialogTest, opens_with_caption_lists_and_columns) {
+TEST_F(GroupMappingDialogTest, OpensWithCaptionListsAndColumns) {
   Open({"sundry debtors", "Capital Account", "Bank Accounts", "Sundry Debtors"},
        {"Sundry Debtors", "Capital Account", "Bank Accounts"});
   EXPECT_EQ(dialog_->windowTitle().toStdString(),
@@ -70,7 +70,7 @@ TEST_F(GroupMappingDialogTest, opens_with_caption_lists_and_columns) {
             instruction->contentsRect().width());
 }
 
-TEST_F(GroupMappingDialogTest, forward_asks_for_both_selections_then_pairs_them) {
+TEST_F(GroupMappingDialogTest, ForwardAsksForBothSelectionsThenPairsThem) {
   Open({"Debtors", "Creditors"}, {"Sundry Debtors", "Sundry Creditors"});
   Button("cmdForward")->click();
   Select("lstVuvodaAccgrp", "Sundry Debtors");
@@ -102,7 +102,7 @@ TEST_F(GroupMappingDialogTest, forward_asks_for_both_selections_then_pairs_them)
             (GroupPairs{{"Debtors", "Sundry Debtors"}, {"Creditors", "Sundry Debtors"}}));
 }
 
-TEST_F(GroupMappingDialogTest, backward_returns_the_group_and_asks_for_a_pair_the_second_time) {
+TEST_F(GroupMappingDialogTest, BackwardReturnsTheGroupAndAsksForAPairTheSecondTime) {
   Open({"Debtors"}, {"Sundry Debtors"});
   Button("cmdBackward")->click();  // nothing paired yet: nothing happens
   EXPECT_TRUE(boxes_.shown.empty());
@@ -131,7 +131,7 @@ TEST_F(GroupMappingDialogTest, backward_returns_the_group_and_asks_for_a_pair_th
       (std::vector<std::string>{"Alert!|Kindly select the mapped account group to be removed!"}));
 }
 
-TEST_F(GroupMappingDialogTest, auto_map_pairs_by_likeness_and_by_the_known_names) {
+TEST_F(GroupMappingDialogTest, AutoMapPairsByLikenessAndByTheKnownNames) {
   const std::string long_name = "Sundry Debtors of the Northern Region Branch Offices";
   Open({"Sundry Debtors", "PROFIT & LOSS A/C", "SALES ACCOUNT", "Misc", "()./", long_name},
        {"Sundry Debtors of the Northern Region", "Sundry Debtors", "Profit & Loss",
@@ -162,7 +162,7 @@ TEST_F(GroupMappingDialogTest, auto_map_pairs_by_likeness_and_by_the_known_names
                                           {"PROFIT & LOSS A/C", "Profit & Loss"}}));
 }
 
-TEST_F(GroupMappingDialogTest, quit_cancels_once_confirmed_and_the_close_box_hands_nothing_over) {
+TEST_F(GroupMappingDialogTest, QuitCancelsOnceConfirmedAndTheCloseBoxHandsNothingOver) {
   Open({"Sundry Debtors"}, {"Sundry Debtors"});
   Button("cmdAutoMap")->click();
   boxes_.answers["Confirmation"] = {false, true};

@@ -122,7 +122,7 @@ class MainWindowTest : public ::testing::Test {
 // The form at load, as the kept copy holds it: the paths found on the machine, the companies
 // listed (their codes hidden), the year and dates waiting for a company, the run's parts hidden,
 // each control where the form puts it (client area 10575 x 4200 twips).
-TEST_F(MainWindowTest, load_fills_the_defaults_from_the_machine) {
+TEST_F(MainWindowTest, LoadFillsTheDefaultsFromTheMachine) {
   MainWindow& w = Open();
   testing::ExpectGolden("main_window_at_load.txt", testing::FormText(w, root_.string()));
 
@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, load_fills_the_defaults_from_the_machine) {
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
-TEST_F(MainWindowTest, company_click_fills_the_years_and_the_year_sets_the_dates) {
+TEST_F(MainWindowTest, CompanyClickFillsTheYearsAndTheYearSetsTheDates) {
   Open();
   auto* companies = Find<QComboBox>("cmbComp");
   auto* years = Find<QComboBox>("cmbFinYear");
@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, company_click_fills_the_years_and_the_year_sets_the_dates
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
-TEST_F(MainWindowTest, server_failures_while_listing_end_in_a_message) {
+TEST_F(MainWindowTest, ServerFailuresWhileListingEndInAMessage) {
   state_.raise_on = "GetCompList";
   Open();
   ASSERT_EQ(boxes_.shown.size(), 1u);
@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, server_failures_while_listing_end_in_a_message) {
   EXPECT_EQ(boxes_.shown[0].caption, "Error");
 }
 
-TEST_F(MainWindowTest, browsing_folders) {
+TEST_F(MainWindowTest, BrowsingFolders) {
   Open();
   const int listed = GetCompListCalls();
   // Cancelling the data folder's browser still lists the companies again.
@@ -329,7 +329,7 @@ class MainWindowRunTest : public MainWindowTest {
   std::vector<std::string> reports_;
 };
 
-TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_returns_to_rest) {
+TEST_F(MainWindowRunTest, InputsAreDisabledDuringARunAndTheWindowReturnsToRest) {
   Open();
   ChooseAndRun();
   EXPECT_EQ(runs_, 1);
@@ -373,7 +373,7 @@ TEST_F(MainWindowRunTest, inputs_are_disabled_during_a_run_and_the_window_return
   EXPECT_EQ(runs_, 2);
 }
 
-TEST_F(MainWindowRunTest, quit_in_the_mapping_dialog_cancels_the_run_once_confirmed) {
+TEST_F(MainWindowRunTest, QuitInTheMappingDialogCancelsTheRunOnceConfirmed) {
   setup_.stages.MapAccountGroups = [](RunContext& ctx) {
     GroupPairs pairs;
     ctx.ui.MapAccountGroups({"Debtors"}, {"Sundry Debtors"}, pairs);
@@ -407,7 +407,7 @@ TEST_F(MainWindowRunTest, quit_in_the_mapping_dialog_cancels_the_run_once_confir
   EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
 }
 
-TEST_F(MainWindowRunTest, a_refused_check_moves_the_focus_and_changes_nothing) {
+TEST_F(MainWindowRunTest, ARefusedCheckMovesTheFocusAndChangesNothing) {
   Open();
   window_->activateWindow();
   Find<QComboBox>("cmbComp")->setCurrentIndex(1);
@@ -420,7 +420,7 @@ TEST_F(MainWindowRunTest, a_refused_check_moves_the_focus_and_changes_nothing) {
   EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
 }
 
-TEST_F(MainWindowRunTest, closing_the_window_during_a_run_stops_it_without_a_word) {
+TEST_F(MainWindowRunTest, ClosingTheWindowDuringARunStopsItWithoutAWord) {
   close_during_run_ = true;
   Open();
   ChooseAndRun();
@@ -433,7 +433,7 @@ TEST_F(MainWindowRunTest, closing_the_window_during_a_run_stops_it_without_a_wor
 
 // The window over a real local company: the installation found on drive D, its company and
 // years listed, and a run with the program's own steps that walks to its end.
-TEST_F(MainWindowTest, a_real_local_company_from_load_to_a_finished_run) {
+TEST_F(MainWindowTest, ARealLocalCompanyFromLoadToAFinishedRun) {
   testing::LocalCompanyOptions options;
   options.name = "Beta Stores";
   options.years = {2022, 2023, 2024};

@@ -17,7 +17,7 @@ using testing::TextTableOptions;
 using testing::WriteMinimalExport;
 using testing::WriteTextTable;
 
-TEST(RecordBatches, every_row_once_in_order_at_any_batch_size_and_failures_told_apart) {
+TEST(RecordBatches, EveryRowOnceInOrderAtAnyBatchSizeAndFailuresToldApart) {
   TempFolder folder, fallback;
   WriteMinimalExport(folder.path());
   // Seven rows out of order, one of them with a blank number (read as Null, sorted first).
