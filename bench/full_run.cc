@@ -29,6 +29,7 @@
 #include "app/run_driver.h"
 #include "app/run_stages.h"
 #include "app/status_report.h"
+#include "common/gst_states.h"
 #include "common/run_ui.h"
 #include "context/run_context.h"
 #include "destination/local/company_store.h"
