@@ -147,8 +147,9 @@ enum class Warn {
   kUnknownDriver,
   kUndefinedBytes,
   kCpg,
-  kBadNumber,
-  kBadDate,
+  kUnreadableValue,
+  kMoreValueFaults,
+  kZeroDate,
   kBadMemoPointer,
 };
 
@@ -219,7 +220,7 @@ struct DbfReader::Impl {
     uint64_t n = ++value_faults[field];
     if (n > kListedValueFaults) return;
     const std::string& name = header.fields[field].name;
-    Note(FindingLevel::kWarning, Warn::kBadNumber, fmt::format("{}#{}", name, records_done),
+    Note(FindingLevel::kWarning, Warn::kUnreadableValue, fmt::format("{}#{}", name, records_done),
          fmt::format("field {}, record {}", name, records_done),
          fmt::format("holds \"{}\", {}; the record is refused by the stage that reads it", shown,
                      why));
@@ -790,12 +791,12 @@ void DbfReader::Impl::Finish() {
   for (size_t i = 0; i < columns.size(); ++i) {
     const std::string& name = header.fields[i].name;
     if (value_faults[i] > kListedValueFaults)
-      FieldWarning(Warn::kBadDate, i,
+      FieldWarning(Warn::kMoreValueFaults, i,
                    fmt::format("{} more records hold values that cannot be read ({} in all); "
                                "each is refused by the stage that reads it",
                                value_faults[i] - kListedValueFaults, value_faults[i]));
     if (zero_dates[i] > 0)
-      Note(FindingLevel::kWarning, Warn::kBadDate, "zero#" + name, "field " + name,
+      Note(FindingLevel::kWarning, Warn::kZeroDate, "zero#" + name, "field " + name,
            fmt::format("holds 00000000 in {} record{}; read as no date", zero_dates[i],
                        zero_dates[i] == 1 ? "" : "s"));
   }

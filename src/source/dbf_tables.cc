@@ -12,7 +12,9 @@ class DbfTableReader : public ExportTableReader {
   bool Next(std::vector<Value>& row) override { return reader_.Next(row); }
   std::vector<std::string> warnings() const override { return reader_.warnings(); }
   std::vector<ExportFinding> findings() const override { return reader_.findings(); }
-  std::vector<DbfReader::Unreadable> unreadable() const override { return reader_.unreadable(); }
+  const std::vector<DbfReader::Unreadable>& unreadable() const override {
+    return reader_.unreadable();
+  }
 
  private:
   DbfReader reader_;

@@ -35,7 +35,11 @@ class ExportTableReader {
   virtual std::vector<ExportFinding> findings() const { return {}; }
   // The fields of the last row whose value could not be read (kept as text), with the kind
   // that was expected ('N' a number, 'D' a date).
-  virtual std::vector<DbfReader::Unreadable> unreadable() const { return {}; }
+  // Asked after every row, so it hands back the reader's own list.
+  virtual const std::vector<DbfReader::Unreadable>& unreadable() const {
+    static const std::vector<DbfReader::Unreadable> kNone;
+    return kNone;
+  }
 };
 
 // Opens the table file at path; throws (DbfError or any std::exception) for a broken table.
