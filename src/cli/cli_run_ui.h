@@ -18,10 +18,10 @@
 namespace vodare::cli {
 
 struct CliAnswers {
-  std::optional<bool> same_state;   // --same-state yes|no
-  std::optional<bool> batch_stock;  // --batch-stock yes|no
-  std::optional<bool> alt_units;    // --alt-units yes|no
-  std::optional<bool> map_groups;   // --map-groups auto (true) | none (false)
+  std::optional<bool> same_state;       // --same-state yes|no
+  std::optional<bool> batch_stock;      // --batch-stock yes|no
+  std::optional<bool> alt_units;        // --alt-units yes|no
+  std::optional<bool> map_groups;       // --map-groups auto (true) | none (false)
   std::optional<bool> accept_warnings;  // --accept-warnings: the export check's question
 };
 

@@ -2,10 +2,10 @@
 // Voucher saves on a thread of their own, so that the next voucher is read and built while the
 // company stores the one before it. A second thread ahead of the saving one makes each record's
 // text and, for a company that reads records ahead (ReadsVouchersAhead), reads it: the saving
-// thread is left the checks, rows and commit, which must come one after the other. The saves run strictly in the order they were handed in, one
-// call each, and every voucher is answered (on the caller's thread, in the same order) only once
-// the company has answered that very call: a voucher counted as saved is one the company holds,
-// whatever happens to the process afterwards.
+// thread is left the checks, rows and commit, which must come one after the other. The saves run
+// strictly in the order they were handed in, one call each, and every voucher is answered (on the
+// caller's thread, in the same order) only once the company has answered that very call: a voucher
+// counted as saved is one the company holds, whatever happens to the process afterwards.
 //
 // While saves are under way nothing else may talk to the company: a caller that needs any other
 // member first calls Drain(). Whatever a caller writes in voucher order (error entries, tallies)
@@ -83,7 +83,7 @@ class OrderedSaves {
   size_t started_ = 0;                     // jobs_ the saving thread has taken
   size_t taken_ = 0;                       // jobs_ the reading thread has taken
   bool stop_ = false;
-  bool delivering_ = false;  // an answer is being handed out: no nested hand-out
+  bool delivering_ = false;           // an answer is being handed out: no nested hand-out
   ReadsVouchersAhead* const reader_;  // null for a company that reads only when it saves
   std::thread reading_, thread_;
 };

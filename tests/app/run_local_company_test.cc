@@ -183,8 +183,9 @@ TEST_F(LocalCompanyRun, AValueNoStageCanReadKeepsItsVoucherOutAndNamesIt) {
   bool listed = false, refused = false;
   for (const ErrorEntry& e : result.errors.entries()) {
     listed = listed || (e.stage == kExportCheckStage && e.message.find(finding) == 0);
-    refused = refused || (e.message.find("Vch No : " + number + " on ") != std::string::npos &&
-                          e.message.find("holds \"ABC\", which is not a number") != std::string::npos);
+    refused =
+        refused || (e.message.find("Vch No : " + number + " on ") != std::string::npos &&
+                    e.message.find("holds \"ABC\", which is not a number") != std::string::npos);
   }
   EXPECT_TRUE(listed) << result.error_text;
   EXPECT_TRUE(refused) << number << "\n" << result.error_text;

@@ -374,7 +374,8 @@ TEST_F(WholeRun, EveryRecordOfASampleRunIsSentAsTheSavedJournalHoldsIt) {
   const JournalCopy now = CopyOfJournal(company);
   std::string text;
   for (const std::string& row : now.rows) text += row + "\n";
-  for (const auto& [n, row_text] : now.texts) text += "text " + std::to_string(n) + " " + row_text + "\n";
+  for (const auto& [n, row_text] : now.texts)
+    text += "text " + std::to_string(n) + " " + row_text + "\n";
   testing::ExpectGolden("sample_run_journal.txt", text);
 }
 

@@ -120,8 +120,7 @@ TEST(KeyedCollection, AddsRemovesAndFindsAsAMapOfFoldedKeysWouldInAddedOrder) {
       if (random() % 2) key[0] = 'K';
       const std::string folded = FoldKey(key);
       switch (random() % 3) {
-        case 0:
-        {
+        case 0: {
           const bool added = c.Add(key, step);
           ASSERT_EQ(added, expected.emplace(folded, step).second) << key << " at step " << step;
           if (added) order.push_back(folded);

@@ -1,12 +1,12 @@
 // The mapping step of a run between a real export, a real local company and the dialog.
-#include "context/run_destination.h"
-#include "context/run_source.h"
 #include "mapping/mapping_step.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "context/run_destination.h"
+#include "context/run_source.h"
 #include "destination/connection.h"
 #include "destination/local/local_factory.h"
 #include "export_writer/sample_export.h"

@@ -21,9 +21,9 @@
 #include "source/dbf.h"
 #include "source/source_db.h"
 #include "support/golden.h"
-#include "support/stage_run_text.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
+#include "support/stage_run_text.h"
 
 namespace vodare {
 namespace {
@@ -188,9 +188,6 @@ std::vector<std::string> AcceptedMasters(const LocalCompany& company) {
   return out;
 }
 
-
-
-
 class MastersStages : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -222,9 +219,9 @@ TEST_F(MastersStages, EveryMasterOfTheAwkwardExportIsSentAsTheKeptCopyHoldsIt) {
   run.ctx.destination.CompanyApi->MultiGodown = false;
   run.RunAll();
   std::string text = testing::StageRunText(company_, "SaveMasterFromXML", run.ctx);
-  for (auto [label, cache] :
-       {std::pair{"account", &run.ctx.AccountNameCache}, {"item", &run.ctx.ItemNameCache},
-        {"material centre", &run.ctx.MaterialCentreNameCache}})
+  for (auto [label, cache] : {std::pair{"account", &run.ctx.AccountNameCache},
+                              {"item", &run.ctx.ItemNameCache},
+                              {"material centre", &run.ctx.MaterialCentreNameCache}})
     cache->ForEach([&, label = label](const std::string& key, const std::string& name) {
       text += std::string(label) + " " + key + " = " + name + "\n";
     });

@@ -170,7 +170,7 @@ TEST(DbfDamaged, RecordsBeyondTheHeaderCountAreReported) {
 // was changed too; otherwise the table reads the fixture's own.
 TEST(DbfDamaged, TheDamagedCorpusIsReadOrRefusedAsKept) {
   const std::map<std::string, std::string> fixture_folder = {
-      {"people", "dbfread"}, {"dbase_8b", "ruby-dbf"}, {"dbase_03", "ruby-dbf"},
+      {"people", "dbfread"},     {"dbase_8b", "ruby-dbf"}, {"dbase_03", "ruby-dbf"},
       {"TEST", "go-foxpro-dbf"}, {"Foxpro2", "php-xbase"}, {"ZeroSizeColumn", "ndbfreader"}};
   const fs::path corpus = dbf_test::SourceDir() / "tests" / "data" / "dbf_damaged";
   std::vector<fs::path> tables;
@@ -199,7 +199,8 @@ TEST(DbfDamaged, TheDamagedCorpusIsReadOrRefusedAsKept) {
     }
     TableRead t = ReadTable(path);
     outcomes += std::to_string(t.rows.size()) + " rows\n";
-    for (const std::string& w : t.warnings) outcomes += "  " + w.substr(w.find(name) + name.size()) + "\n";
+    for (const std::string& w : t.warnings)
+      outcomes += "  " + w.substr(w.find(name) + name.size()) + "\n";
   }
   testing::ExpectGolden("dbf_damaged_outcomes.txt", outcomes);
 }

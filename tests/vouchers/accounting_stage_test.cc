@@ -19,9 +19,9 @@
 #include "source/dbf.h"
 #include "source/source_db.h"
 #include "support/golden.h"
-#include "support/stage_run_text.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
+#include "support/stage_run_text.h"
 #include "vouchers/accounting_vouchers.h"
 
 namespace vodare {

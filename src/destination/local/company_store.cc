@@ -326,8 +326,8 @@ void CompanyStore::RefreshIfChangedElsewhere() {
 // Journal
 
 int64_t CompanyStore::JournalInsert(std::string_view operation, std::optional<int> kind,
-                                    std::string_view text, bool accepted,
-                                    std::string_view message, std::string_view packed) {
+                                    std::string_view text, bool accepted, std::string_view message,
+                                    std::string_view packed) {
   if (!journal_enabled_) return 0;
   auto& st = db_.Cached(
       "INSERT INTO journal(at, operation, kind, text, accepted, message) "

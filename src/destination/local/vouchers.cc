@@ -417,8 +417,8 @@ StoreAnswer CompanyStore::SaveVoucher(int16_t type, const std::string& xml, int 
   return SaveVoucher(type, xml, *ReadVoucherText(xml), open_year);
 }
 
-StoreAnswer CompanyStore::SaveVoucher(int16_t type, const std::string& xml,
-                                      const VoucherText& read, int open_year) {
+StoreAnswer CompanyStore::SaveVoucher(int16_t type, const std::string& xml, const VoucherText& read,
+                                      int open_year) {
   // One transaction per call, refusals included: its journal row is the call's record.
   Transaction tx(db_);
   RefreshIfChangedElsewhere();
