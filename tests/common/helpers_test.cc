@@ -15,34 +15,22 @@
 namespace vodare {
 namespace {
 
-TEST(CleanText, ModeOneEscapesEveryAmpersandEvenInsideAnEntity) {
-  std::string s = "R&D &amp; co\x02";
-  EXPECT_EQ(CleanText(s, 1), "R&amp;D &amp;amp; co");
-}
-
-TEST(CleanText, ModeFiveLeavesAnExistingEntityAlone) {
-  std::string s = "R&D &amp; &lt;";
-  EXPECT_EQ(CleanText(s, 5), "R&amp;D &amp; &amp;lt;");
-}
-
-TEST(CleanText, ModeTwoTurnsAngleBracketsRoundAndModeThreeDoublesQuotes) {
-  std::string a = "<Shop>\x02";
-  EXPECT_EQ(CleanText(a, 2), "(Shop)");
-  std::string b = "D'SOUZA";
-  EXPECT_EQ(CleanText(b, 3), "D''SOUZA");
-  std::string c =
-      "ab\xC3\xBF"
-      "c";
-  EXPECT_EQ(CleanText(c, 4), "abc");
-  std::string d = "same";
-  EXPECT_EQ(CleanText(d, 9), "same");
-}
-
-TEST(EscapeAmpersands, BareEntityBareGivesThreeEntities) {
+TEST(CleanText, EachModeEscapesWhatItsUseNeeds) {
+  // {text, mode, cleaned}: 1 escapes every ampersand, even inside an entity; 5 leaves an
+  // existing entity alone; 2 turns angle brackets round; 3 doubles quotes; 4 drops code 255.
+  const std::vector<std::tuple<std::string, int, std::string>> cases = {
+      {"R&D &amp; co\x02", 1, "R&amp;D &amp;amp; co"},
+      {"R&D &amp; &lt;", 5, "R&amp;D &amp; &amp;lt;"},
+      {"<Shop>\x02", 2, "(Shop)"},
+      {"D'SOUZA", 3, "D''SOUZA"},
+      {"ab\xC3\xBF" "c", 4, "abc"},
+      {"same", 9, "same"},
+  };
+  for (auto [text, mode, cleaned] : cases) {
+    EXPECT_EQ(CleanText(text, mode), cleaned) << text << " in mode " << mode;
+    EXPECT_EQ(text, cleaned) << "the text is cleaned in place";
+  }
   EXPECT_EQ(EscapeAmpersands("&&amp;&"), "&amp;&amp;&amp;");
-}
-
-TEST(EscapeRecordValue, EscapesMarkupAndDropsCodeTwo) {
   EXPECT_EQ(EscapeRecordValue("a<b>&\x02"), "a&lt;b&gt;&amp;");
 }
 
@@ -56,22 +44,18 @@ TEST(Amounts, ZeroToleranceIsExclusive) {
   EXPECT_FALSE(IsNotPositive(1e-9));
 }
 
-TEST(CompareText, TrimsAndIgnoresCaseUnlessAsked) {
+TEST(TextValues, ComparedTrimmedAndWithoutCaseAndReadAsNumbersOrDates) {
   EXPECT_EQ(CompareText(" abc", "ABC "), 0);
   EXPECT_NE(CompareText(" abc", "ABC ", true), 0);
   EXPECT_EQ(CompareText("\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"), 0);  // été / ÉTÉ
-}
-
-TEST(TextNumbers, BlankIsZeroAndForeignTextIsTypeMismatch) {
+  // A blank number is 0; foreign text is a type mismatch.
   EXPECT_EQ(TextToDouble("  "), 0);
   EXPECT_EQ(TextToDouble(" -12.5 "), -12.5);
   EXPECT_EQ(TextToLong("2.5"), 2);
   EXPECT_EQ(TextToLong("3.5"), 4);
   EXPECT_THROW(TextToDouble("12a"), RunTimeError);
   EXPECT_THROW(TextToDouble("1,000"), RunTimeError);
-}
-
-TEST(Dates, IsDateNotAfterRewritesBothTexts) {
+  // Comparing two dates rewrites both texts.
   std::string a = "2024-04-01", b = "1 April 2024";
   EXPECT_TRUE(IsDateNotAfter(a, b));
   EXPECT_EQ(a, "01-04-2024");
@@ -82,29 +66,20 @@ TEST(Dates, IsDateNotAfterRewritesBothTexts) {
   EXPECT_THROW(IsDateNotAfter(e, f), RunTimeError);
 }
 
-TEST(NextNameOccurrence, CountsNamesIgnoringCase) {
+TEST(NamedLookups, NamesAndKeysIgnoreCaseAndStatesNeedTheirTwoCharacterCode) {
   KeyedCollection<int16_t> counters;
   EXPECT_EQ(NextNameOccurrence(counters, "Tea"), 0);
   EXPECT_EQ(NextNameOccurrence(counters, "TEA"), 1);
   EXPECT_EQ(NextNameOccurrence(counters, "tea"), 2);
-}
-
-TEST(CollectionLookup, MissingKeyIsFalseAndFoundKeyIgnoresCase) {
   KeyedCollection<std::string> names;
   std::string out;
   EXPECT_FALSE(CollectionLookup(names, "x", &out));
   names.Add("Ab1", "Soap");
   EXPECT_TRUE(CollectionLookup(names, "aB1", &out));
   EXPECT_EQ(out, "Soap");
-}
-
-TEST(GetStateName, KnownTwoCharacterCodesOnly) {
   EXPECT_EQ(GetStateName("27"), "MAHARASHTRA");
-  EXPECT_EQ(GetStateName("37"), "ANDHRA PRADESH (NEW)");
   EXPECT_EQ(GetStateName("97"), "OTHER TERRITORY");
-  EXPECT_EQ(GetStateName("99"), "");
-  EXPECT_EQ(GetStateName("7"), "");
-  EXPECT_EQ(GetStateName(""), "");
+  for (const char* code : {"99", "7", ""}) EXPECT_EQ(GetStateName(code), "") << code;
 }
 
 // Long runs of adds and removals of keys in changing case, against a plain map of the folded
@@ -147,35 +122,26 @@ TEST(KeyedCollection, AddsRemovesAndFindsAsAMapOfFoldedKeysWouldInAddedOrder) {
   }
 }
 
-TEST(AddXmlElement, LeavesOutEmptyValuesByKind) {
+TEST(AddXmlElement, LeavesOutEmptyValuesByKindAndSerialisesOnlyMarkupAsEntities) {
   pugi::xml_document doc;
   auto root = doc.append_child("R");
-  EXPECT_FALSE(AddXmlElement(root, "A", Value("   "), 1));
-  EXPECT_TRUE(AddXmlElement(root, "B", Value("   "), 1, true));
-  EXPECT_FALSE(AddXmlElement(root, "C", Value(BaseDate()), 6));
-  EXPECT_TRUE(AddXmlElement(root, "D", Value(Date::FromYmd(1900, 1, 2)), 6));
-  EXPECT_FALSE(AddXmlElement(root, "E", Value(0.0), 4));
-  EXPECT_TRUE(AddXmlElement(root, "F", Value("T"), 7));
-  EXPECT_FALSE(AddXmlElement(root, "G", Value("F"), 7));
-  EXPECT_TRUE(AddXmlElement(root, "H", Value(true), 7));
-  EXPECT_TRUE(AddXmlElement(root, "I", Value(1.5), 4));
-  // A value handed over as text is never its kind's empty value: written as it is.
-  EXPECT_TRUE(AddXmlElement(root, "J", Value("0"), 5));
-  EXPECT_TRUE(AddXmlElement(root, "K", Value(""), 6));
-  EXPECT_TRUE(AddXmlElement(root, "L", Value("01-01-1900"), 8));
-  EXPECT_TRUE(AddXmlElement(root, "M", Value("0"), 2));
-  EXPECT_FALSE(AddXmlElement(root, "N", Value(int64_t{0}), 2));
-  EXPECT_FALSE(AddXmlElement(root, "O", Value(""), 0));
-  EXPECT_EQ(XmlText(root),
-            "<R><B>   </B><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I><J>0</J><K></K>"
-            "<L>01-01-1900</L><M>0</M></R>");
-}
-
-TEST(AddXmlElement, SerialisesOnlyMarkupAsEntities) {
-  pugi::xml_document doc;
-  auto root = doc.append_child("R");
-  AddXmlElement(root, "A", Value("Shop <2> & \"Co\""), 1);
-  EXPECT_EQ(XmlText(doc), "<R><A>Shop &lt;2&gt; &amp; \"Co\"</A></R>");
+  // {name, value, kind, added}; a value handed over as text is never its kind's empty value.
+  const std::vector<std::tuple<const char*, Value, int, bool>> cases = {
+      {"A", Value("   "), 1, false},  {"C", Value(BaseDate()), 6, false},
+      {"D", Value(Date::FromYmd(1900, 1, 2)), 6, true},
+      {"E", Value(0.0), 4, false},    {"F", Value("T"), 7, true},
+      {"G", Value("F"), 7, false},    {"H", Value(true), 7, true},
+      {"I", Value(1.5), 4, true},     {"J", Value("0"), 5, true},
+      {"K", Value(""), 6, true},      {"L", Value("01-01-1900"), 8, true},
+      {"M", Value("0"), 2, true},     {"N", Value(int64_t{0}), 2, false},
+      {"O", Value(""), 0, false},     {"P", Value("Shop <2> & \"Co\""), 1, true},
+  };
+  for (const auto& [name, value, kind, added] : cases)
+    EXPECT_EQ(static_cast<bool>(AddXmlElement(root, name, value, kind)), added) << name;
+  EXPECT_TRUE(AddXmlElement(root, "B", Value("   "), 1, true));  // kept when asked
+  EXPECT_EQ(XmlText(doc),
+            "<R><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I><J>0</J><K></K><L>01-01-1900</L>"
+            "<M>0</M><P>Shop &lt;2&gt; &amp; \"Co\"</P><B>   </B></R>");
 }
 
 }  // namespace

@@ -92,9 +92,22 @@ TEST(ConfigureOnACompany, MultipleGodownsOnlyWithThreeOrMoreInTheExport) {
     EXPECT_EQ(run.ctx.destination.CompanyApi->MultiGodown, godowns >= 3) << godowns;
     EXPECT_EQ(Sent(run.Statements(), kGodownStatement), godowns >= 3) << godowns;
   }
+  // A folder that cannot be opened keeps the export open before; an export without the table
+  // counts no godowns.
+  CompanyRun run(5);
+  std::shared_ptr<SourceDb> before = run.ctx.source;
+  ASSERT_TRUE(before);
+  ErrorList errors;
+  EXPECT_FALSE(OpenSourceDb(run.ctx, (run.export_dir.path() / "nowhere").string(), errors));
+  EXPECT_EQ(run.ctx.source, before);
+  fs::remove(run.export_dir.path() / "SALETYPE.DBF");
+  ASSERT_TRUE(OpenSourceDb(run.ctx, run.export_dir.path().string(), errors)) << errors.Text();
+  EXPECT_EQ(CountGodowns(run.ctx), 0);
+  ConfigureDestination(run.ctx, 0);
+  EXPECT_FALSE(Sent(run.Statements(), kGodownStatement));
 }
 
-TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNothingElse) {
+TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNoMasterFieldsWithoutMasters) {
   CompanyRun run(1);
   ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
   run.ui.Answer(kFeatureConfirmationCaption, false);
@@ -105,9 +118,7 @@ TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNothingElse) {
   CCompany& c = *run.ctx.destination.CompanyApi;
   std::string text;
   c.Load(text);
-  EXPECT_FALSE(c.batchbybatch);
-  EXPECT_FALSE(c.AlternateUnit);
-  EXPECT_FALSE(c.MultiGodown);
+  EXPECT_FALSE(c.batchbybatch || c.AlternateUnit || c.MultiGodown);
   EXPECT_TRUE(c.EnableFreeQty && c.EnableItemMastNotes && c.EnableAccMastNotes && c.DLNoEnabled &&
               c.EnableSalesReturnInSales && c.EnablePurcReturnInPurchase);
   auto sent = run.Statements();
@@ -116,6 +127,12 @@ TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNothingElse) {
   // Five series with their six switch statements, then the sixteen standing statements.
   EXPECT_EQ(sent.size(), 5u * 6 + 16);
   EXPECT_EQ(sent.back(), "Update CONFIG set B113= -1 WHERE RECTYPE = 5 AND TYPE = 0");
+  for (const auto& s : sent) EXPECT_EQ(s.find("RECTYPE = 2 "), std::string::npos) << s;
+  local::CompanyStore store = run.Store();
+  EXPECT_EQ(store.ConfigText(2, 6, "C1"), "");
+  EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 0);
+  EXPECT_EQ(store.ConfigText(2, 2, "C1"), "");
+  EXPECT_EQ(store.ConfigInt(79, 2, "I1"), 0);
 
   CompanyRun yes(1);
   yes.ui.Answer(kFeatureConfirmationCaption, true);
@@ -127,47 +144,43 @@ TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNothingElse) {
   EXPECT_TRUE(y.AlternateUnit);
 }
 
-TEST(ConfigureOnACompany, MasterFieldsAreNamedOnlyWhenMastersAreImported) {
-  CompanyRun vouchers_only;
-  ASSERT_TRUE(vouchers_only.connected) << vouchers_only.ctx.errors.Text();
-  ConfigureDestination(vouchers_only.ctx, 0);
-  {
-    local::CompanyStore store = vouchers_only.Store();
-    EXPECT_EQ(store.ConfigText(2, 6, "C1"), "");
-    EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 0);
-    EXPECT_EQ(store.ConfigText(2, 2, "C1"), "");
-    EXPECT_EQ(store.ConfigInt(79, 2, "I1"), 0);
-  }
-  for (const auto& s : vouchers_only.Statements())
-    EXPECT_EQ(s.find("RECTYPE = 2 "), std::string::npos) << s;
-
-  CompanyRun masters;
-  ConfigureDestination(masters.ctx, 1);
-  local::CompanyStore store = masters.Store();
-  EXPECT_EQ(store.ConfigText(2, 6, "C1"), "Salt");
-  EXPECT_EQ(store.ConfigText(2, 6, "C2"), "Category");
-  EXPECT_EQ(store.ConfigText(2, 6, "C3"), "Rack No");
-  EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 3);
-  EXPECT_EQ(store.ConfigInt(2, 6, "I32"), 30);
-  EXPECT_EQ(store.ConfigInt(79, 6, "I13"), 1);
-  EXPECT_EQ(store.ConfigText(2, 2, "C1"), "Ledger Date");
-  EXPECT_EQ(store.ConfigText(2, 2, "C2"), "Area");
-  EXPECT_EQ(store.ConfigInt(2, 2, "NoOfFld"), 2);
-  EXPECT_EQ(store.ConfigInt(79, 2, "I1"), 6);
-  EXPECT_EQ(store.ConfigInt(79, 2, "I11"), 0);
-}
-
-TEST(ConfigureOnACompany, SeriesSwitchesLandOnTheirSeriesAndTemplatesCarryThem) {
+TEST(ConfigureOnACompany, WithMastersFieldsAreNamedSeriesSwitchesLandAndASecondRunConfiguresAgain) {
   CompanyRun run;
   ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
+  CompanySettings settings = ReadCompanySettings(run.ctx.destination);
+  EXPECT_EQ(settings.CompanyName, "Config Test");
+  EXPECT_EQ(settings.State, "MAHARASHTRA");
+  EXPECT_EQ(settings.GstRegime, 1);
+  EXPECT_EQ(settings.CurFY.ToText(), "01-04-2024");
+  EXPECT_GT(settings.CountryCode, 0);
+  EXPECT_GT(settings.StateCode, 0);
   ConfigureResult result = ConfigureDestination(run.ctx, 1);
   ASSERT_TRUE(result.AllSeriesCreated()) << result.description;
+  // Thirteen steps of progress, ending full; two questions.
+  EXPECT_THAT(run.ui.progress_values, ElementsAre(8, 15, 23, 31, 38, 46, 54, 62, 69, 77, 85, 92, 100));
+  EXPECT_EQ(run.ui.statuses.size(), 13u);
+  EXPECT_EQ(run.ui.statuses.back(), "Creating Configurations...");
+  EXPECT_EQ(run.ui.questions.size(), 2u);
+  {
+    local::CompanyStore store = run.Store();
+    const std::vector<std::tuple<int, int, const char*, const char*>> texts = {
+        {2, 6, "C1", "Salt"},  {2, 6, "C2", "Category"}, {2, 6, "C3", "Rack No"},
+        {2, 2, "C1", "Ledger Date"}, {2, 2, "C2", "Area"}};
+    for (auto [rectype, type, field, want] : texts)
+      EXPECT_EQ(store.ConfigText(rectype, type, field), want) << rectype << " " << type << field;
+    const std::vector<std::tuple<int, int, const char*, int>> ints = {
+        {2, 6, "NoOfFld", 3}, {2, 6, "I32", 30}, {79, 6, "I13", 1},
+        {2, 2, "NoOfFld", 2}, {79, 2, "I1", 6},  {79, 2, "I11", 0}};
+    for (auto [rectype, type, field, want] : ints)
+      EXPECT_EQ(store.ConfigInt(rectype, type, field), want) << rectype << " " << type << field;
+  }
+  // The series switches land on their series, and the templates carry them.
   CFixedInterface1& fixed1 = *run.ctx.destination.FixedApi1;
-  int32_t cash = run.ctx.destination.FixedApi->mastername2code("Cash", kKindLedger);
+  const int32_t cash = run.ctx.destination.FixedApi->mastername2code("Cash", kKindLedger);
   ASSERT_GT(cash, 0);
   local::CompanyStore store = run.Store();
   auto row = [&](std::string name, int16_t type) {
-    int32_t code = fixed1.SaveVchSeriesForMultiSeriesCreation(name, type);
+    const int32_t code = fixed1.SaveVchSeriesForMultiSeriesCreation(name, type);
     local::Statement& q = store.db().Cached(
         "SELECT B107, B102, L13, B115, B2, B4 FROM CONFIG WHERE RECTYPE = 1 AND L1 = ?");
     q.Reset();
@@ -179,44 +192,17 @@ TEST(ConfigureOnACompany, SeriesSwitchesLandOnTheirSeriesAndTemplatesCarryThem) 
     return values;
   };
   for (auto [name, type] : std::vector<std::pair<std::string, int16_t>>{
-           {"Purchase", 2}, {"Sales", 9}, {"S_Return", 3}, {"Breakage", 3}, {"P_Return", 10}}) {
+           {"Purchase", 2}, {"Sales", 9}, {"S_Return", 3}, {"Breakage", 3}, {"P_Return", 10},
+           {"M_Issue", 11} /* copied from Purchase */})
     EXPECT_THAT(row(name, type), ElementsAre(-1, -1, cash, -1, -1, 1)) << name;
-  }
-  EXPECT_THAT(row("M_Issue", 11), ElementsAre(-1, -1, cash, -1, -1, 1)) << "copied from Purchase";
   EXPECT_THAT(row("Payment", 19), ElementsAre(0, 0, 0, 0, 0, 0));
   EXPECT_THAT(row("Contra", 15), ElementsAre(0, 0, 0, 0, 0, 0)) << "copied from Payment";
-}
 
-TEST(ConfigureOnACompany, ProgressCountsThirteenStepsAndEndsFullBeforeReconnecting) {
-  CompanyRun run;
-  ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
-  ConfigureDestination(run.ctx, 1);
-  EXPECT_THAT(run.ui.progress_values,
-              ElementsAre(8, 15, 23, 31, 38, 46, 54, 62, 69, 77, 85, 92, 100));
-  EXPECT_EQ(run.ui.statuses.size(), 13u);
-  EXPECT_EQ(run.ui.statuses.back(), "Creating Configurations...");
-  ASSERT_EQ(run.ui.questions.size(), 2u);
-  EXPECT_TRUE(ConnectDestination(run.ctx, run.company.program_folder, run.company.data_folder,
+  std::string sales = "Sales";
+  const int32_t code = fixed1.SaveVchSeriesForMultiSeriesCreation(sales, 9);
+  ASSERT_TRUE(ConnectDestination(run.ctx, run.company.program_folder, run.company.data_folder,
                                  run.company.code, static_cast<int16_t>(run.company.year)))
       << run.ctx.errors.Text();
-}
-
-TEST(ConfigureOnACompany, SettingsAreReadAndASecondRunConfiguresTheSameCompanyAgain) {
-  CompanyRun run(-1);
-  ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
-  CompanySettings settings = ReadCompanySettings(run.ctx.destination);
-  EXPECT_EQ(settings.CompanyName, "Config Test");
-  EXPECT_EQ(settings.State, "MAHARASHTRA");
-  EXPECT_EQ(settings.GstRegime, 1);
-  EXPECT_EQ(settings.CurFY.ToText(), "01-04-2024");
-  EXPECT_GT(settings.CountryCode, 0);
-  EXPECT_GT(settings.StateCode, 0);
-  ASSERT_TRUE(ConfigureDestination(run.ctx, 1).AllSeriesCreated());
-  std::string sales = "Sales";
-  int32_t code = run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
-
-  ASSERT_TRUE(ConnectDestination(run.ctx, run.company.program_folder, run.company.data_folder,
-                                 run.company.code, static_cast<int16_t>(run.company.year)));
   ConfigureResult again = ConfigureDestination(run.ctx, 0);
   EXPECT_TRUE(again.AllSeriesCreated()) << again.description;
   EXPECT_TRUE(again.features_set) << again.features_error;
@@ -228,25 +214,6 @@ TEST(ConfigureOnACompany, WithoutAFactoryTheServerIsNotInstalled) {
   RunContext ctx(ui);
   EXPECT_FALSE(ConnectDestination(ctx, "/p/", "/d/", "Comp0001", 2024));
   EXPECT_EQ(ctx.errors.Text(), kNotInstalledMessage);
-}
-
-TEST(ConfigureOnACompany, AFolderThatCannotBeOpenedKeepsTheExportOpenBefore) {
-  CompanyRun run(1);
-  std::shared_ptr<SourceDb> before = run.ctx.source;
-  ASSERT_TRUE(before);
-  ErrorList errors;
-  EXPECT_FALSE(OpenSourceDb(run.ctx, (run.export_dir.path() / "nowhere").string(), errors));
-  EXPECT_EQ(run.ctx.source, before);
-}
-
-TEST(ConfigureOnACompany, AnExportThatCannotBeReadCountsNoGodowns) {
-  CompanyRun run(5);
-  fs::remove(run.export_dir.path() / "SALETYPE.DBF");
-  ErrorList errors;
-  ASSERT_TRUE(OpenSourceDb(run.ctx, run.export_dir.path().string(), errors)) << errors.Text();
-  EXPECT_EQ(CountGodowns(run.ctx), 0);
-  ConfigureDestination(run.ctx, 0);
-  EXPECT_FALSE(Sent(run.Statements(), kGodownStatement));
 }
 
 }  // namespace

@@ -10,39 +10,25 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "source/dbf.h"
 
-namespace {
-
-void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  if (size) std::fwrite(data, 1, size, f);
-  std::fclose(f);
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string folder = [] {
+  static const std::filesystem::path folder = [] {
     auto dir = std::filesystem::temp_directory_path() / ("vodare-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    return dir.string();
+    return dir;
   }();
-  const std::string table = folder + "/t.dbf";
-  WriteFile(table, data, size);
   // FoxPro versions look for .fpt, the others for .dbt.
-  WriteFile(folder + "/t.dbt", data, size);
-  WriteFile(folder + "/t.fpt", data, size);
+  for (const char* name : {"t.dbf", "t.dbt", "t.fpt"})
+    std::ofstream(folder / name, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
   try {
-    vodare::DbfReader reader(table);
-    std::vector<vodare::Value> row;
-    while (reader.Next(row)) {
+    vodare::DbfReader reader((folder / "t.dbf").string());
+    for (std::vector<vodare::Value> row; reader.Next(row);) {
     }
   } catch (const vodare::DbfError&) {
   }

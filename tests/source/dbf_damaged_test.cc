@@ -13,6 +13,7 @@ namespace {
 using dbf_test::ReadBytes;
 using dbf_test::ReadTable;
 using dbf_test::RealFixtures;
+using dbf_test::Rows;
 using dbf_test::ScratchDir;
 using dbf_test::TableRead;
 using dbf_test::WriteBytes;
@@ -33,10 +34,7 @@ void Le(std::string& s, size_t at, uint32_t v, int bytes) {
 std::string BuildTable(const std::vector<RawField>& fields, const std::vector<std::string>& records,
                        uint8_t version = 0x03, uint8_t driver = 0x57) {
   std::string h(32, '\0');
-  h[0] = static_cast<char>(version);
-  h[1] = 124;
-  h[2] = 1;
-  h[3] = 2;
+  h.replace(0, 4, {static_cast<char>(version), 124, 1, 2});
   uint32_t record_length = 1;
   for (const auto& f : fields) record_length += f.length + (f.type == 'C' ? f.decimals * 256 : 0);
   Le(h, 4, static_cast<uint32_t>(records.size()), 4);
@@ -63,8 +61,7 @@ std::string BuildTable(const std::vector<RawField>& fields, const std::vector<st
 // Returns the rows read, or -1 for an error.
 int ReadDamaged(const std::string& path, std::string* error = nullptr) {
   try {
-    TableRead t = ReadTable(path);
-    return static_cast<int>(t.rows.size());
+    return static_cast<int>(ReadTable(path).rows.size());
   } catch (const DbfError& e) {
     EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     if (error) *error = e.what();
@@ -72,95 +69,64 @@ int ReadDamaged(const std::string& path, std::string* error = nullptr) {
   }
 }
 
-TEST(DbfDamaged, FileThatCannotBeATable) {
+TEST(DbfDamaged, FilesThatCannotBeTablesAreRefusedNamingWhy) {
   ScratchDir dir;
-  std::string error;
-  EXPECT_EQ(ReadDamaged(dir / "absent.dbf", &error), -1);
-  EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
-
   fs::create_directory(dir.path() / "folder.dbf");
-  EXPECT_EQ(ReadDamaged(dir / "folder.dbf", &error), -1);
-  EXPECT_NE(error.find("this is a folder"), std::string::npos) << error;
-
-  WriteBytes(dir.path() / "short.dbf", std::string(10, '\x03'));
-  EXPECT_EQ(ReadDamaged(dir / "short.dbf", &error), -1);
-  EXPECT_NE(error.find("not a dBASE table"), std::string::npos) << error;
-
-  WriteBytes(dir.path() / "text.dbf", std::string(200, 'x'));
-  EXPECT_EQ(ReadDamaged(dir / "text.dbf", &error), -1);
-  EXPECT_NE(error.find("not a dBASE table (version byte 0x78)"), std::string::npos) << error;
-
-  std::string seven = BuildTable({{"A", 'C', 3}}, {" abc"}, 0x04);
-  WriteBytes(dir.path() / "seven.dbf", seven);
-  EXPECT_EQ(ReadDamaged(dir / "seven.dbf", &error), -1);
-  EXPECT_NE(error.find("dBASE 7"), std::string::npos) << error;
-}
-
-TEST(DbfDamaged, HeaderLongerThanTheFile) {
-  ScratchDir dir;
-  std::string t = BuildTable({{"A", 'C', 3}, {"B", 'N', 5}}, {" abc    1"});
-  WriteBytes(dir.path() / "cut.dbf", t.substr(0, 50));
-  std::string error;
-  EXPECT_EQ(ReadDamaged(dir / "cut.dbf", &error), -1);
-  EXPECT_NE(error.find("the header is 97 bytes long but the file holds only 50 bytes"),
-            std::string::npos)
-      << error;
-}
-
-TEST(DbfDamaged, BadFieldDescriptors) {
-  ScratchDir dir;
-  std::string wide = BuildTable({{"A", 'C', 3}}, {" abc"});
+  const std::string two = BuildTable({{"A", 'C', 3}, {"B", 'N', 5}}, {" abc    1"});
+  std::string wide = BuildTable({{"A", 'C', 3}}, {" abc"}), zero = wide;
   Le(wide, 10, 3, 2);  // fields wider than the record
+  Le(zero, 10, 0, 2);
   std::string cut = BuildTable({{"A", 'C', 3}, {"B", 'C', 1}}, {" abcd"});
   Le(cut, 8, 32 + 32 + 10, 2);  // a descriptor cut off by the header length
-  std::string zero = BuildTable({{"A", 'C', 3}}, {" abc"});
-  Le(zero, 10, 0, 2);
-  for (auto [bytes, message] : std::vector<std::pair<std::string, std::string>>{
-           {wide, "the fields need 4 bytes per record but the header gives a record length of 3"},
-           {BuildTable({{"A", 'C', 3}, {"", 'C', 1}}, {" abcd"}), "field descriptor 2 has no name"},
-           {BuildTable({{"A", '\x01', 3}}, {" abc"}), "invalid type byte 0x01"},
-           {cut, "field descriptor 2 is cut off"},
-           {zero, "record length of 0"}}) {
-    WriteBytes(dir.path() / "bad.dbf", bytes);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "cannot open"},
+      {"", "this is a folder"},
+      {std::string(10, '\x03'), "not a dBASE table"},
+      {std::string(200, 'x'), "not a dBASE table (version byte 0x78)"},
+      {BuildTable({{"A", 'C', 3}}, {" abc"}, 0x04), "dBASE 7"},
+      {two.substr(0, 50), "the header is 97 bytes long but the file holds only 50 bytes"},
+      {wide, "the fields need 4 bytes per record but the header gives a record length of 3"},
+      {BuildTable({{"A", 'C', 3}, {"", 'C', 1}}, {" abcd"}), "field descriptor 2 has no name"},
+      {BuildTable({{"A", '\x01', 3}}, {" abc"}), "invalid type byte 0x01"},
+      {cut, "field descriptor 2 is cut off"},
+      {zero, "record length of 0"}};
+  for (const auto& [bytes, message] : cases) {
+    const std::string name = message == "cannot open"        ? "absent.dbf"
+                             : message == "this is a folder" ? "folder.dbf"
+                                                             : "bad.dbf";
+    if (name == "bad.dbf") WriteBytes(dir.path() / name, bytes);
     std::string error;
-    EXPECT_EQ(ReadDamaged(dir / "bad.dbf", &error), -1) << message;
+    EXPECT_EQ(ReadDamaged(dir / name, &error), -1) << message;
     EXPECT_NE(error.find(message), std::string::npos) << error;
   }
 }
 
-TEST(DbfDamaged, RecordCountBeyondTheData) {
+TEST(DbfDamaged, HeaderCountAgainstTheData) {
   ScratchDir dir;
   std::string t = BuildTable({{"A", 'C', 3}}, {" one", " two", " six"});
   Le(t, 4, 1000, 4);
   // The last record cut in half, and no end mark.
   WriteBytes(dir.path() / "short.dbf", t.substr(0, t.size() - 3));
   TableRead r = ReadTable(dir / "short.dbf");
-  EXPECT_EQ(r.rows, (std::vector<std::vector<Value>>{{"one"}, {"two"}}));
+  EXPECT_EQ(r.rows, (Rows{{"one"}, {"two"}}));
   ASSERT_EQ(r.warnings.size(), 1u);
-  EXPECT_TRUE(
-      r.HasWarning("the header counts 1000 records but the file holds only 2 whole "
-                   "records"));
+  EXPECT_TRUE(r.HasWarning("the header counts 1000 records but the file holds only 2 whole records"));
   EXPECT_TRUE(r.HasWarning(dir / "short.dbf"));
   // The end mark where a record should start ends the data too.
-  std::string marked = t + std::string(7, ' ');
-  WriteBytes(dir.path() / "marked.dbf", marked);
+  WriteBytes(dir.path() / "marked.dbf", t + std::string(7, ' '));
   TableRead m = ReadTable(dir / "marked.dbf");
   EXPECT_EQ(m.rows.size(), 3u);
   EXPECT_EQ(m.warnings.size(), 2u);  // fewer whole records than counted; the mark where one was
-}
 
-TEST(DbfDamaged, RecordsBeyondTheHeaderCountAreReported) {
-  ScratchDir dir;
-  std::string t = BuildTable({{"A", 'C', 3}}, {" one", " two", " six"});
+  // Records beyond the count are reported, not read.
   Le(t, 4, 2, 4);
   WriteBytes(dir.path() / "stale.dbf", t);
-  TableRead r = ReadTable(dir / "stale.dbf");
-  EXPECT_EQ(r.rows, (std::vector<std::vector<Value>>{{"one"}, {"two"}}));
-  ASSERT_EQ(r.warnings.size(), 1u);
-  EXPECT_TRUE(r.HasWarning("holds 1 whole records after the 2 the header counts"));
+  TableRead stale = ReadTable(dir / "stale.dbf");
+  EXPECT_EQ(stale.rows, (Rows{{"one"}, {"two"}}));
+  ASSERT_EQ(stale.warnings.size(), 1u);
+  EXPECT_TRUE(stale.HasWarning("holds 1 whole records after the 2 the header counts"));
   // Bytes after the end mark are no records.
-  std::string padded = BuildTable({{"A", 'C', 3}}, {" one"}) + "junk junk";
-  WriteBytes(dir.path() / "padded.dbf", padded);
+  WriteBytes(dir.path() / "padded.dbf", BuildTable({{"A", 'C', 3}}, {" one"}) + "junk junk");
   EXPECT_TRUE(ReadTable(dir / "padded.dbf").warnings.empty());
 }
 
@@ -258,7 +224,7 @@ TEST(DbfDamaged, MemoFileCutShortOrPointingNowhere) {
   EXPECT_TRUE(none.HasWarning("is missing"));
 }
 
-TEST(DbfUnusual, RepeatedNamesGetNamesOfTheirOwn) {
+TEST(DbfUnusual, RepeatedNamesWideFieldsUndefinedBytesAndAnUnknownDriver) {
   ScratchDir dir;
   WriteBytes(dir.path() / "rep.dbf",
              BuildTable({{"NAME", 'C', 1}, {"name", 'C', 1}, {"NAME_2", 'C', 1}, {"NAME", 'C', 1}},
@@ -267,27 +233,26 @@ TEST(DbfUnusual, RepeatedNamesGetNamesOfTheirOwn) {
   std::vector<std::string> names;
   for (const auto& f : t.header.fields) names.push_back(f.name);
   EXPECT_EQ(names, (std::vector<std::string>{"NAME", "name_3", "NAME_2", "NAME_4"}));
-  EXPECT_EQ(t.rows, (std::vector<std::vector<Value>>{{"a", "b", "c", "d"}}));
-}
+  EXPECT_EQ(t.rows, (Rows{{"a", "b", "c", "d"}}));
 
-TEST(DbfUnusual, UndefinedBytesAndUnknownDriverAreSaidOnce) {
-  ScratchDir dir;
-  // 0x81 and 0x9D have no character in Windows-1252.
-  WriteBytes(dir.path() / "u.dbf",
-             BuildTable({{"T", 'C', 4}},
-                        {std::string(" a\x81") + "b ", std::string(" \x9D") + "cd ",
-                         std::string(" \x80") + "xyz"},
-                        0x03, 0xEE));
-  TableRead t = ReadTable(dir / "u.dbf");
-  EXPECT_EQ(t.header.code_page, "CP1252");
-  EXPECT_EQ(t.rows, (std::vector<std::vector<Value>>{{"a\xEF\xBF\xBD"
-                                                      "b"},
-                                                     {"\xEF\xBF\xBD"
-                                                      "cd"},
-                                                     {"€xyz"}}));
-  ASSERT_EQ(t.warnings.size(), 2u);
-  EXPECT_TRUE(t.HasWarning("language driver 0xEE names no known code page"));
-  EXPECT_TRUE(t.HasWarning("U+FFFD"));
+  // Wide character fields keep the high byte of their width in the decimals byte.
+  const std::string value = "  w" + std::string(297, 'w');
+  WriteBytes(dir.path() / "wide.dbf",
+             BuildTable({{"LONG", 'C', 300 % 256, 300 / 256}, {"N", 'N', 3}}, {" " + value + "  7"}));
+  TableRead wide = ReadTable(dir / "wide.dbf");
+  ASSERT_EQ(wide.header.fields.size(), 2u);
+  EXPECT_EQ(wide.header.fields[0].length, 300);
+  EXPECT_EQ(wide.rows, (Rows{{value, 7.0}}));
+
+  // 0x81 and 0x9D have no character in Windows-1252; each is said once with the driver.
+  WriteBytes(dir.path() / "u.dbf", BuildTable({{"T", 'C', 4}}, {" a\x81" "b ", " \x9D" "cd ", " \x80xyz"},
+                                              0x03, 0xEE));
+  TableRead u = ReadTable(dir / "u.dbf");
+  EXPECT_EQ(u.header.code_page, "CP1252");
+  EXPECT_EQ(u.rows, (Rows{{"a\uFFFDb"}, {"\uFFFDcd"}, {"€xyz"}}));
+  ASSERT_EQ(u.warnings.size(), 2u);
+  EXPECT_TRUE(u.HasWarning("language driver 0xEE names no known code page"));
+  EXPECT_TRUE(u.HasWarning("U+FFFD"));
 }
 
 TEST(DbfUnusual, ValuesAtTheEdgesOfTheirTypes) {
@@ -310,34 +275,19 @@ TEST(DbfUnusual, ValuesAtTheEdgesOfTheirTypes) {
                             rec("     abc", "2023130 ", "Y", "    "),
                         }));
   TableRead t = ReadTable(dir / "v.dbf");
-  ASSERT_EQ(t.rows.size(), 5u);
-  EXPECT_EQ(t.rows[0], (std::vector<Value>{1.5, Date::FromYmd(2024, 2, 29), true, "  x"}));
   // A value that cannot be read is never Null or 0: it is kept as it stands (the stage that
   // reads it refuses its record) and named with its record.
-  EXPECT_EQ(t.rows[1], (std::vector<Value>{"********", Value(), Value(), ""}));
-  EXPECT_EQ(t.rows[2], (std::vector<Value>{-0.25, Value(), false, ""}));
-  EXPECT_EQ(t.rows[3], (std::vector<Value>{15.0, "20230229", true, ""}));
-  EXPECT_EQ(t.rows[4], (std::vector<Value>{"abc", "2023130", true, ""}));
+  EXPECT_EQ(t.rows, (Rows{{1.5, Date::FromYmd(2024, 2, 29), true, "  x"},
+                          {"********", Value(), Value(), ""},
+                          {-0.25, Value(), false, ""},
+                          {15.0, "20230229", true, ""},
+                          {"abc", "2023130", true, ""}}));
   EXPECT_EQ(t.warnings.size(), 5u);
   EXPECT_TRUE(t.HasWarning("field N, record 2: holds \"********\", the mark of a number too wide"));
   EXPECT_TRUE(t.HasWarning("field D, record 4: holds \"20230229\", which is not a date"));
   EXPECT_TRUE(t.HasWarning("field N, record 5: holds \"abc\", which is not a number"));
   EXPECT_TRUE(t.HasWarning("field D, record 5: holds \"2023130\", which is not a date"));
   EXPECT_TRUE(t.HasWarning("field D: holds 00000000 in 1 record; read as no date"));
-}
-
-TEST(DbfUnusual, CharacterFieldWiderThan255) {
-  // Wide character fields keep the high byte of their width in the decimals byte.
-  ScratchDir dir;
-  std::string value(300, 'w');
-  value.replace(0, 3, "  w");
-  std::string t =
-      BuildTable({{"LONG", 'C', 300 % 256, 300 / 256}, {"N", 'N', 3}}, {" " + value + "  7"});
-  WriteBytes(dir.path() / "wide.dbf", t);
-  TableRead r = ReadTable(dir / "wide.dbf");
-  ASSERT_EQ(r.header.fields.size(), 2u);
-  EXPECT_EQ(r.header.fields[0].length, 300);
-  EXPECT_EQ(r.rows, (std::vector<std::vector<Value>>{{value, 7.0}}));
 }
 
 }  // namespace

@@ -1,18 +1,18 @@
 #pragma once
-// Shared by the dBASE tests: fixture paths, scratch folders, whole-table reads, raw byte access
-// and running the independent writer/reader in Python.
+// Shared by the dBASE tests: fixture paths, scratch folders, whole-table reads, raw bytes, and
+// one table of every field kind that the writer's tests write.
 
 #include <gtest/gtest.h>
 #include <iconv.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "source/dbf.h"
 #include "support/temp_dir.h"
 
@@ -24,10 +24,8 @@ inline void PrintTo(const Value& v, std::ostream* os) {
     *os << "Null";
   else if (v.IsText())
     *os << '"' << v.Text().substr(0, 120) << (v.Text().size() > 120 ? "...\"" : "\"");
-  else if (v.IsDate())
-    *os << "#" << v.DateValue().ToText() << "#";
   else
-    *os << v.ToText();
+    *os << (v.IsDate() ? "#" + v.DateValue().ToText() + "#" : v.ToText());
 }
 
 }  // namespace vodare
@@ -35,27 +33,30 @@ inline void PrintTo(const Value& v, std::ostream* os) {
 namespace vodare::dbf_test {
 
 namespace fs = std::filesystem;
+using ScratchDir = testing::TempDir;
+using Rows = std::vector<std::vector<Value>>;
 
 inline fs::path SourceDir() { return fs::path(VODARE_SOURCE_DIR); }
 inline fs::path RealFixtures() { return SourceDir() / "tests" / "fixtures" / "dbf-real"; }
 
-using ScratchDir = testing::TempDir;
-
 struct TableRead {
   DbfHeader header;
-  std::vector<std::vector<Value>> rows;
+  Rows rows;
   std::vector<std::string> warnings;
 
-  // Index of a field by name; -1 when absent.
+  // Index of a field by name, in any letter case; -1 when absent.
   int Column(const std::string& name) const {
     for (size_t i = 0; i < header.fields.size(); ++i)
-      if (header.fields[i].name == name) return static_cast<int>(i);
+      if (EqualsNoCase(header.fields[i].name, name)) return static_cast<int>(i);
     return -1;
   }
   const Value& At(size_t row, const std::string& name) const {
-    int c = Column(name);
-    if (c < 0) throw std::runtime_error("no field " + name);
-    return rows.at(row).at(static_cast<size_t>(c));
+    if (Column(name) < 0) throw std::runtime_error("no field " + name);
+    return rows.at(row).at(static_cast<size_t>(Column(name)));
+  }
+  // A number in paise (Null as 0), so that sums are exact.
+  int64_t Paise(size_t row, const std::string& name) const {
+    return At(row, name).IsNull() ? 0 : std::llround(At(row, name).ToDouble() * 100.0);
   }
   bool HasWarning(const std::string& part) const {
     for (const auto& w : warnings)
@@ -66,45 +67,33 @@ struct TableRead {
 
 inline TableRead ReadTable(const std::string& path) {
   DbfReader reader(path);
-  TableRead t;
-  t.header = reader.header();
-  std::vector<Value> row;
-  while (reader.Next(row)) t.rows.push_back(row);
+  TableRead t{reader.header(), {}, {}};
+  for (std::vector<Value> row; reader.Next(row);) t.rows.push_back(row);
   t.warnings = reader.warnings();
   return t;
 }
 
 inline std::string ReadBytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void WriteBytes(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Converts bytes of one code page to UTF-8 with iconv directly (not through the reader's
-// decoder), undefined bytes becoming U+FFFD.
+// Bytes of a single-byte code page to UTF-8 with iconv directly (not through the reader's
+// decoder), an undefined byte becoming U+FFFD.
 inline std::string DecodeIndependently(const std::string& bytes, const std::string& code_page) {
   iconv_t cd = iconv_open("UTF-8", code_page.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv: " + code_page);
   std::string out;
-  for (unsigned char b : bytes) {
-    // One byte at a time keeps this simple; the tests only call it for single-byte pages.
-    char in_byte = static_cast<char>(b);
-    char* in = &in_byte;
-    size_t in_left = 1;
-    char buf[8];
-    char* o = buf;
-    size_t o_left = sizeof buf;
+  for (char b : bytes) {
+    char buf[8], *in = &b, *o = buf;
+    size_t in_left = 1, o_left = sizeof buf;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &in, &in_left, &o, &o_left) == static_cast<size_t>(-1) || o == buf)
-      out += "\xEF\xBF\xBD";
-    else
-      out.append(buf, static_cast<size_t>(o - buf));
+    const bool bad = iconv(cd, &in, &in_left, &o, &o_left) == static_cast<size_t>(-1) || o == buf;
+    out += bad ? std::string("\xEF\xBF\xBD") : std::string(buf, o);
   }
   iconv_close(cd);
   return out;
@@ -114,50 +103,37 @@ inline std::string DecodeIndependently(const std::string& bytes, const std::stri
 // known, so each character is one byte of the file).
 inline std::string Latin1Bytes(const std::string& utf8) {
   std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++i;
-    } else {
-      unsigned cp = ((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
-      out += static_cast<char>(cp);
-      i += 2;
-    }
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    out += c < 0x80 ? static_cast<char>(c)
+                    : static_cast<char>(((c & 0x1F) << 6) | (utf8[++i] & 0x3F));
   }
   return out;
 }
 
-// Runs a command, returning its standard output; the exit status goes to *status.
-inline std::string Run(const std::string& command, int* status) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) {
-    *status = -1;
-    return out;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  *status = pclose(p);
-  return out;
+// A table of every field kind: blanks, leading blanks, text beyond ASCII, a memo longer than a
+// block, and a deleted record between the live ones.
+inline std::vector<DbfField> MixedFields() {
+  return {{"CODE", 'C', 10, 0}, {"NAME", 'C', 40, 0}, {"AMOUNT", 'N', 14, 2},
+          {"QTY", 'N', 10, 0},  {"RATE", 'F', 12, 4}, {"VDATE", 'D', 8, 0},
+          {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
 }
-
-inline std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'')
-      q += "'\\''";
-    else
-      q += c;
-  }
-  return q + "'";
+inline Rows MixedRows() {
+  return {{"A001", "  Two leading blanks", 1234.5, 7.0, 0.125, Date::FromYmd(2023, 4, 1), true,
+           "First line\r\nsecond line"},
+          {"A002", "Café Müller – “quoted” €", -0.01, Value(), Value(), Value(), false, Value()},
+          {"", "", 0.0, -42.0, 1e-4, Date::FromYmd(1999, 12, 31), Value(), std::string(1500, 'x')}};
 }
-
-// The helper script that drives the Debian dbf module, the independent writer and reader.
-inline std::string PythonTool() {
-  return "/usr/bin/python3 " +
-         Quote((SourceDir() / "tests" / "fixtures" / "dbf_python.py").string());
+inline void WriteMixed(const std::string& path, uint8_t version) {
+  DbfWriteOptions options;
+  options.version = version;
+  DbfWriter w(path, MixedFields(), options);
+  const Rows rows = MixedRows();
+  w.Add(rows[0]);
+  w.Add({"GONE", "deleted", 1.0, 1.0, 1.0, Value(), true, "gone"}, /*deleted=*/true);
+  w.Add(rows[1]);
+  w.Add(rows[2]);
+  w.Close();
 }
 
 }  // namespace vodare::dbf_test

@@ -12,54 +12,38 @@
 
 namespace vodare {
 namespace {
-namespace fs = std::filesystem;
-using testing::RecordingRunUi;
-using testing::TempFolder;
-
-void WriteItems(const fs::path& path) {
-  DbfWriter w(path.string(), {{"CODE", 'N', 6, 0},
-                              {"BILLNAME", 'C', 30, 0},
-                              {"RATE", 'N', 10, 2},
-                              {"MFD", 'D', 8, 0},
-                              {"ACTIVE", 'L', 1, 0}});
-  w.Add({Value(1.0), Value("  Soap Bar   "), Value(12.5), Value(Date::FromYmd(2024, 4, 1)),
-         Value(true)});
-  w.Add({Value(2.0), Value("Crème"), Value(), Value(), Value(false)});
-  w.Add({Value(3.0), Value("Gone"), Value(1.0), Value(), Value(true)}, /*deleted=*/true);
-  w.Add({Value(4.0), Value(""), Value(0.0), Value(), Value()});
-  w.Close();
-}
-
-void WriteAccounts(const fs::path& path) {
-  DbfWriteOptions options;
-  options.version = 0x8B;
-  DbfWriter w(path.string(), {{"ORDNO", 'C', 10, 0}, {"PARNAM", 'C', 40, 0}, {"NOTES", 'M', 10, 0}},
-              options);
-  w.Add({Value("A'1"), Value("Ram & Sons"), Value("first line\nsecond line")});
-  w.Add({Value("B2"), Value("ram & sons"), Value()});
-  w.Close();
-}
 
 class ExportOpenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteItems(folder.path() / "pro.dbf");
-    WriteAccounts(folder.path() / "ORDER.DBF");
+    DbfWriter items(folder / "pro.dbf", {{"CODE", 'N', 6, 0},
+                                         {"BILLNAME", 'C', 30, 0},
+                                         {"RATE", 'N', 10, 2},
+                                         {"MFD", 'D', 8, 0},
+                                         {"ACTIVE", 'L', 1, 0}});
+    items.Add({1.0, "  Soap Bar   ", 12.5, Date::FromYmd(2024, 4, 1), true});
+    items.Add({2.0, "Crème", Value(), Value(), false});
+    items.Add({3.0, "Gone", 1.0, Value(), true}, /*deleted=*/true);
+    items.Add({4.0, "", 0.0, Value(), Value()});
+    DbfWriteOptions options;
+    options.version = 0x8B;
+    DbfWriter accounts(folder / "ORDER.DBF",
+                       {{"ORDNO", 'C', 10, 0}, {"PARNAM", 'C', 40, 0}, {"NOTES", 'M', 10, 0}},
+                       options);
+    accounts.Add({"A'1", "Ram & Sons", "first line\nsecond line"});
+    accounts.Add({"B2", "ram & sons", Value()});
   }
-  // As a run opens it: a failed opening keeps the export open before.
   bool Open(ErrorList& errors) {
-    std::shared_ptr<SourceDb> opened = OpenExport(folder.str(), errors);
-    if (!opened) return false;
-    db = std::move(opened);
-    return true;
+    db = OpenExport(folder.str(), errors);
+    return db != nullptr;
   }
 
-  TempFolder folder;
-  RecordingRunUi ui;
+  testing::TempFolder folder;
+  testing::RecordingRunUi ui;
   std::shared_ptr<SourceDb> db;
 };
 
-TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
+TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpectAndTheListingCountsLiveRecords) {
   ErrorList errors;
   ASSERT_TRUE(Open(errors)) << errors.Text();
   Recordset rs = db->OpenSnapshot("select * from pro");
@@ -76,33 +60,7 @@ TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpect) {
   Recordset acc = db->OpenSnapshot("select NOTES from [order] where ordno = 'a''1'");
   EXPECT_EQ(acc.Field(0), Value("first line\nsecond line"));
   EXPECT_EQ(GetAccountName(db.get(), ui, "A'1"), "Ram & Sons");
-}
 
-TEST_F(ExportOpenTest, AFileThatIsNotATableIsReportedAndTheRestOpens) {
-  std::ofstream(folder.path() / "mdis.dbf") << "this is not a dBASE table";
-  ErrorList errors;
-  ASSERT_TRUE(Open(errors));
-  EXPECT_NE(errors.Text().find("Error reading table mdis: "), std::string::npos) << errors.Text();
-  EXPECT_NE(errors.Text().find("Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table "
-                               "'mdis' does not exist._"),
-            std::string::npos);
-  EXPECT_EQ(db->OpenSnapshot("select * from pro").RecordCount(), 3);
-}
-
-TEST_F(ExportOpenTest, ACodePageFileBesideATableRebuildsTheCache) {
-  ErrorList errors;
-  ASSERT_TRUE(Open(errors));
-  EXPECT_TRUE(db->rebuilt());
-  ASSERT_TRUE(Open(errors));
-  EXPECT_FALSE(db->rebuilt());
-  std::ofstream(folder.path() / "pro.cpg") << "1252";
-  ASSERT_TRUE(Open(errors));
-  EXPECT_TRUE(db->rebuilt());
-}
-
-TEST_F(ExportOpenTest, TheCliListingShowsTypesWidthsAndLiveCounts) {
-  ErrorList errors;
-  ASSERT_TRUE(Open(errors));
   std::vector<SourceTableInfo> tables = db->Tables();
   ASSERT_EQ(tables.size(), 2u);
   EXPECT_EQ(tables[0].name, "ORDER");
@@ -114,6 +72,26 @@ TEST_F(ExportOpenTest, TheCliListingShowsTypesWidthsAndLiveCounts) {
   EXPECT_EQ(tables[1].columns[2].name, "RATE");
   EXPECT_EQ(tables[1].columns[2].width, 10);
   EXPECT_EQ(tables[1].columns[2].decimals, 2);
+}
+
+TEST_F(ExportOpenTest, ACodePageFileRebuildsTheCacheAndAFileThatIsNoTableIsReported) {
+  ErrorList errors;
+  ASSERT_TRUE(Open(errors));
+  EXPECT_TRUE(db->rebuilt());
+  ASSERT_TRUE(Open(errors));
+  EXPECT_FALSE(db->rebuilt());
+  std::ofstream(folder.path() / "pro.cpg") << "1252";
+  ASSERT_TRUE(Open(errors));
+  EXPECT_TRUE(db->rebuilt());
+
+  std::ofstream(folder.path() / "mdis.dbf") << "this is not a dBASE table";
+  errors.Clear();
+  ASSERT_TRUE(Open(errors));
+  EXPECT_NE(errors.Text().find("Error reading table mdis: "), std::string::npos) << errors.Text();
+  EXPECT_NE(errors.Text().find("Error creating index: CREATE INDEX vcn_idx ON mdis (vcn); - Table "
+                               "'mdis' does not exist._"),
+            std::string::npos);
+  EXPECT_EQ(db->OpenSnapshot("select * from pro").RecordCount(), 3);
 }
 
 }  // namespace

@@ -12,33 +12,16 @@
 namespace vodare {
 namespace {
 using testing::RecordingRunUi;
-using testing::TempFolder;
-using testing::TextTableOptions;
-using testing::WriteTextTable;
 
-class LookupsTest : public ::testing::Test {
+class LookupsTest : public ::testing::Test, public testing::TextExport {
  protected:
-  void Table(const std::string& file, const std::string& fields,
-             const std::vector<std::string>& rows) {
-    WriteTextTable(folder_.path() / file, fields, rows);
-  }
-  SourceDb* Db() {
-    if (!db_) {
-      ErrorList errors;
-      db_ = OpenExport(folder_.str(), errors, TextTableOptions(fallback_.str()));
-      EXPECT_TRUE(db_) << errors.Text();
-    }
-    return db_.get();
-  }
-  std::string Cached(const KeyedCollection<std::string>& cache, const std::string& code) {
+  static std::string Cached(const KeyedCollection<std::string>& cache, const std::string& code) {
     std::string name = "<missing>";
     CollectionLookup(cache, code, &name);
     return name;
   }
 
-  TempFolder folder_, fallback_;
   RecordingRunUi ui_;
-  std::shared_ptr<SourceDb> db_;
   KeyedCollection<std::string> cache_;
 };
 
@@ -57,6 +40,7 @@ TEST_F(LookupsTest, SourceNamesByKind) {
   EXPECT_EQ(GetSourceName(db, ui_, "GODWON", "M2"), "Back");
   EXPECT_EQ(GetSourceName(db, ui_, "BROKER", "M1"), "Raju");
   EXPECT_EQ(GetSourceName(db, ui_, "item", "7"), "");  // kinds are compared exactly
+  EXPECT_EQ(GetFieldList(6), "");
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -67,6 +51,8 @@ TEST_F(LookupsTest, AQueryThatFailsReachesTheCallerAsARunTimeError) {
   EXPECT_THROW(GetSourceName(db, ui_, "ACGROUP", "G1"), RunTimeError);  // no ACGROUP table
   EXPECT_THROW(GetSourceName(db, ui_, "ACGROUP", "G2"), RunTimeError);
   EXPECT_EQ(ui_.messages.size(), 2u);  // one box per distinct error text
+  EXPECT_THROW(BuildAccountNameCache(db, ui_, cache_), RunTimeError);
+  EXPECT_TRUE(cache_.Empty());
 }
 
 TEST_F(LookupsTest, AccountNameDoublesTheQuotesOfItsCode) {
@@ -93,13 +79,6 @@ TEST_F(LookupsTest, RemarksOfSupport) {
   EXPECT_EQ(GetPartyStateCode(db, ui_, "Z"), "");
 }
 
-TEST_F(LookupsTest, FieldLists) {
-  EXPECT_EQ(GetFieldList(3), "Parnam,Group");
-  EXPECT_EQ(GetFieldList(5), "Voucher,Type,Date,code,CREDIT,DEBIT,Mr,code1");
-  EXPECT_EQ(GetFieldList(0), "");
-  EXPECT_EQ(GetFieldList(6), "");
-}
-
 TEST_F(LookupsTest, ItemCacheGivesTheSavedNames) {
   const std::string forty(40, 'N');
   Table("pro.dbf", "CODE N 6 0;BILLNAME C 60 0",
@@ -120,36 +99,22 @@ TEST_F(LookupsTest, ItemCacheGivesTheSavedNames) {
 
 TEST_F(LookupsTest, AccountCacheUsesTheLedgerStageRulesNotAsterisks) {
   Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0",
-        {"R3|RAM", "R1|RAM", "B'1|Bharat <Agency>", "R2|ram", "|Nameless", "N1|  "});
-  SourceDb* db = Db();
+        {"R3|RAM", "R1|RAM", "B'1|Bharat <Agency>", "R2|ram", "|Nameless", "N1|  ", "K|Zebra",
+         "M|Mango", "k|Apple", "Z|Zebra"});
   cache_.Add("R2", "kept");
-  BuildAccountNameCache(db, ui_, cache_);
+  BuildAccountNameCache(Db(), ui_, cache_);
   // Walked by name, ties in table order: R3, R1, R2.
   EXPECT_EQ(Cached(cache_, "R3"), "RAM");
   EXPECT_EQ(Cached(cache_, "R1"), "RAM#1");
   EXPECT_EQ(Cached(cache_, "R2"), "kept");  // a code already cached keeps its name
   EXPECT_EQ(Cached(cache_, "B'1"), "Bharat (Agency)");
   EXPECT_EQ(Cached(cache_, "N1"), "<missing>");
-  EXPECT_EQ(cache_.Count(), 4u);
-}
-
-TEST_F(LookupsTest, ARepeatedAccountCodeIsNamedAfterItsFirstRecord) {
   // The ledger stage lists codes by name and then reads each code's first record: code K
   // comes in at "Apple" but is saved as "Zebra".
-  Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"K|Zebra", "M|Mango", "k|Apple", "Z|Zebra"});
-  SourceDb* db = Db();
-  BuildAccountNameCache(db, ui_, cache_);
   EXPECT_EQ(Cached(cache_, "K"), "Zebra");
   EXPECT_EQ(Cached(cache_, "M"), "Mango");
   EXPECT_EQ(Cached(cache_, "Z"), "Zebra#1");
-  EXPECT_EQ(cache_.Count(), 3u);
-}
-
-TEST_F(LookupsTest, CachesOfAnExportWithoutTheTableRaise) {
-  Table("pro.dbf", "CODE N 6 0;BILLNAME C 60 0", {"1|Soap"});
-  SourceDb* db = Db();
-  EXPECT_THROW(BuildAccountNameCache(db, ui_, cache_), RunTimeError);
-  EXPECT_TRUE(cache_.Empty());
+  EXPECT_EQ(cache_.Count(), 7u);
 }
 
 }  // namespace

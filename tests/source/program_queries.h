@@ -1,6 +1,5 @@
 #pragma once
-// Every query text the program sends, with values in the places the stages fill in that the
-// full export of the query tests holds (one row each, but for the PCode=15 remark).
+// Every query text the program sends, with values of the kinds the stages fill in.
 
 #include <string>
 #include <vector>

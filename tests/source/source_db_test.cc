@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "common/run_error.h"
 #include "source/text_tables.h"
@@ -16,99 +15,81 @@ namespace vodare {
 namespace {
 namespace fs = std::filesystem;
 using testing::RecordingRunUi;
-using testing::TempFolder;
-using testing::TextTableOptions;
-using testing::WriteMinimalExport;
 using testing::WriteTextTable;
 
-// What an opening that finds every index of a reused cache reports: one entry per statement.
-void ExpectAllIndexesExist(const ErrorList& list) {
-  const std::string errors = list.Text();
-  const std::string tail = " - Index already exists._";
-  size_t entries = 0;
-  for (size_t at = 0; (at = errors.find(tail, at)) != std::string::npos; at += tail.size())
-    ++entries;
-  EXPECT_EQ(entries, 16u) << errors;
-  size_t all = 0;  // and nothing else
-  for (size_t at = 0; (at = errors.find("._", at)) != std::string::npos; at += 2) ++all;
-  EXPECT_EQ(all, 16u) << errors;
-  EXPECT_EQ(
-      errors.rfind("Error creating index: CREATE INDEX itemname_idx ON pro (billname);" + tail, 0),
-      0u)
-      << errors;
-  EXPECT_NE(
-      errors.find("Error creating index: CREATE INDEX accDate_idx ON gledger ([Date]);" + tail),
-      std::string::npos);
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
+  return n;
 }
 
 class SourceDbTest : public ::testing::Test {
  protected:
   std::shared_ptr<SourceDb> Open(ErrorList& errors) {
-    return OpenExport(folder.str(), errors, TextTableOptions(fallback.str()));
+    return OpenExport(folder.str(), errors, testing::TextTableOptions(fallback.str()));
   }
   // Moves a file's modification time, as a later export of the same size would.
   static void Touch(const fs::path& p) {
     fs::last_write_time(p, fs::last_write_time(p) + std::chrono::seconds(5));
   }
-  TempFolder folder;
-  TempFolder fallback;
+  bool Rebuilt() {
+    ErrorList errors;
+    return Open(errors)->rebuilt();
+  }
+  testing::TempFolder folder, fallback;
 };
 
-TEST_F(SourceDbTest, FirstOpeningBuildsTheCacheAndEveryIndexQuietly) {
-  WriteMinimalExport(folder.path());
+TEST_F(SourceDbTest, TheCacheIsBuiltOnceReusedAndRebuiltWhenAFileChanges) {
+  testing::WriteMinimalExport(folder.path());
   ErrorList errors;
   auto db = Open(errors);
   ASSERT_TRUE(db);
-  EXPECT_EQ(errors.Text(), "");
+  EXPECT_EQ(errors.Text(), "");  // every index made quietly
   EXPECT_TRUE(db->rebuilt());
   EXPECT_EQ(fs::path(db->cache_path()).parent_path(), folder.path());
   EXPECT_EQ(db->OpenSnapshot("SELECT PARNAM FROM [order]").Field("Parnam"), Value("RAM"));
-}
 
-TEST_F(SourceDbTest, SecondOpeningReusesTheCacheAndReportsEachIndexAsExisting) {
-  WriteMinimalExport(folder.path());
-  ErrorList first;
-  ASSERT_TRUE(Open(first));
+  // A reused cache reports each of its sixteen index statements as existing, and nothing else.
   ErrorList second;
-  auto db = Open(second);
-  ASSERT_TRUE(db);
+  db = Open(second);
   EXPECT_FALSE(db->rebuilt());
-  ExpectAllIndexesExist(second);
+  const std::string tail = " - Index already exists._";
+  EXPECT_EQ(Count(second.Text(), tail), 16u) << second.Text();
+  EXPECT_EQ(Count(second.Text(), "._"), 16u) << second.Text();
+  EXPECT_EQ(second.Text().rfind(
+                "Error creating index: CREATE INDEX itemname_idx ON pro (billname);" + tail, 0),
+            0u);
+  EXPECT_NE(second.Text().find(
+                "Error creating index: CREATE INDEX accDate_idx ON gledger ([Date]);" + tail),
+            std::string::npos);
   EXPECT_EQ(db->OpenSnapshot("select billname from pro where code = 2").Field(0), Value("TEA"));
-}
-
-TEST_F(SourceDbTest, AChangedTableOrMemoFileRebuildsTheCache) {
-  WriteMinimalExport(folder.path());
-  ErrorList errors;
-  ASSERT_TRUE(Open(errors));
+  db.reset();
 
   WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SALT", "2|TEA"});
   Touch(folder.path() / "pro.dbf");
   errors.Clear();
-  auto db = Open(errors);
-  ASSERT_TRUE(db);
+  db = Open(errors);
   EXPECT_TRUE(db->rebuilt());
   EXPECT_EQ(errors.Text(), "");  // a rebuilt cache has no indexes yet
   EXPECT_EQ(db->OpenSnapshot("select billname from pro where code = 1").Field(0), Value("SALT"));
   db.reset();
-
+  // A memo file that comes, changes, or a table that comes or goes.
   std::ofstream(folder.path() / "PRO.DBT") << "memo";
-  EXPECT_TRUE(Open(errors)->rebuilt());
+  EXPECT_TRUE(Rebuilt());
   Touch(folder.path() / "PRO.DBT");
-  EXPECT_TRUE(Open(errors)->rebuilt());
-  EXPECT_FALSE(Open(errors)->rebuilt());
-
+  EXPECT_TRUE(Rebuilt());
+  EXPECT_FALSE(Rebuilt());
   std::ofstream(folder.path() / "extra.dbf") << "X C 1 0\n";
-  EXPECT_TRUE(Open(errors)->rebuilt());
+  EXPECT_TRUE(Rebuilt());
   fs::remove(folder.path() / "extra.dbf");
-  EXPECT_TRUE(Open(errors)->rebuilt());
+  EXPECT_TRUE(Rebuilt());
 }
 
 TEST_F(SourceDbTest, AFolderThatCannotHoldTheCacheUsesTheFallbackFolder) {
-  WriteMinimalExport(folder.path());
+  testing::WriteMinimalExport(folder.path());
   // A cache folder that is a file can hold nothing, whoever runs the test.
   std::ofstream(fallback.path() / "not-a-folder") << "x";
-  SourceOpenOptions options = TextTableOptions(fallback.str() + "/temp");
+  SourceOpenOptions options = testing::TextTableOptions(fallback.str() + "/temp");
   options.cache_folder = (fallback.path() / "not-a-folder").string();
   ErrorList errors;
   auto db = OpenExport(folder.str(), errors, options);
@@ -122,7 +103,7 @@ TEST_F(SourceDbTest, AFolderThatCannotHoldTheCacheUsesTheFallbackFolder) {
 }
 
 TEST_F(SourceDbTest, AReadOnlyExportFolderStillOpens) {
-  WriteMinimalExport(folder.path());
+  testing::WriteMinimalExport(folder.path());
   fs::permissions(folder.path(),
                   fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
@@ -135,33 +116,29 @@ TEST_F(SourceDbTest, AReadOnlyExportFolderStillOpens) {
 }
 
 TEST_F(SourceDbTest, ABrokenTableGetsOneEntryAndTheOthersOpen) {
-  WriteMinimalExport(folder.path());
+  testing::WriteMinimalExport(folder.path());
   WriteTextTable(folder.path() / "dis.dbf", "BROKEN header longer than the file", {});
   WriteTextTable(folder.path() / "probat.dbf", "CODE N 6 0;BILLNAME C 40 0;BATCHNO C 10 0",
                  {"1|SOAP|B1", "#fail"});
   WriteTextTable(folder.path() / "pend.dbf", "VOUCHER N 8 0;VCN C 10 0",
                  {"#warn 3 records announced, 1 present", "1|R1"});
-  ErrorList errors;
-  auto db = Open(errors);
-  ASSERT_TRUE(db);
-  EXPECT_NE(errors.Text().find("Error reading table dis: "), std::string::npos) << errors.Text();
-  EXPECT_NE(errors.Text().find("header longer than the file_"), std::string::npos);
-  EXPECT_NE(errors.Text().find("Error reading table probat: record 2 is cut short_"),
-            std::string::npos);
-  EXPECT_NE(errors.Text().find("Warning reading table pend: 3 records announced, 1 present_"),
-            std::string::npos);
-  EXPECT_NE(errors.Text().find("Error creating index: CREATE INDEX vchCode_idx ON dis (Voucher); - "
-                               "Table 'dis' does not exist._"),
-            std::string::npos);
-  EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pend").RecordCount(), 1);
-  EXPECT_THROW(db->OpenSnapshot("SELECT * FROM probat"), RunTimeError);
-
-  // A reused cache tells the same.
-  ErrorList again;
-  db = Open(again);
-  EXPECT_FALSE(db->rebuilt());
-  EXPECT_NE(again.Text().find("Error reading table dis: "), std::string::npos);
-  EXPECT_NE(again.Text().find("Warning reading table pend: "), std::string::npos);
+  for (int opening = 0; opening < 2; ++opening) {  // a reused cache tells the same
+    ErrorList errors;
+    auto db = Open(errors);
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->rebuilt(), opening == 0);
+    for (const char* entry :
+         {"Error reading table dis: ", "header longer than the file_",
+          "Warning reading table pend: 3 records announced, 1 present_",
+          "Error creating index: CREATE INDEX vchCode_idx ON dis (Voucher); - Table 'dis' does "
+          "not exist._"})
+      EXPECT_NE(errors.Text().find(entry), std::string::npos) << entry << "\n" << errors.Text();
+    if (opening == 0)
+      EXPECT_NE(errors.Text().find("Error reading table probat: record 2 is cut short_"),
+                std::string::npos);
+    EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pend").RecordCount(), 1);
+    EXPECT_THROW(db->OpenSnapshot("SELECT * FROM probat"), RunTimeError);
+  }
 }
 
 TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
@@ -193,9 +170,10 @@ TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
   EXPECT_EQ(db->OpenSnapshot("select BILLNAME from PRO").Field(0), Value("SOAP"));
 }
 
-TEST_F(SourceDbTest, AFailingIndexStatementAddsOneEntryAndTheOpeningSucceeds) {
-  WriteMinimalExport(folder.path());
+TEST_F(SourceDbTest, AMissingTableOrFieldFailsItsIndexesAndAMissingFolderTheOpening) {
+  testing::WriteMinimalExport(folder.path());
   fs::remove(folder.path() / "mdis.dbf");
+  WriteTextTable(folder.path() / "support.dbf", "LCODE C 10 0;PCODE N 3 0", {"A1|0"});
   ErrorList errors;
   ASSERT_TRUE(Open(errors));
   EXPECT_EQ(errors.Text(),
@@ -204,35 +182,24 @@ TEST_F(SourceDbTest, AFailingIndexStatementAddsOneEntryAndTheOpeningSucceeds) {
             "Error creating index: CREATE INDEX accMaster_idx ON mdis (codeP); - Table 'mdis' "
             "does not exist._"
             "Error creating index: CREATE INDEX invDate_idx ON mdis ([Date]); - Table 'mdis' "
-            "does not exist._");
-}
-
-TEST_F(SourceDbTest, AMissingFieldFailsItsIndexWithAClearEntry) {
-  WriteMinimalExport(folder.path());
-  WriteTextTable(folder.path() / "support.dbf", "LCODE C 10 0;PCODE N 3 0", {"A1|0"});
-  ErrorList errors;
-  ASSERT_TRUE(Open(errors));
-  EXPECT_EQ(errors.Text(),
+            "does not exist._"
             "Error creating index: CREATE INDEX Remark_idx ON support (Remark); - Field 'Remark' "
             "does not exist in table 'support'._");
-}
 
-TEST_F(SourceDbTest, AFolderThatDoesNotExistFailsWithItsEntry) {
-  ErrorList errors;
-  std::string missing = (folder.path() / "nowhere").string();
-  EXPECT_FALSE(OpenExport(missing, errors, TextTableOptions(fallback.str())));
+  errors.Clear();
+  const std::string missing = (folder.path() / "nowhere").string();
+  EXPECT_FALSE(OpenExport(missing, errors, testing::TextTableOptions(fallback.str())));
   EXPECT_EQ(errors.Text(), "Error in OpenDBCon: '" + missing + "' is not a valid path._");
 }
 
-TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilReset) {
-  WriteMinimalExport(folder.path());
+TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilResetAndNoExportIsNothing) {
+  testing::WriteMinimalExport(folder.path());
   RecordingRunUi ui;
   ErrorList errors;
   std::shared_ptr<SourceDb> db = Open(errors);
   ASSERT_TRUE(db);
   for (int i = 0; i < 3; ++i) {
-    Recordset rs =
-        GetRecordset(db.get(), ui, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
+    Recordset rs = GetRecordset(db.get(), ui, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
     EXPECT_TRUE(rs.IsNothing());
     EXPECT_THROW(rs.Eof(), RunTimeError);
   }
@@ -242,27 +209,20 @@ TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilReset) {
   EXPECT_EQ(ui.messages[0].caption, "Error");
   EXPECT_EQ(ui.messages[0].icon, MessageIcon::kExclamation);
   EXPECT_EQ(ui.messages[1].text, "Error: Table 'other' does not exist.");
-
   db->ResetShownErrors();
   GetRecordset(db.get(), ui, "SELECT * FROM nosuch");
   EXPECT_EQ(ui.messages.size(), 3u);
-
   // Opening the folder again starts afresh too.
   db = Open(errors);
-  ASSERT_TRUE(db);
   GetRecordset(db.get(), ui, "SELECT * FROM nosuch");
   EXPECT_EQ(ui.messages.size(), 4u);
-}
 
-TEST_F(SourceDbTest, WithoutAnOpenExportEveryQueryIsNothing) {
-  RecordingRunUi ui;
-  Recordset rs = GetRecordset(nullptr, ui, "SELECT * FROM pro");
-  EXPECT_TRUE(rs.IsNothing());
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, std::string("Error: ") + kObjectNotSet);
+  Recordset nothing = GetRecordset(nullptr, ui, "SELECT * FROM pro");
+  EXPECT_TRUE(nothing.IsNothing());
+  EXPECT_EQ(ui.messages.back().text, std::string("Error: ") + kObjectNotSet);
   try {
-    rs.MoveNext();
-    FAIL();
+    nothing.MoveNext();
+    ADD_FAILURE() << "MoveNext on no recordset";
   } catch (const RunTimeError& e) {
     EXPECT_STREQ(e.Description(), kObjectNotSet);
   }

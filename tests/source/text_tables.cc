@@ -1,5 +1,7 @@
 #include "source/text_tables.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -12,17 +14,13 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out;
-  std::string cur;
+  std::vector<std::string> out(1);
   for (char c : s) {
-    if (c == sep) {
-      out.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
+    if (c == sep)
+      out.emplace_back();
+    else
+      out.back() += c;
   }
-  out.push_back(cur);
   return out;
 }
 
@@ -35,13 +33,11 @@ class TextTableReader : public ExportTableReader {
     std::getline(in, line);
     if (line.rfind("BROKEN", 0) == 0) throw std::runtime_error(path + ": " + line.substr(7));
     for (const std::string& f : Split(line, ';')) {
-      std::istringstream fs(f);
       DbfField field;
       int width = 0, decimals = 0;
-      fs >> field.name >> field.type >> width >> decimals;
-      field.length = static_cast<uint16_t>(width);
-      field.decimals = static_cast<uint8_t>(decimals);
-      fields_.push_back(field);
+      std::istringstream(f) >> field.name >> field.type >> width >> decimals;
+      fields_.push_back(
+          {field.name, field.type, static_cast<uint16_t>(width), static_cast<uint8_t>(decimals)});
     }
     while (std::getline(in, line)) {
       if (line.rfind("#warn ", 0) == 0)
@@ -60,19 +56,16 @@ class TextTableReader : public ExportTableReader {
     std::vector<std::string> cells = Split(line, '|');
     row.clear();
     for (size_t i = 0; i < fields_.size(); ++i) {
-      std::string cell = i < cells.size() ? cells[i] : "";
-      char t = fields_[i].type;
-      if (cell == "\\N") {
+      const std::string cell = i < cells.size() ? cells[i] : "";
+      const char t = fields_[i].type;
+      if (cell == "\\N" || (cell.empty() && (t == 'N' || t == 'F' || t == 'D' || t == 'L')))
         row.emplace_back();
-      } else if (t == 'N' || t == 'F') {
-        row.push_back(cell.empty() ? Value() : Value(TextToNumber(cell)));
-      } else if (t == 'D') {
-        row.push_back(cell.empty() ? Value() : Value(ParseDateText(cell)));
-      } else if (t == 'L') {
-        row.push_back(cell.empty() ? Value() : Value(cell == "T"));
-      } else {
-        row.emplace_back(cell);
-      }
+      else if (t == 'N' || t == 'F')
+        row.emplace_back(TextToNumber(cell));
+      else if (t == 'D')
+        row.emplace_back(ParseDateText(cell));
+      else
+        row.push_back(t == 'L' ? Value(cell == "T") : Value(cell));
     }
     return true;
   }
@@ -102,6 +95,15 @@ SourceOpenOptions TextTableOptions(const std::string& fallback) {
   options.open_table = OpenTextTable;
   options.fallback_cache_folder = fallback;
   return options;
+}
+
+SourceDb* TextExport::Db() {
+  if (!db) {
+    ErrorList errors;
+    db = OpenExport(folder.str(), errors, TextTableOptions(fallback.str()));
+    EXPECT_TRUE(db) << errors.Text();
+  }
+  return db.get();
 }
 
 void WriteMinimalExport(const fs::path& folder) {

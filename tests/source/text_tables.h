@@ -24,9 +24,19 @@ void WriteTextTable(const std::filesystem::path& path, const std::string& fields
 std::unique_ptr<ExportTableReader> OpenTextTable(const std::string& path);
 
 using TempFolder = TempDir;
-
 // Options reading text tables, with the fallback cache inside `fallback` when given.
 SourceOpenOptions TextTableOptions(const std::string& fallback = "");
+
+// An export folder of text tables and its fallback cache folder, opened on first use.
+struct TextExport {
+  void Table(const std::string& file, const std::string& fields,
+             const std::vector<std::string>& rows) {
+    WriteTextTable(folder.path() / file, fields, rows);
+  }
+  SourceDb* Db();
+  TempDir folder, fallback;
+  std::shared_ptr<SourceDb> db;
+};
 
 // Writes the ten tables of an export, each with the columns the indexes and lookups use and a
 // few rows, so that every index statement succeeds.
