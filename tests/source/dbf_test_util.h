@@ -3,7 +3,6 @@
 // one table of every field kind that the writer's tests write.
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cmath>
 #include <filesystem>
@@ -80,35 +79,6 @@ inline std::string ReadBytes(const fs::path& p) {
 
 inline void WriteBytes(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Bytes of a single-byte code page to UTF-8 with iconv directly (not through the reader's
-// decoder), an undefined byte becoming U+FFFD.
-inline std::string DecodeIndependently(const std::string& bytes, const std::string& code_page) {
-  iconv_t cd = iconv_open("UTF-8", code_page.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv: " + code_page);
-  std::string out;
-  for (char b : bytes) {
-    char buf[8], *in = &b, *o = buf;
-    size_t in_left = 1, o_left = sizeof buf;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    const bool bad = iconv(cd, &in, &in_left, &o, &o_left) == static_cast<size_t>(-1) || o == buf;
-    out += bad ? std::string("\xEF\xBF\xBD") : std::string(buf, o);
-  }
-  iconv_close(cd);
-  return out;
-}
-
-// Latin-1 text back to its bytes (the fixtures' readings use Latin-1 where no code page is
-// known, so each character is one byte of the file).
-inline std::string Latin1Bytes(const std::string& utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(utf8[i]);
-    out += c < 0x80 ? static_cast<char>(c)
-                    : static_cast<char>(((c & 0x1F) << 6) | (utf8[++i] & 0x3F));
-  }
-  return out;
 }
 
 // A table of every field kind: blanks, leading blanks, text beyond ASCII, a memo longer than a
