@@ -14,6 +14,7 @@
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
 #include "source/dbf.h"
+#include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 
@@ -107,44 +108,71 @@ TEST(ConfigureOnACompany, MultipleGodownsOnlyWithThreeOrMoreInTheExport) {
   EXPECT_FALSE(Sent(run.Statements(), kGodownStatement));
 }
 
-TEST(ConfigureOnACompany, AnswersNoStillSetTheStandingSwitchesAndNoMasterFieldsWithoutMasters) {
-  CompanyRun run(1);
-  ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
-  run.ui.Answer(kFeatureConfirmationCaption, false);
-  run.ui.Answer(kFeatureConfirmationCaption, false);
-  ConfigureResult result = ConfigureDestination(run.ctx, 0);
-  EXPECT_TRUE(result.AllSeriesCreated());
-  EXPECT_TRUE(result.features_set) << result.features_error;
+// What a configured company holds: its switches, the statements it received, the fields named
+// for the masters and the switches of each series.
+std::string Effects(CompanyRun& run) {
   CCompany& c = *run.ctx.destination.CompanyApi;
-  std::string text;
+  std::string text, out = "switches:";
   c.Load(text);
-  EXPECT_FALSE(c.batchbybatch || c.AlternateUnit || c.MultiGodown);
-  EXPECT_TRUE(c.EnableFreeQty && c.EnableItemMastNotes && c.EnableAccMastNotes && c.DLNoEnabled &&
-              c.EnableSalesReturnInSales && c.EnablePurcReturnInPurchase);
-  auto sent = run.Statements();
-  EXPECT_FALSE(Sent(sent, "Update CONFIG set B7= -1 WHERE RECTYPE = 5 AND TYPE = 0"));
-  EXPECT_FALSE(Sent(sent, "Update config set B11=-1 WHERE RECTYPE = 5 AND TYPE = 0"));
-  // Five series with their six switch statements, then the sixteen standing statements.
-  EXPECT_EQ(sent.size(), 5u * 6 + 16);
-  EXPECT_EQ(sent.back(), "Update CONFIG set B113= -1 WHERE RECTYPE = 5 AND TYPE = 0");
-  for (const auto& s : sent) EXPECT_EQ(s.find("RECTYPE = 2 "), std::string::npos) << s;
+  for (auto [name, on] : std::vector<std::pair<const char*, bool>>{
+           {"batch", c.batchbybatch}, {"alternate unit", c.AlternateUnit},
+           {"godowns", c.MultiGodown}, {"free qty", c.EnableFreeQty},
+           {"item notes", c.EnableItemMastNotes}, {"ledger notes", c.EnableAccMastNotes},
+           {"DL no", c.DLNoEnabled}, {"returns in sales", c.EnableSalesReturnInSales},
+           {"returns in purchases", c.EnablePurcReturnInPurchase}})
+    out += std::string(" ") + name + (on ? "+" : "-");
+  out += "\n";
+  for (const std::string& statement : run.Statements()) out += "  " + statement + "\n";
   local::CompanyStore store = run.Store();
-  EXPECT_EQ(store.ConfigText(2, 6, "C1"), "");
-  EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 0);
-  EXPECT_EQ(store.ConfigText(2, 2, "C1"), "");
-  EXPECT_EQ(store.ConfigInt(79, 2, "I1"), 0);
-
-  CompanyRun yes(1);
-  yes.ui.Answer(kFeatureConfirmationCaption, true);
-  yes.ui.Answer(kFeatureConfirmationCaption, true);
-  ConfigureDestination(yes.ctx, 0);
-  CCompany& y = *yes.ctx.destination.CompanyApi;
-  y.Load(text);
-  EXPECT_TRUE(y.batchbybatch);
-  EXPECT_TRUE(y.AlternateUnit);
+  out += "master fields:";
+  for (auto [rectype, type, field] : std::vector<std::tuple<int, int, const char*>>{
+           {2, 6, "C1"}, {2, 6, "C2"}, {2, 6, "C3"}, {2, 2, "C1"}, {2, 2, "C2"}})
+    out += " " + store.ConfigText(rectype, type, field) + ",";
+  for (auto [rectype, type, field] : std::vector<std::tuple<int, int, const char*>>{
+           {2, 6, "NoOfFld"}, {2, 6, "I32"}, {79, 6, "I13"}, {2, 2, "NoOfFld"}, {79, 2, "I1"},
+           {79, 2, "I11"}})
+    out += " " + std::to_string(store.ConfigInt(rectype, type, field));
+  // B107, B102, L13 (the cash ledger), B115, B2, B4 of each series.
+  out += "\nseries (cash is " +
+         std::to_string(run.ctx.destination.FixedApi->mastername2code("Cash", kKindLedger)) + "):";
+  for (auto [name, type] : std::vector<std::pair<std::string, int16_t>>{
+           {"Purchase", 2}, {"Sales", 9}, {"S_Return", 3}, {"Breakage", 3}, {"P_Return", 10},
+           {"M_Issue", 11}, {"Payment", 19}, {"Contra", 15}}) {
+    const int32_t code = run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(name, type);
+    local::Statement& q = store.db().Cached(
+        "SELECT B107, B102, L13, B115, B2, B4 FROM CONFIG WHERE RECTYPE = 1 AND L1 = ?");
+    q.Reset();
+    q.Bind(1, static_cast<int64_t>(code));
+    out += "\n  " + name;
+    if (q.Step())
+      for (int i = 0; i < 6; ++i) out += " " + std::to_string(q.Int(i));
+    q.Reset();
+  }
+  return out + "\n";
 }
 
-TEST(ConfigureOnACompany, WithMastersFieldsAreNamedSeriesSwitchesLandAndASecondRunConfiguresAgain) {
+// Vouchers only with both questions answered No, then Yes; masters and vouchers; each with the
+// progress it showed.
+TEST(ConfigureOnACompany, EachChoiceLeavesTheCompanyAsKept) {
+  std::string kept;
+  for (auto [masters, answer] : {std::pair{0, false}, {0, true}, {1, true}}) {
+    CompanyRun run(masters ? -1 : 1);
+    ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
+    run.ui.Answer(kFeatureConfirmationCaption, answer);
+    run.ui.Answer(kFeatureConfirmationCaption, answer);
+    ConfigureResult result = ConfigureDestination(run.ctx, static_cast<int16_t>(masters));
+    EXPECT_TRUE(result.AllSeriesCreated()) << result.description;
+    EXPECT_TRUE(result.features_set) << result.features_error;
+    kept += "== masters " + std::to_string(masters) + ", answered " + (answer ? "yes" : "no") +
+            "; progress";
+    for (int v : run.ui.progress_values) kept += " " + std::to_string(v);
+    kept += "; " + std::to_string(run.ui.questions.size()) + " questions, last status " +
+            run.ui.statuses.back() + "\n" + Effects(run);
+  }
+  testing::ExpectGolden("configure_company_choices.txt", kept);
+}
+
+TEST(ConfigureOnACompany, SettingsAreReadAndASecondRunConfiguresTheSameCompanyAgain) {
   CompanyRun run;
   ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
   CompanySettings settings = ReadCompanySettings(run.ctx.destination);
@@ -154,52 +182,9 @@ TEST(ConfigureOnACompany, WithMastersFieldsAreNamedSeriesSwitchesLandAndASecondR
   EXPECT_EQ(settings.CurFY.ToText(), "01-04-2024");
   EXPECT_GT(settings.CountryCode, 0);
   EXPECT_GT(settings.StateCode, 0);
-  ConfigureResult result = ConfigureDestination(run.ctx, 1);
-  ASSERT_TRUE(result.AllSeriesCreated()) << result.description;
-  // Thirteen steps of progress, ending full; two questions.
-  EXPECT_THAT(run.ui.progress_values, ElementsAre(8, 15, 23, 31, 38, 46, 54, 62, 69, 77, 85, 92, 100));
-  EXPECT_EQ(run.ui.statuses.size(), 13u);
-  EXPECT_EQ(run.ui.statuses.back(), "Creating Configurations...");
-  EXPECT_EQ(run.ui.questions.size(), 2u);
-  {
-    local::CompanyStore store = run.Store();
-    const std::vector<std::tuple<int, int, const char*, const char*>> texts = {
-        {2, 6, "C1", "Salt"},  {2, 6, "C2", "Category"}, {2, 6, "C3", "Rack No"},
-        {2, 2, "C1", "Ledger Date"}, {2, 2, "C2", "Area"}};
-    for (auto [rectype, type, field, want] : texts)
-      EXPECT_EQ(store.ConfigText(rectype, type, field), want) << rectype << " " << type << field;
-    const std::vector<std::tuple<int, int, const char*, int>> ints = {
-        {2, 6, "NoOfFld", 3}, {2, 6, "I32", 30}, {79, 6, "I13", 1},
-        {2, 2, "NoOfFld", 2}, {79, 2, "I1", 6},  {79, 2, "I11", 0}};
-    for (auto [rectype, type, field, want] : ints)
-      EXPECT_EQ(store.ConfigInt(rectype, type, field), want) << rectype << " " << type << field;
-  }
-  // The series switches land on their series, and the templates carry them.
-  CFixedInterface1& fixed1 = *run.ctx.destination.FixedApi1;
-  const int32_t cash = run.ctx.destination.FixedApi->mastername2code("Cash", kKindLedger);
-  ASSERT_GT(cash, 0);
-  local::CompanyStore store = run.Store();
-  auto row = [&](std::string name, int16_t type) {
-    const int32_t code = fixed1.SaveVchSeriesForMultiSeriesCreation(name, type);
-    local::Statement& q = store.db().Cached(
-        "SELECT B107, B102, L13, B115, B2, B4 FROM CONFIG WHERE RECTYPE = 1 AND L1 = ?");
-    q.Reset();
-    q.Bind(1, static_cast<int64_t>(code));
-    std::vector<int64_t> values;
-    if (q.Step())
-      for (int i = 0; i < 6; ++i) values.push_back(q.Int(i));
-    q.Reset();
-    return values;
-  };
-  for (auto [name, type] : std::vector<std::pair<std::string, int16_t>>{
-           {"Purchase", 2}, {"Sales", 9}, {"S_Return", 3}, {"Breakage", 3}, {"P_Return", 10},
-           {"M_Issue", 11} /* copied from Purchase */})
-    EXPECT_THAT(row(name, type), ElementsAre(-1, -1, cash, -1, -1, 1)) << name;
-  EXPECT_THAT(row("Payment", 19), ElementsAre(0, 0, 0, 0, 0, 0));
-  EXPECT_THAT(row("Contra", 15), ElementsAre(0, 0, 0, 0, 0, 0)) << "copied from Payment";
-
+  ASSERT_TRUE(ConfigureDestination(run.ctx, 1).AllSeriesCreated());
   std::string sales = "Sales";
-  const int32_t code = fixed1.SaveVchSeriesForMultiSeriesCreation(sales, 9);
+  const int32_t code = run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
   ASSERT_TRUE(ConnectDestination(run.ctx, run.company.program_folder, run.company.data_folder,
                                  run.company.code, static_cast<int16_t>(run.company.year)))
       << run.ctx.errors.Text();

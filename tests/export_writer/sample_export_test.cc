@@ -160,30 +160,6 @@ TEST_F(SampleExportTest, InventoryVouchersAddUpAndPostTheirBill) {
   EXPECT_LT(reconciled_by_pack, checked);  // and a few that do not, on purpose
 }
 
-TEST_F(SampleExportTest, LedgerVouchersBalanceAndOneRowVouchersNameBothSides) {
-  const TableRead& g = T("Gledger.dbf");
-  std::map<int64_t, int64_t> sums;
-  std::map<int64_t, int> rows;
-  std::set<std::string> types;
-  for (size_t r = 0; r < g.rows.size(); ++r) {
-    sums[Voucher(g, r)] += g.Paise(r, "DEBIT") - g.Paise(r, "CREDIT");
-    ++rows[Voucher(g, r)];
-    types.insert(Str(g, r, "Type"));
-    EXPECT_TRUE(g.Paise(r, "DEBIT") == 0 || g.Paise(r, "CREDIT") == 0) << "row " << r;
-  }
-  int single = 0;
-  for (const auto& [v, n] : rows) {
-    if (n > 1) EXPECT_EQ(sums[v], 0) << "voucher " << v;
-    single += n == 1;
-  }
-  EXPECT_EQ(single, 1);
-  for (size_t r = 0; r < g.rows.size(); ++r)
-    if (rows[Voucher(g, r)] == 1) EXPECT_FALSE(Str(g, r, "code1").empty());
-  for (const char* t : {"C", "G", "D", "Z", "z", "S", "P", "R", "W", "B", "U"})
-    EXPECT_TRUE(types.count(t)) << t;
-  EXPECT_TRUE(types.count("F") || types.count("YF"));
-}
-
 TEST(SampleExport, ScalesWithTheVoucherCountAndTheMasterCounts) {
   ScratchDir dir;
   SampleExportOptions options;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -79,6 +80,57 @@ inline std::string ReadBytes(const fs::path& p) {
 
 inline void WriteBytes(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A value as one short cell: Null as -, a text quoted with its control bytes escaped, and cut to
+// 24 characters with its length and a digest of the whole when longer.
+inline std::string Cell(const Value& v) {
+  if (v.IsNull()) return "-";
+  if (v.IsDate()) return v.DateValue().Format("yyyy-mm-dd");
+  if (!v.IsText()) return v.IsBool() ? (v.Bool() ? "T" : "F") : v.ToText();
+  std::string out = "\"";
+  char hex[12];
+  for (char c : Left(v.Text(), 24)) {
+    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+    out += static_cast<unsigned char>(c) < 0x20 || c == '"' ? std::string(hex) : std::string(1, c);
+  }
+  if (Len(v.Text()) <= 24) return out + "\"";
+  uint64_t digest = 14695981039346656037ull;
+  for (unsigned char c : v.Text()) digest = (digest ^ c) * 1099511628211ull;
+  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(digest & 0xFFFFFFFF));
+  return out + "\"... " + std::to_string(v.Text().size()) + " bytes #" + hex;
+}
+
+// The header, the warnings and the records of a table as the reader gives them; of a long
+// table the first ten records, and every record's cells in one digest line.
+inline std::string Reading(const fs::path& table, const std::string& shown_as) {
+  const TableRead t = ReadTable(table);
+  const DbfHeader& h = t.header;
+  char facts[160];
+  std::snprintf(facts, sizeof facts,
+                "version 0x%02X, driver 0x%02X %s, header %u + %u bytes a record, counts %u\n",
+                h.version, h.language_driver, h.code_page.c_str(), unsigned{h.header_length},
+                unsigned{h.record_length}, unsigned{h.record_count});
+  std::string out = "== " + shown_as + ": " + facts + " fields:";
+  for (const DbfField& f : h.fields)
+    out += " " + f.name + " " + f.type + std::to_string(f.length) + "." + std::to_string(f.decimals);
+  out += "\n";
+  for (std::string w : t.warnings) {
+    // The table named as shown, a file beside it by its name alone.
+    for (const std::string& path : {table.string(), table.parent_path().string() + "/"})
+      for (size_t at; (at = w.find(path)) != std::string::npos;)
+        w.replace(at, path.size(), path == table.string() ? shown_as : "");
+    out += "  ! " + w + "\n";
+  }
+  std::string all;
+  for (size_t r = 0; r < t.rows.size(); ++r) {
+    std::string line = "  " + std::to_string(r + 1) + ":";
+    for (const Value& v : t.rows[r]) line += " " + Cell(v);
+    if (r < 10) out += line + "\n";
+    all += line;
+  }
+  if (t.rows.size() > 10) out += "  all " + std::to_string(t.rows.size()) + " records " + Cell(all) + "\n";
+  return out;
 }
 
 // A table of every field kind: blanks, leading blanks, text beyond ASCII, a memo longer than a
