@@ -23,7 +23,9 @@ TEST(CleanText, EachModeEscapesWhatItsUseNeeds) {
       {"R&D &amp; &lt;", 5, "R&amp;D &amp; &amp;lt;"},
       {"<Shop>\x02", 2, "(Shop)"},
       {"D'SOUZA", 3, "D''SOUZA"},
-      {"ab\xC3\xBF" "c", 4, "abc"},
+      {"ab\xC3\xBF"
+       "c",
+       4, "abc"},
       {"same", 9, "same"},
   };
   for (auto [text, mode, cleaned] : cases) {
@@ -127,14 +129,21 @@ TEST(AddXmlElement, LeavesOutEmptyValuesByKindAndSerialisesOnlyMarkupAsEntities)
   auto root = doc.append_child("R");
   // {name, value, kind, added}; a value handed over as text is never its kind's empty value.
   const std::vector<std::tuple<const char*, Value, int, bool>> cases = {
-      {"A", Value("   "), 1, false},  {"C", Value(BaseDate()), 6, false},
+      {"A", Value("   "), 1, false},
+      {"C", Value(BaseDate()), 6, false},
       {"D", Value(Date::FromYmd(1900, 1, 2)), 6, true},
-      {"E", Value(0.0), 4, false},    {"F", Value("T"), 7, true},
-      {"G", Value("F"), 7, false},    {"H", Value(true), 7, true},
-      {"I", Value(1.5), 4, true},     {"J", Value("0"), 5, true},
-      {"K", Value(""), 6, true},      {"L", Value("01-01-1900"), 8, true},
-      {"M", Value("0"), 2, true},     {"N", Value(int64_t{0}), 2, false},
-      {"O", Value(""), 0, false},     {"P", Value("Shop <2> & \"Co\""), 1, true},
+      {"E", Value(0.0), 4, false},
+      {"F", Value("T"), 7, true},
+      {"G", Value("F"), 7, false},
+      {"H", Value(true), 7, true},
+      {"I", Value(1.5), 4, true},
+      {"J", Value("0"), 5, true},
+      {"K", Value(""), 6, true},
+      {"L", Value("01-01-1900"), 8, true},
+      {"M", Value("0"), 2, true},
+      {"N", Value(int64_t{0}), 2, false},
+      {"O", Value(""), 0, false},
+      {"P", Value("Shop <2> & \"Co\""), 1, true},
   };
   for (const auto& [name, value, kind, added] : cases)
     EXPECT_EQ(static_cast<bool>(AddXmlElement(root, name, value, kind)), added) << name;

@@ -8,9 +8,13 @@ namespace vodare {
 namespace {
 
 TEST(Characters, CountCodePointsNotBytes) {
-  const std::string s = "\xC3\xA9" "abc\xD0\x96";  // éabcЖ
+  const std::string s =
+      "\xC3\xA9"
+      "abc\xD0\x96";  // éabcЖ
   EXPECT_EQ(Len(s), 5u);
-  EXPECT_EQ(Left(s, 2), "\xC3\xA9" "a");
+  EXPECT_EQ(Left(s, 2),
+            "\xC3\xA9"
+            "a");
   EXPECT_EQ(Mid(s, 5), "\xD0\x96");
   EXPECT_EQ(Mid(s, 2, 3), "abc");
   EXPECT_EQ(Right(s, 1), "\xD0\x96");
@@ -18,8 +22,10 @@ TEST(Characters, CountCodePointsNotBytes) {
 }
 
 TEST(Characters, UpperCaseBeyondAscii) {
-  EXPECT_EQ(UCase("stra\xC3\x9F" "e \xC3\xBF \xCE\xB1\xCF\x82 \xD0\xB6\xD1\x91"),
-            "STRA\xC3\x9F" "E \xC5\xB8 \xCE\x91\xCE\xA3 \xD0\x96\xD0\x81");
+  EXPECT_EQ(UCase("stra\xC3\x9F"
+                  "e \xC3\xBF \xCE\xB1\xCF\x82 \xD0\xB6\xD1\x91"),
+            "STRA\xC3\x9F"
+            "E \xC5\xB8 \xCE\x91\xCE\xA3 \xD0\x96\xD0\x81");
   EXPECT_TRUE(EqualsNoCase("Main Store", "MAIN STORE"));
   EXPECT_FALSE(EqualsNoCase("Main", "Mains"));
 }
@@ -54,8 +60,8 @@ TEST(Numbers, LocaleConversion) {
 
 TEST(Dates, ReadEveryTextForm) {
   const Date d = Date::FromYmd(2024, 4, 1);
-  for (const char* s : {"01-04-2024", "1/4/2024", "2024-04-01", "1 April 2024", "01-Apr-2024",
-                        " 01-04-2024 "})
+  for (const char* s :
+       {"01-04-2024", "1/4/2024", "2024-04-01", "1 April 2024", "01-Apr-2024", " 01-04-2024 "})
     EXPECT_EQ(TryParseDateText(s), d) << s;
   for (const char* s : {"", "2024", "31-04-2024", "01-13-2024", "1 Foo 2024", "01-04/2024"})
     EXPECT_FALSE(TryParseDateText(s).has_value()) << s;

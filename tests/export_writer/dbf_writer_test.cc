@@ -46,9 +46,12 @@ TEST(DbfWriter, TableWithoutMemoIsVersion3AndEndsWithTheMark) {
 TEST(DbfWriter, RefusesValuesThatDoNotFitAndBadDefinitions) {
   ScratchDir dir;
   DbfWriter w(dir / "t.dbf", {{"NAME", 'C', 5, 0}, {"AMT", 'N', 6, 2}});
-  for (const std::vector<Value>& refused : std::vector<std::vector<Value>>{
-           {"toolong", 1.0}, {"ok", 1000.0} /* 7 wide */, {"ok"}, {"ok", "twelve"},
-           {"ok", Date::FromYmd(2020, 1, 1)}})
+  for (const std::vector<Value>& refused :
+       std::vector<std::vector<Value>>{{"toolong", 1.0},
+                                       {"ok", 1000.0} /* 7 wide */,
+                                       {"ok"},
+                                       {"ok", "twelve"},
+                                       {"ok", Date::FromYmd(2020, 1, 1)}})
     EXPECT_THROW(w.Add(refused), DbfError) << ::testing::PrintToString(refused);
   w.Add({"ok", 999.99});
   w.Close();

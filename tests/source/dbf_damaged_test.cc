@@ -152,20 +152,24 @@ TEST(DbfUnusual, TablesAtTheEdgesReadAsKept) {
       {"wide.dbf", BuildTable({{"LONG", 'C', 300 % 256, 300 / 256}, {"N", 'N', 3}},
                               {"   w" + std::string(297, 'w') + "  7"})},
       // 0x81 and 0x9D have no character in Windows-1252; driver 0xEE names no code page.
-      {"undefined.dbf", BuildTable({{"T", 'C', 4}}, {" a\x81" "b ", " \x9D" "cd ", " \x80xyz"},
+      {"undefined.dbf", BuildTable({{"T", 'C', 4}},
+                                   {" a\x81"
+                                    "b ",
+                                    " \x9D"
+                                    "cd ",
+                                    " \x80xyz"},
                                    0x03, 0xEE)},
-      {"values.dbf",
-       BuildTable({{"N", 'N', 8, 2}, {"D", 'D', 8}, {"L", 'L', 1}, {"C", 'C', 4}},
-                  {// leading blanks kept, trailing dropped
-                   rec("    1.50", "20240229", "T", "  x "),
-                   // overflow stars, blank date, unset flag
-                   rec("********", "        ", "?", "    "),
-                   // decimal comma, zero date, NUL padding
-                   rec("   -0,25", "00000000", "n", std::string(4, '\0')),
-                   // exponent form; 29 February 2023 is no date
-                   rec("  1.5e+1", "20230229", "y", "    "),
-                   // no number, no date
-                   rec("     abc", "2023130 ", "Y", "    ")})},
+      {"values.dbf", BuildTable({{"N", 'N', 8, 2}, {"D", 'D', 8}, {"L", 'L', 1}, {"C", 'C', 4}},
+                                {// leading blanks kept, trailing dropped
+                                 rec("    1.50", "20240229", "T", "  x "),
+                                 // overflow stars, blank date, unset flag
+                                 rec("********", "        ", "?", "    "),
+                                 // decimal comma, zero date, NUL padding
+                                 rec("   -0,25", "00000000", "n", std::string(4, '\0')),
+                                 // exponent form; 29 February 2023 is no date
+                                 rec("  1.5e+1", "20230229", "y", "    "),
+                                 // no number, no date
+                                 rec("     abc", "2023130 ", "Y", "    ")})},
       // More records counted than there are: the last cut in half, no end mark; then the end
       // mark where a record should start; then fewer counted than there are.
       {"short.dbf", counted.substr(0, counted.size() - 3)},

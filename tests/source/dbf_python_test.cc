@@ -45,15 +45,14 @@ TEST(DbfIndependentTables, ReadAsTheirWriterMeantThem) {
   for (const auto& f : t.header.fields) names.push_back(f.name);
   EXPECT_EQ(names, (std::vector<std::string>{"CODE", "NAME", "AMOUNT", "QTY", "RATE", "VDATE",
                                              "ACTIVE", "NOTES"}));
-  EXPECT_EQ(t.rows,
-            (Rows{{"A1", "  Leading blanks", 1234.56, 3.0, 0.5, Ymd(2023, 4, 1), true,
-                   "Memo line 1\r\nline 2"},
-                  // Blank numbers, date and flag are Null; a blank memo too.
-                  {"A2", "Café – €5 “quoted” Œuvre", Value(), Value(), Value(), Value(), Value(),
-                   Value()},
-                  // (A3 is deleted.)
-                  {"A4", "Ünïcödé ÿ ß", -98765.43, -42.0, -0.0625, Ymd(1999, 12, 31), false,
-                   "Straße – ½ €"}}));
+  EXPECT_EQ(t.rows, (Rows{{"A1", "  Leading blanks", 1234.56, 3.0, 0.5, Ymd(2023, 4, 1), true,
+                           "Memo line 1\r\nline 2"},
+                          // Blank numbers, date and flag are Null; a blank memo too.
+                          {"A2", "Café – €5 “quoted” Œuvre", Value(), Value(), Value(), Value(),
+                           Value(), Value()},
+                          // (A3 is deleted.)
+                          {"A4", "Ünïcödé ÿ ß", -98765.43, -42.0, -0.0625, Ymd(1999, 12, 31), false,
+                           "Straße – ½ €"}}));
 
   // Other code pages from the driver byte.
   TableRead ru = ReadTable(dir / "russian.dbf");
@@ -81,9 +80,8 @@ TEST(DbfIndependentTables, ReadAsTheirWriterMeantThem) {
 // mixed table's own rows (the deleted record flagged, one tool listing it last) when taken.
 TEST(DbfWriterIndependentCheck, WrittenTablesReadTheSameElsewhere) {
   std::string readings;
-  for (auto [version, mode] : {std::pair<uint8_t, const char*>{0x03, "read"},
-                               {0x03, "readiv"},
-                               {0x8B, "readiv"}}) {
+  for (auto [version, mode] :
+       {std::pair<uint8_t, const char*>{0x03, "read"}, {0x03, "readiv"}, {0x8B, "readiv"}}) {
     ScratchDir dir;
     dbf_test::WriteMixed(dir / "ours.dbf", version);
     readings += std::string("== ") + mode + " of version " + std::to_string(version) + "\n" +

@@ -52,7 +52,9 @@ TEST(DbfRealFiles, MemoFormsAgreeAcrossTheSameDataAndMemoFilesAreFoundWhateverTh
   ASSERT_EQ(iv.rows.size(), 3u);
   ASSERT_EQ(fox.rows.size(), 3u);
   // The three writers ended the texts differently (CR LF, or nothing); the rest is the same.
-  auto text = [](const Value& v) { return v.Text().substr(0, v.Text().find_last_not_of("\r\n") + 1); };
+  auto text = [](const Value& v) {
+    return v.Text().substr(0, v.Text().find_last_not_of("\r\n") + 1);
+  };
   for (size_t r = 0; r < 3; ++r) {
     SCOPED_TRACE(r);
     EXPECT_EQ(text(iii.At(r, "BIO")), text(iv.At(r, "BIO")));

@@ -113,7 +113,8 @@ inline std::string Reading(const fs::path& table, const std::string& shown_as) {
                 unsigned{h.record_length}, unsigned{h.record_count});
   std::string out = "== " + shown_as + ": " + facts + " fields:";
   for (const DbfField& f : h.fields)
-    out += " " + f.name + " " + f.type + std::to_string(f.length) + "." + std::to_string(f.decimals);
+    out +=
+        " " + f.name + " " + f.type + std::to_string(f.length) + "." + std::to_string(f.decimals);
   out += "\n";
   for (std::string w : t.warnings) {
     // The table named as shown, a file beside it by its name alone.
@@ -129,15 +130,16 @@ inline std::string Reading(const fs::path& table, const std::string& shown_as) {
     if (r < 10) out += line + "\n";
     all += line;
   }
-  if (t.rows.size() > 10) out += "  all " + std::to_string(t.rows.size()) + " records " + Cell(all) + "\n";
+  if (t.rows.size() > 10)
+    out += "  all " + std::to_string(t.rows.size()) + " records " + Cell(all) + "\n";
   return out;
 }
 
 // A table of every field kind: blanks, leading blanks, text beyond ASCII, a memo longer than a
 // block, and a deleted record between the live ones.
 inline std::vector<DbfField> MixedFields() {
-  return {{"CODE", 'C', 10, 0}, {"NAME", 'C', 40, 0}, {"AMOUNT", 'N', 14, 2},
-          {"QTY", 'N', 10, 0},  {"RATE", 'F', 12, 4}, {"VDATE", 'D', 8, 0},
+  return {{"CODE", 'C', 10, 0},  {"NAME", 'C', 40, 0}, {"AMOUNT", 'N', 14, 2},
+          {"QTY", 'N', 10, 0},   {"RATE", 'F', 12, 4}, {"VDATE", 'D', 8, 0},
           {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
 }
 inline Rows MixedRows() {

@@ -14,6 +14,7 @@ namespace vodare {
 namespace {
 using testing::WriteTextTable;
 using Texts = std::vector<std::string>;
+using Rows = std::vector<std::vector<Value>>;
 
 class JetSemantics : public ::testing::Test, public testing::TextExport {
  protected:
@@ -22,6 +23,14 @@ class JetSemantics : public ::testing::Test, public testing::TextExport {
     Texts out;
     for (Recordset rs = Db()->OpenSnapshot(sql); !rs.Eof(); rs.MoveNext())
       out.push_back(rs.Field(field).IsNull() ? "<null>" : rs.Field(field).ToText());
+    return out;
+  }
+  std::vector<std::vector<Value>> All(const std::string& sql) {
+    std::vector<std::vector<Value>> out;
+    for (Recordset rs = Db()->OpenSnapshot(sql); !rs.Eof(); rs.MoveNext()) {
+      out.emplace_back();
+      for (size_t i = 0; i < rs.FieldCount(); ++i) out.back().push_back(rs.Field(i));
+    }
     return out;
   }
   // The error text a query fails with.
@@ -33,7 +42,6 @@ class JetSemantics : public ::testing::Test, public testing::TextExport {
     }
     return "no error";
   }
-
 };
 
 TEST_F(JetSemantics, QueriesGiveTheRowsAndTheOrderJetWould) {
@@ -66,10 +74,12 @@ TEST_F(JetSemantics, QueriesGiveTheRowsAndTheOrderJetWould) {
       {"select N from o order by K", "N", {"3", "4", "5", "1", "2", "6", "7"}},
       {"select N from o order by K desc", "N", {"7", "1", "2", "6", "4", "5", "3"}},
       // Without ORDER BY rows come in record order, even through an index.
-      {"SELECT * FROM g WHERE DATE >= #04-01-2024# AND DATE <= #04-30-2024#", "voucher",
+      {"SELECT * FROM g WHERE DATE >= #04-01-2024# AND DATE <= #04-30-2024#",
+       "voucher",
        {"2", "3", "5"}},
       {"SELECT * FROM g WHERE code = 'X'", "voucher", {"1", "2", "4", "5"}},
-      {"SELECT * FROM g WHERE DATE >= #04-01-2024# order by date,Voucher", "voucher",
+      {"SELECT * FROM g WHERE DATE >= #04-01-2024# order by date,Voucher",
+       "voucher",
        {"2", "5", "3", "1"}},
       // Dates compare as dates, month first in a literal; Null orders first.
       {"select vcn from m where DATE >= #04-01-2024# AND DATE <= #03-31-2025#", "vcn", {"b", "d"}},
@@ -103,39 +113,29 @@ TEST_F(JetSemantics, ValuesKeepTheirKindsAndNamesTheirSpelling) {
   Table("order.dbf", "ORDNO C 5 0;PARNAM C 20 0;DATE D 8 0;TYPE C 1 0", {"A1|Ram|2024-04-01|S"});
   Table("s.dbf", "SCODE C 5 0;NAME C 5 0;scode C 5 0", {"a|n|b"});
   Table("w.dbf", "K C 254 0;N N 3 0", {std::string(300, 'w') + "|1", "short|2"});
-  Recordset rs = Db()->OpenSnapshot("select * from p");
-  EXPECT_EQ(rs.FieldNames(), Texts({"CODE", "NAME", "RATE", "OK", "D"}));
-  EXPECT_EQ(rs.Field("code"), Value(1.0));
-  EXPECT_EQ(rs.Field("rate"), Value(12.5));
-  EXPECT_EQ(rs.Field("ok"), Value(true));
-  EXPECT_EQ(rs.Field("d"), Value(Date::FromYmd(2024, 1, 2)));
-  rs.MoveNext();
-  EXPECT_EQ(rs.Field("name"), Value(""));  // empty text is not Null
-  EXPECT_TRUE(rs.Field("rate").IsNull());
-  EXPECT_TRUE(rs.Field("d").IsNull());
-  rs.MoveNext();
-  EXPECT_TRUE(rs.Field("name").IsNull());
-  EXPECT_EQ(rs.Field("ok"), Value(false));
-  EXPECT_EQ(Column("select name from p where code = 2", "name"), Texts({""}));
+  EXPECT_EQ(Db()->OpenSnapshot("select * from p").FieldNames(),
+            Texts({"CODE", "NAME", "RATE", "OK", "D"}));
+  EXPECT_EQ(All("select * from p"), (Rows{{1.0, "Soap", 12.5, true, Date::FromYmd(2024, 1, 2)},
+                                          {2.0, "", Value(), Value(), Value()},
+                                          {3.0, Value(), 0.0, false, Value()}}));
+  EXPECT_EQ(Column("select name from p where code = 2", "name"), Texts({""}));  // "" is not Null
 
-  // Reserved words as names, aliases and empty literals; fields keep the table's spelling.
-  Recordset g = Db()->OpenSnapshot("SELECT Parnam,Group FROM ACGROUP");
-  EXPECT_EQ(g.FieldNames(), Texts({"PARNAM", "GROUP"}));
-  EXPECT_EQ(g.Field("group"), Value("Assets"));
-  Recordset n = Db()->OpenSnapshot("SELECT '' AS Sname,PARNAM AS Name2 FROM ACGROUP WHERE ORDNO='g1'");
-  EXPECT_EQ(n.Field("SNAME"), Value(""));
-  EXPECT_EQ(n.Field("Name2"), Value("Debtors"));
-  Recordset o = Db()->OpenSnapshot("select Date, Type from [Order] where ordno = 'A1'");
-  EXPECT_EQ(o.Field("date"), Value(Date::FromYmd(2024, 4, 1)));
-  EXPECT_EQ(o.Field("type"), Value("S"));
-
+  // Reserved words as names, aliases and empty literals; fields keep the table's spelling and
+  // are found in any letter case.
+  EXPECT_EQ(Db()->OpenSnapshot("SELECT Parnam,Group FROM ACGROUP").FieldNames(),
+            Texts({"PARNAM", "GROUP"}));
+  EXPECT_EQ(Column("SELECT Parnam,Group FROM ACGROUP", "group"), Texts({"Assets"}));
+  const std::string aliased = "SELECT '' AS Sname,PARNAM AS Name2 FROM ACGROUP WHERE ORDNO='g1'";
+  EXPECT_EQ(All(aliased), (Rows{{"", "Debtors"}}));
+  EXPECT_EQ(Column(aliased, "NAME2"), Texts({"Debtors"}));
+  EXPECT_EQ(All("select Date, Type from [Order] where ordno = 'A1'"),
+            (Rows{{Date::FromYmd(2024, 4, 1), "S"}}));
+  EXPECT_EQ(Column("select Date, Type from [Order] where ordno = 'A1'", "type"), Texts({"S"}));
   // A repeated column name stays readable.
-  Recordset s = Db()->OpenSnapshot("SELECT * FROM s");
-  EXPECT_EQ(s.FieldNames(), Texts({"SCODE", "NAME", "scode_2"}));
-  EXPECT_EQ(s.Field(2), Value("b"));
-  Recordset twice = Db()->OpenSnapshot("select scode, name, scode from s");
-  EXPECT_EQ(twice.FieldCount(), 3u);
-  EXPECT_EQ(twice.Field(2), Value("a"));
+  EXPECT_EQ(Db()->OpenSnapshot("SELECT * FROM s").FieldNames(),
+            Texts({"SCODE", "NAME", "scode_2"}));
+  EXPECT_EQ(All("SELECT * FROM s"), (Rows{{"a", "n", "b"}}));
+  EXPECT_EQ(All("select scode, name, scode from s"), (Rows{{"a", "n", "a"}}));
 
   // Long texts, and copies of a recordset each with a cursor of its own.
   Recordset w = Db()->OpenSnapshot("select * from w");
@@ -148,9 +148,9 @@ TEST_F(JetSemantics, ValuesKeepTheirKindsAndNamesTheirSpelling) {
 }
 
 TEST(Recordset, FromRowsKeepsEveryKindOfValue) {
-  const std::vector<Value> first = {Value("x"), Value(1.5), Value(int64_t{-7}), Value(true),
-                                    Value(Date::FromYmd(2024, 2, 29)), Value()};
-  Recordset rs = Recordset::FromRows({"T", "D", "I", "B", "When", "N"}, {first, {Value("")}});
+  const std::vector<Value> first = {"x",    1.5, int64_t{-7}, true, Date::FromYmd(2024, 2, 29),
+                                    Value()};
+  Recordset rs = Recordset::FromRows({"T", "D", "I", "B", "When", "N"}, {first, {""}});
   ASSERT_EQ(rs.RecordCount(), 2);
   const Texts names = {"t", "d", "i", "b", "when", "n"};
   for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(rs.Field(names[i]), first[i]) << names[i];

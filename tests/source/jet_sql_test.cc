@@ -22,10 +22,10 @@ TEST(JetTokens, LiteralsNamesSymbolsAndDateForms) {
   EXPECT_EQ(t[8].text, ">=");
   EXPECT_EQ(t[9].kind, JetTokenKind::kDate);
   EXPECT_EQ(t[9].date, Date::FromYmd(2024, 4, 1));  // month first
-  for (auto [text, want] : std::vector<std::pair<const char*, Date>>{
-           {"12-31-2024", Date::FromYmd(2024, 12, 31)},
-           {"1/2/2025", Date::FromYmd(2025, 1, 2)},
-           {"2025-01-02", Date::FromYmd(2025, 1, 2)}}) {
+  for (auto [text, want] :
+       std::vector<std::pair<const char*, Date>>{{"12-31-2024", Date::FromYmd(2024, 12, 31)},
+                                                 {"1/2/2025", Date::FromYmd(2025, 1, 2)},
+                                                 {"2025-01-02", Date::FromYmd(2025, 1, 2)}}) {
     Date d;
     EXPECT_TRUE(ParseJetDateLiteral(text, d) && d == want) << text;
   }
@@ -50,13 +50,14 @@ TEST(JetTranslate, LiteralsBecomeParametersInOrderAndQueriesDifferingInThemShare
             R"(SELECT ? AS "Sname", "PARNAM" AS "Name2" FROM "ACGROUP" WHERE "ORDNO" = ? AND )"
             R"("n" = ? OR "d" < ? OR "c" = ? ORDER BY _rowid_)");
   EXPECT_EQ(st.params, (std::vector<Value>{"", "D'SOUZA", 1.5,
-                                           static_cast<int64_t>(Date::FromYmd(2024, 1, 2).Serial()), int64_t{7}}));
+                                           static_cast<int64_t>(Date::FromYmd(2024, 1, 2).Serial()),
+                                           int64_t{7}}));
   EXPECT_EQ(TranslateJet("Select Parnam from [order] where OrdNo='A1'").sql,
             TranslateJet("Select Parnam from [order] where OrdNo='ZZ''9'").sql);
   EXPECT_EQ(TranslateJet("select unit from probat where code = 1").sql,
             TranslateJet("select unit from probat where code = 12345").sql);
-  for (auto [number, want] : std::vector<std::pair<const char*, Value>>{
-           {".5", 0.5}, {"5.", 5.0}, {"1E3", 1000.0}})
+  for (auto [number, want] :
+       std::vector<std::pair<const char*, Value>>{{".5", 0.5}, {"5.", 5.0}, {"1E3", 1000.0}})
     EXPECT_EQ(TranslateJet(std::string("select a from t where b = ") + number).params.at(0), want);
   EXPECT_EQ(TranslateJet("select a from t where b = 123456789012345678901").params.size(), 1u);
 }
@@ -78,8 +79,9 @@ TEST(JetTranslate, TheLiteralPatternCountsTheLiteralsTheTranslationUses) {
     ASSERT_EQ(literals.size(), st.literal_uses.size()) << q;
     size_t k = 0;
     for (size_t i = 0; i < literals.size(); ++i)
-      if (st.literal_uses[i] != JetLiteralUse::kInline)
+      if (st.literal_uses[i] != JetLiteralUse::kInline) {
         EXPECT_EQ(JetLiteralValue(literals[i], st.literal_uses[i]), st.params.at(k++)) << q;
+      }
     EXPECT_EQ(k, st.params.size());
   }
   std::string p1, p2;
@@ -121,8 +123,9 @@ TEST(JetTranslate, TheMangledCorpusIsTranslatedOrRefusedAsKept) {
       kept += st.sql + "\n";
       std::string pattern;
       std::vector<std::string_view> literals;
-      if (JetLiteralPattern(text, pattern, literals))
+      if (JetLiteralPattern(text, pattern, literals)) {
         EXPECT_EQ(literals.size(), st.literal_uses.size()) << text;
+      }
     } catch (const JetSyntaxError& e) {
       kept += std::string("refused: ") + e.what() + "\n";
     }

@@ -133,9 +133,9 @@ TEST_F(SourceDbTest, ABrokenTableGetsOneEntryAndTheOthersOpen) {
           "Error creating index: CREATE INDEX vchCode_idx ON dis (Voucher); - Table 'dis' does "
           "not exist._"})
       EXPECT_NE(errors.Text().find(entry), std::string::npos) << entry << "\n" << errors.Text();
-    if (opening == 0)
-      EXPECT_NE(errors.Text().find("Error reading table probat: record 2 is cut short_"),
-                std::string::npos);
+    // (The cut-short table is read again, so it is said again.)
+    EXPECT_NE(errors.Text().find("Error reading table probat: record 2 is cut short_"),
+              std::string::npos);
     EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pend").RecordCount(), 1);
     EXPECT_THROW(db->OpenSnapshot("SELECT * FROM probat"), RunTimeError);
   }
@@ -153,11 +153,6 @@ TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
   ASSERT_EQ(tables.size(), 2u);
   EXPECT_EQ(tables[0].name, "ORDER");
   EXPECT_EQ(tables[1].file, "Pro.Dbf");
-  ASSERT_EQ(tables[1].columns.size(), 2u);
-  EXPECT_EQ(tables[1].columns[0].name, "CODE");
-  EXPECT_EQ(tables[1].columns[0].type, 'N');
-  EXPECT_EQ(tables[1].columns[0].width, 6);
-  EXPECT_EQ(tables[1].row_count, 1);
 
   // Two files for one table: the first by name is read, the other reported.
   WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|OTHER"});
@@ -199,7 +194,8 @@ TEST_F(SourceDbTest, AFailedQueryShowsItsErrorOnceUntilResetAndNoExportIsNothing
   std::shared_ptr<SourceDb> db = Open(errors);
   ASSERT_TRUE(db);
   for (int i = 0; i < 3; ++i) {
-    Recordset rs = GetRecordset(db.get(), ui, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
+    Recordset rs =
+        GetRecordset(db.get(), ui, "SELECT * FROM nosuch WHERE a = " + std::to_string(i));
     EXPECT_TRUE(rs.IsNothing());
     EXPECT_THROW(rs.Eof(), RunTimeError);
   }
