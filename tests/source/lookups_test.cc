@@ -25,12 +25,15 @@ class LookupsTest : public ::testing::Test, public testing::TextExport {
   KeyedCollection<std::string> cache_;
 };
 
-TEST_F(LookupsTest, SourceNamesByKind) {
+TEST_F(LookupsTest, NamesByKindAndCodeAndRemarksOfSupport) {
   Table("pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"7|  Soap  "});
   Table("ACGROUP.dbf", "ORDNO C 5 0;PARNAM C 40 0", {"G'1|Debtors"});
-  Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"D'SOUZA|D'Souza Traders"});
+  Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"D'SOUZA| D'Souza Traders ", "X|Other"});
   Table("SaleType.dbf", "SCODE C 10 0;SGCODE C 10 0;SNAME C 40 0;PARNAM C 40 0",
         {"M1|GODWON||Main Godown", "M2|GODWON|Back|Back Store", "M1|BROKER|Raju|"});
+  Table("support.dbf", "LCODE C 10 0;PCODE N 3 0;REMARK C 60 0",
+        {"A'1|0|no mail here", "A'1|0|ram@example.com and more words", "A'1|0|x@y.z",
+         "A'1|15|Maharashtra 27", "B|15|Gujarat 24 ", "C|15|7", "D|0|plain@example.com"});
   SourceDb* db = Db();
   EXPECT_EQ(GetSourceName(db, ui_, "ITEM", "7"), "Soap");
   EXPECT_EQ(GetSourceName(db, ui_, "ITEM", "8"), "");
@@ -41,6 +44,18 @@ TEST_F(LookupsTest, SourceNamesByKind) {
   EXPECT_EQ(GetSourceName(db, ui_, "BROKER", "M1"), "Raju");
   EXPECT_EQ(GetSourceName(db, ui_, "item", "7"), "");  // kinds are compared exactly
   EXPECT_EQ(GetFieldList(6), "");
+  // An account's name by its code, the code's quotes doubled.
+  EXPECT_EQ(GetAccountName(db, ui_, "D'SOUZA"), "D'Souza Traders");
+  EXPECT_EQ(GetAccountName(db, ui_, "x"), "Other");
+  EXPECT_EQ(GetAccountName(db, ui_, "' or ''='"), "");
+  EXPECT_EQ(GetAccountName(db, ui_, "NONE"), "");
+  EXPECT_EQ(GetPartyEmail(db, ui_, "A'1"), "ram@example.com");
+  EXPECT_EQ(GetPartyEmail(db, ui_, "D"), "plain@example.com");
+  EXPECT_EQ(GetPartyEmail(db, ui_, "B"), "");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "A'1"), "27");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "B"), "24");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "C"), "7");
+  EXPECT_EQ(GetPartyStateCode(db, ui_, "Z"), "");
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -53,30 +68,6 @@ TEST_F(LookupsTest, AQueryThatFailsReachesTheCallerAsARunTimeError) {
   EXPECT_EQ(ui_.messages.size(), 2u);  // one box per distinct error text
   EXPECT_THROW(BuildAccountNameCache(db, ui_, cache_), RunTimeError);
   EXPECT_TRUE(cache_.Empty());
-}
-
-TEST_F(LookupsTest, AccountNameDoublesTheQuotesOfItsCode) {
-  Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0", {"D'SOUZA| D'Souza ", "X|Other"});
-  SourceDb* db = Db();
-  EXPECT_EQ(GetAccountName(db, ui_, "D'SOUZA"), "D'Souza");
-  EXPECT_EQ(GetAccountName(db, ui_, "x"), "Other");
-  EXPECT_EQ(GetAccountName(db, ui_, "' or ''='"), "");
-  EXPECT_EQ(GetAccountName(db, ui_, "NONE"), "");
-  EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(LookupsTest, RemarksOfSupport) {
-  Table("support.dbf", "LCODE C 10 0;PCODE N 3 0;REMARK C 60 0",
-        {"A'1|0|no mail here", "A'1|0|ram@example.com and more words", "A'1|0|x@y.z",
-         "A'1|15|Maharashtra 27", "B|15|Gujarat 24 ", "C|15|7", "D|0|plain@example.com"});
-  SourceDb* db = Db();
-  EXPECT_EQ(GetPartyEmail(db, ui_, "A'1"), "ram@example.com");
-  EXPECT_EQ(GetPartyEmail(db, ui_, "D"), "plain@example.com");
-  EXPECT_EQ(GetPartyEmail(db, ui_, "B"), "");
-  EXPECT_EQ(GetPartyStateCode(db, ui_, "A'1"), "27");
-  EXPECT_EQ(GetPartyStateCode(db, ui_, "B"), "24");
-  EXPECT_EQ(GetPartyStateCode(db, ui_, "C"), "7");
-  EXPECT_EQ(GetPartyStateCode(db, ui_, "Z"), "");
 }
 
 TEST_F(LookupsTest, ItemCacheGivesTheSavedNames) {
