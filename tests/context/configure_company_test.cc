@@ -1,7 +1,6 @@
 // The configuration step on a real local company with a real export beside it: what the company
 // holds afterwards, and what the store's journal says was sent.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +21,6 @@ namespace vodare {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
 
 // An export folder holding the coded lists, with this many godowns: the first one's group
 // written in lower case (the engine compares text ignoring case), and a deleted godown row and

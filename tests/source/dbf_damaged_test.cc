@@ -13,7 +13,6 @@ namespace {
 using dbf_test::ReadBytes;
 using dbf_test::ReadTable;
 using dbf_test::RealFixtures;
-using dbf_test::Rows;
 using dbf_test::ScratchDir;
 using dbf_test::TableRead;
 using dbf_test::WriteBytes;

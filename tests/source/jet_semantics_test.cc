@@ -12,7 +12,6 @@
 
 namespace vodare {
 namespace {
-using testing::WriteTextTable;
 using Texts = std::vector<std::string>;
 using Rows = std::vector<std::vector<Value>>;
 
