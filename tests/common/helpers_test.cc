@@ -143,8 +143,7 @@ TEST(AddXmlElement, LeavesOutEmptyValuesByKindAndSerialisesOnlyMarkupAsEntities)
       {"M", Value("0"), 2, true},
       {"N", Value(int64_t{0}), 2, false},
       {"O", Value(""), 0, false},
-      {"P", Value("Shop <2> & \"Co\""), 1, true},
-  };
+      {"P", Value("Shop <2> & \"Co\""), 1, true}};
   for (const auto& [name, value, kind, added] : cases)
     EXPECT_EQ(static_cast<bool>(AddXmlElement(root, name, value, kind)), added) << name;
   EXPECT_TRUE(AddXmlElement(root, "B", Value("   "), 1, true));  // kept when asked
