@@ -21,8 +21,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 void WriteTextDbf(const std::filesystem::path& file, const std::string& fields,
                   const std::vector<std::string>& rows) {
   std::vector<DbfField> table;
-  for (const std::string& spec : Split(fields, ';')) {
-    std::istringstream in(spec);
+  for (const std::string& field : Split(fields, ';')) {
+    std::istringstream in(field);
     std::string name;
     char type = 'C';
     int width = 8, decimals = 0;
