@@ -3,6 +3,8 @@
 // small values and records are in tests/data/master_records.txt.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "common/run_error.h"
 #include "common/text.h"
 #include "masters/account_groups.h"
@@ -59,6 +61,17 @@ std::string Answer(const std::string& function, const std::string& in) {
     return BatchTotalMatches(first, std::stod(second)) ? "True" : "False";
   if (function == "BuildAccountGroupRecord") return BuildAccountGroupRecord(first, second);
   if (function == "BuildMaterialCentreRecord") return BuildMaterialCentreRecord(in);
+  if (function == "Item units and opening") {
+    std::vector<std::string> f;
+    std::istringstream parts(in);
+    for (std::string part; std::getline(parts, part, '|');) f.push_back(part);
+    f.resize(6);
+    const ItemUnits u = ItemUnitsFor(f[0], f[1], f[2] == "on");
+    const ItemOpening o = ComputeItemOpening(f[3], f[4], f[5], u);
+    return "main " + u.main + (u.alt_present ? ", alt " + u.alt : "") + ", openings " +
+           o.alt_opening + " and " + o.main_opening + ", factor " + o.factor + ", amount " +
+           o.amount;
+  }
   // The elements between the stock block and the notes.
   ItemRecordValues v = SampleItem();
   v.stock_block = "<OPStockDetails></OPStockDetails>";
@@ -90,35 +103,7 @@ TEST(GroupSaveOrder, ParentsComeBeforeTheirChildren) {
   EXPECT_EQ(GroupSaveOrder({"S"}, {"s"}, {true}), (std::vector<size_t>{0}));
 }
 
-TEST(ItemUnitsAndOpening, AlternateUnitSwitchAndPackSize) {
-  struct Case {
-    const char *unit, *unit2;
-    bool alt_switch;
-    const char *opening, *rate, *pack;
-    const char *main, *alt, *alt_opening, *main_opening, *factor;
-  };
-  for (const Case& c : {
-           // the switch makes the second unit the main one
-           Case{"TAB", "STRIP", true, "25", "4", "10", "STRIP", "TAB", "25", "2.5", "10"},
-           Case{"PCS", "NA", false, "25", "", "0", "PCS", "", "", "25", "0"},
-           Case{"PCS", "pcs", false, "25", "2", "10", "PCS", "pcs", "25", "25", "1"},
-           // no pack size but an alternate unit: one to one
-           Case{"BOX", "PCS", false, "7", "2", "", "BOX", "PCS", "7", "7", "1"},
-           Case{"BOX", "", false, "30", "1", "3", "BOX", "", "30", "10", "0"},
-       }) {
-    SCOPED_TRACE(std::string(c.unit) + "/" + c.unit2);
-    ItemUnits u = ItemUnitsFor(c.unit, c.unit2, c.alt_switch);
-    EXPECT_EQ(u.main, c.main);
-    EXPECT_EQ(u.alt_present, *c.alt != 0);
-    EXPECT_EQ(u.alt_present ? u.alt : "", c.alt);
-    ItemOpening o = ComputeItemOpening(c.opening, c.rate, c.pack, u);
-    EXPECT_EQ(o.alt_opening, c.alt_opening);
-    EXPECT_EQ(o.main_opening, c.main_opening);
-    EXPECT_EQ(o.factor, c.factor);
-  }
-  EXPECT_EQ(ComputeItemOpening("25", "4", "10", ItemUnitsFor("TAB", "STRIP", true)).amount, "100");
-  // Unit names are cut to 10 characters.
-  EXPECT_EQ(ItemUnitsFor("KILOGRAMMES!", "", false).main, "KILOGRAMME");
+TEST(ItemRecord, PackingSplitsAtFortyCharactersNotBytes) {
   // Forty characters of packing stay on one line, counted as characters, not bytes.
   ItemRecordValues v = SampleItem();
   v.packing = std::string(38, 'x') + "é€";

@@ -166,19 +166,5 @@ TEST_F(AccountingStage, AnInterruptedRunRunAgainLeavesTheSameBooksAsOneRun) {
   EXPECT_EQ(Books(company_), Books(whole));
 }
 
-TEST(LedgerVoucherType, LettersAreComparedExactly) {
-  for (auto [letters, type] : std::vector<std::pair<const char*, int>>{{"YB", 17},
-                                                                       {"B", 17},
-                                                                       {"YF", 18},
-                                                                       {"F", 18},
-                                                                       {"G", 19},
-                                                                       {"C", 14},
-                                                                       {"D", 15},
-                                                                       {"Z", 16},
-                                                                       {"z", 0},
-                                                                       {"yb", 0}})
-    EXPECT_EQ(GetLedgerVoucherType(letters), type) << letters;
-}
-
 }  // namespace
 }  // namespace vodare
