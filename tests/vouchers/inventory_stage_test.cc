@@ -228,6 +228,29 @@ TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
   }
 }
 
+// Free goods and returned lines the company is not set up for are written all the same, and each
+// is pointed out to the user once per run.
+TEST_F(InventoryStage, FeaturesTheCompanyLacksArePointedOutOnce) {
+  const std::string free_line = "|10|10|100|0|2|0|0|0|0", returned = "|1|10|10|0|0|0|0|0|0||||||R";
+  ReplaceVouchers(
+      {Bill("S|A1|7001|2024-04-15|1", "90"), Bill("S|A2|7002|2024-04-15|1", "100"),
+       Bill("P|B1|7003|2024-04-15|2", "90"), Bill("P|B2|7004|2024-04-15|2", "90")},
+      {"7001|A1|2024-04-15|101" + free_line, "7001|A1|2024-04-15|101" + returned,
+       "7002|A2|2024-04-15|101" + free_line, Line(7003, "B1", "2024-04-15", 102, 10, 10),
+       "7003|B1|2024-04-15|102" + returned, Line(7004, "B2", "2024-04-15", 102, 10, 10),
+       "7004|B2|2024-04-15|102" + returned});
+  auto run = RunStage();
+  std::string shown;
+  for (const auto& m : run->ui.messages) shown += m.caption + ": " + m.text + "\n";
+  EXPECT_EQ(shown,
+            "Feature Alert!: Kindly enable sale return in sales vouchers from Inventory "
+            "configurations in Vuvoda!\nFeature Alert!: Kindly enable free quantity in vouchers "
+            "from Inventory configurations in Vuvoda!\nFeature Alert!: Kindly enable purchase "
+            "return in purchase vouchers from Inventory configurations in Vuvoda!\n");
+  EXPECT_EQ(run->tally().read, 4);
+  EXPECT_EQ(run->tally().failed, 0) << run->ctx.errors.Text();
+}
+
 TEST_F(InventoryStage, CodesThatAreNotNumbersNeverReachAQuery) {
   testing::RecordingRunUi ui;
   RunContext ctx(ui);
