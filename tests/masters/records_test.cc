@@ -3,8 +3,6 @@
 // small values and records are in tests/data/master_records.txt.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/run_error.h"
 #include "common/text.h"
 #include "masters/account_groups.h"
@@ -42,8 +40,8 @@ ItemRecordValues SampleItem() {
 }
 
 std::string Answer(const std::string& function, const std::string& in) {
-  const size_t bar = in.find('|');
-  const std::string first = in.substr(0, bar), second = bar == in.npos ? "" : in.substr(bar + 1);
+  const std::vector<std::string> parts = testing::InputParts(in, 2);
+  const std::string &first = parts[0], &second = parts[1];
   if (function == "LedgerOpeningText") return LedgerOpeningText(Field(in));
   if (function == "LedgerTaxType") return LedgerTaxType(first, second);
   if (function == "ItemGstRate") return DoubleToText(ItemGstRate(Field(in)));
@@ -62,10 +60,7 @@ std::string Answer(const std::string& function, const std::string& in) {
   if (function == "BuildAccountGroupRecord") return BuildAccountGroupRecord(first, second);
   if (function == "BuildMaterialCentreRecord") return BuildMaterialCentreRecord(in);
   if (function == "Item units and opening") {
-    std::vector<std::string> f;
-    std::istringstream parts(in);
-    for (std::string part; std::getline(parts, part, '|');) f.push_back(part);
-    f.resize(6);
+    const std::vector<std::string> f = testing::InputParts(in, 6);
     const ItemUnits u = ItemUnitsFor(f[0], f[1], f[2] == "on");
     const ItemOpening o = ComputeItemOpening(f[3], f[4], f[5], u);
     return "main " + u.main + (u.alt_present ? ", alt " + u.alt : "") + ", openings " +

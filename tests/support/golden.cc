@@ -46,6 +46,14 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
                 << "\n  now:  " << (i < got.size() ? got[i] : "(end)");
 }
 
+std::vector<std::string> InputParts(const std::string& input, size_t count) {
+  std::vector<std::string> parts;
+  std::istringstream in(input);
+  for (std::string part; std::getline(in, part, '|');) parts.push_back(part);
+  parts.resize(count);
+  return parts;
+}
+
 void ExpectKeptAnswers(const std::string& name,
                        const std::function<std::string(const std::string& function,
                                                        const std::string& input)>& answer) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vodare::testing {
 
@@ -19,5 +20,8 @@ void ExpectGolden(const std::string& name, const std::string& actual);
 void ExpectKeptAnswers(const std::string& name,
                        const std::function<std::string(const std::string& function,
                                                        const std::string& input)>& answer);
+
+// The parts of a kept input separated by "|", as many as asked for (missing ones empty).
+std::vector<std::string> InputParts(const std::string& input, size_t count);
 
 }  // namespace vodare::testing

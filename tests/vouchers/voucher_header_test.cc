@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/run_error.h"
 #include "common/xml.h"
 #include "support/golden.h"
@@ -25,10 +23,7 @@ std::string Answer(const std::string& function, const std::string& in) {
   if (function == "GetLedgerVoucherType") return std::to_string(GetLedgerVoucherType(in));
   if (function == "FormatLongDate") return FormatLongDate(in);
   if (function == "SumHeaderCharges") {
-    std::vector<std::string> f;
-    std::istringstream parts(in);
-    for (std::string part; std::getline(parts, part, '|');) f.push_back(part);
-    f.resize(6);
+    const std::vector<std::string> f = testing::InputParts(in, 6);
     InventoryVoucherHeader h = Header("0", "0");
     h.round = f[0];
     h.other = f[1];
@@ -40,8 +35,8 @@ std::string Answer(const std::string& function, const std::string& in) {
            DoubleToText(FreightPlusPacking(h));
   }
   if (function == "DecideSettlement") {
-    const size_t bar = in.find('|');
-    const Settlement s = DecideSettlement(Header(in.substr(0, bar), in.substr(bar + 1)));
+    const std::vector<std::string> f = testing::InputParts(in, 2);
+    const Settlement s = DecideSettlement(Header(f[0], f[1]));
     return s.amount_text + (s.carry_settlement ? " in cash" : "") +
            (s.split_payment ? " partly, " + DoubleToText(s.cash_amount) : "");
   }
