@@ -43,6 +43,7 @@ std::string Bill(const std::string& key, const std::string& final_amount,
                  const std::string& rest = "") {
   return key + "|" + final_amount + "|0|0|0|0|0|0|0|0|" + rest;
 }
+// A line of qty at rate without pack, free goods or discounts; rest gives the columns from MRP.
 std::string Line(int voucher, const std::string& vcn, const std::string& date, int code, int qty,
                  int rate, const std::string& rest = "0") {
   return std::to_string(voucher) + "|" + vcn + "|" + date + "|" + std::to_string(code) + "|" +
