@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "destination/connection.h"
+#include "support/recording_run_ui.h"
 #include "support/recording_server.h"
 
 namespace vodare {
@@ -11,11 +12,10 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::RecordingFactory;
-using testing::ScriptedUi;
 
 struct Fixture {
   RecordingFactory factory;
-  ScriptedUi ui;
+  testing::RecordingRunUi ui;
   DestinationSession session;
 
   Fixture() {
@@ -41,7 +41,8 @@ constexpr size_t kStandingStatements = 16;
 
 TEST(ConfigureDestination, MakesTheThirteenSeriesCopiesTemplatesAndAsksForTheFeatures) {
   Fixture f;
-  f.ui.answers = {true, true};
+  f.ui.Answer("Feature Confirmation", true);
+  f.ui.Answer("Feature Confirmation", true);
   ConfigureResult r = f.Configure(1);
   EXPECT_TRUE(r.AllSeriesCreated());
   EXPECT_TRUE(r.features_set);
@@ -52,15 +53,15 @@ TEST(ConfigureDestination, MakesTheThirteenSeriesCopiesTemplatesAndAsksForTheFea
   // Five series of six statements, the four feature switches answered yes, the standing ones,
   // and the four that name the master fields.
   EXPECT_EQ(f.factory.state.Queries().size(), 5u * 6 + 4 + kStandingStatements + 4);
-  EXPECT_EQ(f.ui.repaints, 13);
+  EXPECT_EQ(f.ui.process_events_calls, 13);
   ASSERT_EQ(f.ui.questions.size(), 2u);
-  EXPECT_EQ(f.ui.questions[0].first,
+  EXPECT_EQ(f.ui.questions[0],
             "Do you want to import the batch-wise stock in Vuvoda\r\n\r\nClick 'Yes' to confirm "
             "or 'No' to cancel.");
-  EXPECT_EQ(f.ui.questions[1].first,
+  EXPECT_EQ(f.ui.questions[1],
             "Do you want to import the alternate unit of items in Vuvoda\r\n\r\nClick 'Yes' to "
             "confirm or 'No' to cancel.");
-  EXPECT_EQ(f.ui.questions[1].second, "Feature Confirmation");
+  EXPECT_EQ(f.ui.EventsStartingWith("ask Feature Confirmation").size(), 2u);
 }
 
 TEST(ConfigureDestination, ASeriesTheServerDoesNotCreateIsSkippedAndTheRestDone) {
@@ -71,7 +72,7 @@ TEST(ConfigureDestination, ASeriesTheServerDoesNotCreateIsSkippedAndTheRestDone)
   EXPECT_EQ(f.Lines("SaveVchSeries").size(), 13u);
   EXPECT_EQ(f.Lines("CopySeriesConfig").size(), 8u);
   EXPECT_EQ(f.factory.state.Queries().size(), 4u * 6 + kStandingStatements);
-  EXPECT_EQ(f.ui.progress.back(), 100);
+  EXPECT_EQ(f.ui.progress_values.back(), 100);
 }
 
 TEST(ConfigureDestination, AServerErrorWhileCopyingOrLookingUpCashEndsTheStepWithItsText) {
@@ -83,7 +84,8 @@ TEST(ConfigureDestination, AServerErrorWhileCopyingOrLookingUpCashEndsTheStepWit
     EXPECT_TRUE(r.EndedByError()) << at;
     EXPECT_EQ(r.description, std::string("Server failure at ") + f.factory.state.log.back());
     EXPECT_TRUE(f.ui.questions.empty()) << "the feature step is not reached";
-    EXPECT_TRUE(f.ui.progress.empty() || f.ui.progress.back() != 100) << "the step ended early";
+    EXPECT_TRUE(f.ui.progress_values.empty() || f.ui.progress_values.back() != 100)
+        << "the step ended early";
   }
   SilentRunUi ui;
   DestinationSession no_connection;
@@ -113,7 +115,7 @@ TEST(ConfigureFeatures, AFailingStatementLeavesTheLaterOnesUnrunAndIsReported) {
   EXPECT_EQ(f.factory.state.Queries().back(),
             "Update CONFIG set B124= -1 WHERE RECTYPE = 5 AND TYPE = 0");
   EXPECT_TRUE(f.Lines("MastConfig").empty());
-  EXPECT_EQ(f.ui.progress.back(), 100);
+  EXPECT_EQ(f.ui.progress_values.back(), 100);
 }
 
 }  // namespace

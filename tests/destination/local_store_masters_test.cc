@@ -22,24 +22,11 @@ using testing::LocalCompany;
 using testing::OpenLocalCompany;
 namespace fs = std::filesystem;
 
-class LocalStore : public ::testing::Test {
- protected:
-  void SetUp() override {
-    company_ = CreateLocalCompany({.name = "Sharma Traders", .years = {2023, 2024}});
-    s_ = OpenLocalCompany(company_);
-  }
-  bool SaveMaster(int16_t kind, std::string xml) {
-    message_ = "unchanged";
-    return s_.fixed->SaveMasterFromXML(kind, xml, message_);
-  }
-  LocalCompany company_;
-  testing::LocalSessionObjects s_;
-  std::string message_;
-};
-
 TEST(LocalStoreOpen, OpensOnlyAnInstallationHoldingTheCompanyAndYear) {
   LocalCompany c = CreateLocalCompany({.years = {2023, 2024}});
   local::LocalAutomationFactory factory;
+  EXPECT_THROW(factory.CreateFixedInterface("Vodavi2V21.CFixedInterface2"), RunTimeError);
+  EXPECT_THROW(factory.CreateCompany(kProgIdFixedInterface), RunTimeError);
   auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
   std::string code = "comp0001";  // codes are found whatever their letter case
   EXPECT_TRUE(fixed->OpenDB(c.program_folder + "/", c.data_folder + "/", code));
@@ -52,8 +39,7 @@ TEST(LocalStoreOpen, OpensOnlyAnInstallationHoldingTheCompanyAndYear) {
   EXPECT_FALSE(fixed->OpenDB(c.program_folder, c.data_folder, missing));
   // A folder without SYSTEM/DP.txt is no installation.
   EXPECT_FALSE(fixed->OpenDB(c.data_folder, c.data_folder, code));
-  auto fixed1 = factory.CreateFixedInterface1(kProgIdFixedInterface1);
-  EXPECT_EQ(fixed1->GetCompCode(), "");
+  EXPECT_EQ(factory.CreateFixedInterface1(kProgIdFixedInterface1)->GetCompCode(), "");
 }
 
 TEST(LocalStoreOpen, LaterObjectsOfAFactoryShareTheOpenCompany) {
@@ -68,48 +54,78 @@ TEST(LocalStoreOpen, LaterObjectsOfAFactoryShareTheOpenCompany) {
   EXPECT_EQ(fixed1->GetAllFinYearsOfSpecificCompCode(code),
             (std::vector<std::string>{"2022", "2023", "2024"}));
   EXPECT_FALSE(fixed1->GetCompGUID().empty());
-  std::string config = fixed->GetCompConfigXML();
-  EXPECT_NE(config.find("<CompanyName>Shared Co</CompanyName>"), std::string::npos);
-  EXPECT_NE(config.find("<CurFY>01-04-2023</CurFY>"), std::string::npos);
-  EXPECT_NE(config.find("<VatGst><SalesTaxType>GST</SalesTaxType></VatGst>"), std::string::npos);
+  const std::string config = fixed->GetCompConfigXML();
+  for (const char* part : {"<CompanyName>Shared Co</CompanyName>", "<CurFY>01-04-2023</CurFY>",
+                           "<VatGst><SalesTaxType>GST</SalesTaxType></VatGst>"})
+    EXPECT_NE(config.find(part), std::string::npos) << part;
   fixed->CloseDB();
   EXPECT_EQ(fixed1->GetCompCode(), "");
   EXPECT_THROW(fixed->mastername2code("Cash", 2), RunTimeError);
 }
 
-TEST(LocalStoreOpen, UnknownClassCannotBeCreated) {
-  local::LocalAutomationFactory factory;
-  EXPECT_THROW(factory.CreateFixedInterface("Vodavi2V21.CFixedInterface2"), RunTimeError);
-  EXPECT_THROW(factory.CreateCompany(kProgIdFixedInterface), RunTimeError);
-}
-
 TEST(LocalStoreOpen, ListsCompaniesAndReadsDpTxtWhateverItsCase) {
   LocalCompany c = CreateLocalCompany({.name = "First"});
-  local::NewCompany second;
-  second.name = "Second";
-  second.state = "GOA";
-  second.years = {2024};
-  EXPECT_EQ(local::CompanyStore::Create(c.data_folder, second), "Comp0002");
-  fs::rename(fs::path(c.program_folder) / "SYSTEM" / "DP.txt",
-             fs::path(c.program_folder) / "SYSTEM" / "dp.TXT");
-  fs::rename(fs::path(c.program_folder) / "SYSTEM", fs::path(c.program_folder) / "system");
-  local::LocalAutomationFactory factory;
-  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
-  std::string data = c.data_folder;
+  EXPECT_EQ(local::CompanyStore::Create(c.data_folder,
+                                        {.name = "Second", .state = "GOA", .years = {2024}}),
+            "Comp0002");
+  const fs::path program = c.program_folder;
+  fs::rename(program / "SYSTEM" / "DP.txt", program / "SYSTEM" / "dp.TXT");
+  fs::rename(program / "SYSTEM", program / "system");
+  auto fixed = local::LocalAutomationFactory().CreateFixedInterface(kProgIdFixedInterface);
+  std::string data = c.data_folder, code = "Comp0002";
   auto list = fixed->GetCompList(data);
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].name, "First");
   EXPECT_EQ(list[1].code, "Comp0002");
-  std::string code = "Comp0002";
   EXPECT_TRUE(fixed->OpenDB(c.program_folder, "", code));  // the data folder DP.txt records
 }
 
+// DP.txt written on Windows names a drive path; here drive X is a folder of VODARE_DRIVES.
+TEST(LocalStoreOpen, AWindowsDataFolderInDpTxtMapsToItsDriveFolder) {
+  testing::TempDir dir;
+  const fs::path drives = dir.path() / "drives", program = dir.path() / "Vuvoda";
+  std::string code =
+      local::CompanyStore::Create((drives / "x" / "Vuvoda Bücher").string(),
+                                  {.name = "On Drive X", .state = "GOA", .years = {2024}});
+  fs::create_directories(program / "SYSTEM");
+  // Written as ANSI text (0xDC is "Ü"), and not in the folder's own letter case.
+  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\VUVODA B\xDC"
+                                                  "CHER\\\r\n";
+  const char* old = std::getenv("VODARE_DRIVES");
+  const std::string saved = old ? old : "";
+  setenv("VODARE_DRIVES", drives.string().c_str(), 1);
+  local::LocalAutomationFactory factory(program.string());
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  EXPECT_TRUE(fixed->OpenDB(program.string(), "", code));
+  std::string windows_data = "x:\\Vuvoda Bücher";
+  EXPECT_EQ(fixed->GetCompList(windows_data).size(), 1u);
+  if (old)
+    setenv("VODARE_DRIVES", saved.c_str(), 1);
+  else
+    unsetenv("VODARE_DRIVES");
+}
+
+class LocalStore : public ::testing::Test {
+ protected:
+  bool SaveMaster(int16_t kind, std::string xml) {
+    message_ = "unchanged";
+    return s_.fixed->SaveMasterFromXML(kind, xml, message_);
+  }
+  local::CompanyStore Store() {
+    return local::CompanyStore(fs::path(company_.data_folder) / company_.code /
+                               local::kCompanyFileName);
+  }
+  LocalCompany company_ = CreateLocalCompany({.name = "Sharma Traders", .years = {2023, 2024}});
+  testing::LocalSessionObjects s_ = OpenLocalCompany(company_);
+  std::string message_;
+};
+
 TEST_F(LocalStore, StateAndCountryCodesIgnoreCase) {
-  std::string state = "maharashtra", unknown = "Atlantis", blank = "", india = "INDIA";
+  std::string state = "maharashtra", unknown = "Atlantis", blank = "", india = "INDIA",
+              other = "Other Territory";
   EXPECT_EQ(s_.fixed1->statename2tindigit(state), "27");
   EXPECT_EQ(s_.fixed1->statename2tindigit(unknown), "");
   EXPECT_EQ(s_.fixed1->statename2tindigit(blank), "");
-  std::string other = "Other Territory";
   EXPECT_EQ(s_.fixed1->statename2tindigit(other), "97");
   int16_t country = s_.fixed1->CountryName2Code(india);
   EXPECT_GT(country, 0);
@@ -173,13 +189,12 @@ TEST_F(LocalStore, ItemCreatesItsUnitsAndGroupAndOpeningStock) {
       6,
       "<Item><Name>Paracetamol</Name><ParentGroup>Tablets</ParentGroup><MainUnit>STRIP</MainUnit>"
       "<AltUnitReq>True</AltUnitReq><AltUnit>TAB</AltUnit><ConversionFactor>10</ConversionFactor>"
-      "<OPStockInMainUnit>3</OPStockInMainUnit><OPAmount>15</"
-      "OPAmount><OPStockDetails><OPMCStockDetail>"
-      "<SrNo>1</SrNo><MCName>MAIN STORE</MCName><PendingBatches><BatchReference><SrNo>1</SrNo>"
-      "<BatchNo>B1</BatchNo><Qty>3</Qty><QtyAltUnit>30</QtyAltUnit><MainUnitPrice>15</"
-      "MainUnitPrice>"
-      "</BatchReference></PendingBatches><OPStockMainUnit>3</OPStockMainUnit><OPStockAltUnit>30"
-      "</OPStockAltUnit><Amount>15</Amount></OPMCStockDetail></OPStockDetails></Item>"))
+      "<OPStockInMainUnit>3</OPStockInMainUnit><OPAmount>15</OPAmount><OPStockDetails>"
+      "<OPMCStockDetail><SrNo>1</SrNo><MCName>MAIN STORE</MCName><PendingBatches><BatchReference>"
+      "<SrNo>1</SrNo><BatchNo>B1</BatchNo><Qty>3</Qty><QtyAltUnit>30</QtyAltUnit><MainUnitPrice>"
+      "15</MainUnitPrice></BatchReference></PendingBatches><OPStockMainUnit>3</OPStockMainUnit>"
+      "<OPStockAltUnit>30</OPStockAltUnit><Amount>15</Amount></OPMCStockDetail></OPStockDetails>"
+      "</Item>"))
       << message_;
   EXPECT_GT(s_.fixed->mastername2code("tablets", local::kKindItemGroup), 0);
   EXPECT_GT(s_.fixed->mastername2code("strip", local::kKindUnit), 0);
@@ -199,45 +214,39 @@ TEST_F(LocalStore, ItemCreatesItsUnitsAndGroupAndOpeningStock) {
 // The journal keeps the texts packed; what comes back must be every byte that was sent, and a
 // damaged row must be reported, not read as some other text.
 TEST_F(LocalStore, TheJournalGivesBackEachTextAsSent) {
-  std::string name = "Ölmühle & Söhne <Export>";
-  std::string big(20000, 'x');
-  std::string xml =
-      "<Account><Name>Long Notes</Name><ParentGroup>Sundry Debtors</ParentGroup>"
-      "<Notes>" +
-      big + "</Notes></Account>";
+  const std::string xml =
+      "<Account><Name>Long Notes</Name><ParentGroup>Sundry Debtors"
+      "</ParentGroup><Notes>" +
+      std::string(20000, 'x') + "</Notes></Account>";
+  const std::string broken = "<Account><Name>Ölmühle & Söhne <Export></Name>";
   EXPECT_TRUE(SaveMaster(2, xml));
-  EXPECT_FALSE(SaveMaster(2, "<Account><Name>" + name + "</Name>"));  // refused, still journalled
-  auto file = local::FindCompanyFile(company_.data_folder, company_.code);
-  ASSERT_TRUE(file);
-  {
-    local::CompanyStore store(*file);
-    auto rows = local::ReadJournal(store);
-    ASSERT_GE(rows.size(), 2u);
-    EXPECT_EQ(rows[rows.size() - 2].text, xml);
-    EXPECT_EQ(rows.back().text, "<Account><Name>" + name + "</Name>");
-    store.db().Exec("UPDATE journal SET text = X'28B52FFD0000' WHERE seq = " +
-                    std::to_string(rows.back().seq));
-    EXPECT_THROW(local::ReadJournal(store), RunTimeError);
-  }
+  EXPECT_FALSE(SaveMaster(2, broken));  // refused, still journalled
+  local::CompanyStore store = Store();
+  auto rows = local::ReadJournal(store);
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[rows.size() - 2].text, xml);
+  EXPECT_EQ(rows.back().text, broken);
+  store.db().Exec("UPDATE journal SET text = X'28B52FFD0000' WHERE seq = " +
+                  std::to_string(rows.back().seq));
+  EXPECT_THROW(local::ReadJournal(store), RunTimeError);
 }
 
 TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
-  s_.fixed->ExecuteQuery("Update CONFIG set B7= -1 WHERE RECTYPE = 5 AND TYPE = 0");
-  s_.fixed->ExecuteQuery("update config set B3=-1 WHERE RECTYPE = 63 AND TYPE = 0");
-  s_.fixed->ExecuteQuery(
-      "UPDATE CONFIG SET C1 = 'Salt', C2 = 'Category', C3 = 'Rack No', NoOfFld = 3, I29 = 2, "
-      "I32 = 30 WHERE RECTYPE = 2 AND TYPE = 6");
-  s_.fixed->ExecuteQuery(
-      "UPDATE CONFIG SET I1 = 1, I2 = 1, I3 = 1, I11 = 1, I12 = 1, I13 = 1 WHERE RECTYPE = 79 AND "
-      "TYPE = 6");
+  for (const char* sql :
+       {"Update CONFIG set B7= -1 WHERE RECTYPE = 5 AND TYPE = 0",
+        "update config set B3=-1 WHERE RECTYPE = 63 AND TYPE = 0",
+        "UPDATE CONFIG SET C1 = 'Salt', C2 = 'Category', C3 = 'Rack No', NoOfFld = 3, I29 = 2, "
+        "I32 = 30 WHERE RECTYPE = 2 AND TYPE = 6",
+        "UPDATE CONFIG SET I1 = 1, I2 = 1, I3 = 1, I11 = 1, I12 = 1, I13 = 1 WHERE RECTYPE = 79 "
+        "AND TYPE = 6"})
+    s_.fixed->ExecuteQuery(sql);
   // The master configuration keeps the captions the statement named through its reloads.
   std::string empty;
   s_.mast_config->Load(6);
   s_.mast_config->Save(6, empty);
   s_.mast_config->Load(6);
   {
-    local::CompanyStore store(fs::path(company_.data_folder) / company_.code /
-                              local::kCompanyFileName);
+    local::CompanyStore store = Store();
     EXPECT_EQ(store.ConfigText(2, 6, "C1"), "Salt");
     EXPECT_EQ(store.ConfigText(2, 6, "C3"), "Rack No");
     EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 3);
@@ -247,8 +256,7 @@ TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
   std::string text = "x";
   s_.company->Load(text);
   EXPECT_EQ(text, "");
-  EXPECT_TRUE(s_.company->batchbybatch);
-  EXPECT_TRUE(s_.company->MultiGodown);
+  EXPECT_TRUE(s_.company->batchbybatch && s_.company->MultiGodown);
   EXPECT_FALSE(s_.company->AlternateUnit);
   auto refusal = [&](const std::string& sql) {
     try {
@@ -260,9 +268,8 @@ TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
   };
   for (const char* sql : {"DELETE FROM CONFIG", "SELECT * FROM config", "DROP TABLE master",
                           "UPDATE master SET name = 'x'", "update configuration set B1 = 1",
-                          "UPDATE CONFIG SET B1 = (SELECT COUNT(*) FROM master)"}) {
+                          "UPDATE CONFIG SET B1 = (SELECT COUNT(*) FROM master)"})
     EXPECT_EQ(refusal(sql), std::string("ExecuteQuery runs only UPDATE CONFIG statements: ") + sql);
-  }
   EXPECT_EQ(
       refusal("UPDATE CONFIG SET B1 = 1; DELETE FROM master"),
       "ExecuteQuery runs one statement at a time: UPDATE CONFIG SET B1 = 1; DELETE FROM master");
@@ -277,8 +284,7 @@ TEST_F(LocalStore, CompanySwitchesAreConfigCells) {
   s_.company->Save("");
   // Another session of the same company reads them back.
   auto other = OpenLocalCompany(company_);
-  EXPECT_TRUE(other.company->EnablePurcReturnInPurchase);
-  EXPECT_TRUE(other.company->DLNoEnabled);
+  EXPECT_TRUE(other.company->EnablePurcReturnInPurchase && other.company->DLNoEnabled);
   EXPECT_FALSE(other.company->EnableSalesReturnInSales);
   other.fixed->ExecuteQuery("Update CONFIG set B137=-1 WHERE RECTYPE = 5 AND TYPE = 0");
   std::string text;
@@ -288,8 +294,8 @@ TEST_F(LocalStore, CompanySwitchesAreConfigCells) {
 }
 
 TEST_F(LocalStore, SeriesCodesAreUniqueAndStable) {
-  std::string purchase = "Purchase", sales = "Sales", upper = "PURCHASE", blank = "";
-  int32_t p = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2);
+  std::string purchase = "Purchase", sales = "Sales", upper = "PURCHASE", blank = "", main = "Main";
+  const int32_t p = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2);
   int32_t s = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
   EXPECT_GT(p, 0);
   EXPECT_GT(s, 0);
@@ -297,18 +303,15 @@ TEST_F(LocalStore, SeriesCodesAreUniqueAndStable) {
   EXPECT_EQ(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(upper, 2), p);
   EXPECT_EQ(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(blank, 2), 0);
   EXPECT_EQ(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 99), 0);
-  std::string main = "Main";
-  int32_t main2 = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(main, 2);
-  int32_t main9 = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(main, 9);
+  const int32_t main2 = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(main, 2);
   EXPECT_GT(main2, 0);
-  EXPECT_NE(main2, main9);
+  EXPECT_NE(main2, s_.fixed1->SaveVchSeriesForMultiSeriesCreation(main, 9));
 
   s_.fixed->ExecuteQuery("Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = " +
                          std::to_string(p));
   s_.fixed->ExecuteQuery("Update CONFIG set B4=1 WHERE RECTYPE = 1 AND L1 = " + std::to_string(p));
   s_.fixed1->CopySeriesConfig(2, "PURCHASE", s, 9);
-  local::CompanyStore store(fs::path(company_.data_folder) / company_.code /
-                            local::kCompanyFileName);
+  local::CompanyStore store = Store();
   auto& st = store.db().Cached("SELECT B107, B4 FROM config WHERE RECTYPE = 1 AND L1 = ?");
   st.Bind(1, s);
   ASSERT_TRUE(st.Step());
@@ -318,46 +321,10 @@ TEST_F(LocalStore, SeriesCodesAreUniqueAndStable) {
   int32_t missing = 424242;
   EXPECT_THROW(s_.fixed1->CopySeriesConfig(19, "PAYMENT", s, 9), RunTimeError);
   EXPECT_THROW(s_.fixed1->CopySeriesConfig(2, "Purchase", missing, 9), RunTimeError);
-
   // A new session (a second run) gets the same codes.
   auto again = OpenLocalCompany(company_);
   EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), s);
   EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2), p);
-}
-
-}  // namespace
-}  // namespace vodare
-
-namespace vodare {
-namespace {
-
-// DP.txt written on Windows names a drive path; here drive X is a folder of VODARE_DRIVES.
-TEST(LocalStoreOpen, AWindowsDataFolderInDpTxtMapsToItsDriveFolder) {
-  testing::TempDir dir;
-  fs::path drives = dir.path() / "drives";
-  std::string data = (drives / "x" / "Vuvoda Bücher").string();
-  local::NewCompany spec;
-  spec.name = "On Drive X";
-  spec.state = "GOA";
-  spec.years = {2024};
-  std::string code = local::CompanyStore::Create(data, spec);
-  fs::path program = dir.path() / "Vuvoda";
-  fs::create_directories(program / "SYSTEM");
-  // Written as ANSI text (0xDC is "Ü"), and not in the folder's own letter case.
-  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\VUVODA B\xDC"
-                                                  "CHER\\\r\n";
-  const char* old = std::getenv("VODARE_DRIVES");
-  std::string saved = old ? old : "";
-  setenv("VODARE_DRIVES", drives.string().c_str(), 1);
-  local::LocalAutomationFactory factory(program.string());
-  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
-  EXPECT_TRUE(fixed->OpenDB(program.string(), "", code));
-  std::string windows_data = "x:\\Vuvoda Bücher";
-  EXPECT_EQ(fixed->GetCompList(windows_data).size(), 1u);
-  if (old)
-    setenv("VODARE_DRIVES", saved.c_str(), 1);
-  else
-    unsetenv("VODARE_DRIVES");
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/run_error.h"
+
 namespace vodare::testing {
 namespace {
 
@@ -42,6 +44,38 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
   ADD_FAILURE() << "tests/data/" << name << " differs at line " << i + 1
                 << "\n  kept: " << (i < want.size() ? want[i] : "(end)")
                 << "\n  now:  " << (i < got.size() ? got[i] : "(end)");
+}
+
+std::vector<std::string> InputParts(const std::string& input, size_t count) {
+  std::vector<std::string> parts;
+  std::istringstream in(input);
+  for (std::string part; std::getline(in, part, '|');) parts.push_back(part);
+  parts.resize(count);
+  return parts;
+}
+
+void ExpectKeptAnswers(const std::string& name,
+                       const std::function<std::string(const std::string& function,
+                                                       const std::string& input)>& answer) {
+  std::ifstream in(GoldenPath(name), std::ios::binary);
+  std::string text;
+  for (std::string line; std::getline(in, line);) {
+    const size_t open = line.find(" ["), close = line.rfind("] -> ");
+    if (open == std::string::npos || close == std::string::npos || close < open) {
+      text += line + "\n";
+      continue;
+    }
+    const std::string function = line.substr(0, open),
+                      input = line.substr(open + 2, close - open - 2);
+    std::string result;
+    try {
+      result = answer(function, input);
+    } catch (const RunTimeError& e) {
+      result = std::string("raises ") + e.Description();
+    }
+    text += function + " [" + input + "] -> " + result + "\n";
+  }
+  ExpectGolden(name, text);
 }
 
 }  // namespace vodare::testing

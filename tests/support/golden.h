@@ -4,11 +4,24 @@
 // VODARE_UPDATE_GOLDEN=1 in the environment the copies are written from this build instead,
 // for a change that is meant to change them (read the diff before committing it).
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace vodare::testing {
 
 // Adds a failure naming the first line that differs from the kept copy.
 void ExpectGolden(const std::string& name, const std::string& actual);
+
+// Cases kept as lines "Function [input] -> answer" in tests/data/<name> (other lines are left
+// as they are): every answer is worked out again from its function and input, and the text
+// compared with the kept copy as ExpectGolden does. An answer that raises a RunTimeError reads
+// "raises <its description>".
+void ExpectKeptAnswers(const std::string& name,
+                       const std::function<std::string(const std::string& function,
+                                                       const std::string& input)>& answer);
+
+// The parts of a kept input separated by "|", as many as asked for (missing ones empty).
+std::vector<std::string> InputParts(const std::string& input, size_t count);
 
 }  // namespace vodare::testing

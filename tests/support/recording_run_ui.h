@@ -31,23 +31,48 @@ class RecordingRunUi : public RunUi {
   // After this many ProcessEvents calls the user asks the run to stop (negative: never).
   void StopAfterEvents(int count) { stop_after_ = count; }
 
-  void SetProgress(int value) override;
-  void SetStatus(const std::string& caption) override;
-  void SetVoucherDate(const std::string& text) override;
-  void ProcessEvents() override;
-  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  void SetProgress(int value) override { progress_values.push_back(value); }
+  void SetStatus(const std::string& caption) override { statuses.push_back(caption); }
+  void SetVoucherDate(const std::string&) override {}
+  void ProcessEvents() override { ++process_events_calls; }
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
+    messages.push_back({text, caption, icon});
+    events.push_back("message " + caption + "|" + text);
+  }
   bool AskYesNo(const std::string& text, const std::string& caption) override;
-  void SetInputsEnabled(bool enabled) override;
-  void SetProgressVisible(bool shown) override;
-  void SetRunLayout(bool running) override;
+  void SetInputsEnabled(bool enabled) override {
+    inputs_enabled = enabled;
+    events.push_back(enabled ? "inputs on" : "inputs off");
+  }
+  void SetProgressVisible(bool shown) override {
+    progress_visible = shown;
+    events.push_back(shown ? "progress shown" : "progress hidden");
+  }
+  void SetRunLayout(bool running) override {
+    run_layout = running;
+    events.push_back(running ? "layout run" : "layout rest");
+  }
   bool MapAccountGroups(const std::vector<std::string>& vodori_groups,
-                        const std::vector<std::string>& vuvoda_groups, GroupPairs& pairs) override;
-  bool StopRequested() const override;
+                        const std::vector<std::string>& vuvoda_groups, GroupPairs& pairs) override {
+    events.push_back("mapping dialog");
+    mapping_vodori_groups = vodori_groups;
+    mapping_vuvoda_groups = vuvoda_groups;
+    if (mapping_accepts_) pairs = mapping_pairs_;
+    return mapping_accepts_;
+  }
+  bool StopRequested() const override {
+    return stop_after_ >= 0 && process_events_calls >= stop_after_;
+  }
 
   // Adds a line of the test's own (a stage hook saying it ran) to the same record.
   void Note(const std::string& line) { events.push_back(line); }
   // The recorded lines that start with the prefix, in order.
-  std::vector<std::string> EventsStartingWith(const std::string& prefix) const;
+  std::vector<std::string> EventsStartingWith(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const std::string& e : events)
+      if (e.rfind(prefix, 0) == 0) out.push_back(e);
+    return out;
+  }
   // The whole record as lines, each message with its icon and each question with its text
   // (line breaks shown as \r \n), for a kept copy of a dialogue.
   std::string Dialogue() const;

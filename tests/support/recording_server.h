@@ -178,25 +178,4 @@ class RecordingFactory : public AutomationFactory {
   }
 };
 
-// A RunUi that answers from a script and records what it was shown.
-class ScriptedUi : public RunUi {
- public:
-  std::vector<bool> answers;  // Yes/No answers in order; No once they run out
-  std::vector<std::pair<std::string, std::string>> questions;  // text, caption
-  std::vector<int> progress;
-  std::vector<std::string> statuses;
-  int repaints = 0;
-
-  void SetProgress(int value) override { progress.push_back(value); }
-  void SetStatus(const std::string& caption) override { statuses.push_back(caption); }
-  void SetVoucherDate(const std::string&) override {}
-  void ProcessEvents() override { ++repaints; }
-  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-  bool AskYesNo(const std::string& text, const std::string& caption) override {
-    questions.emplace_back(text, caption);
-    size_t i = questions.size() - 1;
-    return i < answers.size() && answers[i];
-  }
-};
-
 }  // namespace vodare::testing

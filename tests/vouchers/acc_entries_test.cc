@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 
 #include "common/run_error.h"
 #include "support/golden.h"
@@ -15,14 +14,14 @@
 namespace vodare {
 namespace {
 
-InventoryAccInputs Sale(std::string amount) {
-  InventoryAccInputs in;
+// A sale S1 to Ram Traders (unless the inputs say another type) of the amount given.
+InventoryAccInputs Sale(std::string amount, InventoryAccInputs in = {}) {
   in.party_name = "Ram Traders";
-  in.type = 9;
   in.amount_text = std::move(amount);
   in.date = "05-03-2024";
   in.voucher_no = "S1";
-  in.type_name = "VAT/MultiRate (R)";
+  if (in.type == 0) in.type = 9;
+  if (in.type_name.empty()) in.type_name = "VAT/MultiRate (R)";
   return in;
 }
 
@@ -46,159 +45,66 @@ TEST(SignAmount, DebitsCarryAMinusSignAndTinyAmountsBecomeZero) {
 // left with the rounding alone, a cash discount beside it or not; freight is counted once.
 TEST(AddInventoryAccEntries, EachBillShapeGivesTheKeptEntries) {
   const std::string local = "Local-MultiRate Consolidated";
-  const std::vector<std::pair<const char*, std::function<void(InventoryAccInputs&)>>> cases = {
-      {"plain sale", [](auto& in) { in = Sale("1180"); }},
+  const std::vector<std::string> seven = {"SGST|1", "CGST|1", "A|1", "B|1", "C|1", "D|1", "E|1"};
+  const std::vector<std::pair<const char*, InventoryAccInputs>> cases = {
+      {"plain sale", Sale("1180")},
       {"tax-inclusive sale",
-       [](auto& in) {
-         in = Sale("1180");
-         in.type_name = "Local-TaxIncl.";
-         in.sundries = {"SGST|90", "CGST|90"};
-       }},
-      {"purchase settled in cash",
-       [](auto& in) {
-         in = Sale("500");
-         in.type = 2;
-         in.carry_settlement = true;
-       }},
+       Sale("1180", {.type_name = "Local-TaxIncl.", .sundries = {"SGST|90", "CGST|90"}})},
+      {"purchase settled in cash", Sale("500", {.type = 2, .carry_settlement = true})},
       {"sale paid partly in cash",
-       [](auto& in) {
-         in = Sale("500");
-         in.carry_settlement = in.split_payment = true;
-         in.cash_amount = 200;
-       }},
+       Sale("500", {.carry_settlement = true, .split_payment = true, .cash_amount = 200})},
       {"round-off with freight and other charges",
-       [&](auto& in) {
-         in = Sale("1000");
-         in.type_name = local;
-         in.sundries = {"SGST|45",
-                        "CGST|45",
-                        "Freight & Forwarding Charges|50",
-                        "Rounded Off (-)|-0.4",
-                        "Cartage|10",
-                        "Suspense A/c|5"};
-         in.round_off = -0.4;
-         in.freight = 50;
-         in.other = 10;
-         in.sales_tax = 5;
-       }},
+       Sale("1000", {.type_name = local,
+                     .sundries = {"SGST|45", "CGST|45", "Freight & Forwarding Charges|50",
+                                  "Rounded Off (-)|-0.4", "Cartage|10", "Suspense A/c|5"},
+                     .round_off = -0.4,
+                     .other = 10,
+                     .freight = 50,
+                     .sales_tax = 5})},
       {"sale rounded up",
-       [&](auto& in) {
-         in = Sale("8458");
-         in.type_name = local;
-         in.sundries = {"SGST|510.09", "CGST|510.09", "Rounded Off (+)|0.34"};
-         in.round_off = 0.34;
-       }},
+       Sale("8458", {.type_name = local,
+                     .sundries = {"SGST|510.09", "CGST|510.09", "Rounded Off (+)|0.34"},
+                     .round_off = 0.34})},
       {"purchase rounded up",
-       [](auto& in) {
-         in = Sale("1000");
-         in.type = 2;
-         in.sundries = {"Rounded Off (+)|0.25"};
-         in.round_off = 0.25;
-       }},
+       Sale("1000", {.type = 2, .sundries = {"Rounded Off (+)|0.25"}, .round_off = 0.25})},
       {"round-off with nothing to balance",
-       [](auto& in) {
-         in = Sale("100");
-         in.sundries = {"Rounded Off (-)|-0.5"};
-         in.round_off = -0.5;
-         in.freight = 0.5;
-       }},
-      {"only five sundry items",
-       [](auto& in) {
-         in = Sale("100");
-         in.sundries = {"SGST|1", "CGST|1", "A|1", "B|1", "C|1", "D|1", "E|1"};
-       }},
-      {"six sundry items for local tax",
-       [&](auto& in) {
-         in = Sale("100");
-         in.type_name = local;
-         in.sundries = {"SGST|1", "CGST|1", "A|1", "B|1", "C|1", "D|1", "E|1"};
-       }},
-      {"material issue",
-       [](auto& in) {
-         in = Sale("100");
-         in.type = 11;
-       }},
-      {"broker marks the party only",
-       [](auto& in) {
-         in = Sale("100");
-         in.broker_name = "Mohan";
-       }},
-      {"sale cash discount",
-       [](auto& in) {
-         in = Sale("985");
-         in.sundries = {"CASH DISCOUNT|-15"};
-         in.other = -15;
-       }},
-      {"sale allowance",
-       [](auto& in) {
-         in = Sale("985");
-         in.sundries = {"Other Charges|-15"};
-         in.other = -15;
-       }},
-      {"sale cartage",
-       [](auto& in) {
-         in = Sale("1015");
-         in.sundries = {"Cartage|15"};
-         in.other = 15;
-       }},
+       Sale("100", {.sundries = {"Rounded Off (-)|-0.5"}, .round_off = -0.5, .freight = 0.5})},
+      {"only five sundry items", Sale("100", {.sundries = seven})},
+      {"six sundry items for local tax", Sale("100", {.type_name = local, .sundries = seven})},
+      {"material issue", Sale("100", {.type = 11})},
+      {"broker marks the party only", Sale("100", {.broker_name = "Mohan"})},
+      {"sale cash discount", Sale("985", {.sundries = {"CASH DISCOUNT|-15"}, .other = -15})},
+      {"sale allowance", Sale("985", {.sundries = {"Other Charges|-15"}, .other = -15})},
+      {"sale cartage", Sale("1015", {.sundries = {"Cartage|15"}, .other = 15})},
       {"purchase allowance",
-       [](auto& in) {
-         in = Sale("985");
-         in.type = 2;
-         in.sundries = {"Other Charges|-15"};
-         in.other = -15;
-       }},
+       Sale("985", {.type = 2, .sundries = {"Other Charges|-15"}, .other = -15})},
       {"sale return cash discount",
-       [](auto& in) {
-         in = Sale("985");
-         in.type = 3;
-         in.sundries = {"CASH DISCOUNT|-15"};
-         in.other = -15;
-       }},
+       Sale("985", {.type = 3, .sundries = {"CASH DISCOUNT|-15"}, .other = -15})},
       {"cash sale below zero",
-       [&](auto& in) {
-         in = Sale("-19");
-         in.type_name = local;
-         in.carry_settlement = true;
-         in.sundries = {"SGST|2.74", "CGST|2.74", "CASH DISCOUNT|-70"};
-         in.other = -70;
-         in.other_account_name = "CASH DISCOUNT";
-       }},
+       Sale("-19", {.carry_settlement = true,
+                    .type_name = local,
+                    .sundries = {"SGST|2.74", "CGST|2.74", "CASH DISCOUNT|-70"},
+                    .other = -70,
+                    .other_account_name = "CASH DISCOUNT"})},
       {"credit sale below zero",
-       [&](auto& in) {
-         in = Sale("-112");
-         in.type_name = local;
-         in.sundries = {"SGST|-6", "CGST|-6"};
-       }},
-      {"cash purchase below zero",
-       [](auto& in) {
-         in = Sale("-250");
-         in.type = 2;
-         in.carry_settlement = true;
-       }},
+       Sale("-112", {.type_name = local, .sundries = {"SGST|-6", "CGST|-6"}})},
+      {"cash purchase below zero", Sale("-250", {.type = 2, .carry_settlement = true})},
       {"round-off beside a cash discount",
-       [](auto& in) {
-         in = Sale("985");
-         in.sundries = {"Rounded Off (-)|-0.3", "CASH DISCOUNT|-15"};
-         in.round_off = -0.3;
-         in.other = -15;
-         in.other_account_name = "CASH DISCOUNT";
-       }},
+       Sale("985", {.sundries = {"Rounded Off (-)|-0.3", "CASH DISCOUNT|-15"},
+                    .round_off = -0.3,
+                    .other = -15,
+                    .other_account_name = "CASH DISCOUNT"})},
       {"round-off beside a cash discount below zero",
-       [&](auto& in) {
-         in = Sale("-52");
-         in.type_name = local;
-         in.carry_settlement = true;
-         in.sundries = {"SGST|2.16", "CGST|2.16", "Rounded Off (-)|-0.29", "CASH DISCOUNT|-80"};
-         in.round_off = -0.29;
-         in.other = -80;
-         in.other_account_name = "CASH DISCOUNT";
-       }},
+       Sale("-52",
+            {.carry_settlement = true,
+             .type_name = local,
+             .sundries = {"SGST|2.16", "CGST|2.16", "Rounded Off (-)|-0.29", "CASH DISCOUNT|-80"},
+             .round_off = -0.29,
+             .other = -80,
+             .other_account_name = "CASH DISCOUNT"})},
   };
   std::string text;
-  for (const auto& [name, arrange] : cases) {
-    InventoryAccInputs in;
-    arrange(in);
+  for (const auto& [name, in] : cases) {
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("Sale");
     const std::string returned = AddInventoryAccEntries(root, in);
@@ -220,9 +126,7 @@ TEST(AddInventoryAccEntries, AnAmountThatIsNotANumberIsARunTimeError) {
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("Sale");
   EXPECT_THROW(AddInventoryAccEntries(root, Sale("12a")), RunTimeError);
-  InventoryAccInputs in = Sale("100");
-  in.sundries = {"SGST|x"};
-  EXPECT_THROW(AddInventoryAccEntries(root, in), RunTimeError);
+  EXPECT_THROW(AddInventoryAccEntries(root, Sale("100", {.sundries = {"SGST|x"}})), RunTimeError);
 }
 
 }  // namespace

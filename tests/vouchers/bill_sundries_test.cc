@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "common/run_error.h"
 #include "support/golden.h"
 #include "vouchers/fixed_lookups.h"
@@ -13,157 +11,99 @@
 namespace vodare {
 namespace {
 
-using testing::FixedLookups;
+using H = InventoryVoucherHeader;
 
-InventoryVoucherHeader Header() {
-  InventoryVoucherHeader h;
+// A bill of 1180 with every charge 0, the header fields given changed.
+H Header(const std::vector<std::pair<std::string H::*, const char*>>& changes = {}) {
+  H h = testing::Header("1180", "0");
   h.date = "05-03-2024";
-  h.final_amount = "1180";
-  h.cash = "0";
-  h.round = "0";
-  h.other = "0";
-  h.freight = "0";
-  h.packing = "0";
-  h.staxamo = "0";
-  h.cgstamo = "0";
-  h.taxamo = "0";
+  h.freight = h.packing = "0";
+  for (const auto& [field, value] : changes) h.*field = value;
   return h;
 }
-
-struct Saved {
-  int16_t kind;
-  std::string xml;
-};
 
 struct Fixture {
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("Sale");
-  FixedLookups lookups;
+  testing::FixedLookups lookups;
   ErrorList errors;
-  std::vector<Saved> saved;
-  std::string refuse;  // a name the destination refuses
+  std::vector<std::string> saved;  // "kind record" of each master saved
+  std::string refuse;              // a name the destination refuses
   BillSundryMasters masters;
   std::vector<std::string> list;
 
   Fixture() {
     masters.errors = &errors;
     masters.save_master = [this](int16_t kind, std::string& xml, std::string& message) {
-      saved.push_back({kind, xml});
-      if (!refuse.empty() && xml.find("<Name>" + refuse + "</Name>") != std::string::npos) {
-        message = "Bill sundry refused";
-        return false;
-      }
-      return true;
+      saved.push_back(std::to_string(kind) + " " + xml);
+      if (refuse.empty() || xml.find("<Name>" + refuse + "</Name>") == std::string::npos)
+        return true;
+      message = "Bill sundry refused";
+      return false;
     };
   }
-
-  void Run(const InventoryVoucherHeader& h, SundryInputs in) {
+  void Run(const H& h, const std::string& type_name, bool tax_inclusive = false,
+           double discount_total = 0, bool not_reconciled = false) {
     root.remove_children();
     list.clear();
+    SundryInputs in{9, "S1", not_reconciled, discount_total, type_name, tax_inclusive};
     AddBillSundries(root, h, in, masters, lookups, list);
   }
-  pugi::xpath_node_set Details() { return root.select_nodes("BillSundries/BSDetail"); }
 };
 
-SundryInputs Inputs(std::string type_name, bool tax_inclusive = false) {
-  SundryInputs in;
-  in.type = 9;
-  in.voucher_no = "S1";
-  in.type_name = std::move(type_name);
-  in.tax_inclusive = tax_inclusive;
-  return in;
-}
+constexpr const char* kLocal = "Local-MultiRate Consolidated";
+constexpr const char* kVat = "VAT/MultiRate (R)";
 
 // Every branch (local and central tax, tax-inclusive bills, other charges with and without an
 // account, discounts, sales tax) as the kept copy tests/data/inventory_bill_sundries.txt holds
 // it: the list the accounting entries read, the sundries written, the masters saved (once per
-// stage) and the error list.
+// stage: the cases that run twice save them once) and the error list.
 TEST(AddBillSundries, EachBranchGivesTheKeptSundriesAndMasters) {
-  const std::vector<std::pair<const char*, std::function<void(Fixture&)>>> cases = {
+  struct Case {
+    const char* name;
+    H header;
+    const char* type_name = kVat;
+    bool tax_inclusive = false;
+    double discount_total = 0;
+    bool not_reconciled = false;
+    int runs = 1;
+  };
+  const std::vector<Case> cases = {
       {"local tax with a round-off",
-       [](Fixture& f) {
-         InventoryVoucherHeader h = Header();
-         h.cgstamo = "90";
-         h.taxamo = "180";
-         h.round = "-0.4";
-         f.Run(h, Inputs("Local-MultiRate Consolidated"));
-       }},
+       Header({{&H::cgstamo, "90"}, {&H::taxamo, "180"}, {&H::round, "-0.4"}}), kLocal},
       {"tax-inclusive bill with a percentage of nothing",
-       [](Fixture& f) {
-         InventoryVoucherHeader h = Header();
-         h.cgstamo = "90";
-         h.final_amount = "180";
-         h.taxamo = "180";
-         h.freight = "30";
-         h.packing = "20";
-         f.Run(h, Inputs("Local-TaxIncl.", true));
-       }},
-      {"local tax of nothing",
-       [](Fixture& f) { f.Run(Header(), Inputs("Local-MultiRate Consolidated")); }},
-      {"central tax and freight",
-       [](Fixture& f) {
-         InventoryVoucherHeader h = Header();
-         h.taxamo = "118.0";
-         h.freight = "50";
-         f.Run(h, Inputs("Central-MultiRate Consolidated"));
-       }},
-      {"other charges with their account, twice",
-       [](Fixture& f) {
-         f.lookups.accounts["55"] = "Cartage";
-         InventoryVoucherHeader h = Header();
-         h.other = "15";
-         h.othun = "55";
-         f.Run(h, Inputs("VAT/MultiRate (R)"));
-         f.Run(h, Inputs("VAT/MultiRate (R)"));
-       }},
-      {"other charges below zero without an account",
-       [](Fixture& f) {
-         InventoryVoucherHeader h = Header();
-         h.other = "-15";
-         f.Run(h, Inputs("VAT/MultiRate (R)"));
-       }},
-      {"cash discount",
-       [](Fixture& f) {
-         f.lookups.accounts["9"] = "Cash Discount";
-         InventoryVoucherHeader h = Header();
-         h.other = "-15";
-         h.othun = "9";
-         f.Run(h, Inputs("VAT/MultiRate (R)"));
-       }},
-      {"reconciled discount",
-       [](Fixture& f) {
-         SundryInputs in = Inputs("VAT/MultiRate (R)");
-         in.discount_total = -12.5;
-         f.Run(Header(), in);
-       }},
-      {"discount not reconciled",
-       [](Fixture& f) {
-         SundryInputs in = Inputs("VAT/MultiRate (R)");
-         in.discount_total = -12.5;
-         in.not_reconciled = true;
-         f.Run(Header(), in);
-       }},
-      {"sales tax, twice",
-       [](Fixture& f) {
-         InventoryVoucherHeader h = Header();
-         h.staxamo = "7";
-         f.Run(h, Inputs("VAT/MultiRate (R)"));
-         f.Run(h, Inputs("VAT/MultiRate (R)"));
-       }},
+       Header({{&H::cgstamo, "90"},
+               {&H::final_amount, "180"},
+               {&H::taxamo, "180"},
+               {&H::freight, "30"},
+               {&H::packing, "20"}}),
+       "Local-TaxIncl.", true},
+      {"local tax of nothing", Header(), kLocal},
+      {"central tax and freight", Header({{&H::taxamo, "118.0"}, {&H::freight, "50"}}),
+       "Central-MultiRate Consolidated"},
+      {"other charges with their account, twice", Header({{&H::other, "15"}, {&H::othun, "55"}}),
+       kVat, false, 0, false, 2},
+      {"other charges below zero without an account", Header({{&H::other, "-15"}})},
+      {"cash discount", Header({{&H::other, "-15"}, {&H::othun, "9"}})},
+      {"reconciled discount", Header(), kVat, false, -12.5},
+      {"discount not reconciled", Header(), kVat, false, -12.5, true},
+      {"sales tax, twice", Header({{&H::staxamo, "7"}}), kVat, false, 0, false, 2},
   };
   std::string text;
-  for (const auto& [name, run] : cases) {
+  for (const Case& c : cases) {
     Fixture f;
-    run(f);
-    text += std::string("== ") + name + "\nlist:";
+    f.lookups.accounts = {{"55", "Cartage"}, {"9", "Cash Discount"}};
+    for (int i = 0; i < c.runs; ++i)
+      f.Run(c.header, c.type_name, c.tax_inclusive, c.discount_total, c.not_reconciled);
+    text += std::string("== ") + c.name + "\nlist:";
     for (const std::string& item : f.list) text += " [" + item + "]";
     text += "\n";
-    for (pugi::xpath_node d : f.Details()) {
+    for (pugi::xpath_node d : f.root.select_nodes("BillSundries/BSDetail")) {
       for (pugi::xml_node field : d.node().children())
         text += std::string(" ") + field.name() + "=" + field.text().get();
       text += "\n";
     }
-    for (const Saved& s : f.saved) text += "saved " + std::to_string(s.kind) + " " + s.xml + "\n";
+    for (const std::string& s : f.saved) text += "saved " + s + "\n";
     text += "errors: " + f.errors.Text() + "\n";
   }
   testing::ExpectGolden("inventory_bill_sundries.txt", text);
@@ -171,35 +111,30 @@ TEST(AddBillSundries, EachBranchGivesTheKeptSundriesAndMasters) {
 
 TEST(AddBillSundries, AWrittenPercentageOfNothingIsTheVouchersRunTimeError) {
   Fixture f;
-  InventoryVoucherHeader h = Header();
-  h.cgstamo = "90";
-  h.final_amount = "180";
-  h.taxamo = "180";
-  EXPECT_THROW(f.Run(h, Inputs("Local-TaxIncl.", false)), RunTimeError);
+  EXPECT_THROW(f.Run(Header({{&H::cgstamo, "90"}, {&H::final_amount, "180"}, {&H::taxamo, "180"}}),
+                     "Local-TaxIncl."),
+               RunTimeError);
 }
 
-TEST(EnsureBillSundryMaster, LongNamesKeepTheirSuffixWithinFortyCharacters) {
+// Names are cut to forty characters keeping their suffix, a blank name saves nothing, a refusal
+// is reported once and the name is escaped in the record.
+TEST(EnsureBillSundryMaster, NamesAreCutEscapedAndSavedOnce) {
   Fixture f;
-  std::string name(38, 'a');
+  std::string name(38, 'a'), freight = "Freight & Forwarding Charges", blank = "  ";
   EnsureBillSundryMaster(f.masters, name, true);
   EXPECT_EQ(name, std::string(34, 'a') + " (+)");
-  std::string freight = "Freight & Forwarding Charges";
   EnsureBillSundryMaster(f.masters, freight, true);
   EXPECT_EQ(freight, "Freight & Forwarding Charges");
-  std::string blank = "  ";
   EnsureBillSundryMaster(f.masters, blank, true);
   EXPECT_EQ(f.saved.size(), 2u);
-}
 
-TEST(EnsureBillSundryMaster, ARefusalIsReportedOnceAndNamesAreEscapedInTheRecord) {
-  Fixture f;
   f.refuse = "Loading &amp; &lt;Unloading&gt;";
-  std::string name = "Loading & <Unloading>";
-  EnsureBillSundryMaster(f.masters, name, false);
-  std::string again = "Loading & <Unloading>";
-  EnsureBillSundryMaster(f.masters, again, false);
-  ASSERT_EQ(f.saved.size(), 1u);
-  EXPECT_NE(f.saved[0].xml.find("<SalesAccName>Loading &amp; &lt;Unloading&gt;</SalesAccName>"),
+  for (int i = 0; i < 2; ++i) {
+    std::string loading = "Loading & <Unloading>";
+    EnsureBillSundryMaster(f.masters, loading, false);
+  }
+  ASSERT_EQ(f.saved.size(), 3u);
+  EXPECT_NE(f.saved[2].find("<SalesAccName>Loading &amp; &lt;Unloading&gt;</SalesAccName>"),
             std::string::npos);
   EXPECT_EQ(f.errors.Text(), "Bill Sundry Name : Loading & <Unloading> - Bill sundry refused_");
 }

@@ -1,14 +1,13 @@
 #pragma once
-// Lookups answered from small tables, for the builders that name things by code; and the
-// helpers the builder tests read records with.
+// Lookups answered from small tables, for the builders that name things by code; the plain
+// header and line the builder tests start from; and the helpers they read records with.
 
-#include <cmath>
 #include <map>
 #include <pugixml.hpp>
 #include <string>
-#include <vector>
 
-#include "common/xml.h"
+#include "vouchers/item_entries.h"
+#include "vouchers/voucher_header.h"
 #include "vouchers/voucher_lookups.h"
 
 namespace vodare::testing {
@@ -17,52 +16,61 @@ class FixedLookups : public VoucherLookups {
  public:
   std::map<std::string, std::string> items, centres, accounts, units, sale_prices;
   std::map<int32_t, std::string> packing;
-  std::vector<std::string> asked;  // every lookup, "kind:key"
 
-  std::string ItemName(const std::string& c) override { return Get(items, "item", c); }
-  std::string MaterialCentreName(const std::string& c) override {
-    return Get(centres, "centre", c);
-  }
-  std::string AccountName(const std::string& c) override { return Get(accounts, "account", c); }
-  std::string ItemPackingText(int32_t c) override {
-    asked.push_back("packing:" + std::to_string(c));
-    auto it = packing.find(c);
-    return it == packing.end() ? "" : it->second;
-  }
-  std::string BatchUnit(const std::string& c) override { return Get(units, "unit", c); }
-  std::string BatchSalePrice(const std::string& b) override { return Get(sale_prices, "price", b); }
+  std::string ItemName(const std::string& c) override { return Get(items, c); }
+  std::string MaterialCentreName(const std::string& c) override { return Get(centres, c); }
+  std::string AccountName(const std::string& c) override { return Get(accounts, c); }
+  std::string ItemPackingText(int32_t c) override { return Get(packing, c); }
+  std::string BatchUnit(const std::string& c) override { return Get(units, c); }
+  std::string BatchSalePrice(const std::string& b) override { return Get(sale_prices, b); }
 
  private:
-  std::string Get(const std::map<std::string, std::string>& m, const char* kind,
-                  const std::string& key) {
-    asked.push_back(std::string(kind) + ":" + key);
+  template <typename Key>
+  static std::string Get(const std::map<Key, std::string>& m, const Key& key) {
     auto it = m.find(key);
     return it == m.end() ? "" : it->second;
   }
 };
 
+// A header of a bill and its cash, with no charges (freight and packing blank).
+inline InventoryVoucherHeader Header(std::string final_amount, std::string cash) {
+  InventoryVoucherHeader h;
+  h.final_amount = std::move(final_amount);
+  h.cash = std::move(cash);
+  h.round = h.other = h.staxamo = h.taxamo = h.cgstamo = "0";
+  return h;
+}
+
+// A line of item 101 in voucher S1, without free goods or discounts.
+inline ItemLine Line(std::string qty, std::string pack, std::string rate,
+                     std::string amount = "0") {
+  ItemLine l;
+  l.date = "05-03-2024";
+  l.vcn = "S1";
+  l.code = "101";
+  l.qty = std::move(qty);
+  l.pack = std::move(pack);
+  l.rate = std::move(rate);
+  l.amount = std::move(amount);
+  l.free = l.mrp = l.sdiscount = l.svdis = l.svdis1 = "0";
+  return l;
+}
+
 // The text of the child at a path such as "ItemDetail/Qty" below node; "<none>" when absent.
 inline std::string At(pugi::xml_node node, const char* path) {
   pugi::xpath_node found = node.select_node(path);
-  if (!found) return "<none>";
-  return found.node().text().get();
+  return found ? found.node().text().get() : "<none>";
 }
-
-inline bool Has(pugi::xml_node node, const char* path) { return bool(node.select_node(path)); }
 
 // The signed sum of a voucher's accounting entries as the store balances them: a minus sign
 // counts as written; an unsigned amount is a debit (negative) for side 1, a credit for side 2.
 inline double SignedSum(pugi::xml_node root) {
   double sum = 0;
   for (pugi::xpath_node d : root.select_nodes("AccEntries/AccDetail")) {
-    pugi::xml_node amt = d.node().child("AmtMainCur");
-    if (!amt) continue;
-    std::string text = amt.text().get();
-    double v = std::stod(text);
-    if (!text.empty() && text[0] == '-')
-      sum += v;
-    else
-      sum += std::string(d.node().child("AmountType").text().get()) == "1" ? -v : v;
+    const std::string text = d.node().child_value("AmtMainCur");
+    if (text.empty()) continue;
+    const double v = std::stod(text);
+    sum += text[0] == '-' || std::string(d.node().child_value("AmountType")) != "1" ? v : -v;
   }
   return sum;
 }

@@ -4,54 +4,36 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "common/helpers.h"
-#include "common/xml.h"
 #include "vouchers/fixed_lookups.h"
 #include "vouchers/voucher_values.h"
 
 namespace vodare {
 namespace {
 
-InventoryVoucherHeader Header(std::string final_amount, std::string cash) {
-  InventoryVoucherHeader h;
-  h.final_amount = std::move(final_amount);
-  h.cash = std::move(cash);
-  h.round = h.other = h.staxamo = h.taxamo = h.cgstamo = "0";
-  return h;
-}
+using testing::Header;
+using testing::Line;
 
-ItemLine Line(std::string qty, std::string pack, std::string rate, std::string amount = "0") {
-  ItemLine l;
-  l.date = "05-03-2024";
-  l.code = "101";
-  l.qty = std::move(qty);
-  l.pack = std::move(pack);
-  l.free = "0";
-  l.rate = std::move(rate);
-  l.mrp = "0";
-  l.sdiscount = l.svdis = l.svdis1 = "0";
-  l.amount = std::move(amount);
-  return l;
-}
-
-// The main quantities AddItemEntries writes for the same voucher.
-double WrittenQuantity(int16_t type, const InventoryVoucherHeader& h,
-                       const std::vector<ItemLine>& lines, int64_t* written_lines) {
+// The figures of a sale, checked against the main quantities and lines AddItemEntries writes
+// for the same voucher.
+InventoryVoucherFigures SaleFigures(const InventoryVoucherHeader& h,
+                                    const std::vector<ItemLine>& lines) {
+  const InventoryVoucherFigures f = WorkOutInventoryFigures(kVchSale, h, lines);
   testing::FixedLookups lookups;
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("Voucher");
   ItemEntriesOutcome outcome;
-  AddItemEntries(root, type, lines, SumHeaderCharges(h), InventoryBillAmount(h), Num(h.staxamo),
+  AddItemEntries(root, kVchSale, lines, SumHeaderCharges(h), InventoryBillAmount(h), Num(h.staxamo),
                  false, lookups, outcome);
-  double total = 0;
-  *written_lines = 0;
+  double quantity = 0;
+  int64_t written = 0;
   for (pugi::xpath_node d : root.select_nodes("ItemEntries/ItemDetail")) {
-    ++*written_lines;
-    total += TextToDouble(d.node().child_value("Qty"));
+    ++written;
+    quantity += TextToDouble(d.node().child_value("Qty"));
   }
-  return total;
+  EXPECT_DOUBLE_EQ(f.item_quantity, quantity);
+  EXPECT_EQ(f.item_lines, written);
+  return f;
 }
 
 TEST(InventoryVoucherFigures, BillAmountAndQuantitiesAreTheOnesTheVoucherIsBuiltWith) {
@@ -60,30 +42,20 @@ TEST(InventoryVoucherFigures, BillAmountAndQuantitiesAreTheOnesTheVoucherIsBuilt
                                  Line("20", "10", "5")};
   lines[0].free = "10";
   lines[1].flg = "R";
-  InventoryVoucherHeader cash_sale = Header("0", "90");
-  InventoryVoucherFigures f = WorkOutInventoryFigures(kVchSale, cash_sale, lines);
-  int64_t written = 0;
+  InventoryVoucherFigures f = SaleFigures(Header("0", "90"), lines);
   EXPECT_DOUBLE_EQ(f.bill_amount, 90);
   EXPECT_DOUBLE_EQ(f.party_amount, 90);
-  EXPECT_DOUBLE_EQ(f.item_quantity, WrittenQuantity(kVchSale, cash_sale, lines, &written));
   EXPECT_DOUBLE_EQ(f.item_quantity, 4 + 1 + 2);
-  EXPECT_EQ(f.item_lines, written);
+  // Lines that do not explain the bill are rebuilt from their amounts; one without a rate is
+  // left out.
+  f = SaleFigures(Header("77", "0"), {Line("3", "0", "10", "55"), Line("4", "0", "0", "12")});
+  EXPECT_DOUBLE_EQ(f.item_quantity, 5.5);
+  EXPECT_EQ(f.item_lines, 1);
 
   // Bill and cash together make the bill; a purchase return books it without its sign.
   f = WorkOutInventoryFigures(kVchPurchaseReturn, Header("-60", "-40"), lines);
   EXPECT_DOUBLE_EQ(f.bill_amount, -100);
   EXPECT_DOUBLE_EQ(f.party_amount, 100);
-
-  // Lines that do not explain the bill are rebuilt from their amounts; one without a rate is
-  // left out.
-  std::vector<ItemLine> odd = {Line("3", "0", "10", "55"), Line("4", "0", "0", "12")};
-  InventoryVoucherHeader sale = Header("77", "0");
-  f = WorkOutInventoryFigures(kVchSale, sale, odd);
-  EXPECT_DOUBLE_EQ(f.item_quantity, WrittenQuantity(kVchSale, sale, odd, &written));
-  EXPECT_DOUBLE_EQ(f.item_quantity, 5.5);
-  EXPECT_EQ(f.item_lines, 1);
-  EXPECT_EQ(written, 1);
-
   // A stock challan books no ledger side, whatever its bill column says.
   f = WorkOutInventoryFigures(kVchMaterialIssue, Header("500", "0"), lines);
   EXPECT_DOUBLE_EQ(f.party_amount, 0);

@@ -1,0 +1,78 @@
+#include "support/text_dbf.h"
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "source/dbf.h"
+
+namespace vodare::testing {
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+  return parts;
+}
+
+}  // namespace
+
+void WriteTextDbf(const std::filesystem::path& file, const std::string& fields,
+                  const std::vector<std::string>& rows) {
+  std::vector<DbfField> table;
+  for (const std::string& field : Split(fields, ';')) {
+    std::istringstream in(field);
+    std::string name;
+    char type = 'C';
+    int width = 8, decimals = 0;
+    in >> name >> type;
+    if (type != 'D') in >> width >> decimals;
+    table.push_back({name, type, static_cast<uint16_t>(width), static_cast<uint8_t>(decimals)});
+  }
+  DbfWriter writer(file.string(), table);
+  for (const std::string& row : rows) {
+    std::vector<std::string> texts = Split(row, '|');
+    if (texts.size() > table.size()) throw std::invalid_argument("too many values: " + row);
+    std::vector<Value> values;
+    for (size_t i = 0; i < table.size(); ++i) {
+      const std::string text = i < texts.size() ? texts[i] : "";
+      if (text.empty() && table[i].type != 'C')
+        values.emplace_back();
+      else if (table[i].type == 'N')
+        values.emplace_back(std::stod(text));
+      else if (table[i].type == 'D')
+        values.emplace_back(
+            Date::FromYmd(std::stoi(text), std::stoi(text.substr(5)), std::stoi(text.substr(8))));
+      else
+        values.emplace_back(text);
+    }
+    writer.Add(values);
+  }
+  writer.Close();
+}
+
+void WriteTextExport(const std::filesystem::path& folder, const std::string& name) {
+  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/" + name);
+  if (!in) throw std::invalid_argument("no kept export tests/data/" + name);
+  std::filesystem::create_directories(folder);
+  std::string file, fields;
+  std::vector<std::string> rows;
+  auto write = [&] {
+    if (!file.empty()) WriteTextDbf(folder / file, fields, rows);
+    rows.clear();
+  };
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("== ", 0) == 0) {
+      write();
+      std::istringstream head(line.substr(3));
+      head >> file;
+      std::getline(head >> std::ws, fields);
+    } else if (!line.empty() && line[0] != '#') {
+      rows.push_back(line);
+    }
+  }
+  write();
+}
+
+}  // namespace vodare::testing
