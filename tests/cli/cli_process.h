@@ -11,14 +11,12 @@ struct CliRun {
   int status = -1;
   std::string out;
   std::string err;
+  bool interrupted = false;  // SIGINT was sent before the process ended of itself
 };
 
-// env holds "NAME=value" entries added to (or replacing) the test's own environment.
-CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
-
-// As RunCli, but once the text appears on its stderr the process gets SIGINT, as from Ctrl-C.
-// interrupted tells whether the signal was sent before the process ended of itself.
-CliRun RunCliInterrupted(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                         const std::string& interrupt_after, bool* interrupted);
+// env holds "NAME=value" entries added to (or replacing) the test's own environment. Once
+// interrupt_after (unless empty) appears on its stderr the process gets SIGINT, as from Ctrl-C.
+CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+              const std::string& interrupt_after = "");
 
 }  // namespace vodare::testing
