@@ -83,4 +83,11 @@ CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::strin
   return run;
 }
 
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::istringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
 }  // namespace vodare::testing

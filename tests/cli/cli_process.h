@@ -1,6 +1,6 @@
 #pragma once
-// Runs the built vodare-cli with arguments and an environment of its own, and keeps what it
-// printed on stdout and stderr and its exit status.
+// Runs the built vodare-cli with arguments and an environment of its own, and keeps what it printed
+// on stdout and stderr and its exit status.
 
 #include <string>
 #include <vector>
@@ -18,5 +18,8 @@ struct CliRun {
 // interrupt_after (unless empty) appears on its stderr the process gets SIGINT, as from Ctrl-C.
 CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
               const std::string& interrupt_after = "");
+
+// The words of a command line split at its blanks, for arguments that hold none.
+std::vector<std::string> Words(const std::string& line);
 
 }  // namespace vodare::testing

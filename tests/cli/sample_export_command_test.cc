@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::RunCli;
+using testing::Words;
 
 std::string Bytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -40,20 +41,16 @@ TEST(SampleExportCommand, WritesTheTenTablesTheSameForASeedAndRefusesBadArgument
 
   // Bad arguments, and a folder that cannot be made: a file stands where its parent should be.
   std::ofstream(dir.path() / "file") << "x";
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"sample-export"},
-                                             {"sample-export", dir / "bad", "--vouchers"},
-                                             {"sample-export", dir / "bad", "--vouchers", "many"},
-                                             {"sample-export", dir / "bad", "--vouchers", "-5"},
-                                             {"sample-export", dir / "bad", "--colour", "red"},
-                                             {"sample-export", dir / "bad", "second-folder"},
-                                             {"sample-export", dir / "file/export"}}) {
-    auto bad = RunCli(args);
-    SCOPED_TRACE(args.back());
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
-    EXPECT_EQ(bad.err.rfind("vodare-cli: sample-export", 0), 0u) << bad.err;
-    EXPECT_EQ(bad.out, "");
+  const std::string bad = dir / "bad";
+  for (const std::string& line :
+       {std::string(), bad + " --vouchers", bad + " --vouchers many", bad + " --vouchers -5",
+        bad + " --colour red", bad + " second-folder", dir / "file/export"}) {
+    auto run = RunCli(Words("sample-export " + line));
+    SCOPED_TRACE(line);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.err.rfind("vodare-cli: sample-export", 0), 0u) << run.err;
+    EXPECT_EQ(run.out, "");
   }
   EXPECT_FALSE(fs::exists(dir.path() / "bad"));
 }
