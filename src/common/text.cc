@@ -264,6 +264,23 @@ std::string DoubleToText(double x) {
     auto r = std::to_chars(buf, buf + sizeof buf, static_cast<int64_t>(x));
     return std::string(buf, r.ptr);
   }
+  // Amounts in paise (two decimals at most) below 10^12: the double nearest to r/100 is x, and
+  // no shorter text can read back as x (another text of two decimals lies at least 0.01 away,
+  // and doubles there are less than 0.001 apart), so the shortest text is r/100's own digits.
+  if (std::fabs(x) < 1e12) {
+    const double scaled = std::round(x * 100);
+    if (scaled / 100 == x) {
+      const auto r = static_cast<int64_t>(std::fabs(scaled));
+      char* p = buf;
+      if (x < 0) *p++ = '-';
+      p = std::to_chars(p, buf + sizeof buf, r / 100).ptr;
+      const int cents = static_cast<int>(r % 100);
+      *p++ = '.';
+      *p++ = static_cast<char>('0' + cents / 10);
+      if (cents % 10) *p++ = static_cast<char>('0' + cents % 10);
+      return std::string(buf, p);
+    }
+  }
   // Amounts with a few decimals: when the shortest text that reads back as x has at most 15
   // significant digits, it is also x rounded to 15 digits, which is what "%.15G" writes (in
   // plain notation from 1E-4 up to 1E+15).

@@ -22,6 +22,7 @@ class RecordsetData {
   explicit RecordsetData(std::shared_ptr<const std::vector<std::string>> names);
 
   const std::vector<std::string>& names() const { return *names_; }
+  const std::shared_ptr<const std::vector<std::string>>& names_handle() const { return names_; }
   size_t width() const { return names_->size(); }
   size_t RowCount() const { return row_starts_.size(); }
 
@@ -81,6 +82,11 @@ class Recordset {
   const std::vector<std::string>& FieldNames() const;
   // Index of the first field of that name, compared without regard to case; -1 when none.
   int FieldIndex(std::string_view name) const;
+  // The field names as every snapshot of one prepared query shares them: the same handle means
+  // the same fields in the same order. Empty for a recordset of nothing.
+  std::shared_ptr<const std::vector<std::string>> NamesHandle() const {
+    return data_ ? data_->names_handle() : nullptr;
+  }
   // The current row's value; unknown names raise "Item not found in this collection.".
   const Value& Field(std::string_view name) const;
   const Value& Field(size_t index) const;

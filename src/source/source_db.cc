@@ -4,13 +4,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <random>
 #include <set>
 #include <stdexcept>
+#include <thread>
 #include <unordered_map>
+#include <utility>
 
 #include "common/run_error.h"
 #include "common/text.h"
@@ -391,16 +396,110 @@ void StoreFindings(sqlite3* db, const std::vector<ExportFinding>& findings) {
   }
 }
 
+// The records of one table, decoded on a thread of their own while the cache takes the ones
+// before them: decoding and storing each take about half of an opening. Batches go over in
+// order; a reader's failure goes over as what the next batch would have been.
+class RowsAhead {
+ public:
+  struct Batch {
+    std::vector<std::vector<Value>> rows;
+    std::vector<std::pair<size_t, DbfReader::Unreadable>> unreadable;  // (row, field)
+    size_t count = 0;
+  };
+
+  explicit RowsAhead(ExportTableReader& reader) : reader_(reader), thread_([this] { Read(); }) {}
+  ~RowsAhead() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // The next batch, or nullptr at the end; rethrows the reader's failure in its place.
+  Batch* Next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (taken_) {
+      spare_.push_back(std::move(full_.front()));
+      full_.pop_front();
+      taken_ = false;
+      changed_.notify_all();
+    }
+    changed_.wait(lock, [&] { return !full_.empty() || done_; });
+    if (full_.empty()) {
+      if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+      return nullptr;
+    }
+    taken_ = true;
+    return full_.front().get();
+  }
+
+ private:
+  static constexpr size_t kRows = 256;
+  static constexpr size_t kAhead = 4;
+
+  void Read() {
+    try {
+      for (bool more = true; more;) {
+        std::unique_ptr<Batch> batch;
+        {
+          std::unique_lock<std::mutex> lock(mutex_);
+          changed_.wait(lock, [&] { return stop_ || full_.size() + taken_ < kAhead; });
+          if (stop_) return;
+          if (!spare_.empty()) {
+            batch = std::move(spare_.back());
+            spare_.pop_back();
+          }
+        }
+        if (!batch) batch = std::make_unique<Batch>();
+        batch->count = 0;
+        batch->unreadable.clear();
+        while (batch->count < kRows) {
+          if (batch->rows.size() <= batch->count) batch->rows.emplace_back();
+          if (!reader_.Next(batch->rows[batch->count])) {
+            more = false;
+            break;
+          }
+          for (const DbfReader::Unreadable& u : reader_.unreadable())
+            batch->unreadable.emplace_back(batch->count, u);
+          ++batch->count;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (batch->count > 0) full_.push_back(std::move(batch));
+        if (!more) done_ = true;
+        changed_.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      error_ = std::current_exception();
+      done_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  ExportTableReader& reader_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Batch>> full_;
+  std::vector<std::unique_ptr<Batch>> spare_;
+  bool taken_ = false, done_ = false, stop_ = false;
+  std::exception_ptr error_;
+  std::thread thread_;  // last: it starts reading once the rest is in place
+};
+
 void BuildCache(const std::string& path, const FolderScan& scan,
                 const ExportTableReaderFactory& open_table, std::vector<std::string>& messages,
                 std::vector<ExportFinding>& findings) {
   DbHandle handle = OpenDb(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   sqlite3* db = handle.get();
   // Nothing of a half-built file is ever used (it is renamed into place when complete), so
-  // the build needs neither a journal nor syncing.
+  // the build needs neither a journal nor syncing. Sorts for the indexes beyond the page cache
+  // go to temporary files, not memory: a year of ledger postings would otherwise be sorted
+  // whole in memory.
   Exec(db,
        "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
-       "PRAGMA cache_size=-65536; PRAGMA temp_store=MEMORY;");
+       "PRAGMA cache_size=-65536; PRAGMA temp_store=FILE;");
   Exec(db,
        "BEGIN;"
        "CREATE TABLE _vodare_meta(key TEXT PRIMARY KEY, value TEXT);"
@@ -413,7 +512,6 @@ void BuildCache(const std::string& path, const FolderScan& scan,
   messages = scan.messages;
   findings = scan.findings;
   std::vector<LoadedTable> loaded;
-  std::vector<Value> row;
   for (const TableFile& tf : scan.tables) {
     std::unique_ptr<ExportTableReader> reader;
     bool created = false;
@@ -431,18 +529,27 @@ void BuildCache(const std::string& path, const FolderScan& scan,
       Exec(db, create + ")");
       created = true;
       Stmt ins(db, insert + ")");
-      while (reader->Next(row)) {
-        for (size_t i = 0; i < fields.size(); ++i) {
-          if (i < row.size())
-            BindValue(ins.get(), static_cast<int>(i + 1), row[i]);
-          else
-            sqlite3_bind_null(ins.get(), static_cast<int>(i + 1));
+      {
+        RowsAhead ahead(*reader);
+        while (RowsAhead::Batch* batch = ahead.Next()) {
+          auto unreadable = batch->unreadable.begin();
+          for (size_t r = 0; r < batch->count; ++r) {
+            const std::vector<Value>& row = batch->rows[r];
+            for (size_t i = 0; i < fields.size(); ++i) {
+              if (i < row.size())
+                BindValue(ins.get(), static_cast<int>(i + 1), row[i]);
+              else
+                sqlite3_bind_null(ins.get(), static_cast<int>(i + 1));
+            }
+            for (; unreadable != batch->unreadable.end() && unreadable->first == r; ++unreadable) {
+              const DbfReader::Unreadable& u = unreadable->second;
+              if (u.field < fields.size() && u.field < row.size())
+                BindUnreadable(ins.get(), static_cast<int>(u.field + 1), u.kind, row[u.field]);
+            }
+            ins.Step();
+            sqlite3_reset(ins.get());
+          }
         }
-        for (const DbfReader::Unreadable& u : reader->unreadable())
-          if (u.field < fields.size() && u.field < row.size())
-            BindUnreadable(ins.get(), static_cast<int>(u.field + 1), u.kind, row[u.field]);
-        ins.Step();
-        sqlite3_reset(ins.get());
       }
       Stmt meta(db, "INSERT INTO _vodare_columns VALUES (?,?,?,?,?,?)");
       for (size_t i = 0; i < fields.size(); ++i) {
@@ -864,8 +971,10 @@ std::shared_ptr<SourceDb> OpenExport(const std::string& folder, ErrorList& error
                            3051);
     }
     impl->db = OpenDb(impl->cache_path, SQLITE_OPEN_READWRITE);
+    // The stages' own indexes and ordered listings sort beyond the page cache in temporary
+    // files, as the build does.
     Exec(impl->db.get(),
-         "PRAGMA synchronous=OFF; PRAGMA cache_size=-32768; PRAGMA temp_store=MEMORY;");
+         "PRAGMA synchronous=OFF; PRAGMA cache_size=-32768; PRAGMA temp_store=FILE;");
     if (!impl->rebuilt) {
       messages = StoredMessages(impl->db.get());
       impl->findings = StoredFindings(impl->db.get());

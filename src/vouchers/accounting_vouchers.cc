@@ -5,9 +5,9 @@
 #include <exception>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "common/helpers.h"
+#include "common/key_set.h"
 #include "common/run_error.h"
 #include "common/xml.h"
 #include "context/run_context.h"
@@ -300,7 +300,7 @@ int32_t ListAccountingVouchers(RunContext& ctx, LedgerVoucherList& list,
   count.MoveFirst();
   const int64_t total_rows = static_cast<int64_t>(count["n"].ToDouble());
   if (total_rows == 0) return 0;
-  std::unordered_set<std::string> seen;
+  KeySet seen;  // folded numbers: a voucher whose rows span dates is listed once
   int64_t rows_read = 0;
   ForEachRecordBatch(
       ctx, "SELECT Voucher,Type,Date" + range + " order by date,Voucher", kListingBatchRows,
@@ -310,7 +310,7 @@ int32_t ListAccountingVouchers(RunContext& ctx, LedgerVoucherList& list,
           const std::string date = NzTrim(rs["Date"]);
           if (!IsBlank(date) && TryParseDateText(date)) {
             std::string number = Trim(NzText(rs["Voucher"]));
-            if (seen.insert(FoldKey(number)).second) {
+            if (seen.Insert(FoldKey(number))) {
               ++list.range_vouchers;
               if (ctx.InventoryVoucherIds.Contains(number)) {
                 ++list.inventory_postings;

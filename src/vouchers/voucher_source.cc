@@ -43,7 +43,22 @@ template <size_t N>
 class Columns {
  public:
   Columns(const Recordset& rs, const std::array<const char*, N>& names) : names_(names) {
+    // The same query gives the same fields every time it is run (once per voucher): their
+    // positions are looked up once per query and names. The handle kept alive means no other
+    // query's names can come to stand at the same place.
+    struct Seen {
+      std::shared_ptr<const std::vector<std::string>> fields;
+      std::array<const char*, N> names{};
+      std::array<int, N> index{};
+    };
+    thread_local Seen seen;
+    const auto fields = rs.NamesHandle();
+    if (fields && fields == seen.fields && names == seen.names) {
+      index_ = seen.index;
+      return;
+    }
     for (size_t i = 0; i < N; ++i) index_[i] = rs.FieldIndex(names[i]);
+    seen = {fields, names, index_};
   }
   const Value& Get(const Recordset& rs, size_t i) const {
     if (index_[i] < 0) throw RunTimeError(kItemNotFound, 3265);
