@@ -1,3 +1,6 @@
+// The selections the window offers: folders on the machine's drives, the companies and years of
+// an installation (a scripted server for its failures, a real one for the rest), and the name
+// of the company an export belongs to.
 #include "app/selections.h"
 
 #include <gmock/gmock.h>
@@ -9,7 +12,13 @@
 #include <fstream>
 
 #include "app/machine_paths.h"
-#include "common/run_error.h"
+#include "context/run_source.h"
+#include "destination/local/company_store.h"
+#include "destination/local/local_factory.h"
+#include "source/dbf.h"
+#include "source/source_db.h"
+#include "support/local_company.h"
+#include "support/recording_run_ui.h"
 #include "support/recording_server.h"
 
 namespace vodare {
@@ -17,74 +26,52 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 // A scratch folder standing for the machine's drives while a test runs.
 class Drives : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("vodare-drives-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    const char* old = std::getenv("VODARE_DRIVES");
-    if (old) saved_ = old;
-    had_ = old != nullptr;
-    ::setenv("VODARE_DRIVES", root_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (had_)
-      ::setenv("VODARE_DRIVES", saved_.c_str(), 1);
-    else
-      ::unsetenv("VODARE_DRIVES");
-    fs::remove_all(root_);
-  }
-  fs::path Make(const std::string& relative) {
-    fs::path p = root_ / relative;
-    fs::create_directories(p);
-    return p;
-  }
+  void SetUp() override { ::setenv("VODARE_DRIVES", dir_.path().c_str(), 1); }
+  void TearDown() override { ::unsetenv("VODARE_DRIVES"); }
+  void Make(const std::string& relative) { fs::create_directories(dir_.path() / relative); }
   void Write(const std::string& relative, const std::string& bytes) {
-    fs::path p = root_ / relative;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
+    fs::create_directories((dir_.path() / relative).parent_path());
+    std::ofstream(dir_.path() / relative, std::ios::binary) << bytes;
   }
-  std::string R(const std::string& relative) const { return (root_ / relative).string(); }
+  std::string R(const std::string& relative) const { return dir_ / relative; }
 
-  fs::path root_;
-  std::string saved_;
-  bool had_ = false;
+  testing::TempDir dir_;
 };
 
-TEST_F(Drives, DrivePathsMapToTheDrivesFolderAndOtherPathsStay) {
-  EXPECT_EQ(ToLocalPath("C:\\DeredaDir\\Rededo\\DB"), R("c/DeredaDir/Rededo/DB"));
-  EXPECT_EQ(ToLocalPath("  d:\\Data\\ "), R("d/Data/"));
-  EXPECT_EQ(ToLocalPath("E:"), R("e/"));
-  EXPECT_EQ(ToLocalPath("E:\\"), R("e/"));
-  EXPECT_EQ(ToLocalPath("/srv/data"), "/srv/data");
-  EXPECT_EQ(ToLocalPath("CC:\\x"), "CC:\\x");
+TEST_F(Drives, DrivePathsMapToTheDrivesFolderAndFoldersMatchInAnyForm) {
+  for (const auto& [path, local] : std::vector<std::pair<std::string, std::string>>{
+           {"C:\\DeredaDir\\Rededo\\DB", R("c/DeredaDir/Rededo/DB")},
+           {"  d:\\Data\\ ", R("d/Data/")},
+           {"E:", R("e/")},
+           {"E:\\", R("e/")},
+           {"/srv/data", "/srv/data"},
+           {"CC:\\x", "CC:\\x"}})
+    EXPECT_EQ(ToLocalPath(path), local) << path;
   EXPECT_EQ(DefaultExportFolder(), R("c/DeredaDir/Rededo/DB"));
-  ::unsetenv("VODARE_DRIVES");
-  EXPECT_EQ(DefaultExportFolder(), "/mnt/c/DeredaDir/Rededo/DB");
-}
 
-TEST_F(Drives, FoldersAreTheSameWithOrWithoutTheFinalSeparatorAndInAnyLetterCase) {
+  // The same with or without the final separator and in any letter case.
   Make("c/DeredaDir/Data/Comp0001");
-  EXPECT_TRUE(LocalFolderExists(R("c/DeredaDir/Data")));
-  EXPECT_TRUE(LocalFolderExists(R("c/DeredaDir/Data/")));
-  EXPECT_TRUE(LocalFolderExists("C:\\deredadir\\DATA\\comp0001"));
-  EXPECT_TRUE(LocalFolderExists(JoinLocalPath(R("c/DeredaDir/Data"), "Comp0001")));
-  EXPECT_TRUE(LocalFolderExists(JoinLocalPath(R("c/DeredaDir/Data/"), "Comp0001")));
-  EXPECT_FALSE(LocalFolderExists(R("c/DeredaDir/Data") + "Comp0001"));
-  EXPECT_FALSE(LocalFolderExists(""));
-  EXPECT_FALSE(LocalFolderExists("   "));
+  for (const std::string& folder :
+       {R("c/DeredaDir/Data"), R("c/DeredaDir/Data/"), std::string("C:\\deredadir\\DATA\\comp0001"),
+        JoinLocalPath(R("c/DeredaDir/Data"), "Comp0001"),
+        JoinLocalPath(R("c/DeredaDir/Data/"), "Comp0001")})
+    EXPECT_TRUE(LocalFolderExists(folder)) << folder;
   Write("c/DeredaDir/Data/file.txt", "x");
-  EXPECT_FALSE(LocalFolderExists(R("c/DeredaDir/Data/file.txt")));
+  for (const std::string& not_one : {R("c/DeredaDir/Data") + "Comp0001", std::string(),
+                                     std::string("   "), R("c/DeredaDir/Data/file.txt")})
+    EXPECT_FALSE(LocalFolderExists(not_one)) << not_one;
   EXPECT_TRUE(LocalFileExists(R("c/DeredaDir/Data/FILE.TXT")));
   EXPECT_EQ(WithoutFinalSeparator("/a/b//"), "/a/b");
   EXPECT_EQ(WithoutFinalSeparator("/"), "/");
   EXPECT_EQ(WithFinalSeparator("/a/b"), "/a/b/");
   EXPECT_EQ(WithFinalSeparator("/a/b/"), "/a/b/");
+  ::unsetenv("VODARE_DRIVES");
+  EXPECT_EQ(DefaultExportFolder(), "/mnt/c/DeredaDir/Rededo/DB");
 }
 
 TEST_F(Drives, TheInstallFolderIsOnTheFirstDriveFromCThatHasOne) {
@@ -92,17 +79,13 @@ TEST_F(Drives, TheInstallFolderIsOnTheFirstDriveFromCThatHasOne) {
   Make("a/DeredaDir");
   Make("b/DeredaDir");
   EXPECT_EQ(FindInstallPath(), "") << "drives A and B are never tried";
+  Write("c/DeredaDir", "a file named like the install folder is not one");
   Make("e/DeredaDir");
   Make("d/DeredaDir");
   EXPECT_EQ(FindInstallPath(), R("d/DeredaDir/"));
+  fs::remove(dir_.path() / "c/DeredaDir");
   Make("c/deredadir");
   EXPECT_EQ(FindInstallPath(), R("c/deredadir/")) << "found whatever its letter case";
-}
-
-TEST_F(Drives, AFileNamedLikeTheInstallFolderIsNotOne) {
-  Write("c/DeredaDir", "not a folder");
-  Make("f/DeredaDir");
-  EXPECT_EQ(FindInstallPath(), R("f/DeredaDir/"));
 }
 
 TEST_F(Drives, TheDataFolderIsReadFromTheProgramsRecordWithOneFinalSeparator) {
@@ -112,30 +95,27 @@ TEST_F(Drives, TheDataFolderIsReadFromTheProgramsRecordWithOneFinalSeparator) {
                               "\xEF\xBB\xBF"
                               "C:\\DeredaDir\\Data\\\r\n"}) {
     Write("c/DeredaDir/SYSTEM/DP.txt", content);
-    EXPECT_EQ(ReadDataPath(R("c/DeredaDir/")), R("c/DeredaDir/Data/")) << content;
-    EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), R("c/DeredaDir/Data/")) << content;
-    EXPECT_EQ(ReadDataPath("C:\\DeredaDir\\"), R("c/DeredaDir/Data/")) << content;
+    for (const std::string& program :
+         {R("c/DeredaDir/"), R("c/DeredaDir"), std::string("C:\\DeredaDir\\")})
+      EXPECT_EQ(ReadDataPath(program), R("c/DeredaDir/Data/")) << content << " in " << program;
   }
-  Write("c/DeredaDir/SYSTEM/DP.txt", "/srv/vuvoda/data");
-  EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), "/srv/vuvoda/data/");
-  Write("c/DeredaDir/SYSTEM/DP.txt", "D:\\Caf\xE9");
-  EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), R("d/Caf\xC3\xA9/")) << "the Windows code page";
-  Write("c/DeredaDir/SYSTEM/DP.txt", "D:\\Caf\xC3\xA9");
-  EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), R("d/Caf\xC3\xA9/")) << "UTF-8 stays";
-}
-
-TEST_F(Drives, AMissingEmptyOrUnreadableRecordGivesNoDataFolder) {
-  EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), "");
+  for (const auto& [content, data] : std::vector<std::pair<std::string, std::string>>{
+           {"/srv/vuvoda/data", "/srv/vuvoda/data/"},
+           {"D:\\Caf\xE9", R("d/Caf\xC3\xA9/")},      // the Windows code page
+           {"D:\\Caf\xC3\xA9", R("d/Caf\xC3\xA9/")},  // UTF-8 stays
+           {"", ""},
+           {" \r\n ", ""}}) {
+    Write("c/DeredaDir/SYSTEM/DP.txt", content);
+    EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), data) << content;
+  }
+  // No record, a folder of that name, and file names in any letter case.
+  EXPECT_EQ(ReadDataPath(R("f/DeredaDir")), "");
   EXPECT_EQ(ReadDataPath(""), "");
   EXPECT_EQ(ReadDataPath("   "), "");
-  Write("c/DeredaDir/SYSTEM/DP.txt", "");
-  EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), "");
-  Write("c/DeredaDir/SYSTEM/DP.txt", " \r\n ");
-  EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), "");
   Make("d/DeredaDir/SYSTEM/DP.txt");
-  EXPECT_EQ(ReadDataPath(R("d/DeredaDir")), "") << "a folder of that name";
+  EXPECT_EQ(ReadDataPath(R("d/DeredaDir")), "");
   Write("e/DeredaDir/system/dp.TXT", "E:\\Data");
-  EXPECT_EQ(ReadDataPath(R("e/DeredaDir")), R("e/Data/")) << "file names in any letter case";
+  EXPECT_EQ(ReadDataPath(R("e/DeredaDir")), R("e/Data/"));
 }
 
 TEST(SelectMatchingEntry, FirstEntryEqualIgnoringCaseAndBlanksOrNone) {
@@ -147,16 +127,8 @@ TEST(SelectMatchingEntry, FirstEntryEqualIgnoringCaseAndBlanksOrNone) {
   EXPECT_EQ(SelectMatchingEntry({"", "2024"}, ""), 0);
 }
 
-}  // namespace
-}  // namespace vodare
-
-namespace vodare {
-namespace {
-
-using testing::RecordingFactory;
-
-TEST(GetCompanyList, AsksFreshObjectsAndClosesALeftOpenCompanyWhenTheListIsHidden) {
-  RecordingFactory f;
+TEST(GetCompanyList, AsksFreshObjectsAndClosesALeftOpenCompanyOnlyWhenTheListIsHidden) {
+  testing::RecordingFactory f;
   f.state.companies = {{"Alpha", "Comp0001"}, {"Beta", "Comp0002"}};
   f.state.open_code = "Comp0002";
   f.state.list_hidden_while_open = true;
@@ -170,51 +142,109 @@ TEST(GetCompanyList, AsksFreshObjectsAndClosesALeftOpenCompanyWhenTheListIsHidde
               ElementsAre("Create Vodavi2V21.CFixedInterface", "Create Vodavi2V21.CFixedInterface1",
                           "GetCurrentUserName", "GetCompCode", "GetCompList /data/", "CloseDB",
                           "GetCompList /data/"));
-}
 
-TEST(GetCompanyList, ALoggedInUserOrNoOpenCompanyMeansTheEmptyListIsTheAnswer) {
+  // A logged-in user, or no open company, means the empty list is the answer.
   for (bool with_user : {true, false}) {
-    RecordingFactory f;
-    f.state.companies = {{"Alpha", "Comp0001"}};
-    f.state.list_hidden_while_open = true;
-    f.state.open_code = with_user ? "Comp0001" : "";
-    f.state.user_name = with_user ? "admin" : "";
-    std::string error;
-    auto list = GetCompanyList(f, "/data/", error);
-    EXPECT_EQ(list.size(), with_user ? 0u : 1u);
-    EXPECT_EQ(std::count(f.state.log.begin(), f.state.log.end(), "CloseDB"), 0);
+    testing::RecordingFactory g;
+    g.state.companies = {{"Alpha", "Comp0001"}};
+    g.state.list_hidden_while_open = true;
+    g.state.open_code = with_user ? "Comp0001" : "";
+    g.state.user_name = with_user ? "admin" : "";
+    EXPECT_EQ(GetCompanyList(g, "/data/", error).size(), with_user ? 0u : 1u);
+    EXPECT_EQ(std::count(g.state.log.begin(), g.state.log.end(), "CloseDB"), 0);
   }
 }
 
-TEST(GetCompanyList, ABlankFolderNamesNoCompaniesWithoutAskingTheServer) {
-  RecordingFactory f;
+TEST(GetCompanyList, ABlankFolderAsksNothingAndAServerFailureGivesAReason) {
+  testing::RecordingFactory f;
   f.state.companies = {{"Alpha", "Comp0001"}};
   std::string error;
   EXPECT_TRUE(GetCompanyList(f, "  ", error).empty());
   EXPECT_EQ(error, "");
   EXPECT_TRUE(f.state.log.empty());
-}
 
-TEST(GetCompanyList, AServerFailureGivesAnEmptyListAndAReason) {
-  RecordingFactory f;
   f.state.missing_prog_ids.insert(kProgIdFixedInterface1);
-  std::string error;
   EXPECT_TRUE(GetCompanyList(f, "C:\\Data", error).empty());
-  EXPECT_THAT(error, ::testing::HasSubstr("could not be read"));
-  EXPECT_THAT(error, ::testing::HasSubstr("/c/Data/"));
+  EXPECT_THAT(error, HasSubstr("could not be read"));
+  EXPECT_THAT(error, HasSubstr("/c/Data/"));
 
-  RecordingFactory g;
+  testing::RecordingFactory g;
   g.state.raise_on = "GetCompList";
   EXPECT_TRUE(GetCompanyList(g, "/data", error).empty());
-  EXPECT_THAT(error, ::testing::HasSubstr("Server failure at GetCompList"));
+  EXPECT_THAT(error, HasSubstr("Server failure at GetCompList"));
+  g.state.raise_on = "GetAllFinYears";
+  EXPECT_TRUE(GetFinYears(g, "Comp0003", error).empty());
+  EXPECT_THAT(error, HasSubstr("Comp0003"));
 }
 
-TEST(GetFinYears, AServerFailureGivesNoYearsAndAReason) {
-  RecordingFactory f;
-  f.state.raise_on = "GetAllFinYears";
+TEST(SelectionsOnAnInstallation, DataFolderCompaniesAndYearsAsTheWindowReadsThem) {
+  testing::LocalCompany first =
+      testing::CreateLocalCompany({.name = "Alpha Traders", .years = {2022, 2023, 2024}});
+  local::NewCompany second;
+  second.name = "Beta Pharma";
+  second.state = "GUJARAT";
+  second.years = {2024};
+  std::string second_code = local::CompanyStore::Create(first.data_folder, second);
+
+  std::string data = ReadDataPath(first.program_folder);
+  EXPECT_EQ(data, WithFinalSeparator(first.data_folder));
+  EXPECT_EQ(ReadDataPath(WithFinalSeparator(first.program_folder)), data);
+
+  local::LocalAutomationFactory factory(first.program_folder);
   std::string error;
-  EXPECT_TRUE(GetFinYears(f, "Comp0003", error).empty());
-  EXPECT_THAT(error, ::testing::HasSubstr("Comp0003"));
+  for (const std::string& folder : {data, WithoutFinalSeparator(data)}) {
+    std::vector<CompanyEntry> list = GetCompanyList(factory, folder, error);
+    EXPECT_EQ(error, "");
+    ASSERT_EQ(list.size(), 2u) << folder;
+    EXPECT_EQ(list[0].name, "Alpha Traders");
+    EXPECT_EQ(list[0].code, first.code);
+    EXPECT_EQ(list[1].name, "Beta Pharma");
+    EXPECT_EQ(list[1].code, second_code);
+  }
+  std::vector<std::string> years = GetFinYears(factory, first.code, error);
+  EXPECT_EQ(error, "");
+  EXPECT_THAT(years, ElementsAre("2022", "2023", "2024"));
+  EXPECT_THAT(GetFinYears(factory, second_code, error), ElementsAre("2024"));
+
+  // A folder without companies gives an empty list, not a failure.
+  testing::TempDir empty;
+  local::LocalAutomationFactory bare;
+  EXPECT_TRUE(GetCompanyList(bare, empty.str(), error).empty());
+  EXPECT_TRUE(GetCompanyList(bare, empty / "missing", error).empty());
+  EXPECT_EQ(ReadDataPath(empty.str()), "") << "no installation there";
+}
+
+// The first remark marked as the company's, trimmed; empty without the row, the table, a remark
+// or an export.
+TEST(GetVodoriCompanyName, TheFirstMarkedRemarkTrimmed) {
+  const std::vector<std::pair<std::vector<std::vector<Value>>, std::string>> cases = {
+      {{{Value("L001"), Value(0.0), Value("a@b.in"), Value("")},
+        {Value(""), Value(99.0), Value("  Shree Sai Pharma  "), Value("zoravized3")},
+        {Value(""), Value(99.0), Value("Second"), Value("ZORAVIZED3")}},
+       "Shree Sai Pharma"},
+      {{{Value("L001"), Value(0.0), Value("x"), Value("")}}, ""},
+      {{{Value(""), Value(99.0), Value(), Value("ZORAVIZED3")}}, ""},
+      {{}, ""},  // no support table at all
+  };
+  for (const auto& [rows, name] : cases) {
+    testing::TempDir dir;
+    if (rows.empty()) {
+      DbfWriter((dir / "pro.dbf"), {{"CODE", 'N', 6, 0}}).Close();
+    } else {
+      DbfWriter w(dir / "support.dbf", {{"LCODE", 'C', 8, 0},
+                                        {"PCODE", 'N', 3, 0},
+                                        {"REMARK", 'C', 60, 0},
+                                        {"ALIASE", 'C', 10, 0}});
+      for (const auto& row : rows) w.Add(row);
+      w.Close();
+    }
+    testing::RecordingRunUi ui;
+    RunContext ctx(ui);
+    EXPECT_EQ(GetVodoriCompanyName(ctx), "") << "no export open";
+    ErrorList errors;
+    ASSERT_TRUE(OpenSourceDb(ctx, dir.str(), errors)) << errors.Text();
+    EXPECT_EQ(GetVodoriCompanyName(ctx), name);
+  }
 }
 
 }  // namespace

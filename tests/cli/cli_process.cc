@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,97 +22,72 @@ std::string Slurp(const std::string& path) {
   s << in.rdbuf();
   return s.str();
 }
+}  // namespace
 
-struct Spawned {
-  pid_t pid = 0;
-  std::string out_path, err_path;
-};
-
-Spawned Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env,
+              const std::string& interrupt_after) {
   const std::string binary = std::string(VODARE_BINARY_DIR) + "/src/vodare-cli";
   const std::string base =
       std::filesystem::temp_directory_path() / ("vodare_cli_" + std::to_string(::getpid()));
-  Spawned s;
-  s.out_path = base + ".out";
-  s.err_path = base + ".err";
+  const std::string out_path = base + ".out", err_path = base + ".err";
   std::vector<std::string> argv_text = {binary};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : argv_text) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> env_text;
+  // The test's environment, but for the entries env replaces.
+  std::vector<std::string> env_text = env;
   for (char** e = environ; *e; ++e) {
-    std::string entry(*e);
+    const std::string entry(*e);
     bool replaced = false;
     for (const auto& mine : env)
-      if (entry.substr(0, entry.find('=') + 1) == mine.substr(0, mine.find('=') + 1))
-        replaced = true;
+      replaced =
+          replaced || entry.substr(0, entry.find('=') + 1) == mine.substr(0, mine.find('=') + 1);
     if (!replaced) env_text.push_back(entry);
   }
-  env_text.insert(env_text.end(), env.begin(), env.end());
-  std::vector<char*> envp;
+  std::vector<char*> argv, envp;
+  for (auto& a : argv_text) argv.push_back(a.data());
   for (auto& e : env_text) envp.push_back(e.data());
+  argv.push_back(nullptr);
   envp.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, s.out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
-  posix_spawn_file_actions_addopen(&actions, 2, s.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
-  if (posix_spawn(&s.pid, binary.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
-    s.pid = 0;
+  pid_t pid = 0;
+  const bool spawned =
+      posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0;
   posix_spawn_file_actions_destroy(&actions);
-  return s;
-}
-
-int StatusOf(int status) {
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-CliRun Collect(const Spawned& s, int status) {
   CliRun run;
-  run.status = status;
-  run.out = Slurp(s.out_path);
-  run.err = Slurp(s.err_path);
-  std::remove(s.out_path.c_str());
-  std::remove(s.err_path.c_str());
+  if (spawned) {
+    int raw = 0;
+    if (interrupt_after.empty()) {
+      waitpid(pid, &raw, 0);
+    } else {
+      // Polled, not timed: the signal goes once the text is there, however long that takes.
+      while (waitpid(pid, &raw, WNOHANG) != pid) {
+        if (!run.interrupted && Slurp(err_path).find(interrupt_after) != std::string::npos) {
+          ::kill(pid, SIGINT);
+          run.interrupted = true;
+        }
+        ::usleep(5000);
+      }
+    }
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  }
+  run.out = Slurp(out_path);
+  run.err = Slurp(err_path);
+  std::remove(out_path.c_str());
+  std::remove(err_path.c_str());
   return run;
 }
 
-}  // namespace
-
-CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-  Spawned s = Spawn(args, env);
-  int status = -1;
-  if (s.pid > 0) {
-    int raw = 0;
-    waitpid(s.pid, &raw, 0);
-    status = StatusOf(raw);
-  }
-  return Collect(s, status);
-}
-
-CliRun RunCliInterrupted(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                         const std::string& interrupt_after, bool* interrupted) {
-  *interrupted = false;
-  Spawned s = Spawn(args, env);
-  int status = -1;
-  if (s.pid > 0) {
-    int raw = 0;
-    for (;;) {
-      pid_t done = waitpid(s.pid, &raw, WNOHANG);
-      if (done == s.pid) break;
-      if (!*interrupted && Slurp(s.err_path).find(interrupt_after) != std::string::npos) {
-        ::kill(s.pid, SIGINT);
-        *interrupted = true;
-      }
-      ::usleep(5000);
-    }
-    status = StatusOf(raw);
-  }
-  return Collect(s, status);
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::istringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
 }
 
 }  // namespace vodare::testing

@@ -1,6 +1,6 @@
 #pragma once
-// Runs the built vodare-cli with arguments and an environment of its own, and keeps what it
-// printed on stdout and stderr and its exit status.
+// Runs the built vodare-cli with arguments and an environment of its own, and keeps what it printed
+// on stdout and stderr and its exit status.
 
 #include <string>
 #include <vector>
@@ -11,14 +11,15 @@ struct CliRun {
   int status = -1;
   std::string out;
   std::string err;
+  bool interrupted = false;  // SIGINT was sent before the process ended of itself
 };
 
-// env holds "NAME=value" entries added to (or replacing) the test's own environment.
-CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
+// env holds "NAME=value" entries added to (or replacing) the test's own environment. Once
+// interrupt_after (unless empty) appears on its stderr the process gets SIGINT, as from Ctrl-C.
+CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+              const std::string& interrupt_after = "");
 
-// As RunCli, but once the text appears on its stderr the process gets SIGINT, as from Ctrl-C.
-// interrupted tells whether the signal was sent before the process ended of itself.
-CliRun RunCliInterrupted(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                         const std::string& interrupt_after, bool* interrupted);
+// The words of a command line split at its blanks, for arguments that hold none.
+std::vector<std::string> Words(const std::string& line);
 
 }  // namespace vodare::testing

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
 #include "cli_process.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
+#include "destination/local/reports.h"
 #include "export_writer/sample_export.h"
 #include "support/local_company.h"
 #include "support/loopback_http_server.h"
@@ -17,190 +19,140 @@
 namespace vodare {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::RunCli;
+using testing::Words;
+
+std::string Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+// The file an output's "error list: " line names.
+std::string ErrorListOf(const std::string& out) {
+  const size_t at = out.find("error list: ");
+  return at == std::string::npos ? "" : out.substr(at + 12, out.find('\n', at) - at - 12);
+}
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(ConvertCommand, BadFlagsAreRefusedBeforeAnyRun) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"convert", "--what"},
-                                             {"convert", "--program"},
-                                             {"convert", "--same-state", "maybe"},
-                                             {"convert", "--map-groups", "all"},
-                                             {"convert", "--from", "32-13-2024"},
-                                             // Another form than DD-MM-YYYY is not guessed at.
-                                             {"convert", "--from", "2024-04-01"},
-                                             {"convert", "--to", "31/03/2025"}}) {
-    auto run = RunCli(args);
-    EXPECT_EQ(run.status, 2) << args.back();
-    EXPECT_NE(run.err.find("vodare-cli:"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out.find("run:"), std::string::npos);
+  // Another form of date than DD-MM-YYYY is not guessed at.
+  for (const char* line : {"--what", "--program", "--same-state maybe", "--map-groups all",
+                           "--from 32-13-2024", "--from 2024-04-01", "--to 31/03/2025"}) {
+    auto run = RunCli(Words(std::string("convert ") + line));
+    EXPECT_EQ(run.status, 2) << line;
+    EXPECT_TRUE(Has(run.err, "vodare-cli:")) << run.err;
+    EXPECT_FALSE(Has(run.out, "run:"));
   }
-}
-
-TEST(ConvertCommand, AYearThatIsNoNumberIsRefusedWithTheYearMessage) {
-  auto run = RunCli({"convert", "--program", "/nonexistent", "--masters"});
+  // A year that is no number is refused with the year's message.
+  auto run = RunCli(Words("convert --program /nonexistent --masters"));
   EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("Enter valid Financial Year"), std::string::npos) << run.err;
-  EXPECT_NE(run.out.find("run: refused"), std::string::npos) << run.out;
-}
-
-}  // namespace
-}  // namespace vodare
-
-namespace vodare {
-namespace {
-
-// Exit 0 and "Success" only with an empty error list; otherwise both say how many entries. Every
-// question had its flag, none answered by default; stderr is a pipe here, so the progress comes
-// as lines, no bar drawn over itself.
-void ExpectExitStatusFollowsTheOutcome(const testing::CliRun& run) {
-  if (run.out.find("run: completed\n") != std::string::npos) {
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_EQ(run.out.find("error list:"), std::string::npos);
-    EXPECT_NE(run.err.find("Success: The masters and the vouchers have been imported"),
-              std::string::npos);
-  } else {
-    EXPECT_NE(run.out.find(" entries in the error list\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("error list: "), std::string::npos) << run.out;
-    EXPECT_EQ(run.err.find("Success:"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Alert!: The import of the masters and the vouchers completed with "),
-              std::string::npos)
-        << run.err;
-    EXPECT_EQ(run.status, 1);
-  }
-  EXPECT_EQ(run.err.find("answered No"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("account groups mapped automatically"), std::string::npos) << run.err;
-  EXPECT_EQ(run.err.find('\r'), std::string::npos);
-  for (const char* stage : {"\nImporting Item Masters: ", "\nImporting Ledgers: ",
-                            "\nImporting Inv Vch: ", "\nImporting Acc Vch: "})
-    EXPECT_NE(run.err.find(stage), std::string::npos) << stage << " in\n" << run.err;
-  EXPECT_NE(run.err.find(" records/s\n"), std::string::npos) << run.err;
+  EXPECT_TRUE(Has(run.err, "Enter valid Financial Year")) << run.err;
+  EXPECT_TRUE(Has(run.out, "run: refused")) << run.out;
 }
 
 class ConvertOnLocalCompany : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::LocalCompanyOptions options;
-    options.name = kSampleCompanyName;
-    company_ = testing::CreateLocalCompany(options);
-    export_ = (company_.dir->path() / "export").string();
+    company_ = testing::CreateLocalCompany({.name = kSampleCompanyName});
+    export_ = *company_.dir / "export";
+    temp_ = *company_.dir / "temp";
     WriteSampleExport(export_, SampleExportOptions{});
-    temp_ = (company_.dir->path() / "temp").string();
-    std::filesystem::create_directories(temp_);
+    fs::create_directories(temp_);
   }
-  std::vector<std::string> Args(std::vector<std::string> extra) {
-    std::vector<std::string> args = {"convert",
-                                     "--program",
-                                     company_.program_folder,
-                                     "--data",
-                                     company_.data_folder,
-                                     "--company",
-                                     kSampleCompanyName,  // by name
-                                     "--year",
-                                     "2024",
-                                     "--export",
-                                     export_,
-                                     "--from",
-                                     "01-04-2024",
-                                     "--to",
-                                     "31-03-2025"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
-  }
-  // Args with the values of some flags replaced.
-  std::vector<std::string> With(const std::map<std::string, std::string>& values,
-                                std::vector<std::string> extra) {
-    std::vector<std::string> args = Args(std::move(extra));
+  // A run into the company by its name with these flags, some values replaced.
+  testing::CliRun Convert(const std::string& flags,
+                          const std::map<std::string, std::string>& values = {},
+                          const std::string& endpoint = "", const std::string& interrupt = "") {
+    std::vector<std::string> args =
+        Words("convert --program " + company_.program_folder + " --data " + company_.data_folder +
+              " --year 2024 --export " + export_ + " --from 01-04-2024 --to 31-03-2025 " + flags);
+    args.insert(args.end(), {"--company", kSampleCompanyName});
     for (size_t i = 0; i + 1 < args.size(); ++i)
       if (values.count(args[i])) args[i + 1] = values.at(args[i]);
-    return args;
+    return RunCli(args, {"TEMP=" + temp_, "VODARE_USAGE_ENDPOINT=" + endpoint}, interrupt);
   }
   std::string Books() const {
-    std::ifstream in(std::filesystem::path(company_.data_folder) / company_.code / "books.sqlite",
-                     std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return Bytes(fs::path(company_.data_folder) / company_.code / "books.sqlite");
   }
-  size_t JournalRows() const {
+  std::vector<local::JournalRow> Journal() const {
     local::CompanyStore store(*local::FindCompanyFile(company_.data_folder, company_.code));
-    return local::ReadJournal(store).size();
+    return local::ReadJournal(store);
   }
-  std::vector<std::string> Env(const std::string& endpoint = "") {
-    return {"TEMP=" + temp_, "VODARE_USAGE_ENDPOINT=" + endpoint};
+  // A copy of the export with dis.dbf's bytes changed.
+  std::string Damaged(const std::string& name, const std::function<void(std::string&)>& change) {
+    const fs::path where = company_.dir->path() / name;
+    fs::create_directories(where);
+    for (const auto& e : fs::directory_iterator(export_))
+      fs::copy_file(e.path(), where / e.path().filename());
+    std::string bytes = Bytes(where / "dis.dbf");
+    change(bytes);
+    std::ofstream(where / "dis.dbf", std::ios::binary | std::ios::trunc) << bytes;
+    return where.string();
   }
 
   testing::LocalCompany company_;
-  std::string export_;
-  std::string temp_;
+  std::string export_, temp_;
 };
 
 TEST_F(ConvertOnLocalCompany, AnUnansweredQuestionIsAnsweredNoAndSaid) {
-  auto run = RunCli(Args({"--vouchers"}), Env());
+  auto run = Convert("--vouchers");
   EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("\"State Confirmation\""), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("answered No; give --same-state yes|no"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("Error: Kindly select the same state"), std::string::npos) << run.err;
-  EXPECT_NE(run.out.find("run: refused"), std::string::npos) << run.out;
+  for (const char* said : {"\"State Confirmation\"", "answered No; give --same-state yes|no",
+                           "Error: Kindly select the same state"})
+    EXPECT_TRUE(Has(run.err, said)) << run.err;
+  EXPECT_TRUE(Has(run.out, "run: refused")) << run.out;
+  EXPECT_TRUE(Journal().empty());
 }
 
+// A vouchers run defines no master fields and asks no mapping; the end report's refusal makes the
+// exit 1 and its reason goes to the list in TEMP.
 TEST_F(ConvertOnLocalCompany, ARefusedEndReportMakesExitOneAndTheListHoldsItsReason) {
   testing::LoopbackHttpServer server;
   server.Respond({"T", "", 200, 0});
   server.Respond({"t", "Not registered", 200, 0});
-  auto run = RunCli(Args({"--vouchers", "--same-state", "yes"}), Env(server.endpoint()));
+  auto run = Convert("--vouchers --same-state yes", {}, server.endpoint());
   EXPECT_EQ(run.status, 1) << run.out << run.err;
-  EXPECT_NE(run.out.find("run: completed with "), std::string::npos) << run.out;
-  size_t at = run.out.find("error list: ");
-  ASSERT_NE(at, std::string::npos) << run.out;
-  std::string path = run.out.substr(at + 12, run.out.find('\n', at) - at - 12);
-  EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::path(temp_));
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find("Not registered\r\n"), std::string::npos) << text.str();
+  EXPECT_TRUE(Has(run.out, "run: completed with ")) << run.out;
+  const std::string list = ErrorListOf(run.out);
+  EXPECT_EQ(fs::path(list).parent_path(), fs::path(temp_));
+  EXPECT_TRUE(Has(Bytes(list), "Not registered\r\n")) << Bytes(list);
   EXPECT_EQ(server.requests().size(), 2u);
+  EXPECT_FALSE(Has(run.err, "account groups mapped")) << run.err;
+  for (const auto& row : Journal()) EXPECT_FALSE(Has(row.text, "'Salt'"));
 }
 
 TEST_F(ConvertOnLocalCompany, CtrlCEndsTheRunCleanlyWithItsErrorListWritten) {
-  // The groups are mapped before the first stage: the interrupt reaches a run that has work
-  // before it, whatever the machine's speed.
+  // The groups are mapped before the first stage: the interrupt reaches a run that has work before
+  // it, whatever the machine's speed.
   testing::LoopbackHttpServer server;
-  bool interrupted = false;
-  auto run = testing::RunCliInterrupted(
-      Args({"--masters", "--vouchers", "--same-state", "yes", "--batch-stock", "yes", "--alt-units",
-            "no", "--map-groups", "auto"}),
-      Env(server.endpoint()), "account groups mapped automatically", &interrupted);
-  ASSERT_TRUE(interrupted) << run.err;
+  auto run = Convert(
+      "--masters --vouchers --same-state yes --batch-stock yes --alt-units no "
+      "--map-groups auto",
+      {}, server.endpoint(), "account groups mapped automatically");
+  ASSERT_TRUE(run.interrupted) << run.err;
   EXPECT_EQ(run.status, 1) << run.out << run.err;
-  EXPECT_NE(run.out.find("run: stopped by the user"), std::string::npos) << run.out;
+  EXPECT_TRUE(Has(run.out, "run: stopped by the user")) << run.out;
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(*requests[1].Header("ModuleSubName"), "Partial Completed");
-  size_t at = run.out.find("error list: ");
-  ASSERT_NE(at, std::string::npos) << run.out;
-  std::string path = run.out.substr(at + 12, run.out.find('\n', at) - at - 12);
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find("The run was stopped before its end."), std::string::npos)
-      << text.str();
+  EXPECT_TRUE(Has(Bytes(ErrorListOf(run.out)), "The run was stopped before its end."));
 }
 
 TEST_F(ConvertOnLocalCompany, ARunThatCannotGoRightIsRefusedWithOnePlainLineAndTouchesNothing) {
-  const std::string not_export = (company_.dir->path() / "papers").string();
-  std::filesystem::create_directories(not_export);
+  const std::string not_export = *company_.dir / "papers";
+  fs::create_directories(not_export);
   std::ofstream(not_export + "/readme.txt") << "not an export";
-  struct Case {
-    std::map<std::string, std::string> values;
-    std::string said;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::pair<std::map<std::string, std::string>, std::string>> cases = {
       {{{"--export", not_export}},
        "Alert!: The folder " + not_export +
-           " is not a complete Vodori export: it lacks the tables pro, probat, ACGROUP, order, "
+           " is not a complete Vodori export: it lacks the tables pro, "
+           "probat, ACGROUP, order, "
            "SaleType, support, mdis, dis, pend, Gledger."},
       {{{"--from", "31-03-2025"}, {"--to", "01-04-2024"}},
-       "Alert!: The From Date (31-03-2025) is after the To Date (01-04-2024)"},
+       "Alert!: The From Date (31-03-2025) is after the To Date "
+       "(01-04-2024)"},
       {{{"--company", "Nobody Traders"}},
        "Alert!: There is no company 'Nobody Traders' in the data folder"},
       {{{"--company", ""}}, "Select valid Company."},
@@ -208,47 +160,118 @@ TEST_F(ConvertOnLocalCompany, ARunThatCannotGoRightIsRefusedWithOnePlainLineAndT
        "Alert!: The company '" + std::string(kSampleCompanyName) +
            "' has no financial year 2023; its years are 2024."},
       {{{"--data", company_.data_folder + "-gone"}}, "Enter Valid Vuvoda Data Path."},
+      // A copy interrupted in the middle of dis's last record: nothing is converted.
+      {{{"--export", Damaged("cut", [](std::string& b) { b.resize(b.size() - 100); })}},
+       "Error in table dis: the header counts "},
   };
-  const size_t journal = JournalRows();
   const std::string books = Books();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.said);
-    auto run = RunCli(With(c.values, {"--masters", "--vouchers", "--same-state", "yes"}), Env());
+  for (const auto& [values, said] : cases) {
+    SCOPED_TRACE(said);
+    auto run = Convert("--masters --vouchers --same-state yes", values);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
-    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_TRUE(Has(run.err, said)) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_NE(run.out.find("run: refused"), std::string::npos) << run.out;
+    EXPECT_TRUE(Has(run.out, "run: refused")) << run.out;
     EXPECT_EQ(Books(), books);
   }
   // The folder that is no export was not written into either.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(not_export),
-                          std::filesystem::directory_iterator()),
-            1);
-  EXPECT_EQ(JournalRows(), journal);
+  EXPECT_EQ(std::distance(fs::directory_iterator(not_export), fs::directory_iterator()), 1);
+  EXPECT_TRUE(Journal().empty());
+}
+
+// Where a field's value starts in a record, from the table's own descriptors.
+size_t FieldOffset(const std::string& b, const std::string& name) {
+  size_t offset = 1 + (static_cast<unsigned char>(b[8]) | (static_cast<unsigned char>(b[9]) << 8));
+  for (size_t d = 32; static_cast<unsigned char>(b[d]) != 0x0D; d += 32) {
+    if (std::string(b.c_str() + d) == name) return offset;
+    offset += static_cast<unsigned char>(b[d + 16]);
+  }
+  throw std::runtime_error("no field " + name);
+}
+
+// A value no stage can read is put to the user before anything else, goes to the error list, and
+// keeps its one voucher out, naming the value; every other voucher arrives.
+TEST_F(ConvertOnLocalCompany, AValueNoStageCanReadKeepsItsVoucherOutAndNamesIt) {
+  std::string number;
+  const std::string abc = Damaged("abc", [&](std::string& b) {
+    b.replace(FieldOffset(b, "AMMMOUNT"), 12, "         ABC");
+    number = b.substr(FieldOffset(b, "VCN"), 10);
+    number.erase(number.find_last_not_of(' ') + 1);
+  });
+  auto run = Convert(
+      "--masters --vouchers --same-state yes --batch-stock yes --alt-units no "
+      "--map-groups none --accept-warnings",
+      {{"--export", abc}});
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  const std::string finding =
+      "Warning in table dis, field AMMMOUNT, record 1: "
+      "holds \"ABC\", which is not a number";
+  EXPECT_LT(run.err.find(finding), run.err.find("Importing ")) << run.err;
+  const std::string list = Bytes(ErrorListOf(run.out));
+  EXPECT_TRUE(Has(list, finding)) << list;
+  const size_t refused = list.find("Vch No : " + number + " on ");
+  ASSERT_NE(refused, std::string::npos) << number << "\n" << list;
+  EXPECT_NE(list.find("holds \"ABC\", which is not a number", refused), std::string::npos) << list;
+  EXPECT_TRUE(Has(run.out, "in the error list")) << run.out;
 }
 
 TEST_F(ConvertOnLocalCompany, ATestRunLeavesTheCompanyAsItWasAndForetellsTheRealRun) {
   testing::LoopbackHttpServer server;
-  const std::vector<std::string> flags = {"--masters",     "--vouchers", "--same-state", "yes",
-                                          "--batch-stock", "yes",        "--alt-units",  "no",
-                                          "--map-groups",  "auto"};
-  std::vector<std::string> dry = flags;
-  dry.push_back("--dry-run");
+  const std::string flags =
+      "--masters --vouchers --same-state yes --batch-stock yes --alt-units no "
+      "--map-groups auto";
   const std::string books = Books();
-  auto test_run = RunCli(Args(dry), Env(server.endpoint()));
+  auto test_run = Convert(flags + " --dry-run", {}, server.endpoint());
   EXPECT_EQ(Books(), books);
   EXPECT_TRUE(server.requests().empty());
-  EXPECT_EQ(JournalRows(), 0u);
-  EXPECT_NE(test_run.err.find("Test run: "), std::string::npos) << test_run.err;
-  EXPECT_NE(test_run.err.find("The company was left as it was."), std::string::npos);
+  EXPECT_TRUE(Journal().empty());
+  EXPECT_TRUE(Has(test_run.err, "Test run: ")) << test_run.err;
+  EXPECT_TRUE(Has(test_run.err, "The company was left as it was."));
 
-  auto real_run = RunCli(Args(flags), Env(server.endpoint()));
+  auto run = Convert(flags, {}, server.endpoint());
   EXPECT_NE(Books(), books);
-  EXPECT_EQ(server.requests().size(), 2u);
-  ExpectExitStatusFollowsTheOutcome(real_run);
-  EXPECT_EQ(test_run.status, real_run.status) << test_run.out << real_run.out;
-  // The same summary, verdict and ending, but for the error list's own name and the words that
-  // say a test run changed nothing.
+  EXPECT_EQ(test_run.status, run.status) << test_run.out << run.out;
+  // Exit 0 and "Success" only with an empty error list; otherwise both say how many entries.
+  const bool clean = Has(run.out, "run: completed\n");
+  EXPECT_EQ(run.status, clean ? 0 : 1) << run.out << run.err;
+  EXPECT_EQ(ErrorListOf(run.out).empty(), clean);
+  EXPECT_EQ(Has(run.out, " entries in the error list\n"), !clean) << run.out;
+  EXPECT_EQ(Has(run.err, "Success: The masters and the vouchers have been imported"), clean);
+  EXPECT_EQ(Has(run.err, "Alert!: The import of the masters and the vouchers completed with "),
+            !clean)
+      << run.err;
+  // Every question had its flag, none answered by default, the groups offered to the mapping were
+  // the export's; stderr is a pipe here, so the progress comes as lines, no bar drawn over itself.
+  EXPECT_FALSE(Has(run.err, "answered No")) << run.err;
+  EXPECT_TRUE(Has(run.err, "account groups mapped automatically")) << run.err;
+  EXPECT_FALSE(Has(run.err, "vodare-cli: 0 of ")) << run.err;
+  EXPECT_FALSE(Has(run.err, "\r"));
+  for (const char* stage : {"\nImporting Item Masters: ", "\nImporting Ledgers: ",
+                            "\nImporting Inv Vch: ", "\nImporting Acc Vch: ", " records/s\n"})
+    EXPECT_TRUE(Has(run.err, stage)) << stage << " in\n" << run.err;
+
+  // The configuration reached the company: thirteen series and the batch-wise switches, not the
+  // alternate unit, and the masters' own fields.
+  int series = 0;
+  bool batch = false, alt_unit = false, master_fields = false;
+  for (const auto& row : Journal()) {
+    series += row.operation == "SaveVchSeriesForMultiSeriesCreation";
+    batch = batch || Has(row.text, "B7= -1");
+    alt_unit = alt_unit || Has(row.text, "B11=-1");
+    master_fields = master_fields || Has(row.text, "'Salt'");
+  }
+  EXPECT_EQ(series, 13);
+  EXPECT_TRUE(batch && master_fields);
+  EXPECT_FALSE(alt_unit);
+  // Both reports carry the company's own identity and the year.
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(*requests[0].Header("ModuleSubName"), "InProcess");
+  local::CompanyStore store(*local::FindCompanyFile(company_.data_folder, company_.code));
+  for (const auto& r : requests) EXPECT_EQ(*r.Header("Identity"), store.guid() + "_2024");
+
+  // The same summary, verdict and ending, but for the error list's own name and the words that say
+  // a test run changed nothing.
   auto comparable = [](const std::string& out) {
     std::string kept;
     std::istringstream lines(out);
@@ -260,44 +283,43 @@ TEST_F(ConvertOnLocalCompany, ATestRunLeavesTheCompanyAsItWasAndForetellsTheReal
     }
     return kept;
   };
-  EXPECT_EQ(comparable(test_run.out), comparable(real_run.out));
-  EXPECT_NE(real_run.out.find("Inventory vouchers"), std::string::npos) << real_run.out;
-  EXPECT_NE(real_run.out.find(" inventory vouchers and "), std::string::npos) << real_run.out;
+  EXPECT_EQ(comparable(test_run.out), comparable(run.out));
+  EXPECT_TRUE(Has(run.out, "Inventory vouchers")) << run.out;
+  EXPECT_TRUE(Has(run.out, " inventory vouchers and ")) << run.out;
 
   // Asked without --errors, reconcile explains with the list of the real run, the last one into
   // this company.
-  size_t at = real_run.out.find("error list: ");
-  ASSERT_NE(at, std::string::npos) << real_run.out;
-  const std::string list = real_run.out.substr(at, real_run.out.find('\n', at) - at);
   auto reconcile =
       RunCli({"reconcile", "--export", export_, "--data", company_.data_folder, "--company",
               kSampleCompanyName, "--from", "01-04-2024", "--to", "31-03-2025"},
-             Env());
-  EXPECT_NE(reconcile.out.find(list + "\n"), std::string::npos) << reconcile.out << reconcile.err;
+             {"TEMP=" + temp_});
+  EXPECT_TRUE(Has(reconcile.out, "error list: " + ErrorListOf(run.out) + "\n"))
+      << reconcile.out << reconcile.err;
 }
 
 TEST(CliHelp, EveryCommandExplainsItselfAndItsFlagsOnStdout) {
-  const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
-      {{"--help"}, {"usage: vodare-cli COMMAND", "convert", "reconcile"}},
-      {{"convert", "--help"},
+  // The command's words, then what its help must name.
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {"--help", {"usage: vodare-cli COMMAND", "convert", "reconcile"}},
+      {"convert --help",
        {"usage: vodare-cli convert", "--batch-stock yes|no", "--alt-units yes|no",
         "--same-state yes|no", "--map-groups none|auto", "--dry-run", "Exit status: 0"}},
-      {{"reconcile", "-h"}, {"usage: vodare-cli reconcile", "--company CODE|NAME", "--errors"}},
-      {{"company", "--help"}, {"create", "list", "show"}},
-      {{"company", "create", "--help"}, {"usage: vodare-cli company create", "--years", "--vat"}},
-      {{"company", "list", "--help"}, {"usage: vodare-cli company list"}},
-      {{"company", "show", "--help"}, {"--company CODE|NAME", "journal"}},
-      {{"demo", "--help"}, {"usage: vodare-cli demo"}},
-      {{"sample-export", "--help"}, {"usage: vodare-cli sample-export", "--seed"}},
-      {{"tables", "--help"}, {"usage: vodare-cli tables"}},
-      {{"query", "--help"}, {"usage: vodare-cli query"}},
+      {"reconcile -h", {"usage: vodare-cli reconcile", "--company CODE|NAME", "--errors"}},
+      {"company --help", {"create", "list", "show"}},
+      {"company create --help", {"usage: vodare-cli company create", "--years", "--vat"}},
+      {"company list --help", {"usage: vodare-cli company list"}},
+      {"company show --help", {"--company CODE|NAME", "journal"}},
+      {"demo --help", {"usage: vodare-cli demo"}},
+      {"sample-export --help", {"usage: vodare-cli sample-export", "--seed"}},
+      {"tables --help", {"usage: vodare-cli tables"}},
+      {"query --help", {"usage: vodare-cli query"}},
   };
-  for (const auto& [args, said] : cases) {
-    SCOPED_TRACE(args.front() + (args.size() > 1 ? " " + args[1] : ""));
-    auto run = RunCli(args);
+  for (const auto& [words, said] : cases) {
+    SCOPED_TRACE(words);
+    auto run = RunCli(Words(words));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    for (const std::string& text : said) EXPECT_NE(run.out.find(text), std::string::npos) << text;
+    for (const std::string& text : said) EXPECT_TRUE(Has(run.out, text)) << text;
   }
 }
 

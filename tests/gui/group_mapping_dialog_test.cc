@@ -11,92 +11,79 @@
 namespace vodare::gui {
 namespace {
 
-using testing::App;
-using testing::ScriptedBoxes;
+using Texts = std::vector<std::string>;
 
 class GroupMappingDialogTest : public ::testing::Test {
  protected:
-  void Open(std::vector<std::string> vodori, std::vector<std::string> vuvoda) {
-    App();
+  void Open(Texts vodori, Texts vuvoda) {
+    testing::App();
     dialog_ = std::make_unique<GroupMappingDialog>(vodori, vuvoda, boxes_.Hook());
     dialog_->show();
   }
-  QTreeWidget* List(const char* name) { return dialog_->findChild<QTreeWidget*>(name); }
-  QPushButton* Button(const char* name) { return dialog_->findChild<QPushButton*>(name); }
-  std::vector<std::string> Texts(const char* list, int column = 0) {
-    std::vector<std::string> out;
-    QTreeWidget* w = List(list);
+  void Press(const char* button) { dialog_->findChild<QPushButton*>(button)->click(); }
+  Texts Items(const char* list, int column = 0) {
+    Texts out;
+    auto* w = dialog_->findChild<QTreeWidget*>(list);
     for (int i = 0; i < w->topLevelItemCount(); ++i)
       out.push_back(w->topLevelItem(i)->text(column).toStdString());
     return out;
   }
   void Select(const char* list, const std::string& text) {
-    QTreeWidget* w = List(list);
-    for (int i = 0; i < w->topLevelItemCount(); ++i) {
-      if (w->topLevelItem(i)->text(0).toStdString() == text) {
-        w->setCurrentItem(w->topLevelItem(i));
-        return;
-      }
-    }
+    auto* w = dialog_->findChild<QTreeWidget*>(list);
+    for (int i = 0; i < w->topLevelItemCount(); ++i)
+      if (w->topLevelItem(i)->text(0).toStdString() == text)
+        return w->setCurrentItem(w->topLevelItem(i));
     FAIL() << "no item " << text << " in " << list;
   }
-  std::vector<std::string> Alerts() {
-    std::vector<std::string> out;
+  // Chooses a group on each side and presses "=>".
+  void Pair(const std::string& vodori, const std::string& vuvoda) {
+    Select("lstVodoriAccGrp", vodori);
+    Select("lstVuvodaAccgrp", vuvoda);
+    Press("cmdForward");
+  }
+  Texts Alerts() {
+    Texts out;
     for (const auto& r : boxes_.shown) out.push_back(r.caption + "|" + r.text);
     return out;
   }
 
-  ScriptedBoxes boxes_;
+  testing::ScriptedBoxes boxes_;
   std::unique_ptr<GroupMappingDialog> dialog_;
 };
 
-TEST_F(GroupMappingDialogTest, OpensWithCaptionListsAndColumns) {
+TEST_F(GroupMappingDialogTest, ForwardAsksForBothSelectionsThenPairsThem) {
   Open({"sundry debtors", "Capital Account", "Bank Accounts", "Sundry Debtors"},
        {"Sundry Debtors", "Capital Account", "Bank Accounts"});
-  EXPECT_EQ(dialog_->windowTitle().toStdString(),
-            "A/C Group Mapping > Vodare (Rel 1.1 dt. 17-02-2025)");
-  // Sorted ignoring case; a group named twice in the table is listed once.
-  EXPECT_EQ(Texts("lstVodoriAccGrp"),
-            (std::vector<std::string>{"Bank Accounts", "Capital Account", "sundry debtors"}));
-  // The Vuvoda groups stay in the server's order.
-  EXPECT_EQ(Texts("lstVuvodaAccgrp"),
-            (std::vector<std::string>{"Sundry Debtors", "Capital Account", "Bank Accounts"}));
-  EXPECT_EQ(List("lstcombAccGrp")->headerItem()->text(1).toStdString(), "Vuvoda Acc Groups");
-  EXPECT_EQ(Button("cmdForward")->text().toStdString(), "=>");
-  EXPECT_EQ(Button("cmdBackward")->text().toStdString(), "<=");
-  // What the user is asked to do, on one line in full.
+  // Sorted ignoring case, a group named twice in the table listed once; the Vuvoda groups stay
+  // in the server's order; what the user is asked to do on one line in full.
+  EXPECT_EQ(Items("lstVodoriAccGrp"),
+            (Texts{"Bank Accounts", "Capital Account", "sundry debtors"}));
+  EXPECT_EQ(Items("lstVuvodaAccgrp"),
+            (Texts{"Sundry Debtors", "Capital Account", "Bank Accounts"}));
   auto* instruction = dialog_->findChild<QLabel*>("lblInstruction");
   EXPECT_LE(instruction->fontMetrics().horizontalAdvance(instruction->text()),
             instruction->contentsRect().width());
-}
 
-TEST_F(GroupMappingDialogTest, ForwardAsksForBothSelectionsThenPairsThem) {
   Open({"Debtors", "Creditors"}, {"Sundry Debtors", "Sundry Creditors"});
-  Button("cmdForward")->click();
+  Press("cmdForward");
   Select("lstVuvodaAccgrp", "Sundry Debtors");
-  Button("cmdForward")->click();  // only the Vuvoda side chosen
+  Press("cmdForward");  // only the Vuvoda side chosen
   Select("lstVodoriAccGrp", "Debtors");
-  Button("cmdForward")->click();  // only the Vodori side: the Vuvoda choice was cleared
-  EXPECT_EQ(Alerts(), (std::vector<std::string>{
-                          "Alert!|Kindly select the account group from Vodori Acc Groups!",
-                          "Alert!|Kindly select the account group from Vodori Acc Groups!",
-                          "Alert!|Kindly select the account group from Vuvoda Acc Groups!"}));
+  Press("cmdForward");  // only the Vodori side: the Vuvoda choice was cleared
+  EXPECT_EQ(Alerts(), (Texts{"Alert!|Kindly select the account group from Vodori Acc Groups!",
+                             "Alert!|Kindly select the account group from Vodori Acc Groups!",
+                             "Alert!|Kindly select the account group from Vuvoda Acc Groups!"}));
   EXPECT_EQ(boxes_.shown.back().icon, MessageIcon::kExclamation);
 
   boxes_.shown.clear();
-  Select("lstVodoriAccGrp", "Debtors");
-  Select("lstVuvodaAccgrp", "Sundry Debtors");
-  Button("cmdForward")->click();
-  Select("lstVodoriAccGrp", "Creditors");
-  Select("lstVuvodaAccgrp", "Sundry Debtors");  // a Vuvoda group may take several
-  Button("cmdForward")->click();
+  Pair("Debtors", "Sundry Debtors");
+  Pair("Creditors", "Sundry Debtors");  // a Vuvoda group may take several
   EXPECT_TRUE(boxes_.shown.empty());
-  EXPECT_TRUE(Texts("lstVodoriAccGrp").empty());
-  EXPECT_EQ(Texts("lstVuvodaAccgrp").size(), 2u);
-  EXPECT_EQ(Texts("lstcombAccGrp"), (std::vector<std::string>{"Creditors", "Debtors"}));
-  EXPECT_TRUE(List("lstVuvodaAccgrp")->selectedItems().isEmpty());
-
-  Button("cmdOkay")->click();
+  EXPECT_TRUE(Items("lstVodoriAccGrp").empty());
+  EXPECT_EQ(Items("lstVuvodaAccgrp").size(), 2u);
+  EXPECT_EQ(Items("lstcombAccGrp"), (Texts{"Creditors", "Debtors"}));
+  EXPECT_TRUE(dialog_->findChild<QTreeWidget*>("lstVuvodaAccgrp")->selectedItems().isEmpty());
+  Press("cmdOkay");
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
   EXPECT_EQ(dialog_->pairs(),
             (GroupPairs{{"Debtors", "Sundry Debtors"}, {"Creditors", "Sundry Debtors"}}));
@@ -104,31 +91,22 @@ TEST_F(GroupMappingDialogTest, ForwardAsksForBothSelectionsThenPairsThem) {
 
 TEST_F(GroupMappingDialogTest, BackwardReturnsTheGroupAndAsksForAPairTheSecondTime) {
   Open({"Debtors"}, {"Sundry Debtors"});
-  Button("cmdBackward")->click();  // nothing paired yet: nothing happens
+  Press("cmdBackward");  // nothing paired yet: nothing happens
+  Pair("Debtors", "Sundry Debtors");
+  Select("lstcombAccGrp", "Debtors");
+  Press("cmdBackward");
+  EXPECT_TRUE(Items("lstcombAccGrp").empty());
+  EXPECT_EQ(Items("lstVodoriAccGrp"), (Texts{"Debtors"}));
+  // The pair is gone from the list and from the pairs to hand over: pressing again with the
+  // pairs empty removes nothing and says nothing; with a pair and none chosen, it asks.
+  Pair("Debtors", "Sundry Debtors");
+  Select("lstcombAccGrp", "Debtors");
+  Press("cmdBackward");
+  Press("cmdBackward");
   EXPECT_TRUE(boxes_.shown.empty());
-  Select("lstVodoriAccGrp", "Debtors");
-  Select("lstVuvodaAccgrp", "Sundry Debtors");
-  Button("cmdForward")->click();
-  Select("lstcombAccGrp", "Debtors");
-  Button("cmdBackward")->click();
-  EXPECT_TRUE(Texts("lstcombAccGrp").empty());
-  EXPECT_EQ(Texts("lstVodoriAccGrp"), (std::vector<std::string>{"Debtors"}));
-  // The pair is gone from the list and from the pairs to hand over; pressing again with
-  // nothing chosen is answered.
-  Select("lstVodoriAccGrp", "Debtors");
-  Select("lstVuvodaAccgrp", "Sundry Debtors");
-  Button("cmdForward")->click();
-  Select("lstcombAccGrp", "Debtors");
-  Button("cmdBackward")->click();
-  Button("cmdBackward")->click();
-  EXPECT_TRUE(boxes_.shown.empty());  // the pairs are empty again: nothing to remove
-  Select("lstVodoriAccGrp", "Debtors");
-  Select("lstVuvodaAccgrp", "Sundry Debtors");
-  Button("cmdForward")->click();
-  Button("cmdBackward")->click();
-  EXPECT_EQ(
-      Alerts(),
-      (std::vector<std::string>{"Alert!|Kindly select the mapped account group to be removed!"}));
+  Pair("Debtors", "Sundry Debtors");
+  Press("cmdBackward");
+  EXPECT_EQ(Alerts(), (Texts{"Alert!|Kindly select the mapped account group to be removed!"}));
 }
 
 TEST_F(GroupMappingDialogTest, AutoMapPairsByLikenessAndByTheKnownNames) {
@@ -137,51 +115,46 @@ TEST_F(GroupMappingDialogTest, AutoMapPairsByLikenessAndByTheKnownNames) {
        {"Sundry Debtors of the Northern Region", "Sundry Debtors", "Profit & Loss",
         "Capital Account"});
   // A hand pair first: "Auto Map" discards it and starts from the full list.
-  Select("lstVodoriAccGrp", "Misc");
-  Select("lstVuvodaAccgrp", "Capital Account");
-  Button("cmdForward")->click();
-  Button("cmdAutoMap")->click();
+  Pair("Misc", "Capital Account");
+  Press("cmdAutoMap");
   EXPECT_TRUE(boxes_.shown.empty());
-  EXPECT_EQ(Texts("lstcombAccGrp"),
-            (std::vector<std::string>{"PROFIT & LOSS A/C", "SUNDRY DEBTORS",
-                                      "SUNDRY DEBTORS OF THE NORTHERN REGION BR"}));
-  EXPECT_EQ(Texts("lstcombAccGrp", 1),
-            (std::vector<std::string>{"Profit & Loss", "Sundry Debtors",
-                                      "Sundry Debtors of the Northern Region"}));
+  EXPECT_EQ(Items("lstcombAccGrp"), (Texts{"PROFIT & LOSS A/C", "SUNDRY DEBTORS",
+                                           "SUNDRY DEBTORS OF THE NORTHERN REGION BR"}));
+  EXPECT_EQ(Items("lstcombAccGrp", 1),
+            (Texts{"Profit & Loss", "Sundry Debtors", "Sundry Debtors of the Northern Region"}));
   // A known name the company lacks ("Sale") and a name that cleans to nothing stay unpaired.
-  EXPECT_EQ(Texts("lstVodoriAccGrp"), (std::vector<std::string>{"()./", "Misc", "SALES ACCOUNT"}));
+  EXPECT_EQ(Items("lstVodoriAccGrp"), (Texts{"()./", "Misc", "SALES ACCOUNT"}));
 
   // The long group shows cut and upper-cased; removing its pair finds it all the same and
   // puts the group back under its own name.
   Select("lstcombAccGrp", "SUNDRY DEBTORS OF THE NORTHERN REGION BR");
-  Button("cmdBackward")->click();
+  Press("cmdBackward");
   EXPECT_TRUE(boxes_.shown.empty());
-  EXPECT_EQ(Texts("lstVodoriAccGrp").size(), 4u);
-  Button("cmdOkay")->click();
+  EXPECT_EQ(Items("lstVodoriAccGrp").size(), 4u);
+  Press("cmdOkay");
   EXPECT_EQ(dialog_->pairs(), (GroupPairs{{"Sundry Debtors", "Sundry Debtors"},
                                           {"PROFIT & LOSS A/C", "Profit & Loss"}}));
 }
 
 TEST_F(GroupMappingDialogTest, QuitCancelsOnceConfirmedAndTheCloseBoxHandsNothingOver) {
-  Open({"Sundry Debtors"}, {"Sundry Debtors"});
-  Button("cmdAutoMap")->click();
-  boxes_.answers["Confirmation"] = {false, true};
-  Button("cmdQuit")->click();  // No: the dialog stays
-  EXPECT_TRUE(dialog_->isVisible());
-  Button("cmdQuit")->click();
-  EXPECT_FALSE(dialog_->isVisible());
-  EXPECT_EQ(boxes_.shown.size(), 2u);
-  EXPECT_EQ(boxes_.shown[0].text, kQuitQuestion);
-  EXPECT_TRUE(dialog_->cancelled());
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
-  EXPECT_TRUE(dialog_->pairs().empty());
-
-  Open({"Sundry Debtors"}, {"Sundry Debtors"});
-  Button("cmdAutoMap")->click();
-  dialog_->close();
-  EXPECT_FALSE(dialog_->cancelled());
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
-  EXPECT_TRUE(dialog_->pairs().empty());
+  for (bool quit : {true, false}) {
+    Open({"Sundry Debtors"}, {"Sundry Debtors"});
+    Press("cmdAutoMap");
+    if (quit) {
+      boxes_.answers["Confirmation"] = {false, true};
+      Press("cmdQuit");  // No: the dialog stays
+      EXPECT_TRUE(dialog_->isVisible());
+      Press("cmdQuit");
+      EXPECT_EQ(boxes_.shown.size(), 2u);
+      EXPECT_EQ(boxes_.shown[0].text, kQuitQuestion);
+    } else {
+      dialog_->close();
+    }
+    EXPECT_FALSE(dialog_->isVisible());
+    EXPECT_EQ(dialog_->cancelled(), quit);
+    EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog_->pairs().empty());
+  }
 }
 
 }  // namespace
