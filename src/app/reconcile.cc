@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/helpers.h"
+#include "common/key_set.h"
 #include "context/run_context.h"
 #include "context/run_source.h"
 #include "destination/automation.h"
@@ -110,7 +111,7 @@ struct InventoryRecord {
 std::vector<InventoryRecord> ReadInventoryVouchers(RunContext& ctx, const VoucherKeyList& keys,
                                                    const Date& from, const Date& to) {
   std::vector<InventoryRecord> out;
-  KeyedCollection<int16_t> occurrences;
+  NameOccurrences occurrences;
   for (const VoucherKey& key : keys.keys) {
     std::vector<InventoryVoucherHeader> records;
     try {
@@ -130,8 +131,8 @@ std::vector<InventoryRecord> ReadInventoryVouchers(RunContext& ctx, const Vouche
       r.voucher.date_text = challan ? h.ch_date : h.date;
       r.voucher.date = TryParseDateText(r.voucher.date_text).value_or(Date());
       r.voucher_id = CleanTextCopy(h.voucher_id, 3);
-      const int16_t repeat = NextNameOccurrence(
-          occurrences, std::to_string(type) + "|" + r.voucher.number + "|" + r.voucher.date_text);
+      const int16_t repeat = occurrences.Next(std::to_string(type) + "|" + r.voucher.number + "|" +
+                                              r.voucher.date_text);
       if (repeat > 0) r.voucher.number += "/" + std::to_string(repeat);
       try {
         const InventoryVoucherFigures f =

@@ -12,6 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/keyed_collection.h"
+#include "common/text.h"
+
 namespace vodare {
 
 class KeySet {
@@ -62,6 +65,22 @@ class KeySet {
   std::string bytes_;
   std::vector<uint32_t> slots_;
   size_t count_ = 0;
+};
+
+// 0 the first time a name is met (case aside), 1 the second, and so on. A year's vouchers are
+// nearly all met once: those are only held in a key set, and counts are kept for the repeated.
+class NameOccurrences {
+ public:
+  int16_t Next(std::string_view name) {
+    if (once_.Insert(FoldKey(name))) return 0;
+    if (int16_t* count = repeated_.Find(name)) return ++*count;
+    repeated_.Add(name, 1);
+    return 1;
+  }
+
+ private:
+  KeySet once_;
+  KeyedCollection<int16_t> repeated_;
 };
 
 }  // namespace vodare

@@ -7,6 +7,7 @@
 
 #include "common/gst_states.h"
 #include "common/helpers.h"
+#include "common/key_set.h"
 #include "common/run_error.h"
 #include "common/xml.h"
 #include "context/run_context.h"
@@ -208,7 +209,7 @@ class InventoryVoucherStage {
 
     // Repeated numbers on the same day and type get "/1", "/2"... behind them.
     const int16_t repeat =
-        NextNameOccurrence(occurrences_, std::to_string(type) + "|" + cur.number + "|" + cur.date);
+        occurrences_.Next(std::to_string(type) + "|" + cur.number + "|" + cur.date);
     if (repeat > 0) {
       cur.number += "/" + std::to_string(repeat);
       // A note on the number it goes under, not what became of it: it names no record, so that
@@ -366,7 +367,7 @@ class InventoryVoucherStage {
   SourceVoucherLookups lookups_;
   BillSundryMasters masters_;
   VoucherKeyList keys_;
-  KeyedCollection<int16_t> occurrences_;
+  NameOccurrences occurrences_;
   int32_t total_ = 0;
   int32_t processed_ = 0;
   std::string type_name_;  // carried from voucher to voucher
