@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <set>
 #include <vector>
 
-#include "common/gst_states.h"
+#include "common/key_set.h"
 #include "common/keyed_collection.h"
 #include "common/run_error.h"
 #include "common/xml.h"
@@ -15,49 +16,7 @@
 namespace vodare {
 namespace {
 
-TEST(CleanText, EachModeEscapesWhatItsUseNeeds) {
-  // {text, mode, cleaned}: 1 escapes every ampersand, even inside an entity; 5 leaves an
-  // existing entity alone; 2 turns angle brackets round; 3 doubles quotes; 4 drops code 255.
-  const std::vector<std::tuple<std::string, int, std::string>> cases = {
-      {"R&D &amp; co\x02", 1, "R&amp;D &amp;amp; co"},
-      {"R&D &amp; &lt;", 5, "R&amp;D &amp; &amp;lt;"},
-      {"<Shop>\x02", 2, "(Shop)"},
-      {"D'SOUZA", 3, "D''SOUZA"},
-      {"ab\xC3\xBF"
-       "c",
-       4, "abc"},
-      {"same", 9, "same"},
-  };
-  for (auto [text, mode, cleaned] : cases) {
-    EXPECT_EQ(CleanText(text, mode), cleaned) << text << " in mode " << mode;
-    EXPECT_EQ(text, cleaned) << "the text is cleaned in place";
-  }
-  EXPECT_EQ(EscapeAmpersands("&&amp;&"), "&amp;&amp;&amp;");
-  EXPECT_EQ(EscapeRecordValue("a<b>&\x02"), "a&lt;b&gt;&amp;");
-}
-
-TEST(Amounts, ZeroToleranceIsExclusive) {
-  EXPECT_FALSE(IsZero(1e-9));
-  EXPECT_FALSE(IsZero(-1e-9));
-  EXPECT_TRUE(IsZero(5e-10));
-  EXPECT_EQ(NegateAmount(1e-9), 0.0);
-  EXPECT_EQ(NegateAmount(2.5), -2.5);
-  EXPECT_TRUE(IsNotPositive(5e-10));
-  EXPECT_FALSE(IsNotPositive(1e-9));
-}
-
-TEST(TextValues, ComparedTrimmedAndWithoutCaseAndReadAsNumbersOrDates) {
-  EXPECT_EQ(CompareText(" abc", "ABC "), 0);
-  EXPECT_NE(CompareText(" abc", "ABC ", true), 0);
-  EXPECT_EQ(CompareText("\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"), 0);  // été / ÉTÉ
-  // A blank number is 0; foreign text is a type mismatch.
-  EXPECT_EQ(TextToDouble("  "), 0);
-  EXPECT_EQ(TextToDouble(" -12.5 "), -12.5);
-  EXPECT_EQ(TextToLong("2.5"), 2);
-  EXPECT_EQ(TextToLong("3.5"), 4);
-  EXPECT_THROW(TextToDouble("12a"), RunTimeError);
-  EXPECT_THROW(TextToDouble("1,000"), RunTimeError);
-  // Comparing two dates rewrites both texts.
+TEST(TextValues, ComparingTwoDatesRewritesBothTexts) {
   std::string a = "2024-04-01", b = "1 April 2024";
   EXPECT_TRUE(IsDateNotAfter(a, b));
   EXPECT_EQ(a, "01-04-2024");
@@ -68,7 +27,7 @@ TEST(TextValues, ComparedTrimmedAndWithoutCaseAndReadAsNumbersOrDates) {
   EXPECT_THROW(IsDateNotAfter(e, f), RunTimeError);
 }
 
-TEST(NamedLookups, NamesAndKeysIgnoreCaseAndStatesNeedTheirTwoCharacterCode) {
+TEST(NamedLookups, NamesAndKeysIgnoreCase) {
   KeyedCollection<int16_t> counters;
   EXPECT_EQ(NextNameOccurrence(counters, "Tea"), 0);
   EXPECT_EQ(NextNameOccurrence(counters, "TEA"), 1);
@@ -79,9 +38,6 @@ TEST(NamedLookups, NamesAndKeysIgnoreCaseAndStatesNeedTheirTwoCharacterCode) {
   names.Add("Ab1", "Soap");
   EXPECT_TRUE(CollectionLookup(names, "aB1", &out));
   EXPECT_EQ(out, "Soap");
-  EXPECT_EQ(GetStateName("27"), "MAHARASHTRA");
-  EXPECT_EQ(GetStateName("97"), "OTHER TERRITORY");
-  for (const char* code : {"99", "7", ""}) EXPECT_EQ(GetStateName(code), "") << code;
 }
 
 // Long runs of adds and removals of keys in changing case, against a plain map of the folded
@@ -150,6 +106,23 @@ TEST(AddXmlElement, LeavesOutEmptyValuesByKindAndSerialisesOnlyMarkupAsEntities)
   EXPECT_EQ(XmlText(doc),
             "<R><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I><J>0</J><K></K><L>01-01-1900</L>"
             "<M>0</M><P>Shop &lt;2&gt; &amp; \"Co\"</P><B>   </B></R>");
+}
+
+// Against a plain set over enough keys to grow the table many times, with keys that differ only
+// in their last byte, embedded zero bytes and the empty key: a key is never taken for another.
+TEST(KeySet, HoldsExactlyTheKeysAPlainSetWould) {
+  KeySet keys;
+  std::set<std::string> plain;
+  for (int i = 0; i < 20000; ++i) {
+    std::string key = "A" + std::to_string(i % 7919);
+    if (i % 5 == 0) key.push_back('\0');
+    if (i == 3) key.clear();
+    EXPECT_EQ(keys.Insert(key), plain.insert(key).second) << i;
+  }
+  EXPECT_EQ(keys.Count(), plain.size());
+  for (const std::string& key : plain) EXPECT_TRUE(keys.Contains(key));
+  EXPECT_FALSE(keys.Contains("A7919"));
+  EXPECT_FALSE(keys.Contains(std::string("A1\0", 3) + "x"));
 }
 
 }  // namespace
