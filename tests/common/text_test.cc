@@ -25,7 +25,9 @@ std::string Unescaped(const std::string& s) {
 }
 std::string Escaped(const std::string& s) {
   std::string out;
-  for (char c : s) out += static_cast<unsigned char>(c) < 0x20 ? std::string{'^', char(c + '@')} : std::string(1, c);
+  for (char c : s)
+    out +=
+        static_cast<unsigned char>(c) < 0x20 ? std::string{'^', char(c + '@')} : std::string(1, c);
   return out;
 }
 

@@ -114,10 +114,14 @@ std::string Effects(CompanyRun& run) {
   std::string text, out = "switches:";
   c.Load(text);
   for (auto [name, on] : std::vector<std::pair<const char*, bool>>{
-           {"batch", c.batchbybatch}, {"alternate unit", c.AlternateUnit},
-           {"godowns", c.MultiGodown}, {"free qty", c.EnableFreeQty},
-           {"item notes", c.EnableItemMastNotes}, {"ledger notes", c.EnableAccMastNotes},
-           {"DL no", c.DLNoEnabled}, {"returns in sales", c.EnableSalesReturnInSales},
+           {"batch", c.batchbybatch},
+           {"alternate unit", c.AlternateUnit},
+           {"godowns", c.MultiGodown},
+           {"free qty", c.EnableFreeQty},
+           {"item notes", c.EnableItemMastNotes},
+           {"ledger notes", c.EnableAccMastNotes},
+           {"DL no", c.DLNoEnabled},
+           {"returns in sales", c.EnableSalesReturnInSales},
            {"returns in purchases", c.EnablePurcReturnInPurchase}})
     out += std::string(" ") + name + (on ? "+" : "-");
   out += "\n";
@@ -135,9 +139,10 @@ std::string Effects(CompanyRun& run) {
   // B107, B102, L13 (the cash ledger), B115, B2, B4 of each series.
   out += "\nseries (cash is " +
          std::to_string(run.ctx.destination.FixedApi->mastername2code("Cash", kKindLedger)) + "):";
-  for (auto [name, type] : std::vector<std::pair<std::string, int16_t>>{
-           {"Purchase", 2}, {"Sales", 9}, {"S_Return", 3}, {"Breakage", 3}, {"P_Return", 10},
-           {"M_Issue", 11}, {"Payment", 19}, {"Contra", 15}}) {
+  for (const std::string at : {"Purchase 2", "Sales 9", "S_Return 3", "Breakage 3", "P_Return 10",
+                               "M_Issue 11", "Payment 19", "Contra 15"}) {
+    std::string name = at.substr(0, at.find(' '));
+    const auto type = static_cast<int16_t>(std::stoi(at.substr(at.find(' '))));
     const int32_t code =
         run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(name, type);
     local::Statement& q = store.db().Cached(

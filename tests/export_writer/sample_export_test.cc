@@ -52,8 +52,8 @@ TEST(SampleExport, EveryTableHasTheKeptFields) {
   for (const std::string& file : kTableFiles) {
     fields += file + ":";
     for (const DbfField& f : T(file).header.fields)
-      fields += " " + f.name + " " + f.type + std::to_string(f.length) + "." +
-                std::to_string(f.decimals);
+      fields +=
+          " " + f.name + " " + f.type + std::to_string(f.length) + "." + std::to_string(f.decimals);
     fields += "\n";
   }
   testing::ExpectGolden("sample_export_fields.txt", fields);

@@ -16,7 +16,6 @@
 namespace vodare {
 namespace {
 using Texts = std::vector<std::string>;
-using Rows = std::vector<std::vector<Value>>;
 
 class JetSemantics : public ::testing::Test, public testing::TextExport {
  protected:
@@ -25,14 +24,6 @@ class JetSemantics : public ::testing::Test, public testing::TextExport {
     Texts out;
     for (Recordset rs = Db()->OpenSnapshot(sql); !rs.Eof(); rs.MoveNext())
       out.push_back(rs.Field(field).IsNull() ? "<null>" : rs.Field(field).ToText());
-    return out;
-  }
-  std::vector<std::vector<Value>> All(const std::string& sql) {
-    std::vector<std::vector<Value>> out;
-    for (Recordset rs = Db()->OpenSnapshot(sql); !rs.Eof(); rs.MoveNext()) {
-      out.emplace_back();
-      for (size_t i = 0; i < rs.FieldCount(); ++i) out.back().push_back(rs.Field(i));
-    }
     return out;
   }
   // The error text a query fails with.
@@ -70,31 +61,33 @@ TEST_F(JetSemantics, QueriesGiveTheRowsTheOrderAndTheValuesJetWould) {
   EXPECT_NE(Db()->QueryPlan("Select Parnam from [order] where OrdNo='A1'").find("accCode_idx"),
             std::string::npos);
 
-  testing::ExpectKeptAnswers("jet_semantics_queries.txt", [&](const std::string& function,
-                                                              const std::string& in) {
-    if (function == "Failure") return Failure(in);
-    if (function == "Rows") {  // the field names, then every row's values with their kinds
-      Recordset rs = Db()->OpenSnapshot(in);
-      std::string out;
-      for (const std::string& name : rs.FieldNames()) out += (out.empty() ? "" : " ") + name;
-      for (const std::vector<Value>& row : All(in)) {
-        out += " /";
-        for (const Value& v : row)
-          out += " " + (v.IsNull()     ? "<null>"
-                        : v.IsText()   ? '"' + v.Text() + '"'
-                        : v.IsDate()   ? "#" + v.DateValue().Format("yyyy-mm-dd") + "#"
-                        : v.IsBool()   ? std::string(v.Bool() ? "True" : "False")
-                        : v.IsDouble() ? v.ToText()
-                                       : "int " + v.ToText());
-      }
-      return out;
-    }
-    const size_t bar = in.find('|');
-    std::string rows;
-    for (const std::string& v : Column(in.substr(bar + 1), in.substr(0, bar).c_str()))
-      rows += (rows.empty() ? "" : ",") + v;
-    return rows;
-  });
+  testing::ExpectKeptAnswers(
+      "jet_semantics_queries.txt", [&](const std::string& function, const std::string& in) {
+        if (function == "Failure") return Failure(in);
+        if (function == "Rows") {  // the field names, then every row's values with their kinds
+          Recordset rs = Db()->OpenSnapshot(in);
+          std::string out;
+          for (const std::string& name : rs.FieldNames()) out += (out.empty() ? "" : " ") + name;
+          for (; !rs.Eof(); rs.MoveNext()) {
+            out += " /";
+            for (size_t i = 0; i < rs.FieldCount(); ++i) {
+              const Value v = rs.Field(i);
+              out += " " + (v.IsNull()     ? "<null>"
+                            : v.IsText()   ? '"' + v.Text() + '"'
+                            : v.IsDate()   ? "#" + v.DateValue().Format("yyyy-mm-dd") + "#"
+                            : v.IsBool()   ? std::string(v.Bool() ? "True" : "False")
+                            : v.IsDouble() ? v.ToText()
+                                           : "int " + v.ToText());
+            }
+          }
+          return out;
+        }
+        const size_t bar = in.find('|');
+        std::string rows;
+        for (const std::string& v : Column(in.substr(bar + 1), in.substr(0, bar).c_str()))
+          rows += (rows.empty() ? "" : ",") + v;
+        return rows;
+      });
 }
 
 TEST_F(JetSemantics, LongTextsAndCopiesOfARecordsetEachWithACursorOfItsOwn) {
@@ -126,20 +119,20 @@ TEST_F(JetSemantics, NavigationStopsAtTheEndsAsKept) {
   Table("t.dbf", "K C 10 0", {"a", "b"});
   Table("e.dbf", "K C 10 0", {});
   std::map<std::string, Recordset> open;
-  testing::ExpectKeptAnswers("jet_navigation.txt", [&](const std::string& table,
-                                                       const std::string& step) {
-    if (!open.count(table)) open.emplace(table, Db()->OpenSnapshot("select * from " + table));
-    Recordset& rs = open.at(table);
-    if (step == "ends") return std::string(rs.Bof() ? "Bof " : "") + (rs.Eof() ? "Eof" : "");
-    if (step == "count") return std::to_string(rs.RecordCount());
-    if (step.rfind("field ", 0) == 0)  // by position or by name
-      return step == "field 0" ? rs.Field(0).ToText() : rs.Field(step.substr(6)).ToText();
-    if (step == "MoveFirst") rs.MoveFirst();
-    if (step == "MoveLast") rs.MoveLast();
-    if (step == "MoveNext") rs.MoveNext();
-    if (step == "MovePrevious") rs.MovePrevious();
-    return std::string("moved");
-  });
+  testing::ExpectKeptAnswers(
+      "jet_navigation.txt", [&](const std::string& table, const std::string& step) {
+        if (!open.count(table)) open.emplace(table, Db()->OpenSnapshot("select * from " + table));
+        Recordset& rs = open.at(table);
+        if (step == "ends") return std::string(rs.Bof() ? "Bof " : "") + (rs.Eof() ? "Eof" : "");
+        if (step == "count") return std::to_string(rs.RecordCount());
+        if (step.rfind("field ", 0) == 0)  // by position or by name
+          return step == "field 0" ? rs.Field(0).ToText() : rs.Field(step.substr(6)).ToText();
+        if (step == "MoveFirst") rs.MoveFirst();
+        if (step == "MoveLast") rs.MoveLast();
+        if (step == "MoveNext") rs.MoveNext();
+        if (step == "MovePrevious") rs.MovePrevious();
+        return std::string("moved");
+      });
 }
 
 TEST_F(JetSemantics, QueriesDifferingOnlyInLiteralsArePreparedOnce) {

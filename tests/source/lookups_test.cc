@@ -36,14 +36,15 @@ TEST_F(LookupsTest, NamesByKindAndCodeAndRemarksOfSupport) {
         {"A'1|0|no mail here", "A'1|0|ram@example.com and more words", "A'1|0|x@y.z",
          "A'1|15|Maharashtra 27", "B|15|Gujarat 24 ", "C|15|7", "D|0|plain@example.com"});
   SourceDb* db = Db();
-  testing::ExpectKeptAnswers("source_lookups.txt", [&](const std::string& f, const std::string& in) {
-    const std::vector<std::string> p = testing::InputParts(in, 2);
-    if (f == "GetSourceName") return GetSourceName(db, ui_, p[0], p[1]);
-    if (f == "GetAccountName") return GetAccountName(db, ui_, in);
-    if (f == "GetPartyEmail") return GetPartyEmail(db, ui_, in);
-    if (f == "GetPartyStateCode") return GetPartyStateCode(db, ui_, in);
-    return GetFieldList(static_cast<int16_t>(std::stoi(in)));
-  });
+  testing::ExpectKeptAnswers("source_lookups.txt",
+                             [&](const std::string& f, const std::string& in) {
+                               const std::vector<std::string> p = testing::InputParts(in, 2);
+                               if (f == "GetSourceName") return GetSourceName(db, ui_, p[0], p[1]);
+                               if (f == "GetAccountName") return GetAccountName(db, ui_, in);
+                               if (f == "GetPartyEmail") return GetPartyEmail(db, ui_, in);
+                               if (f == "GetPartyStateCode") return GetPartyStateCode(db, ui_, in);
+                               return GetFieldList(static_cast<int16_t>(std::stoi(in)));
+                             });
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -73,10 +74,10 @@ TEST_F(LookupsTest, TheCachesGiveTheSavedNamesAndTheAccountsFollowTheLedgerStage
   BuildAccountNameCache(Db(), ui_, accounts);
   EXPECT_EQ(cache_.Count(), 7u);
   EXPECT_EQ(accounts.Count(), 7u);
-  testing::ExpectKeptAnswers("source_name_caches.txt", [&](const std::string& f,
-                                                           const std::string& code) {
-    return Cached(f == "Item" ? cache_ : accounts, code);
-  });
+  testing::ExpectKeptAnswers("source_name_caches.txt",
+                             [&](const std::string& f, const std::string& code) {
+                               return Cached(f == "Item" ? cache_ : accounts, code);
+                             });
 }
 
 }  // namespace
