@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <map>
 #include <random>
-#include <set>
 #include <vector>
 
-#include "common/key_set.h"
 #include "common/keyed_collection.h"
 #include "common/run_error.h"
 #include "common/xml.h"
@@ -106,23 +104,6 @@ TEST(AddXmlElement, LeavesOutEmptyValuesByKindAndSerialisesOnlyMarkupAsEntities)
   EXPECT_EQ(XmlText(doc),
             "<R><D>02-01-1900</D><F>T</F><H>True</H><I>1.5</I><J>0</J><K></K><L>01-01-1900</L>"
             "<M>0</M><P>Shop &lt;2&gt; &amp; \"Co\"</P><B>   </B></R>");
-}
-
-// Against a plain set over enough keys to grow the table many times, with keys that differ only
-// in their last byte, embedded zero bytes and the empty key: a key is never taken for another.
-TEST(KeySet, HoldsExactlyTheKeysAPlainSetWould) {
-  KeySet keys;
-  std::set<std::string> plain;
-  for (int i = 0; i < 20000; ++i) {
-    std::string key = "A" + std::to_string(i % 7919);
-    if (i % 5 == 0) key.push_back('\0');
-    if (i == 3) key.clear();
-    EXPECT_EQ(keys.Insert(key), plain.insert(key).second) << i;
-  }
-  EXPECT_EQ(keys.Count(), plain.size());
-  for (const std::string& key : plain) EXPECT_TRUE(keys.Contains(key));
-  EXPECT_FALSE(keys.Contains("A7919"));
-  EXPECT_FALSE(keys.Contains(std::string("A1\0", 3) + "x"));
 }
 
 }  // namespace
