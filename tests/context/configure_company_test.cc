@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "context/run_destination.h"
@@ -127,28 +128,21 @@ std::string Effects(CompanyRun& run) {
   for (const std::string& statement : run.Statements()) out += "  " + statement + "\n";
   local::CompanyStore store = run.Store();
   out += "master fields:";
-  for (auto [rectype, type, field] : std::vector<std::tuple<int, int, const char*>>{
-           {2, 6, "C1"}, {2, 6, "C2"}, {2, 6, "C3"}, {2, 2, "C1"}, {2, 2, "C2"}})
-    out += " " + store.ConfigText(rectype, type, field) + ",";
-  for (auto [rectype, type, field] :
-       std::vector<std::tuple<int, int, const char*>>{{2, 6, "NoOfFld"},
-                                                      {2, 6, "I32"},
-                                                      {79, 6, "I13"},
-                                                      {2, 2, "NoOfFld"},
-                                                      {79, 2, "I1"},
-                                                      {79, 2, "I11"}})
-    out += " " + std::to_string(store.ConfigInt(rectype, type, field));
+  for (const char* at : {"2 6 C1", "2 6 C2", "2 6 C3", "2 2 C1", "2 2 C2", "2 6 NoOfFld", "2 6 I32",
+                         "79 6 I13", "2 2 NoOfFld", "79 2 I1", "79 2 I11"}) {
+    int rectype = 0, type = 0;
+    char field[8] = "";
+    std::sscanf(at, "%d %d %7s", &rectype, &type, field);
+    out += " " + (field[0] == 'C' ? store.ConfigText(rectype, type, field) + ","
+                                  : std::to_string(store.ConfigInt(rectype, type, field)));
+  }
   // B107, B102, L13 (the cash ledger), B115, B2, B4 of each series.
   out += "\nseries (cash is " +
          std::to_string(run.ctx.destination.FixedApi->mastername2code("Cash", kKindLedger)) + "):";
-  for (auto [name, type] : std::vector<std::pair<std::string, int16_t>>{{"Purchase", 2},
-                                                                        {"Sales", 9},
-                                                                        {"S_Return", 3},
-                                                                        {"Breakage", 3},
-                                                                        {"P_Return", 10},
-                                                                        {"M_Issue", 11},
-                                                                        {"Payment", 19},
-                                                                        {"Contra", 15}}) {
+  for (const std::string at : {"Purchase 2", "Sales 9", "S_Return 3", "Breakage 3", "P_Return 10",
+                               "M_Issue 11", "Payment 19", "Contra 15"}) {
+    std::string name = at.substr(0, at.find(' '));
+    const auto type = static_cast<int16_t>(std::stoi(at.substr(at.find(' '))));
     const int32_t code =
         run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(name, type);
     local::Statement& q = store.db().Cached(

@@ -47,9 +47,7 @@ TEST(DbfRealFiles, MemoFormsAgreeAcrossTheSameDataAndMemoFilesAreFoundWhateverTh
   auto iii = ReadTable(RealFixtures() / "php-xbase/dBaseIII.dbf");
   auto iv = ReadTable(RealFixtures() / "php-xbase/dBaseIV.dbf");
   auto fox = ReadTable(RealFixtures() / "php-xbase/Foxpro2.dbf");
-  ASSERT_EQ(iii.rows.size(), 3u);
-  ASSERT_EQ(iv.rows.size(), 3u);
-  ASSERT_EQ(fox.rows.size(), 3u);
+  for (const dbf_test::TableRead* t : {&iii, &iv, &fox}) ASSERT_EQ(t->rows.size(), 3u);
   // The three writers ended the texts differently (CR LF, or nothing); the rest is the same.
   auto text = [](const Value& v) {
     return v.Text().substr(0, v.Text().find_last_not_of("\r\n") + 1);

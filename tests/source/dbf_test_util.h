@@ -58,11 +58,6 @@ struct TableRead {
   int64_t Paise(size_t row, const std::string& name) const {
     return At(row, name).IsNull() ? 0 : std::llround(At(row, name).ToDouble() * 100.0);
   }
-  bool HasWarning(const std::string& part) const {
-    for (const auto& w : warnings)
-      if (w.find(part) != std::string::npos) return true;
-    return false;
-  }
 };
 
 inline TableRead ReadTable(const std::string& path) {

@@ -43,7 +43,7 @@ class ExportOpenTest : public ::testing::Test {
   std::shared_ptr<SourceDb> db;
 };
 
-TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpectAndTheListingCountsLiveRecords) {
+TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpectTheListingCountsLiveRecordsAndACodePageRebuilds) {
   ErrorList errors;
   ASSERT_TRUE(Open(errors)) << errors.Text();
   Recordset rs = db->OpenSnapshot("select * from pro");
@@ -72,11 +72,8 @@ TEST_F(ExportOpenTest, FieldsReadAsTheStagesExpectAndTheListingCountsLiveRecords
   EXPECT_EQ(tables[1].columns[2].name, "RATE");
   EXPECT_EQ(tables[1].columns[2].width, 10);
   EXPECT_EQ(tables[1].columns[2].decimals, 2);
-}
 
-TEST_F(ExportOpenTest, ACodePageFileBesideATableRebuildsTheCache) {
-  ErrorList errors;
-  ASSERT_TRUE(Open(errors));
+  // A code page file beside a table rebuilds the cache.
   EXPECT_TRUE(db->rebuilt());
   ASSERT_TRUE(Open(errors));
   EXPECT_FALSE(db->rebuilt());

@@ -22,16 +22,14 @@ TEST(JetTokens, LiteralsNamesSymbolsAndDateForms) {
   EXPECT_EQ(t[8].text, ">=");
   EXPECT_EQ(t[9].kind, JetTokenKind::kDate);
   EXPECT_EQ(t[9].date, Date::FromYmd(2024, 4, 1));  // month first
-  for (auto [text, want] :
-       std::vector<std::pair<const char*, Date>>{{"12-31-2024", Date::FromYmd(2024, 12, 31)},
-                                                 {"1/2/2025", Date::FromYmd(2025, 1, 2)},
-                                                 {"2025-01-02", Date::FromYmd(2025, 1, 2)}}) {
+  // Date literals month first, and numbers in every form, as the parameter the query is given.
+  testing::ExpectKeptAnswers("jet_literals.txt", [](const std::string& f, const std::string& in) {
     Date d;
-    EXPECT_TRUE(ParseJetDateLiteral(text, d) && d == want) << text;
-  }
-  Date d;
-  for (const char* text : {"31-12-2024" /* no 31st month */, "02-30-2024", "", "1-2-3-4"})
-    EXPECT_FALSE(ParseJetDateLiteral(text, d)) << text;
+    if (f == "ParseJetDateLiteral")
+      return ParseJetDateLiteral(in, d) ? d.Format("yyyy-mm-dd") : std::string("refused");
+    const Value v = TranslateJet("select a from t where b = " + in).params.at(0);
+    return (v.IsDouble() ? "double " : "") + v.ToText();
+  });
 }
 
 TEST(JetTranslate, CreateIndexNamesItsTableAndColumnsAndPatternsKeepTheirWildcards) {
@@ -56,9 +54,6 @@ TEST(JetTranslate, LiteralsBecomeParametersInOrderAndQueriesDifferingInThemShare
             TranslateJet("Select Parnam from [order] where OrdNo='ZZ''9'").sql);
   EXPECT_EQ(TranslateJet("select unit from probat where code = 1").sql,
             TranslateJet("select unit from probat where code = 12345").sql);
-  for (auto [number, want] :
-       std::vector<std::pair<const char*, Value>>{{".5", 0.5}, {"5.", 5.0}, {"1E3", 1000.0}})
-    EXPECT_EQ(TranslateJet(std::string("select a from t where b = ") + number).params.at(0), want);
   EXPECT_EQ(TranslateJet("select a from t where b = 123456789012345678901").params.size(), 1u);
 }
 

@@ -107,22 +107,24 @@ SourceDb* TextExport::Db() {
 }
 
 void WriteMinimalExport(const fs::path& folder) {
-  WriteTextTable(folder / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SOAP", "2|TEA"});
-  WriteTextTable(folder / "mdis.dbf",
-                 "VCN C 10 0;CHALLAN C 10 0;CODEP C 10 0;DATE D 8 0;CHDATE D 8 0;TYPE N 2 0",
-                 {"V1|C1|A1|2024-04-02|2024-04-02|1"});
-  WriteTextTable(folder / "dis.dbf", "VOUCHER N 8 0;CODE N 6 0", {"1|1"});
-  WriteTextTable(folder / "pend.dbf", "VOUCHER N 8 0;VCN C 10 0;TYPE C 1 0", {"1|R1|N"});
-  WriteTextTable(folder / "Gledger.dbf", "VOUCHER N 8 0;DATE D 8 0;CODE C 10 0",
-                 {"1|2024-04-03|A1"});
-  WriteTextTable(folder / "probat.dbf", "CODE N 6 0;BILLNAME C 40 0;BATCHNO C 10 0", {"1|SOAP|B1"});
-  WriteTextTable(folder / "order.dbf", "ORDNO C 10 0;PARNAM C 40 0;SCODE C 10 0", {"A1|RAM|G1"});
-  WriteTextTable(folder / "SaleType.dbf", "SCODE C 10 0;SGCODE C 10 0;SNAME C 40 0;PARNAM C 40 0",
-                 {"M1|GODWON|Main|Main Godown"});
-  WriteTextTable(folder / "support.dbf", "LCODE C 10 0;PCODE N 3 0;REMARK C 60 0;ALIASE C 12 0",
-                 {"A1|0|ram@example.com|"});
-  WriteTextTable(folder / "ACGROUP.dbf", "ORDNO C 10 0;PARNAM C 40 0;GROUP C 40 0",
-                 {"G1|Debtors|"});
+  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/source_minimal_export.txt");
+  if (!in) ADD_FAILURE() << "no tests/data/source_minimal_export.txt";
+  std::string file, fields;
+  std::vector<std::string> rows;
+  auto write = [&] {
+    if (!file.empty()) WriteTextTable(folder / file, fields, rows);
+    rows.clear();
+  };
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("== ", 0) == 0) {
+      write();
+      std::istringstream head(line.substr(3));
+      std::getline(head >> file >> std::ws, fields);
+    } else if (!line.empty() && line[0] != '#') {
+      rows.push_back(line);
+    }
+  }
+  write();
 }
 
 }  // namespace vodare::testing

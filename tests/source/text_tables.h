@@ -38,8 +38,8 @@ struct TextExport {
   std::shared_ptr<SourceDb> db;
 };
 
-// Writes the ten tables of an export, each with the columns the indexes and lookups use and a
-// few rows, so that every index statement succeeds.
+// Writes the ten tables of tests/data/source_minimal_export.txt, so that every index statement
+// succeeds.
 void WriteMinimalExport(const std::filesystem::path& folder);
 
 }  // namespace vodare::testing
