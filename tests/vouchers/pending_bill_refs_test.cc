@@ -47,9 +47,7 @@ TEST(AppendPendingBillRefs, EachShapeOfReferenceGivesTheKeptRecord) {
     text += XmlText(root) + "\n";
   }
   testing::ExpectGolden("pending_bill_refs.txt", text);
-}
-
-TEST(AppendPendingBillRefs, ADueDateThatIsNotADateIsARunTimeError) {
+  // A due date that is not a date fails the voucher.
   pugi::xml_document doc;
   EXPECT_THROW(AppendPendingBillRefs(doc.append_child("Sale"), {Row("N", "A", "5", "someday")}, "1",
                                      "Ram", "05-03-2024", "5", "", 9),
