@@ -1,8 +1,6 @@
-// Bill-by-bill references, as the kept copy tests/data/pending_bill_refs.txt holds them: no rows
-// add nothing and amounts of nothing only the header; repeated references share one counter
-// per voucher whatever their case; blank references are generated for method 1 (from the
-// voucher number, or the type's short name for a ledger voucher) and dropped otherwise; a
-// purchase takes the supplier's bill number for every row; amounts change their sign.
+// Bill-by-bill references (tests/data/pending_bill_refs.txt): repeated ones share a counter
+// whatever their case, blank ones are generated or dropped, a purchase takes the supplier's bill
+// number, amounts change their sign.
 #include "vouchers/pending_bill_refs.h"
 
 #include <gtest/gtest.h>
