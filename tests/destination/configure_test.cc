@@ -103,19 +103,17 @@ TEST(ConfigureDestination, AFailingStatementEndsOnlyItsOwnProcedure) {
               ElementsAre("Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = 100",
                           "Update CONFIG set B2=-1 WHERE RECTYPE = 1 AND L1 = 100",
                           "Update CONFIG set B4=1 WHERE RECTYPE = 1 AND L1 = 100"));
-}
-
-TEST(ConfigureFeatures, AFailingStatementLeavesTheLaterOnesUnrunAndIsReported) {
-  Fixture f;
-  f.factory.state.raise_on = "ExecuteQuery Update CONFIG set B124";
-  ConfigureResult r = f.Configure(1);
+  // A failing feature switch leaves the later ones unrun and is reported.
+  Fixture g;
+  g.factory.state.raise_on = "ExecuteQuery Update CONFIG set B124";
+  r = g.Configure(1);
   EXPECT_TRUE(r.AllSeriesCreated());
   EXPECT_FALSE(r.features_set);
   EXPECT_THAT(r.features_error, ::testing::HasSubstr("B124"));
-  EXPECT_EQ(f.factory.state.Queries().back(),
+  EXPECT_EQ(g.factory.state.Queries().back(),
             "Update CONFIG set B124= -1 WHERE RECTYPE = 5 AND TYPE = 0");
-  EXPECT_TRUE(f.Lines("MastConfig").empty());
-  EXPECT_EQ(f.ui.progress_values.back(), 100);
+  EXPECT_TRUE(g.Lines("MastConfig").empty());
+  EXPECT_EQ(g.ui.progress_values.back(), 100);
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ CompanySettings Read(const std::string& config_xml, const std::string& raise_on 
 
 TEST(ReadCompanySettings, ReadsEveryFieldAndAsksTheServerForTheCodes) {
   std::vector<std::string> log;
-  const CompanySettings s = Read(kConfigXml, "", &log);
+  CompanySettings s = Read(kConfigXml, "", &log);
   EXPECT_EQ(s.CompanyName + "|" + s.Country + " " + std::to_string(s.CountryCode) + "|" + s.State +
                 " " + std::to_string(s.StateCode) + "|date type " + std::to_string(s.DateType) +
                 " " + s.DateSeparator + "|time " + std::to_string(s.TimeFormat) + "|decimal " +
@@ -108,12 +108,10 @@ TEST(ReadCompanySettings, ReadsEveryFieldAndAsksTheServerForTheCodes) {
                   .GstRegime,
               0)
         << tax;
-}
 
-TEST(ReadCompanySettings, WhatCannotBeReadKeepsItsDefault) {
-  // A later Company element overwrites; dates that are not dates and a server error while
-  // asking for the codes leave their defaults.
-  CompanySettings s = Read(
+  // A later Company element overwrites; what cannot be read (dates that are not dates, a server
+  // error while asking for the codes) keeps its default.
+  s = Read(
       "<Root><Company><CompanyName>A</CompanyName><CurFY>2024-04-01</CurFY>"
       "<DateType>x</DateType></Company><Company><CompanyName>B</CompanyName>"
       "<CurFY>31-02-2024</CurFY></Company></Root>",

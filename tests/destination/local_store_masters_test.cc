@@ -1,5 +1,4 @@
-// The local company store as the program meets it: opening a company, masters, the CONFIG door,
-// company switches and series.
+// The local company store as the program meets it: opening, masters, config and series.
 
 #include <gtest/gtest.h>
 
@@ -111,16 +110,13 @@ class LocalStore : public ::testing::Test {
     message_ = "unchanged";
     return s_.fixed->SaveMasterFromXML(kind, xml, message_);
   }
-  local::CompanyStore Store() {
-    return local::CompanyStore(fs::path(company_.data_folder) / company_.code /
-                               local::kCompanyFileName);
-  }
+  local::CompanyStore Store() { return testing::StoreOf(company_); }
   LocalCompany company_ = CreateLocalCompany({.name = "Sharma Traders", .years = {2023, 2024}});
   testing::LocalSessionObjects s_ = OpenLocalCompany(company_);
   std::string message_;
 };
 
-TEST_F(LocalStore, StateAndCountryCodesIgnoreCase) {
+TEST_F(LocalStore, SavesMastersAndFindsThemAndStateCodesIgnoringCase) {
   std::string state = "maharashtra", unknown = "Atlantis", blank = "", india = "INDIA",
               other = "Other Territory";
   EXPECT_EQ(s_.fixed1->statename2tindigit(state), "27");
@@ -131,9 +127,7 @@ TEST_F(LocalStore, StateAndCountryCodesIgnoreCase) {
   EXPECT_GT(country, 0);
   EXPECT_GT(s_.fixed1->StateName2PDCode(state, country), 0);
   EXPECT_EQ(s_.fixed1->StateName2PDCode(unknown, country), 0);
-}
 
-TEST_F(LocalStore, SavesMastersAndFindsThemIgnoringCase) {
   EXPECT_TRUE(SaveMaster(1,
                          "<AccountGroup><Name>Traders</Name><PrimaryGroup> False </PrimaryGroup>"
                          "<ParentGroupName>sundry debtors</ParentGroupName></AccountGroup>"));
@@ -154,10 +148,8 @@ TEST_F(LocalStore, SavesMastersAndFindsThemIgnoringCase) {
   EXPECT_EQ(groups.back(), "Top");
 }
 
-// Each record in turn and the store's answer ("+" saved, "-" and its message), against the kept
-// copy tests/data/local_store_master_refusals.txt: not well-formed, the wrong root, blank and
-// long names (forty counted as characters, not bytes), duplicates, parents that do not exist,
-// kinds not supported; the same name under another kind is no duplicate.
+// Each record and the store's answer, as tests/data/local_store_master_refusals.txt holds them
+// (forty characters counted as characters, not bytes; a name under another kind is no duplicate).
 TEST_F(LocalStore, RefusesMastersAServerWouldRefuse) {
   std::string forty_umlauts;
   for (int i = 0; i < 40; ++i) forty_umlauts += "ä";
@@ -276,18 +268,15 @@ TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
   EXPECT_EQ(refusal("UPDATE CONFIG SET NoSuchColumn = 1 WHERE RECTYPE = 5"),
             "Database error: no such column: NoSuchColumn");
   EXPECT_GT(s_.fixed->mastername2code("Cash", 2), 0);
-}
 
-TEST_F(LocalStore, CompanySwitchesAreConfigCells) {
+  // Company switches are config cells another session of the company reads back.
   s_.company->EnablePurcReturnInPurchase = true;
   s_.company->DLNoEnabled = true;
   s_.company->Save("");
-  // Another session of the same company reads them back.
   auto other = OpenLocalCompany(company_);
   EXPECT_TRUE(other.company->EnablePurcReturnInPurchase && other.company->DLNoEnabled);
   EXPECT_FALSE(other.company->EnableSalesReturnInSales);
   other.fixed->ExecuteQuery("Update CONFIG set B137=-1 WHERE RECTYPE = 5 AND TYPE = 0");
-  std::string text;
   s_.company->Load(text);
   EXPECT_TRUE(s_.company->EnableSalesReturnInSales);
   EXPECT_EQ(s_.company->DateSeperator, "-");

@@ -1,6 +1,5 @@
-// Vouchers in the local company store: what it accepts with all its parts, what it refuses
-// and with which message, the journal, the books it then shows, and what is left of a run
-// that was killed.
+// Vouchers in the local company store: what it accepts and refuses, the journal, the books,
+// and what is left of a run that was killed.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -28,6 +27,9 @@ namespace {
 using testing::CreateLocalCompany;
 using testing::LocalCompany;
 using testing::OpenLocalCompany;
+using testing::SaveMasters;
+using testing::Scalar;
+using testing::StoreOf;
 namespace fs = std::filesystem;
 
 // The text with its first `from` replaced by `to`.
@@ -64,28 +66,6 @@ std::string Entry(int sr, const std::string& account, int type, const std::strin
   return "<AccDetail><SrNo>" + std::to_string(sr) + "</SrNo><AccountName>" + account +
          "</AccountName><AmountType>" + std::to_string(type) + "</AmountType><AmtMainCur>" +
          amount + "</AmtMainCur></AccDetail>";
-}
-
-// The first column of the first row a query gives.
-std::string Scalar(local::CompanyStore& store, const std::string& sql) {
-  auto& st = store.db().Cached(sql);
-  st.Step();
-  std::string text = st.Text(0);
-  st.Reset();
-  return text;
-}
-
-local::CompanyStore StoreOf(const LocalCompany& company) {
-  return local::CompanyStore(fs::path(company.data_folder) / company.code /
-                             local::kCompanyFileName);
-}
-
-void SaveMasters(testing::LocalSessionObjects& s,
-                 const std::vector<std::pair<int16_t, std::string>>& masters) {
-  for (auto [kind, xml] : masters) {
-    std::string message;
-    ASSERT_TRUE(s.fixed->SaveMasterFromXML(kind, xml, message)) << message;
-  }
 }
 
 class LocalStoreVouchers : public ::testing::Test {
@@ -143,10 +123,9 @@ TEST_F(LocalStoreVouchers, StoresASaleWithAllItsParts) {
             "1 Ravi -980.0 1");
 }
 
-// A sale with one part spoilt at a time, in turn, and the store's answer ("+" saved, "-" and its
-// message), against the kept copy tests/data/local_store_voucher_refusals.txt: each refusal
-// names the value; a difference within 0.01 balances; the same number again is a duplicate, on
-// another date or in another series it is another voucher.
+// A sale with one part spoilt at a time and the store's answer, as
+// tests/data/local_store_voucher_refusals.txt holds them: a difference within 0.01 balances; the
+// same number on another date or in another series is another voucher.
 TEST_F(LocalStoreVouchers, RefusesWithAMessageNamingTheValue) {
   const std::vector<std::pair<int16_t, std::string>> records = {
       {9, "<Sale><VchType>9</VchType>"},
@@ -263,9 +242,8 @@ TEST_F(LocalStoreVouchers, JournalHoldsEveryTextExactlyAsSent) {
   EXPECT_EQ(journal[0].text.rfind("<Account><Name>Mehta Stores</Name>", 0), 0u);
 }
 
-// After one sale the kept copy holds the trial balance (the party debited 980 and credited 500 in
-// cash, sales and taxes credited, openings of 2000 Dr and 1500 Cr lacking 500 on the credit side,
-// a ledger with nothing on it left out) and the stock (10 out, the returned 2 back in).
+// The trial balance and stock after one sale (openings 2000 Dr and 1500 Cr, a ledger with nothing
+// on it left out, 10 out and the returned 2 back in).
 TEST_F(LocalStoreVouchers, TrialBalanceAndStockSummaryShowTheBooks) {
   ASSERT_TRUE(Save(9, SaleXml())) << message_;
   local::CompanyStore store = StoreOf(company_);
@@ -275,8 +253,7 @@ TEST_F(LocalStoreVouchers, TrialBalanceAndStockSummaryShowTheBooks) {
                             local::RenderStockSummary(local::ComputeStockSummary(store), true));
 }
 
-// A new session still has what an ended one saved, and a second session on the same file sees
-// the names the other saved.
+// Sessions on one file, at once or one after the other, see what the others saved.
 TEST_F(LocalStoreVouchers, SessionsOnTheSameFileSeeWhatTheOthersSaved) {
   auto other = OpenLocalCompany(company_);
   std::string item = "<Item><Name>Shampoo</Name></Item>", message;
@@ -330,14 +307,7 @@ LocalCompany CompanyForSales() {
   return company;
 }
 
-bool SaveSale(testing::LocalSessionObjects& s, int number, std::string& message) {
-  std::string xml = SaleXml({{"number", std::to_string(number)}});
-  int16_t type = 9;
-  return s.fixed->SaveVchFromXML(type, xml, message, false);
-}
-
-// A run killed while the vouchers are saved on their own thread leaves whole vouchers only, and
-// none that was answered as saved is lost.
+// A killed run leaves whole vouchers only, and loses none answered as saved.
 TEST(LocalStoreDurability, AKilledRunLosesNoAnsweredVoucherAndLeavesNoHalfOne) {
   LocalCompany company = CompanyForSales();
   int fds[2];
@@ -383,19 +353,19 @@ TEST(LocalStoreDurability, AKilledRunLosesNoAnsweredVoucherAndLeavesNoHalfOne) {
   EXPECT_NEAR(tb.debit, tb.credit, 1e-6);
 }
 
-// The log is copied into the file on a thread of its own while saves go on; it must still
-// start again from its beginning (not grow with the run), and lose nothing.
+// The log copied into the file while saves go on still starts again, and loses nothing.
 TEST(LocalStoreDurability, ALongRunKeepsItsLogShortAndEveryVoucher) {
   LocalCompany company = CompanyForSales();
-  const fs::path wal =
-      (fs::path(company.data_folder) / company.code / local::kCompanyFileName).string() + "-wal";
+  const fs::path wal = local::FindCompanyFile(company.data_folder, company.code)->string() + "-wal";
   constexpr int kVouchers = 10000;  // a log of about 65 MB if it never started again
   uintmax_t largest_log = 0;
   {
     auto s = OpenLocalCompany(company);
     std::string message;
     for (int n = 1; n <= kVouchers; ++n) {
-      ASSERT_TRUE(SaveSale(s, n, message)) << n << ": " << message;
+      int16_t type = 9;
+      std::string xml = SaleXml({{"number", std::to_string(n)}});
+      ASSERT_TRUE(s.fixed->SaveVchFromXML(type, xml, message, false)) << n << ": " << message;
       if (n % 250 == 0) largest_log = std::max(largest_log, fs::file_size(wal));
     }
   }

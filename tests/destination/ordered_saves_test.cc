@@ -1,15 +1,10 @@
-// Voucher saves on their own thread, into a real local company: in the order handed in, each
-// answer its own voucher's, and an answer only for a voucher the company has committed (that
-// such a voucher survives a kill is held by the store's durability tests).
+// Voucher saves on their own thread into a real local company: in order, each answer its own
+// voucher's, given only once the voucher is committed.
 
 #include "destination/ordered_saves.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "destination/local/company_store.h"
-#include "destination/local/installation.h"
 #include "support/local_company.h"
 
 namespace vodare {
@@ -19,7 +14,6 @@ using testing::CreateLocalCompany;
 using testing::JournalOf;
 using testing::LocalCompany;
 using testing::OpenLocalCompany;
-namespace fs = std::filesystem;
 
 // A cash sale booked as a journal voucher; an amount that is not a number is refused.
 std::string JournalXml(int number, const std::string& amount = "100") {
@@ -33,12 +27,8 @@ std::string JournalXml(int number, const std::string& amount = "100") {
 }
 
 int64_t VoucherCount(const LocalCompany& company) {
-  local::CompanyStore store(fs::path(company.data_folder) / company.code / local::kCompanyFileName);
-  auto& st = store.db().Cached("SELECT COUNT(*) FROM voucher");
-  st.Step();
-  const int64_t n = st.Int(0);
-  st.Reset();
-  return n;
+  local::CompanyStore store = testing::StoreOf(company);
+  return std::stoll(testing::Scalar(store, "SELECT COUNT(*) FROM voucher"));
 }
 
 TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {

@@ -1,5 +1,4 @@
-// The master stages against a real export written to disk and a real local company: what the
-// company's journal received, the error text, the caches and the run summary.
+// The master stages from a real export into a real local company.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,7 +20,6 @@
 #include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
-#include "support/stage_run_text.h"
 #include "support/text_dbf.h"
 
 namespace vodare {
@@ -64,17 +62,15 @@ class MastersStages : public ::testing::Test {
   }
   size_t Accepted() const { return testing::JournalOf(company_, "SaveMasterFromXML", true).size(); }
   std::string Masters() const {
-    local::CompanyStore store(*local::FindCompanyFile(company_.data_folder, company_.code));
+    local::CompanyStore store = testing::StoreOf(company_);
     return local::RenderMasters(local::ListMasters(store, std::nullopt), true);
   }
   LocalCompany company_ = testing::CreateLocalCompany();
   fs::path export_ = company_.dir->path() / "export";
 };
 
-// Every record the master stages send for the awkward export, what the company answered, the
-// error entries, the tallies and the name caches the voucher stages will read, against the kept
-// copy: parents before children, names cut to 40 and made unique, brokers, opening stock split
-// over batches (or left without them when they do not add up), the scrap store.
+// Every record sent for the awkward export, the answers, errors, tallies and name caches: parents
+// first, names cut and made unique, opening stock over batches, the scrap store.
 TEST_F(MastersStages, EveryMasterOfTheAwkwardExportIsSentAsTheKeptCopyHoldsIt) {
   auto run = Prepare();
   run->ctx.destination.CompanyApi->MultiGodown = false;

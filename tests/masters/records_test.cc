@@ -1,6 +1,5 @@
-// The master records built from plain values: element order, conditions and escaping. Whole
-// records of every kind, as the stages send them, are in the master stages' kept copy; the
-// small values and records are in tests/data/master_records.txt.
+// Master records from plain values (tests/data/master_records.txt); whole records as the stages
+// send them are in the master stages' kept copy.
 #include <gtest/gtest.h>
 
 #include "common/run_error.h"
@@ -80,6 +79,11 @@ std::string Answer(const std::string& function, const std::string& in) {
 
 TEST(MasterRecords, EachInputGivesTheKeptAnswer) {
   testing::ExpectKeptAnswers("master_records.txt", Answer);
+  // Forty characters of packing stay on one line, counted as characters, not bytes.
+  ItemRecordValues v = SampleItem();
+  v.packing = std::string(38, 'x') + "é€";
+  EXPECT_NE(BuildItemRecord(v).find("<Address1>" + v.packing + "</Address1><OF>"),
+            std::string::npos);
 }
 
 TEST(GroupSaveOrder, ParentsComeBeforeTheirChildren) {
@@ -98,20 +102,14 @@ TEST(GroupSaveOrder, ParentsComeBeforeTheirChildren) {
   EXPECT_EQ(GroupSaveOrder({"S"}, {"s"}, {true}), (std::vector<size_t>{0}));
 }
 
-TEST(ItemRecord, PackingSplitsAtFortyCharactersNotBytes) {
-  // Forty characters of packing stay on one line, counted as characters, not bytes.
-  ItemRecordValues v = SampleItem();
-  v.packing = std::string(38, 'x') + "é€";
-  EXPECT_NE(BuildItemRecord(v).find("<Address1>" + v.packing + "</Address1><OF>"),
-            std::string::npos);
-}
-
 BatchRow Batch(Value no, Value opening, Value rate, Value mfd = Value(), Value exp = Value()) {
   return {std::move(no),      std::move(rate), std::move(mfd), std::move(exp),
           std::move(opening), Value(20.0),     Value(15.0)};
 }
 
-TEST(OpeningStockBlock, LeftOutBatchesStillSetTheDateFlags) {
+// Batches left out still set the date flags; a failing row keeps what the earlier rows set;
+// batches that add up are compared as numbers.
+TEST(OpeningStockBlock, FlagsFailuresAndTotals) {
   OpeningStockResult res;
   EXPECT_EQ(BuildOpeningStockBlock({}, 1, false, res),
             "<OPStockDetails><OPMCStockDetail><SrNo>1</SrNo><MCName>Main Store</MCName>"
@@ -130,10 +128,8 @@ TEST(OpeningStockBlock, LeftOutBatchesStillSetTheDateFlags) {
                        "<ExpiryDate></ExpiryDate><MfgDate></MfgDate><Qty>4</Qty>"
                        "<MainUnitPrice>10</MainUnitPrice>"),
             std::string::npos);
-}
 
-TEST(OpeningStockBlock, AFailingRowKeepsWhatTheEarlierRowsSet) {
-  OpeningStockResult res;
+  res = {};
   EXPECT_THROW(BuildOpeningStockBlock(
                    {Batch("B1", Value(6.0), Value(1.0), Value(), Value(Date::FromYmd(2026, 1, 1))),
                     Batch("B2", Value(), Value(1.0))},
@@ -141,17 +137,14 @@ TEST(OpeningStockBlock, AFailingRowKeepsWhatTheEarlierRowsSet) {
                RunTimeError);
   EXPECT_TRUE(res.has_batches && res.expiry_dates);
   EXPECT_EQ(res.total_qty, 6);
-  // A blank rate fails the batch too.
-  OpeningStockResult res2;
-  EXPECT_THROW(BuildOpeningStockBlock({Batch("B1", Value(6.0), Value())}, 1, false, res2),
+  res = {};  // a blank rate fails the batch too
+  EXPECT_THROW(BuildOpeningStockBlock({Batch("B1", Value(6.0), Value())}, 1, false, res),
                RunTimeError);
-}
 
-TEST(OpeningStockBlock, BatchesThatAddUpAreComparedAsNumbers) {
   // 10 units in packs of 3 against two batches of 5.
   ItemOpening o = ComputeItemOpening("10", "1", "3", ItemUnitsFor("BOX", "PCS", true));
   EXPECT_EQ(o.main_opening, "3.33333333333333");
-  OpeningStockResult res;
+  res = {};
   BuildOpeningStockBlock({Batch("B1", Value(5.0), Value(1.0)), Batch("B2", Value(5.0), Value(1.0))},
                          3, true, res);
   EXPECT_EQ(DoubleToText(res.total_qty), "3.33333333333334");

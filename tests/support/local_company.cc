@@ -1,5 +1,7 @@
 #include "support/local_company.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -58,10 +60,52 @@ std::unique_ptr<AutomationFactory> ConnectLocalCompany(RunContext& ctx,
 
 std::vector<local::JournalRow> JournalOf(const LocalCompany& company, const std::string& operation,
                                          bool accepted_only) {
-  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+  local::CompanyStore store = StoreOf(company);
   std::vector<local::JournalRow> out;
   for (auto& row : local::ReadJournal(store))
     if (row.operation == operation && (row.accepted || !accepted_only)) out.push_back(row);
+  return out;
+}
+
+local::CompanyStore StoreOf(const LocalCompany& company) {
+  return local::CompanyStore(*local::FindCompanyFile(company.data_folder, company.code));
+}
+
+std::string Scalar(local::CompanyStore& store, const std::string& sql) {
+  auto& st = store.db().Cached(sql);
+  st.Step();
+  std::string text = st.Text(0);
+  st.Reset();
+  return text;
+}
+
+void SaveMasters(LocalSessionObjects& s,
+                 const std::vector<std::pair<int16_t, std::string>>& masters) {
+  for (auto [kind, xml] : masters) {
+    std::string message;
+    ASSERT_TRUE(s.fixed->SaveMasterFromXML(kind, xml, message)) << xml << ": " << message;
+  }
+}
+
+std::string StageRunText(const LocalCompany& company, const std::string& operation,
+                         const RunContext& ctx) {
+  std::string out;
+  if (!operation.empty())
+    for (const local::JournalRow& row : JournalOf(company, operation)) {
+      out += row.accepted ? "+ " : "- " + row.message + "\n  ";
+      out += row.text + "\n";
+    }
+  out += "errors:\n";
+  for (const ErrorEntry& e : ctx.errors.entries())
+    out += "  [" + e.stage + "] " + e.key + ": " + e.message +
+           (e.end == "_" ? "" : " (ends " + std::to_string(e.end.size()) + ")") + "\n";
+  for (const StageTally& t : ctx.summary.stages()) {
+    out += "tally " + t.stage + ": read " + std::to_string(t.read) + " saved " +
+           std::to_string(t.saved) + " refused " + std::to_string(t.refused) + " failed " +
+           std::to_string(t.failed) + " not reached " + std::to_string(t.not_reached);
+    for (const auto& [rule, n] : t.skipped) out += "; " + rule + " " + std::to_string(n);
+    out += t.Balanced() ? "\n" : " (unbalanced)\n";
+  }
   return out;
 }
 

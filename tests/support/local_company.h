@@ -1,6 +1,5 @@
 #pragma once
-// A real local company for tests: a fresh installation and data folder in a temporary folder
-// that is removed afterwards, and a company created in it with the standard chart.
+// A real local company for tests, with the standard chart, in a temporary installation.
 
 #include <filesystem>
 #include <memory>
@@ -9,6 +8,7 @@
 
 #include "context/run_context.h"
 #include "destination/automation.h"
+#include "destination/local/company_store.h"
 #include "destination/local/reports.h"
 #include "support/temp_dir.h"
 
@@ -51,5 +51,20 @@ std::unique_ptr<AutomationFactory> ConnectLocalCompany(RunContext& ctx,
 // order they came; only the accepted ones when asked.
 std::vector<local::JournalRow> JournalOf(const LocalCompany& company, const std::string& operation,
                                          bool accepted_only = false);
+
+// The company's store file opened on its own connection, and the first column of the first row
+// a query gives there.
+local::CompanyStore StoreOf(const LocalCompany& company);
+std::string Scalar(local::CompanyStore& store, const std::string& sql);
+
+// What a stage run left, for the stage tests' kept copies: each journal row of the operation
+// ("+" accepted, "-" refused with the store's answer, then the record), the run's error entries
+// and every stage's tally; no rows for an empty operation.
+std::string StageRunText(const LocalCompany& company, const std::string& operation,
+                         const RunContext& ctx);
+
+// Saves each (kind, record) master, failing the test at the first one refused.
+void SaveMasters(LocalSessionObjects& s,
+                 const std::vector<std::pair<int16_t, std::string>>& masters);
 
 }  // namespace vodare::testing

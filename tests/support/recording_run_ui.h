@@ -1,8 +1,6 @@
 #pragma once
-// A RunUi for tests: answers questions from a script (by caption, in the order asked; No when
-// the script has no answer) and records everything the run showed, in order, as short lines
-// ("message Alert!|Select valid Company.", "ask State Confirmation", "inputs off", ...), so that
-// a test can compare the dialogue of a run with the one expected.
+// A RunUi for tests: answers questions from a script by caption (No when it has none) and
+// records what the run showed, in order, as short lines ("message Alert!|...", "ask ...").
 
 #include <deque>
 #include <map>

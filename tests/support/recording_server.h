@@ -20,7 +20,6 @@ struct RecordingState {
   bool open_without_year = true;
   bool open_with_year = true;
   std::string config_xml;
-  std::string load_text;  // what CCompany::Load hands back
   int32_t next_series_code = 100;
   std::set<std::string> refused_series;  // series names answered with 0
   std::string raise_on;                  // a log line prefix whose call raises
@@ -46,9 +45,19 @@ struct RecordingState {
   }
 };
 
-class RecordingFixed : public CFixedInterface {
+// Each recording object logs into and answers from the one state its factory holds.
+template <typename Interface>
+class Recording : public Interface {
  public:
-  explicit RecordingFixed(RecordingState& s) : s_(s) {}
+  explicit Recording(RecordingState& s) : s_(s) {}
+
+ protected:
+  RecordingState& s_;
+};
+
+class RecordingFixed : public Recording<CFixedInterface> {
+ public:
+  using Recording::Recording;
   bool OpenDB(const std::string& p, const std::string& d, std::string& code) override {
     s_.Call("OpenDB " + p + "|" + d + "|" + code);
     return s_.open_without_year;
@@ -83,14 +92,11 @@ class RecordingFixed : public CFixedInterface {
   }
   void ExecuteQuery(const std::string& sql) override { s_.Call("ExecuteQuery " + sql); }
   std::vector<std::string> GetMastersCol(int16_t) override { return {}; }
-
- private:
-  RecordingState& s_;
 };
 
-class RecordingFixed1 : public CFixedInterface1 {
+class RecordingFixed1 : public Recording<CFixedInterface1> {
  public:
-  explicit RecordingFixed1(RecordingState& s) : s_(s) {}
+  using Recording::Recording;
   std::string GetCompCode() override {
     s_.Call("GetCompCode");
     return s_.open_code;
@@ -119,34 +125,26 @@ class RecordingFixed1 : public CFixedInterface1 {
     s_.Call("CopySeriesConfig " + std::to_string(source_type) + "|" + source_name + "|" +
             std::to_string(code) + "|" + std::to_string(type));
   }
-
- private:
-  RecordingState& s_;
 };
 
-class RecordingCompany : public CCompany {
+// The company hands back an empty text: the error text it replaces is cleared.
+class RecordingCompany : public Recording<CCompany> {
  public:
-  explicit RecordingCompany(RecordingState& s) : s_(s) {}
+  using Recording::Recording;
   void Load(std::string& text) override {
     s_.Call("Company.Load");
-    text = s_.load_text;
+    text.clear();
   }
   void Save(const std::string&) override { s_.Call("Company.Save"); }
-
- private:
-  RecordingState& s_;
 };
 
-class RecordingMastConfig : public CMastConfig {
+class RecordingMastConfig : public Recording<CMastConfig> {
  public:
-  explicit RecordingMastConfig(RecordingState& s) : s_(s) {}
+  using Recording::Recording;
   void Load(int16_t kind) override { s_.Call("MastConfig.Load " + std::to_string(kind)); }
   void Save(int16_t kind, std::string&) override {
     s_.Call("MastConfig.Save " + std::to_string(kind));
   }
-
- private:
-  RecordingState& s_;
 };
 
 class RecordingFactory : public AutomationFactory {

@@ -1,6 +1,4 @@
-// The accounting voucher stage over a real export written as dBASE tables and a real local
-// company: what each awkward ledger voucher becomes in the books, and what the error text and
-// the run summary say about the ones that do not arrive.
+// The accounting voucher stage from a real export into a real local company.
 
 #include <gtest/gtest.h>
 
@@ -19,7 +17,6 @@
 #include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
-#include "support/stage_run_text.h"
 #include "support/text_dbf.h"
 #include "vouchers/accounting_vouchers.h"
 
@@ -31,7 +28,7 @@ using testing::WriteTextDbf;
 
 // What a company's books say, without the store's own ids.
 std::vector<std::string> Books(const testing::LocalCompany& company) {
-  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
+  local::CompanyStore store = testing::StoreOf(company);
   std::vector<std::string> lines;
   for (const auto& v : local::ListVouchers(store, std::nullopt))
     lines.push_back(std::to_string(v.type) + " " + v.series + " " + v.number + " " + v.date + " " +
@@ -73,7 +70,7 @@ class AccountingStage : public ::testing::Test {
     ImportAccountingVouchers(ctx, Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31));
   }
   std::vector<local::VoucherRow> Vouchers() {
-    local::CompanyStore store(*local::FindCompanyFile(company_.data_folder, company_.code));
+    local::CompanyStore store = testing::StoreOf(company_);
     return local::ListVouchers(store, std::nullopt);
   }
   const StageTally& Tally(const RunContext& ctx) {

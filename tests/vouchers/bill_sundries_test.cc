@@ -1,5 +1,4 @@
-// Bill sundries of an inventory voucher: the branches, the per-voucher list the accounting
-// entries read, the masters created once per stage, and the tax percentage.
+// Bill sundries of an inventory voucher and the masters they create once per stage.
 #include "vouchers/bill_sundries.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +53,8 @@ struct Fixture {
 constexpr const char* kLocal = "Local-MultiRate Consolidated";
 constexpr const char* kVat = "VAT/MultiRate (R)";
 
-// Every branch (local and central tax, tax-inclusive bills, other charges with and without an
-// account, discounts, sales tax) as the kept copy tests/data/inventory_bill_sundries.txt holds
-// it: the list the accounting entries read, the sundries written, the masters saved (once per
-// stage: the cases that run twice save them once) and the error list.
+// Every branch as tests/data/inventory_bill_sundries.txt holds it: the list the accounting
+// entries read, the sundries written, the masters saved (once per stage) and the errors.
 TEST(AddBillSundries, EachBranchGivesTheKeptSundriesAndMasters) {
   struct Case {
     const char* name;
@@ -107,9 +104,7 @@ TEST(AddBillSundries, EachBranchGivesTheKeptSundriesAndMasters) {
     text += "errors: " + f.errors.Text() + "\n";
   }
   testing::ExpectGolden("inventory_bill_sundries.txt", text);
-}
-
-TEST(AddBillSundries, AWrittenPercentageOfNothingIsTheVouchersRunTimeError) {
+  // A percentage of nothing that would be written fails the voucher.
   Fixture f;
   EXPECT_THROW(f.Run(Header({{&H::cgstamo, "90"}, {&H::final_amount, "180"}, {&H::taxamo, "180"}}),
                      "Local-TaxIncl."),

@@ -1,6 +1,6 @@
 #pragma once
-// Lookups answered from small tables, for the builders that name things by code; the plain
-// header and line the builder tests start from; and the helpers they read records with.
+// Lookups from small tables, the plain header and line the builder tests start from, and the
+// helpers they read records with.
 
 #include <map>
 #include <pugixml.hpp>

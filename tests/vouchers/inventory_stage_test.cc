@@ -1,5 +1,4 @@
-// The inventory voucher stage end to end: a small export written as real dBASE tables, opened
-// as the program opens it, converted into a real local company.
+// The inventory voucher stage from a small real export into a real local company.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,7 +12,6 @@
 #include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
-#include "support/stage_run_text.h"
 #include "support/text_dbf.h"
 #include "vouchers/accounting_vouchers.h"
 #include "vouchers/fixed_lookups.h"
@@ -27,8 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::WriteTextDbf;
 
-// Every column the stage reads, those the rows set first, as tests/data/inventory_stage_export.txt
-// has them.
+// The columns of tests/data/inventory_stage_export.txt.
 constexpr const char* kMdis =
     "TYPE C 1;VCN C 12;VOUCHER N 10 0;DATE D;CODEP C 10;FINAL N 12 2;CGSTAMO N 12 2;"
     "TAXAMO N 12 2;CASH N 12 2;PACKING N 12 2;FREIGHT N 12 2;ROUND N 12 2;OTHER N 12 2;"
@@ -56,7 +53,7 @@ class InventoryStage : public ::testing::Test {
   void SetUp() override {
     testing::WriteTextExport(export_, "inventory_stage_export.txt");
     auto s = testing::OpenLocalCompany(company_);
-    for (auto [kind, xml] : std::vector<std::pair<int16_t, std::string>>{
+    testing::SaveMasters(s, {
              {2,
               "<Account><Name>Ram Traders</Name><ParentGroup>Sundry "
               "Debtors</ParentGroup></Account>"},
@@ -68,10 +65,7 @@ class InventoryStage : public ::testing::Test {
              {13, "<SaleType><Name>Local-MultiRate Consolidated</Name></SaleType>"},
              {13, "<SaleType><Name>Central-MultiRate Consolidated</Name></SaleType>"},
              {14, "<PurchaseType><Name>Local-MultiRate Consolidated</Name></PurchaseType>"},
-             {14, "<PurchaseType><Name>Central-MultiRate Consolidated</Name></PurchaseType>"}}) {
-      std::string message;
-      ASSERT_TRUE(s.fixed->SaveMasterFromXML(kind, xml, message)) << xml << ": " << message;
-    }
+             {14, "<PurchaseType><Name>Central-MultiRate Consolidated</Name></PurchaseType>"}});
     std::string sales = "Sales";
     sales_series_ = s.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
   }
@@ -100,11 +94,7 @@ class InventoryStage : public ::testing::Test {
   std::vector<local::JournalRow> Vouchers() const {
     return testing::JournalOf(company_, "SaveVchFromXML");
   }
-  size_t Accepted() const {
-    size_t n = 0;
-    for (const auto& row : Vouchers()) n += row.accepted;
-    return n;
-  }
+  size_t Accepted() const { return testing::JournalOf(company_, "SaveVchFromXML", true).size(); }
 
   testing::LocalCompany company_ =
       testing::CreateLocalCompany({"Test Pharma", "MAHARASHTRA", {2024}, false});
@@ -130,7 +120,7 @@ TEST_F(InventoryStage, SendsEachVoucherOfTheRangeOnceAsTheKeptCopyHoldsIt) {
       EXPECT_NEAR(testing::SignedSum(doc.first_child()), 0, 1e-6) << row.text;
     }
   }
-  local::CompanyStore store(*local::FindCompanyFile(company_.data_folder, company_.code));
+  local::CompanyStore store = testing::StoreOf(company_);
   local::TrialBalance tb = local::ComputeTrialBalance(store);
   EXPECT_NEAR(tb.debit, tb.credit, 1e-6);
 }
@@ -229,8 +219,7 @@ TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
   }
 }
 
-// Free goods and returned lines the company is not set up for are written all the same, and each
-// is pointed out to the user once per run.
+// Free goods and returned lines the company lacks are written, each pointed out once per run.
 TEST_F(InventoryStage, FeaturesTheCompanyLacksArePointedOutOnce) {
   const std::string free_line = "|10|10|100|0|2|0|0|0|0", returned = "|1|10|10|0|0|0|0|0|0||||||R";
   ReplaceVouchers(

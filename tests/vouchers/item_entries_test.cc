@@ -1,6 +1,4 @@
-// Item lines of an inventory voucher: the reconciliation bases, returned and free lines,
-// batches, descriptions and the lines that fail the voucher. The line limit is held by the
-// stage's own test, on a real export.
+// Item lines of an inventory voucher (the line limit is held by the stage's test).
 #include "vouchers/item_entries.h"
 
 #include <gtest/gtest.h>
@@ -47,10 +45,8 @@ TEST(ReconcileItemAmounts, TheOrderOfTheBasesDecides) {
   EXPECT_DOUBLE_EQ(d, 8);
 }
 
-// Each shape of line as the kept copy tests/data/inventory_item_entries.txt holds it: the basis
-// that reconciles (pack, unit, none: rebuilt from the amounts, zero rates left out), free
-// quantities divided by the pack, returned lines in a sale and in a return, batches, centres,
-// descriptions, names carried from the line before and escaped, the breakage store.
+// Each shape of line (bases, free and returned lines, batches, descriptions, carried and escaped
+// names, the breakage store) as tests/data/inventory_item_entries.txt holds it.
 TEST(AddItemEntries, EachShapeOfLineGivesTheKeptItemEntries) {
   struct Case {
     const char* name;

@@ -1,8 +1,6 @@
-// Bill-by-bill references, as the kept copy tests/data/pending_bill_refs.txt holds them: no rows
-// add nothing and amounts of nothing only the header; repeated references share one counter
-// per voucher whatever their case; blank references are generated for method 1 (from the
-// voucher number, or the type's short name for a ledger voucher) and dropped otherwise; a
-// purchase takes the supplier's bill number for every row; amounts change their sign.
+// Bill-by-bill references (tests/data/pending_bill_refs.txt): repeated ones share a counter
+// whatever their case, blank ones are generated or dropped, a purchase takes the supplier's bill
+// number, amounts change their sign.
 #include "vouchers/pending_bill_refs.h"
 
 #include <gtest/gtest.h>
@@ -47,9 +45,7 @@ TEST(AppendPendingBillRefs, EachShapeOfReferenceGivesTheKeptRecord) {
     text += XmlText(root) + "\n";
   }
   testing::ExpectGolden("pending_bill_refs.txt", text);
-}
-
-TEST(AppendPendingBillRefs, ADueDateThatIsNotADateIsARunTimeError) {
+  // A due date that is not a date fails the voucher.
   pugi::xml_document doc;
   EXPECT_THROW(AppendPendingBillRefs(doc.append_child("Sale"), {Row("N", "A", "5", "someday")}, "1",
                                      "Ram", "05-03-2024", "5", "", 9),

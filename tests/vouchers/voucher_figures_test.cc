@@ -1,5 +1,4 @@
-// An inventory voucher's figures worked out from its header and lines agree with what the
-// builders write: the party is booked with the bill amount, the lines with their quantities.
+// An inventory voucher's figures agree with what the builders write for the same voucher.
 #include "vouchers/voucher_figures.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +13,7 @@ namespace {
 using testing::Header;
 using testing::Line;
 
-// The figures of a sale, checked against the main quantities and lines AddItemEntries writes
-// for the same voucher.
+// The figures of a sale, checked against the quantities and lines AddItemEntries writes.
 InventoryVoucherFigures SaleFigures(const InventoryVoucherHeader& h,
                                     const std::vector<ItemLine>& lines) {
   const InventoryVoucherFigures f = WorkOutInventoryFigures(kVchSale, h, lines);

@@ -1,6 +1,5 @@
-// The voucher type letters, the long date caption, the settlement and the charge total (their
-// answers kept in tests/data/voucher_values.txt), and the decisions taken from a voucher's header
-// alone: the sale/purchase type name and the leading elements.
+// Values worked out from a voucher's header alone (tests/data/voucher_values.txt), the
+// sale/purchase type name and the leading elements.
 #include "vouchers/voucher_header.h"
 
 #include <gtest/gtest.h>
@@ -54,27 +53,26 @@ TEST(VoucherValues, EachInputGivesTheKeptAnswer) {
 
 TEST(ChooseSalePurchaseTypeName, StatesTaxesAndTheNameCarriedOver) {
   InventoryVoucherHeader h = Header("100", "0");
-  std::string name;
-  ChooseSalePurchaseTypeName(9, 1, {"27", "24"}, "Gujarat", h, name);
-  EXPECT_EQ(name, "Central-MultiRate Consolidated");
-  ChooseSalePurchaseTypeName(9, 1, {"27", "27"}, "Maharashtra", h, name);
-  EXPECT_EQ(name, "Local-MultiRate Consolidated");
-  ChooseSalePurchaseTypeName(9, 1, {"27", ""}, "", h, name);
-  EXPECT_EQ(name, "Local-MultiRate Consolidated");
+  std::string name;  // carried from one voucher to the next
+  auto chosen = [&](int16_t type, int16_t gst, const StateDigits& states,
+                    const std::string& state) {
+    ChooseSalePurchaseTypeName(type, gst, states, state, h, name);
+    return name;
+  };
+  const std::string central = "Central-MultiRate Consolidated",
+                    local = "Local-MultiRate Consolidated", vat = "VAT/MultiRate (R)";
+  EXPECT_EQ(chosen(9, 1, {"27", "24"}, "Gujarat"), central);
+  EXPECT_EQ(chosen(9, 1, {"27", "27"}, "Maharashtra"), local);
+  EXPECT_EQ(chosen(9, 1, {"27", ""}, ""), local);
   h.cgstamo = "9";
-  ChooseSalePurchaseTypeName(2, 1, {"27", "24"}, "Gujarat", h, name);
-  EXPECT_EQ(name, "Local-MultiRate Consolidated");
+  EXPECT_EQ(chosen(2, 1, {"27", "24"}, "Gujarat"), local);
   h.cgstamo = "0";
-  ChooseSalePurchaseTypeName(9, 0, {}, "Gujarat", h, name);
-  EXPECT_EQ(name, "VAT/MultiRate (R)");
+  EXPECT_EQ(chosen(9, 0, {}, "Gujarat"), vat);
   // Outside GST a purchase keeps what the previous voucher left, as does a challan.
-  ChooseSalePurchaseTypeName(2, 0, {}, "Gujarat", h, name);
-  EXPECT_EQ(name, "VAT/MultiRate (R)");
+  EXPECT_EQ(chosen(2, 0, {}, "Gujarat"), vat);
   h.taxamo = "18";
-  ChooseSalePurchaseTypeName(11, 1, {"1", "2"}, "", h, name);
-  EXPECT_EQ(name, "VAT/MultiRate (R)");
-  ChooseSalePurchaseTypeName(10, 0, {}, "Gujarat", h, name);
-  EXPECT_EQ(name, "Central-MultiRate Consolidated");
+  EXPECT_EQ(chosen(11, 1, {"1", "2"}, ""), vat);
+  EXPECT_EQ(chosen(10, 0, {}, "Gujarat"), central);
 }
 
 // The leading elements of a purchase with every optional block (billing name without the
