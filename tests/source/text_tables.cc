@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "common/text.h"
+#include "support/golden.h"
 
 namespace vodare::testing {
 namespace fs = std::filesystem;
@@ -107,24 +108,12 @@ SourceDb* TextExport::Db() {
 }
 
 void WriteMinimalExport(const fs::path& folder) {
-  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/source_minimal_export.txt");
-  if (!in) ADD_FAILURE() << "no tests/data/source_minimal_export.txt";
-  std::string file, fields;
-  std::vector<std::string> rows;
-  auto write = [&] {
-    if (!file.empty()) WriteTextTable(folder / file, fields, rows);
-    rows.clear();
-  };
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("== ", 0) == 0) {
-      write();
-      std::istringstream head(line.substr(3));
-      std::getline(head >> file >> std::ws, fields);
-    } else if (!line.empty() && line[0] != '#') {
-      rows.push_back(line);
-    }
-  }
-  write();
+  if (!ReadKeptTables("source_minimal_export.txt",
+                      [&](const std::string& file, const std::string& fields,
+                          const std::vector<std::string>& rows) {
+                        WriteTextTable(folder / file, fields, rows);
+                      }))
+    ADD_FAILURE() << "no tests/data/source_minimal_export.txt";
 }
 
 }  // namespace vodare::testing

@@ -46,6 +46,31 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
                 << "\n  now:  " << (i < got.size() ? got[i] : "(end)");
 }
 
+bool ReadKeptTables(const std::string& name,
+                    const std::function<void(const std::string& file, const std::string& fields,
+                                             const std::vector<std::string>& rows)>& table) {
+  std::ifstream in(GoldenPath(name));
+  if (!in) return false;
+  std::string file, fields;
+  std::vector<std::string> rows;
+  auto hand_on = [&] {
+    if (!file.empty()) table(file, fields, rows);
+    rows.clear();
+  };
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("== ", 0) == 0) {
+      hand_on();
+      std::istringstream head(line.substr(3));
+      head >> file;
+      std::getline(head >> std::ws, fields);
+    } else if (!line.empty() && line[0] != '#') {
+      rows.push_back(line);
+    }
+  }
+  hand_on();
+  return true;
+}
+
 std::vector<std::string> InputParts(const std::string& input, size_t count) {
   std::vector<std::string> parts;
   std::istringstream in(input);

@@ -21,6 +21,13 @@ void ExpectKeptAnswers(const std::string& name,
                        const std::function<std::string(const std::string& function,
                                                        const std::string& input)>& answer);
 
+// The tables of an export kept as text in tests/data/<name>: a line "== FILE FIELDS" starts a
+// table, the lines after it are its rows; lines that start with "#" are comments. Each table is
+// handed to table in file order; false when the kept file cannot be read.
+bool ReadKeptTables(const std::string& name,
+                    const std::function<void(const std::string& file, const std::string& fields,
+                                             const std::vector<std::string>& rows)>& table);
+
 // The parts of a kept input separated by "|", as many as asked for (missing ones empty).
 std::vector<std::string> InputParts(const std::string& input, size_t count);
 

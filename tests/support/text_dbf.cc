@@ -1,10 +1,10 @@
 #include "support/text_dbf.h"
 
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "source/dbf.h"
+#include "support/golden.h"
 
 namespace vodare::testing {
 namespace {
@@ -53,26 +53,12 @@ void WriteTextDbf(const std::filesystem::path& file, const std::string& fields,
 }
 
 void WriteTextExport(const std::filesystem::path& folder, const std::string& name) {
-  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/" + name);
-  if (!in) throw std::invalid_argument("no kept export tests/data/" + name);
   std::filesystem::create_directories(folder);
-  std::string file, fields;
-  std::vector<std::string> rows;
-  auto write = [&] {
-    if (!file.empty()) WriteTextDbf(folder / file, fields, rows);
-    rows.clear();
-  };
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("== ", 0) == 0) {
-      write();
-      std::istringstream head(line.substr(3));
-      head >> file;
-      std::getline(head >> std::ws, fields);
-    } else if (!line.empty() && line[0] != '#') {
-      rows.push_back(line);
-    }
-  }
-  write();
+  if (!ReadKeptTables(name, [&](const std::string& file, const std::string& fields,
+                                const std::vector<std::string>& rows) {
+        WriteTextDbf(folder / file, fields, rows);
+      }))
+    throw std::invalid_argument("no kept export tests/data/" + name);
 }
 
 }  // namespace vodare::testing

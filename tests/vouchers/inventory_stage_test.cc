@@ -53,19 +53,19 @@ class InventoryStage : public ::testing::Test {
   void SetUp() override {
     testing::WriteTextExport(export_, "inventory_stage_export.txt");
     auto s = testing::OpenLocalCompany(company_);
-    testing::SaveMasters(s, {
-             {2,
-              "<Account><Name>Ram Traders</Name><ParentGroup>Sundry "
-              "Debtors</ParentGroup></Account>"},
-             {2,
-              "<Account><Name>Shah Suppliers</Name><ParentGroup>Sundry "
-              "Creditors</ParentGroup></Account>"},
-             {6, "<Item><Name>Paracetamol 500</Name></Item>"},
-             {6, "<Item><Name>Soap &amp; (Gel) 'Mint'</Name></Item>"},
-             {13, "<SaleType><Name>Local-MultiRate Consolidated</Name></SaleType>"},
-             {13, "<SaleType><Name>Central-MultiRate Consolidated</Name></SaleType>"},
-             {14, "<PurchaseType><Name>Local-MultiRate Consolidated</Name></PurchaseType>"},
-             {14, "<PurchaseType><Name>Central-MultiRate Consolidated</Name></PurchaseType>"}});
+    testing::SaveMasters(
+        s, {{2,
+             "<Account><Name>Ram Traders</Name><ParentGroup>Sundry "
+             "Debtors</ParentGroup></Account>"},
+            {2,
+             "<Account><Name>Shah Suppliers</Name><ParentGroup>Sundry "
+             "Creditors</ParentGroup></Account>"},
+            {6, "<Item><Name>Paracetamol 500</Name></Item>"},
+            {6, "<Item><Name>Soap &amp; (Gel) 'Mint'</Name></Item>"},
+            {13, "<SaleType><Name>Local-MultiRate Consolidated</Name></SaleType>"},
+            {13, "<SaleType><Name>Central-MultiRate Consolidated</Name></SaleType>"},
+            {14, "<PurchaseType><Name>Local-MultiRate Consolidated</Name></PurchaseType>"},
+            {14, "<PurchaseType><Name>Central-MultiRate Consolidated</Name></PurchaseType>"}});
     std::string sales = "Sales";
     sales_series_ = s.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
   }
