@@ -17,7 +17,7 @@
 #include "source/lookups.h"
 #include "source/source_db.h"
 #include "vouchers/pending_bill_refs.h"
-#include "vouchers/voucher_record.h"
+#include "vouchers/voucher_saves.h"
 #include "vouchers/voucher_source.h"
 #include "vouchers/voucher_types.h"
 #include "vouchers/voucher_values.h"
@@ -72,23 +72,10 @@ class AccountingVoucherStage {
       Convert(key);
       if (ctx_.ui.StopRequested()) break;
     }
-    Settle();
-    ctx_.ui.SetVoucherDate("");
-    ctx_.ui.ProcessEvents();
-    tally_.CountRestAsNotReached();
+    saves_.Finish(tally_);
   }
 
  private:
-  CFixedInterface& Fixed() { return ctx_.destination.Fixed(); }
-  CFixedInterface1& Fixed1() { return ctx_.destination.Fixed1(); }
-
-  // Waits for the vouchers handed to the saving thread and books their answers: done before any
-  // other call to the company and before any entry written outside an answer, so that the error
-  // list reads in voucher order.
-  void Settle() {
-    if (saves_) saves_->Drain();
-  }
-
   // Everything before the first voucher; an error here ends the stage with one entry.
   bool Prepare() {
     try {
@@ -130,21 +117,6 @@ class AccountingVoucherStage {
     std::string name = GetAccountName(ctx_, code);
     brokers_.emplace(code, name);
     return name;
-  }
-
-  // The destination creates the series the first time it is asked and keeps it: its code is
-  // asked once in the stage and stands for the rest of it.
-  int32_t SeriesCode(int16_t type, const std::string& series_name) {
-    const std::string key = std::to_string(type) + "|" + FoldKey(series_name);
-    auto it = series_codes_.find(key);
-    if (it != series_codes_.end()) return it->second;
-    Settle();
-    std::string name = series_name;
-    int16_t vch_type = type;
-    const int32_t code = Fixed1().SaveVchSeriesForMultiSeriesCreation(name, vch_type);
-    // A series that did not come about is asked for again next time.
-    if (code > 0) series_codes_.emplace(key, code);
-    return code;
   }
 
   // What the company answered to a voucher handed to the saving thread.
@@ -214,7 +186,8 @@ class AccountingVoucherStage {
 
       const std::string party = AccountName(NzTrim(rs["code"]));
       const std::string series_name = GetVoucherSeriesName(type);
-      const int32_t series_code = SeriesCode(type, series_name);
+      std::string asked_name = series_name;  // the record keeps the name it was asked under
+      const int32_t series_code = saves_.SeriesCode(asked_name, type);
 
       // Shared with the saving thread, which writes it out.
       auto doc = std::make_shared<pugi::xml_document>();
@@ -250,13 +223,12 @@ class AccountingVoucherStage {
       }
 
       AddPendingBillRefs(ctx_, root, number, party, date, last_amount, "", type);
-      if (!saves_) saves_ = std::make_unique<OrderedSaves>(Fixed());
-      saves_->Submit(type, RecordTextOf(std::move(doc)),
-                     [this, type, number, date](const OrderedSaves::Answer& answer) {
-                       Answered(type, number, date, answer);
-                     });
+      saves_.Submit(type, std::move(doc),
+                    [this, type, number, date](const OrderedSaves::Answer& answer) {
+                      Answered(type, number, date, answer);
+                    });
     } catch (const std::exception& e) {
-      Settle();
+      saves_.Settle();
       Failed(type, number, date, e);
     }
   }
@@ -270,9 +242,8 @@ class AccountingVoucherStage {
   int32_t processed_ = 0;
   std::unordered_map<std::string, std::string> accounts_;
   std::unordered_map<std::string, std::string> brokers_;
-  std::unordered_map<std::string, int32_t> series_codes_;  // "type|folded name" -> code
   // Last, so that it is gone (its saves answered) before what the answers write to.
-  std::unique_ptr<OrderedSaves> saves_;
+  VoucherSaves saves_{ctx_};
 };
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "vouchers/item_entries.h"
 #include "vouchers/pending_bill_refs.h"
 #include "vouchers/voucher_record.h"
+#include "vouchers/voucher_saves.h"
 #include "vouchers/voucher_source.h"
 #include "vouchers/voucher_types.h"
 #include "vouchers/voucher_values.h"
@@ -67,35 +68,14 @@ class InventoryVoucherStage {
         if (ctx_.ui.StopRequested()) break;
       }
     }
-    Settle();
-    ctx_.ui.SetVoucherDate("");
-    ctx_.ui.ProcessEvents();
-    tally_.CountRestAsNotReached();
+    saves_.Finish(tally_);
   }
 
  private:
   CFixedInterface& Fixed() { return ctx_.destination.Fixed(); }
   CFixedInterface1& Fixed1() { return ctx_.destination.Fixed1(); }
 
-  // Waits for the vouchers handed to the saving thread and books their answers: done before any
-  // other call to the company and before any entry written outside an answer, so that the error
-  // list reads in voucher order.
-  void Settle() {
-    if (saves_) saves_->Drain();
-  }
-
-  // The code of a series, asked of the company the first time in the stage: the company keeps
-  // its series, so the answer stands for the rest of the stage.
-  int32_t SeriesCode(std::string& name, int16_t type) {
-    const std::string key = std::to_string(type) + "|" + FoldKey(name);
-    auto it = series_codes_.find(key);
-    if (it != series_codes_.end()) return it->second;
-    Settle();
-    const int32_t code = Fixed1().SaveVchSeriesForMultiSeriesCreation(name, type);
-    // A series that did not come about is asked for again next time.
-    if (code > 0) series_codes_.emplace(key, code);
-    return code;
-  }
+  void Settle() { saves_.Settle(); }
 
   // The destination's two-digit code of a state, asked once per state name in a stage.
   std::string StateDigits(const std::string& state_name) {
@@ -225,11 +205,11 @@ class InventoryVoucherStage {
     line.number = cur.number;
     line.date = FormatDmy(cur.date);
     line.series_name = GetVoucherSeriesName(type);
-    line.series_code = SeriesCode(line.series_name, type);
+    line.series_code = saves_.SeriesCode(line.series_name, type);
     const bool breakage = EqualsNoCase(Trim(h.type_letter), "W");
     if (breakage) {
       line.series_name = "Breakage";
-      line.series_code = SeriesCode(line.series_name, type);
+      line.series_code = saves_.SeriesCode(line.series_name, type);
     }
 
     std::string party;
@@ -355,9 +335,8 @@ class InventoryVoucherStage {
 
     AddPendingBillRefs(ctx_, root, h.voucher_id, line.party_name, cur.date, settlement.amount_text,
                        h.pm, type);
-    if (!saves_) saves_ = std::make_unique<OrderedSaves>(Fixed());
-    saves_->Submit(type, RecordTextOf(std::move(doc)),
-                   [this, cur](const OrderedSaves::Answer& answer) { Answered(cur, answer); });
+    saves_.Submit(type, std::move(doc),
+                  [this, cur](const OrderedSaves::Answer& answer) { Answered(cur, answer); });
     return Sent::kQueued;
   }
 
@@ -378,9 +357,8 @@ class InventoryVoucherStage {
   bool sales_return_alert_shown_ = false;
   bool purchase_return_alert_shown_ = false;
   bool free_qty_alert_shown_ = false;
-  std::unordered_map<std::string, int32_t> series_codes_;  // "type|folded name" -> code
   // Last, so that it is gone (its saves answered) before what the answers write to.
-  std::unique_ptr<OrderedSaves> saves_;
+  VoucherSaves saves_{ctx_};
 };
 
 }  // namespace
