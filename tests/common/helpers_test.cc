@@ -39,8 +39,7 @@ TEST(NamedLookups, NamesAndKeysIgnoreCase) {
   EXPECT_EQ(out, "Soap");
 }
 
-// Long runs of adds and removals of keys in changing case, against a plain map of the folded
-// keys: what is found, what is refused as already there, the count and the order of a walk.
+// Long runs of adds and removals in changing case, against a plain map of the folded keys.
 TEST(KeyedCollection, AddsRemovesAndFindsAsAMapOfFoldedKeysWouldInAddedOrder) {
   std::mt19937 random(7);
   for (const int distinct : {3, 40, 700}) {
@@ -79,8 +78,7 @@ TEST(KeyedCollection, AddsRemovesAndFindsAsAMapOfFoldedKeysWouldInAddedOrder) {
   }
 }
 
-// Each value added under an element of its own, as kept in tests/data/xml_elements.txt: the
-// input is the kind, then the value as type:text, then "keep" to keep an empty value.
+// Input: the kind, the value as type:text, "keep" to keep an empty value (xml_elements.txt).
 TEST(AddXmlElement, LeavesOutEmptyValuesByKindAndSerialisesOnlyMarkupAsEntities) {
   testing::ExpectKeptAnswers("xml_elements.txt", [](const std::string&, const std::string& in) {
     const std::vector<std::string> p = testing::InputParts(in, 3);

@@ -1,5 +1,4 @@
-// Texts counted in characters, numbers and dates read and written; the answers of single calls
-// are kept in tests/data/common_text_values.txt.
+// Texts, numbers and dates; single calls' answers kept in tests/data/common_text_values.txt.
 #include "common/text.h"
 
 #include <gtest/gtest.h>
@@ -80,8 +79,7 @@ TEST(TextValues, EachInputGivesTheKeptAnswer) {
   EXPECT_EQ(Date::FromYmd(2024, 2, 29).Day(), 29);
 }
 
-// Amounts of two decimals take a short cut to their text; it must be the shortest text that
-// reads back as the amount, as the general form writes it, over every size of amount.
+// The short cut for two-decimal amounts writes what the general form writes, at every size.
 TEST(Numbers, AmountsInPaiseReadAsTheShortestTextThatReadsBack) {
   std::mt19937_64 rng(7);
   char buf[64];

@@ -1,5 +1,4 @@
-// The configuration step on a real local company with a real export beside it: what the company
-// holds afterwards, and what the store's journal says was sent.
+// The configuration step on a real local company with a real export beside it.
 
 #include <gtest/gtest.h>
 
@@ -23,9 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// An export folder holding the coded lists, with this many godowns: the first one's group
-// written in lower case (the engine compares text ignoring case), and a deleted godown row and
-// another group's row that do not count.
+// Godowns (the first in lower case), a deleted one and another group's row that do not count.
 void WriteSaleTypes(const fs::path& folder, int godowns) {
   DbfWriter w(
       (folder / "SALETYPE.DBF").string(),
@@ -92,8 +89,6 @@ TEST(ConfigureOnACompany, MultipleGodownsOnlyWithThreeOrMoreInTheExport) {
     EXPECT_EQ(run.ctx.destination.CompanyApi->MultiGodown, godowns >= 3) << godowns;
     EXPECT_EQ(Sent(run.Statements(), kGodownStatement), godowns >= 3) << godowns;
   }
-  // A folder that cannot be opened keeps the export open before; an export without the table
-  // counts no godowns.
   CompanyRun run(5);
   std::shared_ptr<SourceDb> before = run.ctx.source;
   ASSERT_TRUE(before);
@@ -107,8 +102,6 @@ TEST(ConfigureOnACompany, MultipleGodownsOnlyWithThreeOrMoreInTheExport) {
   EXPECT_FALSE(Sent(run.Statements(), kGodownStatement));
 }
 
-// What a configured company holds: its switches, the statements it received, the fields named
-// for the masters and the switches of each series.
 std::string Effects(CompanyRun& run) {
   CCompany& c = *run.ctx.destination.CompanyApi;
   std::string text, out = "switches:";
@@ -157,8 +150,6 @@ std::string Effects(CompanyRun& run) {
   return out + "\n";
 }
 
-// Vouchers only with both questions answered No, then Yes; masters and vouchers; each with the
-// progress it showed.
 TEST(ConfigureOnACompany, EachChoiceLeavesTheCompanyAsKept) {
   std::string kept;
   for (auto [masters, answer] : {std::pair{0, false}, {0, true}, {1, true}}) {

@@ -11,9 +11,6 @@ using dbf_test::Rows;
 using dbf_test::ScratchDir;
 namespace fs = std::filesystem;
 
-// The mixed table in both memo forms (the deleted record left out), values of other kinds
-// converted to the field's, and a Windows-1251 table with characters it cannot hold, as the
-// reader reads them back.
 TEST(DbfWriter, WrittenTablesReadBackAsKept) {
   ScratchDir dir;
   std::string readings;

@@ -1,6 +1,4 @@
-// The sample export is what the demo, the benchmarks and many stage tests run on: these tests
-// hold it to the columns the stages read and to books that add up. What it holds (the awkward
-// records, codes that exist, dates in the year) is pinned by the kept journal of a sample run.
+// The sample export that the demo and many stage tests run on: its columns and its books.
 
 #include "export_writer/sample_export.h"
 
@@ -44,9 +42,7 @@ const TableRead& T(const std::string& file) {
   return tables.at(file);
 }
 
-// The columns the stages read are held by the stage tests that run on the sample: a missing
-// column fails their queries. Their types are kept (sample_export_fields.txt), as a column
-// compared without quotes of the wrong type only changes results.
+// Types are kept: a column of the wrong type only changes results.
 TEST(SampleExport, EveryTableHasTheKeptFields) {
   std::string fields;
   for (const std::string& file : kTableFiles) {
@@ -78,8 +74,6 @@ TEST(SampleExport, SameOptionsGiveIdenticalFilesAndAnotherSeedOtherOnes) {
   EXPECT_TRUE(any_differs);
 }
 
-// Each inventory voucher: its lines, taxes and charges make its bill, and its ledger postings
-// balance with the party carrying the bill.
 TEST(SampleExport, InventoryVouchersAddUpAndPostTheirBill) {
   const TableRead& m = T("mdis.dbf");
   const TableRead& d = T("dis.dbf");

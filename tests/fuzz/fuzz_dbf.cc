@@ -1,5 +1,4 @@
-// libFuzzer target for the dBASE reader: the input written as a table and as its memo file, so
-// that memo pointers land in fuzzed data too; any outcome but DbfError or a reading is a finding.
+// libFuzzer target for the dBASE reader; the input is the memo file too, so pointers land in it.
 //   cmake -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVODARE_BUILD_FUZZ=ON \
 //     -DVODARE_BUILD_GUI=OFF -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -g"
 //   cmake --build build/fuzz --target fuzz_dbf

@@ -1,6 +1,4 @@
-// libFuzzer target for the Jet translator: any text is translated or refused with a syntax
-// error, and the literal pattern that keys the statement cache counts the literals the
-// translation uses. Built as fuzz_dbf is (see there); seed it with the program's queries.
+// libFuzzer target for the Jet translator, built as fuzz_dbf is (see there).
 #include <cstdint>
 #include <cstdlib>
 #include <string>

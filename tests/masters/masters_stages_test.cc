@@ -69,8 +69,7 @@ class MastersStages : public ::testing::Test {
   fs::path export_ = company_.dir->path() / "export";
 };
 
-// Every record sent for the awkward export, the answers, errors, tallies and name caches: parents
-// first, names cut and made unique, opening stock over batches, the scrap store.
+// Every record sent for the awkward export, with answers, errors, tallies and name caches.
 TEST_F(MastersStages, EveryMasterOfTheAwkwardExportIsSentAsTheKeptCopyHoldsIt) {
   auto run = Prepare();
   run->ctx.destination.CompanyApi->MultiGodown = false;
@@ -97,8 +96,7 @@ TEST_F(MastersStages, ASecondRunIsRefusedRecordByRecordAndChangesNothing) {
   second->RunAll();
   EXPECT_EQ(Masters(), masters_before);
   EXPECT_EQ(Accepted(), accepted_before);
-  // What the company holds already is counted as present, not as refused, and the scrap store
-  // is found this time and not sent again.
+  // What the company holds already is counted as present, not as refused.
   int64_t present = 0;
   for (const StageTally& t : second->ctx.summary.stages()) {
     EXPECT_EQ(t.saved, 0) << t.stage;

@@ -1,5 +1,4 @@
-// Master records from plain values (tests/data/master_records.txt); whole records as the stages
-// send them are in the master stages' kept copy.
+// Master records from plain values (tests/data/master_records.txt).
 #include <gtest/gtest.h>
 
 #include "common/run_error.h"
@@ -107,8 +106,7 @@ BatchRow Batch(Value no, Value opening, Value rate, Value mfd = Value(), Value e
           std::move(opening), Value(20.0),     Value(15.0)};
 }
 
-// Batches left out still set the date flags; a failing row keeps what the earlier rows set;
-// batches that add up are compared as numbers.
+// Batches left out still set the date flags; batches that add up are compared as numbers.
 TEST(OpeningStockBlock, FlagsFailuresAndTotals) {
   OpeningStockResult res;
   EXPECT_EQ(BuildOpeningStockBlock({}, 1, false, res),

@@ -1,5 +1,4 @@
-// Damaged, truncated and unusual tables: a clear DbfError naming the file, or a reading of what
-// is there with a warning; never a crash or a read outside the file (these run under ASan).
+// Damaged and unusual tables: a DbfError naming the file or a reading (these run under ASan).
 
 #include <algorithm>
 #include <map>
@@ -56,8 +55,7 @@ std::string BuildTable(const std::vector<RawField>& fields, const std::vector<st
   return h + '\x1A';
 }
 
-// Reads a table that may be damaged: either it opens and reads, or DbfError names the file.
-// Returns the rows read, or -1 for an error.
+// The rows read, or -1 when DbfError, which must name the file.
 int ReadDamaged(const std::string& path, std::string* error = nullptr) {
   try {
     return static_cast<int>(ReadTable(path).rows.size());
@@ -68,8 +66,6 @@ int ReadDamaged(const std::string& path, std::string* error = nullptr) {
   }
 }
 
-// What the kept corpus below does not hold: no file, a folder, a later version, a nameless
-// field and records of no length.
 TEST(DbfDamaged, FilesThatCannotBeTablesAreRefusedNamingWhy) {
   ScratchDir dir;
   fs::create_directory(dir.path() / "folder.dbf");
@@ -90,10 +86,7 @@ TEST(DbfDamaged, FilesThatCannotBeTablesAreRefusedNamingWhy) {
   }
 }
 
-// A kept corpus of real tables cut short or with bytes changed (one of each kind of outcome
-// that cuts at every length and random changes gave), each read again: refused with the file's
-// name, or read with the warnings the kept copy lists. A memo file beside a table in the corpus
-// was changed too; otherwise the table reads the fixture's own.
+// Real tables cut short or changed, each with its changed memo file or else the fixture's own.
 TEST(DbfDamaged, TheDamagedCorpusIsReadOrRefusedAsKept) {
   const std::map<std::string, std::string> fixture_folder = {
       {"people", "dbfread"},     {"dbase_8b", "ruby-dbf"}, {"dbase_03", "ruby-dbf"},
@@ -131,9 +124,7 @@ TEST(DbfDamaged, TheDamagedCorpusIsReadOrRefusedAsKept) {
   testing::ExpectGolden("dbf_damaged_outcomes.txt", outcomes);
 }
 
-// Tables put together to sit at the edges of what the format allows, read as the kept copy
-// (dbf_unusual_readings.txt) says: a value that cannot be read is never Null or 0 but kept as it
-// stands (the stage that reads it refuses its record) and named with its record.
+// A value that cannot be read is kept as it stands, never Null or 0, and named with its record.
 TEST(DbfUnusual, TablesAtTheEdgesReadAsKept) {
   ScratchDir dir;
   auto rec = [](std::string n, std::string d, std::string l, std::string c) {
@@ -169,8 +160,7 @@ TEST(DbfUnusual, TablesAtTheEdgesReadAsKept) {
                                  rec("  1.5e+1", "20230229", "y", "    "),
                                  // no number, no date
                                  rec("     abc", "2023130 ", "Y", "    ")})},
-      // More records counted than there are: the last cut in half, no end mark; then the end
-      // mark where a record should start; then fewer counted than there are.
+      // Counts more than there are (cut, then end mark early), then fewer.
       {"short.dbf", counted.substr(0, counted.size() - 3)},
       {"marked.dbf", counted + std::string(7, ' ')},
       {"stale.dbf", stale},
@@ -181,8 +171,7 @@ TEST(DbfUnusual, TablesAtTheEdgesReadAsKept) {
     WriteBytes(dir.path() / name, bytes);
     readings += dbf_test::Reading(dir.path() / name, name);
   }
-  // A dBASE IV memo file cut short: the second memo's block lies beyond its end, the first
-  // memo's length runs past it.
+  // A dBASE IV memo file cut short inside the first memo, before the second.
   {
     DbfWriteOptions options;
     options.version = 0x8B;
@@ -192,8 +181,7 @@ TEST(DbfUnusual, TablesAtTheEdgesReadAsKept) {
   }
   WriteBytes(dir.path() / "memo.dbt", ReadBytes(dir.path() / "memo.dbt").substr(0, 1000));
   readings += dbf_test::Reading(dir.path() / "memo.dbf", "memo.dbf");
-  // A dBASE III memo is read to its end mark, but not to the end of a large file for every
-  // record.
+  // A dBASE III memo without end marks is not read to the end of a large file.
   {
     DbfWriter w(dir / "iii.dbf", {{"NOTE", 'M', 10, 0}});
     w.Add({"end marks gone"});

@@ -1,5 +1,4 @@
-// Tables written by an independent implementation (Debian's python3-dbf) read through our
-// reader, and tables of our writer read back by that implementation.
+// Tables of an independent implementation (Debian's python3-dbf) and ours, read by the other.
 
 #include <cstdio>
 
@@ -19,8 +18,7 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-// Runs the helper script that drives the independent writer and readers; its standard output
-// and error, with a failure when it does not exit 0.
+// The output of the helper script that drives the independent writer and readers.
 std::string RunPythonTool(const std::string& args) {
   const std::string script = dbf_test::SourceDir() / "tests" / "fixtures" / "dbf_python.py";
   std::string out;
@@ -32,10 +30,7 @@ std::string RunPythonTool(const std::string& args) {
   return out;
 }
 
-// The kept readings were checked against the values the script writes when taken: blank
-// numbers, dates, flags and memos read as Null, the deleted record left out, the code page
-// taken from the driver byte, Visual FoxPro's binary fields and FPT memo read (the currency
-// field holds 123455 ten-thousandths: the writer truncated 12.3456).
+// Checked against the script's values when kept (the currency field's writer truncated 12.3456).
 TEST(DbfIndependentTables, ReadAsTheirWriterMeantThem) {
   ScratchDir dir;
   RunPythonTool("write " + Quote(dir.str()));
@@ -48,10 +43,7 @@ TEST(DbfIndependentTables, ReadAsTheirWriterMeantThem) {
   EXPECT_TRUE(ReadTable(dir / "ledger.dbf").rows.at(0).at(3).IsDouble());
 }
 
-// Our writer's tables as the independent implementation reads them: python3-dbf (dBASE III,
-// FoxPro) with "read", python3-dbfread (which also reads dBASE IV memos) with "readiv", each
-// printing the table as JSON. The kept readings were checked, value for value, against the
-// mixed table's own rows (the deleted record flagged, one tool listing it last) when taken.
+// "read" is python3-dbf, "readiv" python3-dbfread (dBASE IV memos); checked value for value.
 TEST(DbfWriterIndependentCheck, WrittenTablesReadTheSameElsewhere) {
   std::string readings;
   for (auto [version, mode] :

@@ -1,6 +1,4 @@
-// The reader against tables that other tools wrote. The kept reading (dbf_real_readings.txt)
-// was checked against the independent reading beside each table (tests/fixtures/dbf-real, its
-// README lists where that reading departs from the file's own bytes) when it was taken.
+// Tables other tools wrote; the kept reading was checked against the one beside each table.
 
 #include <algorithm>
 
@@ -27,9 +25,7 @@ TEST(DbfRealFiles, EveryFixtureAndItsCodePageFilesReadAsKept) {
   for (const auto& table : all)
     readings += dbf_test::Reading(table, fs::relative(table, RealFixtures()).string());
 
-  // A code page file beside a table overrides its language driver: CzechEncoding.dbf records
-  // no driver, yet its text is Windows-1250; dbase_03_cyrillic.dbf has an unknown driver byte
-  // but UTF-8 text and field names.
+  // A code page file beside a table overrides its language driver (none, or unknown).
   ScratchDir dir;
   fs::copy_file(RealFixtures() / "ndbfreader/CzechEncoding.dbf", dir.path() / "czech.dbf");
   dbf_test::WriteBytes(dir.path() / "CZECH.CPG", "ANSI 1250\r\n");
@@ -41,9 +37,7 @@ TEST(DbfRealFiles, EveryFixtureAndItsCodePageFilesReadAsKept) {
 }
 
 TEST(DbfRealFiles, MemoFormsAgreeAcrossTheSameDataAndMemoFilesAreFoundWhateverTheirCase) {
-  // The same three records as dBASE III (end mark), dBASE IV (length in block) and FoxPro
-  // (64-byte blocks): the text memos must agree exactly, and the binary ones where the format
-  // can hold them (a dBASE III memo cannot hold 0x1A 0x1A, so it is not compared).
+  // The same records in three memo forms (a dBASE III memo cannot hold the binary ones).
   auto iii = ReadTable(RealFixtures() / "php-xbase/dBaseIII.dbf");
   auto iv = ReadTable(RealFixtures() / "php-xbase/dBaseIV.dbf");
   auto fox = ReadTable(RealFixtures() / "php-xbase/Foxpro2.dbf");

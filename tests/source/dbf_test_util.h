@@ -1,6 +1,5 @@
 #pragma once
-// Shared by the dBASE tests: fixture paths, scratch folders, whole-table reads, raw bytes, and
-// one table of every field kind that the writer's tests write.
+// Shared by the dBASE tests: fixtures, whole-table reads, raw bytes, a table of every kind.
 
 #include <gtest/gtest.h>
 
@@ -20,12 +19,7 @@ namespace vodare {
 
 // Values in test failure messages.
 inline void PrintTo(const Value& v, std::ostream* os) {
-  if (v.IsNull())
-    *os << "Null";
-  else if (v.IsText())
-    *os << '"' << v.Text().substr(0, 120) << (v.Text().size() > 120 ? "...\"" : "\"");
-  else
-    *os << (v.IsDate() ? "#" + v.DateValue().ToText() + "#" : v.ToText());
+  *os << (v.IsNull() ? "Null" : v.IsText() ? '"' + Left(v.Text(), 120) + '"' : v.ToText());
 }
 
 }  // namespace vodare
@@ -77,8 +71,7 @@ inline void WriteBytes(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// A value as one short cell: Null as -, a text quoted with its control bytes escaped, and cut to
-// 24 characters with its length and a digest of the whole when longer.
+// A value as one short cell: a long text cut to 24 characters with its length and a digest.
 inline std::string Cell(const Value& v) {
   if (v.IsNull()) return "-";
   if (v.IsDate()) return v.DateValue().Format("yyyy-mm-dd");
@@ -96,8 +89,7 @@ inline std::string Cell(const Value& v) {
   return out + "\"... " + std::to_string(v.Text().size()) + " bytes #" + hex;
 }
 
-// The header, the warnings and the records of a table as the reader gives them; of a long
-// table the first ten records, and every record's cells in one digest line.
+// Header, warnings and records as read; of a long table ten records and a digest of all.
 inline std::string Reading(const fs::path& table, const std::string& shown_as) {
   const TableRead t = ReadTable(table);
   const DbfHeader& h = t.header;
@@ -130,8 +122,7 @@ inline std::string Reading(const fs::path& table, const std::string& shown_as) {
   return out;
 }
 
-// A table of every field kind: blanks, leading blanks, text beyond ASCII, a memo longer than a
-// block, and a deleted record between the live ones.
+// A table of every field kind, with a memo longer than a block and a deleted record.
 inline std::vector<DbfField> MixedFields() {
   return {{"CODE", 'C', 10, 0},  {"NAME", 'C', 40, 0}, {"AMOUNT", 'N', 14, 2},
           {"QTY", 'N', 10, 0},   {"RATE", 'F', 12, 4}, {"VDATE", 'D', 8, 0},

@@ -1,6 +1,4 @@
-// What the export's queries rely on, each rule shown with a table of the rows it needs: text
-// compared and ordered without regard to case, record order, Null first, date literals, AND
-// before OR, reserved words as names, Null apart from empty text.
+// What the export's queries rely on, each rule with a table of the rows it needs.
 #include <gtest/gtest.h>
 
 #include <map>

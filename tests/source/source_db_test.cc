@@ -1,5 +1,4 @@
-// Opening an export folder: the cache beside the tables, its reuse and rebuilding, the index
-// statements and their entries, broken tables, and the "Error" box of failed queries.
+// Opening an export folder: the cache, its reuse and rebuilding, broken tables, failed queries.
 #include "source/source_db.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +58,6 @@ TEST_F(SourceDbTest, TheCacheIsBuiltOnceReusedAndRebuiltWhenAFileChanges) {
   EXPECT_EQ(errors.Text(), "");  // a rebuilt cache has no indexes yet
   EXPECT_EQ(db->OpenSnapshot("select billname from pro where code = 1").Field(0), Value("SALT"));
   db.reset();
-  // A memo file that comes, changes, or a table that comes or goes.
   std::ofstream(folder.path() / "PRO.DBT") << "memo";
   EXPECT_TRUE(Rebuilt());
   Touch(folder.path() / "PRO.DBT");
@@ -101,29 +99,7 @@ TEST_F(SourceDbTest, AReadOnlyExportFolderStillOpens) {
   EXPECT_EQ(fs::path(db->cache_path()).parent_path(), fallback.path());
 }
 
-TEST_F(SourceDbTest, TableFilesAreFoundWhateverTheirLetterCase) {
-  WriteTextTable(folder.path() / "ORDER.DBF", "ORDNO C 10 0;PARNAM C 40 0", {"A1|RAM"});
-  WriteTextTable(folder.path() / "Pro.Dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SOAP"});
-  ErrorList errors;
-  auto db = Open(errors);
-  ASSERT_TRUE(db);
-  EXPECT_EQ(db->OpenSnapshot("Select Parnam from [order] where OrdNo='a1'").Field(0), Value("RAM"));
-  EXPECT_EQ(db->OpenSnapshot("select BILLNAME from PRO").Field(0), Value("SOAP"));
-  std::vector<SourceTableInfo> tables = db->Tables();
-  ASSERT_EQ(tables.size(), 2u);
-  EXPECT_EQ(tables[0].name, "ORDER");
-  EXPECT_EQ(tables[1].file, "Pro.Dbf");
-
-  // Two files for one table: the first by name is read, the other reported.
-  WriteTextTable(folder.path() / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|OTHER"});
-  errors.Clear();
-  db = Open(errors);
-  EXPECT_EQ(db->OpenSnapshot("select BILLNAME from PRO").Field(0), Value("SOAP"));
-}
-
-// The error list of each opening, as kept: a cache built and then reused, with its index
-// statements; broken tables, first and with the cache reused; two files for one table; a table
-// and a field that indexes name missing; a folder that is not there.
+// The error list of each opening, as kept (tests/data/source_db_error_lists.txt).
 TEST_F(SourceDbTest, TheErrorListOfEachOpeningIsAsKept) {
   const fs::path minimal = folder.path() / "minimal", broken = folder.path() / "broken",
                  cases = folder.path() / "cases", missing = folder.path() / "missing";
@@ -134,8 +110,8 @@ TEST_F(SourceDbTest, TheErrorListOfEachOpeningIsAsKept) {
                  {"1|SOAP|B1", "#fail"});
   WriteTextTable(broken / "pend.dbf", "VOUCHER N 8 0;VCN C 10 0",
                  {"#warn 3 records announced, 1 present", "1|R1"});
-  for (const char* file : {"Pro.Dbf", "pro.dbf"})
-    WriteTextTable(cases / file, "CODE N 6 0;BILLNAME C 40 0", {"1|SOAP"});
+  WriteTextTable(cases / "Pro.Dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|SOAP"});
+  WriteTextTable(cases / "pro.dbf", "CODE N 6 0;BILLNAME C 40 0", {"1|OTHER"});
   fs::remove(missing / "mdis.dbf");
   WriteTextTable(missing / "support.dbf", "LCODE C 10 0;PCODE N 3 0", {"A1|0"});
   std::string kept;
@@ -149,6 +125,10 @@ TEST_F(SourceDbTest, TheErrorListOfEachOpeningIsAsKept) {
       EXPECT_EQ(db->rebuilt(), broken_openings++ == 0);
       EXPECT_EQ(db->OpenSnapshot("SELECT * FROM pend").RecordCount(), 1);
       EXPECT_THROW(db->OpenSnapshot("SELECT * FROM probat"), RunTimeError);
+    }
+    if (f == cases) {  // of two files for one table, the first by name is read
+      EXPECT_EQ(db->OpenSnapshot("select BILLNAME from PRO").Field(0), Value("SOAP"));
+      EXPECT_EQ(db->Tables().at(0).file, "Pro.Dbf");
     }
     kept += "== " + f.filename().string() + "\n";
     for (const ErrorEntry& e : errors.entries()) {

@@ -1,8 +1,6 @@
 #pragma once
-// Export folders for the database layer's tests. A table file here holds its fields and rows
-// as text, read by TextTableReader, so that the loader, the cache and the Jet semantics are
-// tested with tables of exactly the rows each rule needs.
-//
+// Export folders of tables kept as text, for rows no dBASE file can hold (Null text, blanks
+// kept, texts beyond one code page, broken tables).
 // Line 1: the fields, "NAME C 20 0;CODE N 5 0;D D 8 0" (name, dBASE type, width, decimals).
 // Then one row per line, values separated by "|": C and M as written, N/F numbers, D as
 // yyyy-mm-dd, L as T or F; an empty N, F or D value and "\N" anywhere are Null.

@@ -1,5 +1,4 @@
-// The ledger side of inventory vouchers, each bill's entries and balance kept in
-// tests/data/inventory_acc_entries.txt.
+// The ledger side of inventory vouchers (tests/data/inventory_acc_entries.txt).
 #include "vouchers/acc_entries.h"
 
 #include <gtest/gtest.h>
@@ -43,9 +42,7 @@ TEST(SignAmount, DebitsCarryAMinusSignTinyAmountsBecomeZeroAndTextsMustBeNumbers
   EXPECT_THROW(AddInventoryAccEntries(root, Sale("100", {.sundries = {"SGST|x"}})), RunTimeError);
 }
 
-// Charges below zero (a cash discount, an allowance) are debits on a sale and credits on a
-// purchase; a bill below zero turns the party and the cash to the other side; the round-off is
-// left with the rounding alone, a cash discount beside it or not; freight is counted once.
+// Charges below zero, bills below zero, the round-off and freight counted once.
 TEST(AddInventoryAccEntries, EachBillShapeGivesTheKeptEntries) {
   const std::string local = "Local-MultiRate Consolidated";
   const std::vector<std::string> seven = {"SGST|1", "CGST|1", "A|1", "B|1", "C|1", "D|1", "E|1"};

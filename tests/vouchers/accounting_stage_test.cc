@@ -51,8 +51,6 @@ class AccountingStage : public ::testing::Test {
                  rows);
   }
 
-  // Opens the export and the company, saves a ledger for every account the export holds under
-  // the name the stage will look for when asked, and runs the stage over the year.
   void RunOn(const testing::LocalCompany& company, RunContext& ctx, bool make_ledgers = true) {
     ErrorList error_text;
     ASSERT_TRUE(OpenSourceDb(ctx, export_.string(), error_text)) << error_text.Text();
@@ -87,18 +85,13 @@ class AccountingStage : public ::testing::Test {
 
 TEST_F(AccountingStage, EveryKindOfLedgerVoucherArrivesAsTheBooksHoldIt) {
   RunOn(company_, ctx_);
-  // Types by letter, one-row vouchers as two entry blocks on the voucher's day, a journal's
-  // row of nothing as an empty entry, names cut to 40, the broker and the bill reference, the
-  // inventory postings left alone, the refusal reported; the caption counts what was listed.
   testing::ExpectGolden(
       "accounting_stage_every_kind.txt",
       testing::StageRunText(company_, "SaveVchFromXML", ctx_) + ui_.statuses.back() + "\n");
   std::vector<std::string> books;
   for (const auto& v : Vouchers()) books.push_back(v.number + " " + std::to_string(v.type));
   EXPECT_EQ(books, (std::vector<std::string>{"101 14", "102 19", "103 16", "104 16", "105 15"}));
-  // Reconciled: 106 belongs to no inventory voucher of this export, so it counts as a journal
-  // that did not arrive, without an entry (another stage's entry under its code does not
-  // explain it); 108 is missing with its own entry.
+  // 106 is no inventory voucher here, so it is a journal missing without an entry.
   ErrorList errors;
   errors.Add("Ledgers", "106", "Some other entry");
   errors.Append(ctx_.errors);

@@ -53,8 +53,7 @@ struct Fixture {
 constexpr const char* kLocal = "Local-MultiRate Consolidated";
 constexpr const char* kVat = "VAT/MultiRate (R)";
 
-// Every branch as tests/data/inventory_bill_sundries.txt holds it: the list the accounting
-// entries read, the sundries written, the masters saved (once per stage) and the errors.
+// Every branch as tests/data/inventory_bill_sundries.txt holds it.
 TEST(AddBillSundries, EachBranchGivesTheKeptSundriesAndMasters) {
   struct Case {
     const char* name;
@@ -111,8 +110,7 @@ TEST(AddBillSundries, EachBranchGivesTheKeptSundriesAndMasters) {
                RunTimeError);
 }
 
-// Names are cut to forty characters keeping their suffix, a blank name saves nothing, a refusal
-// is reported once and the name is escaped in the record.
+// Sundry names: cut to forty keeping their suffix, blank, refused once, escaped.
 TEST(EnsureBillSundryMaster, NamesAreCutEscapedAndSavedOnce) {
   Fixture f;
   std::string name(38, 'a'), freight = "Freight & Forwarding Charges", blank = "  ";

@@ -30,8 +30,7 @@ TEST(ReconcileItemAmounts, TheOrderOfTheBasesDecides) {
   EXPECT_TRUE(AmountsAgree(100, 101));
   EXPECT_FALSE(AmountsAgree(100, 101.01));
 
-  // Returned lines and discounts count against the bill: 100 - 20 for the returned line;
-  // discounts 5 - 1 + 2 = 6.
+  // Returned lines and discounts count against the bill: 100 - 20, then 5 - 1 + 2.
   incl = unit = false;
   lines = {Line("10", "0", "10"), Line("2", "0", "10")};
   lines[0].sdiscount = "5";
@@ -45,8 +44,7 @@ TEST(ReconcileItemAmounts, TheOrderOfTheBasesDecides) {
   EXPECT_DOUBLE_EQ(d, 8);
 }
 
-// Each shape of line (bases, free and returned lines, batches, descriptions, carried and escaped
-// names, the breakage store) as tests/data/inventory_item_entries.txt holds it.
+// Each shape of line as tests/data/inventory_item_entries.txt holds it.
 TEST(AddItemEntries, EachShapeOfLineGivesTheKeptItemEntries) {
   struct Case {
     const char* name;
@@ -106,8 +104,7 @@ TEST(AddItemEntries, EachShapeOfLineGivesTheKeptItemEntries) {
   testing::ExpectGolden("inventory_item_entries.txt", text);
 }
 
-// No lines at all, a pack of almost nothing (an infinite quantity) and a blank quantity fail
-// the voucher instead of reaching the record.
+// Lines that cannot make a record fail the voucher.
 TEST(AddItemEntries, LinesThatCannotBeWrittenAreTheVouchersRunTimeError) {
   for (const std::vector<ItemLine>& lines : std::vector<std::vector<ItemLine>>{
            {}, {Line("1e300", "1e-300", "1")}, {Line("", "0", "1")}}) {

@@ -1,6 +1,4 @@
-// Bill-by-bill references (tests/data/pending_bill_refs.txt): repeated ones share a counter
-// whatever their case, blank ones are generated or dropped, a purchase takes the supplier's bill
-// number, amounts change their sign.
+// Bill-by-bill references (tests/data/pending_bill_refs.txt).
 #include "vouchers/pending_bill_refs.h"
 
 #include <gtest/gtest.h>

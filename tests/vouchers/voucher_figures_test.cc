@@ -44,8 +44,7 @@ TEST(InventoryVoucherFigures, BillAmountAndQuantitiesAreTheOnesTheVoucherIsBuilt
   EXPECT_DOUBLE_EQ(f.bill_amount, 90);
   EXPECT_DOUBLE_EQ(f.party_amount, 90);
   EXPECT_DOUBLE_EQ(f.item_quantity, 4 + 1 + 2);
-  // Lines that do not explain the bill are rebuilt from their amounts; one without a rate is
-  // left out.
+  // Lines that do not explain the bill are rebuilt from their amounts.
   f = SaleFigures(Header("77", "0"), {Line("3", "0", "10", "55"), Line("4", "0", "0", "12")});
   EXPECT_DOUBLE_EQ(f.item_quantity, 5.5);
   EXPECT_EQ(f.item_lines, 1);

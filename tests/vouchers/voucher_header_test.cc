@@ -1,5 +1,4 @@
-// Values worked out from a voucher's header alone (tests/data/voucher_values.txt), the
-// sale/purchase type name and the leading elements.
+// Values worked out from a voucher's header alone (tests/data/voucher_values.txt).
 #include "vouchers/voucher_header.h"
 
 #include <gtest/gtest.h>
@@ -75,10 +74,7 @@ TEST(ChooseSalePurchaseTypeName, StatesTaxesAndTheNameCarriedOver) {
   EXPECT_EQ(chosen(10, 0, {}, "Gujarat"), central);
 }
 
-// The leading elements of a purchase with every optional block (billing name without the
-// mobile number, broker, supplier's bill) and of the same as a sale, which names no supplier's
-// bill; and the cash block of a bill settled in cash, partly in cash and on credit. The kept
-// copy tests/data/voucher_headline.txt holds them.
+// The leading elements and cash blocks as tests/data/voucher_headline.txt holds them.
 TEST(AddVoucherHeadline, ElementsInOrderWithTheOptionalBlocks) {
   VoucherHeadline h;
   h.type = 2;
