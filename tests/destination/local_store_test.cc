@@ -1,5 +1,5 @@
-// Vouchers in the local company store: what it accepts and refuses, the journal, the books,
-// and what is left of a run that was killed.
+// The local company store as the program meets it: opening, masters, config, series and
+// vouchers, the journal, the books, and what is left of a run that was killed.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,6 +16,7 @@
 #include "common/run_error.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
+#include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
 #include "destination/ordered_saves.h"
 #include "support/golden.h"
@@ -27,10 +28,16 @@ namespace {
 using testing::CreateLocalCompany;
 using testing::LocalCompany;
 using testing::OpenLocalCompany;
-using testing::SaveMasters;
 using testing::Scalar;
 using testing::StoreOf;
 namespace fs = std::filesystem;
+
+std::string Kept(const std::string& name) {
+  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/" + name);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 // The text with its first `from` replaced by `to`.
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -40,22 +47,17 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // A sale as the inventory voucher stage writes it (tests/data/local_store_sale.xml, its
 // parts in braces), with the parts given swapped out.
 std::string SaleXml(const std::map<std::string, std::string>& parts = {}) {
-  static const std::string kept = [] {
-    std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/local_store_sale.xml");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str().substr(0, text.str().find('\n'));
-  }();
+  static const std::string kept = Kept("local_store_sale.xml");
   std::map<std::string, std::string> values = {
-      {"root", "Sale"},          {"type", "9"},
-      {"series", "Sales"},       {"date", "05-06-2024"},
-      {"number", "101"},         {"party", "MEHTA STORES"},
-      {"mc", "MAIN STORE"},      {"item", "Soap"},
-      {"line_mc", "MAIN STORE"}, {"stpt", "Local-MultiRate Consolidated"},
-      {"sundry", "SGST"},        {"party_amount", "-980"},
-      {"sales_account", "Sales"}};
+      {"root", "Sale"},           {"type", "9"},
+      {"series", "Sales"},        {"date", "05-06-2024"},
+      {"number", "101"},          {"party", "MEHTA STORES"},
+      {"mc", "MAIN STORE"},       {"item", "Soap"},
+      {"line_mc", "MAIN STORE"},  {"stpt", "Local-MultiRate Consolidated"},
+      {"sundry", "SGST"},         {"party_amount", "-980"},
+      {"sales_account", "Sales"}, {"qty", "10"}};
   for (const auto& [name, value] : parts) values.at(name) = value;
-  std::string xml = kept;
+  std::string xml = kept.substr(0, kept.find('\n'));
   for (const auto& [name, value] : values)
     for (size_t at; (at = xml.find("{" + name + "}")) != std::string::npos;)
       xml.replace(at, name.size() + 2, value);
@@ -68,42 +70,214 @@ std::string Entry(int sr, const std::string& account, int type, const std::strin
          amount + "</AmtMainCur></AccDetail>";
 }
 
-class LocalStoreVouchers : public ::testing::Test {
+// A company with the masters of tests/data/local_store_books.txt ("kind record" a line) and the
+// series the sales of SaleXml name.
+LocalCompany CompanyWithBooks() {
+  LocalCompany company = CreateLocalCompany({.years = {2023, 2024}});
+  auto s = OpenLocalCompany(company);
+  std::istringstream books(Kept("local_store_books.txt"));
+  std::vector<std::pair<int16_t, std::string>> masters;
+  for (std::string line; std::getline(books, line);)
+    masters.emplace_back(std::stoi(line), line.substr(line.find(' ') + 1));
+  testing::SaveMasters(s, masters);
+  for (auto [name, type] : std::vector<std::pair<std::string, int16_t>>{
+           {"Sales", 9}, {"Purchase", 2}, {"Payment", 19}, {"Journal", 16}})
+    EXPECT_GT(s.fixed1->SaveVchSeriesForMultiSeriesCreation(name, type), 0);
+  return company;
+}
+
+TEST(LocalStoreOpen, OpensOnlyAnInstallationHoldingTheCompanyAndYear) {
+  LocalCompany c = CreateLocalCompany({.years = {2023, 2024}});
+  local::LocalAutomationFactory factory;
+  EXPECT_THROW(factory.CreateFixedInterface("Vodavi2V21.CFixedInterface2"), RunTimeError);
+  EXPECT_THROW(factory.CreateCompany(kProgIdFixedInterface), RunTimeError);
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  std::string code = "comp0001";  // codes are found whatever their letter case
+  EXPECT_TRUE(fixed->OpenDB(c.program_folder + "/", c.data_folder + "/", code));
+  EXPECT_EQ(code, "Comp0001");
+  int16_t year = 2024;
+  EXPECT_TRUE(fixed->OpenDB(c.program_folder, c.data_folder, code, year));
+  year = 2025;
+  EXPECT_FALSE(fixed->OpenDB(c.program_folder, c.data_folder, code, year));
+  std::string missing = "Comp0002";
+  EXPECT_FALSE(fixed->OpenDB(c.program_folder, c.data_folder, missing));
+  // A folder without SYSTEM/DP.txt is no installation.
+  EXPECT_FALSE(fixed->OpenDB(c.data_folder, c.data_folder, code));
+  EXPECT_EQ(factory.CreateFixedInterface1(kProgIdFixedInterface1)->GetCompCode(), "");
+}
+
+TEST(LocalStoreOpen, LaterObjectsOfAFactoryShareTheOpenCompany) {
+  LocalCompany c = CreateLocalCompany({.name = "Shared Co", .years = {2022, 2024, 2023}});
+  local::LocalAutomationFactory factory;
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  std::string code = c.code;
+  int16_t year = 2023;
+  ASSERT_TRUE(fixed->OpenDB(c.program_folder, c.data_folder, code, year));
+  auto fixed1 = factory.CreateFixedInterface1(kProgIdFixedInterface1);
+  EXPECT_EQ(fixed1->GetCompCode(), "Comp0001");
+  EXPECT_EQ(fixed1->GetAllFinYearsOfSpecificCompCode(code),
+            (std::vector<std::string>{"2022", "2023", "2024"}));
+  EXPECT_FALSE(fixed1->GetCompGUID().empty());
+  const std::string config = fixed->GetCompConfigXML();
+  for (const char* part : {"<CompanyName>Shared Co</CompanyName>", "<CurFY>01-04-2023</CurFY>",
+                           "<VatGst><SalesTaxType>GST</SalesTaxType></VatGst>"})
+    EXPECT_NE(config.find(part), std::string::npos) << part;
+  fixed->CloseDB();
+  EXPECT_EQ(fixed1->GetCompCode(), "");
+  EXPECT_THROW(fixed->mastername2code("Cash", 2), RunTimeError);
+}
+
+TEST(LocalStoreOpen, ListsCompaniesAndReadsDpTxtWhateverItsCase) {
+  LocalCompany c = CreateLocalCompany({.name = "First"});
+  EXPECT_EQ(local::CompanyStore::Create(c.data_folder,
+                                        {.name = "Second", .state = "GOA", .years = {2024}}),
+            "Comp0002");
+  const fs::path program = c.program_folder;
+  fs::rename(program / "SYSTEM" / "DP.txt", program / "SYSTEM" / "dp.TXT");
+  fs::rename(program / "SYSTEM", program / "system");
+  auto fixed = local::LocalAutomationFactory().CreateFixedInterface(kProgIdFixedInterface);
+  std::string data = c.data_folder, code = "Comp0002";
+  auto list = fixed->GetCompList(data);
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].name, "First");
+  EXPECT_EQ(list[1].code, "Comp0002");
+  EXPECT_TRUE(fixed->OpenDB(c.program_folder, "", code));  // the data folder DP.txt records
+}
+
+// DP.txt written on Windows names a drive path; here drive X is a folder of VODARE_DRIVES.
+TEST(LocalStoreOpen, AWindowsDataFolderInDpTxtMapsToItsDriveFolder) {
+  testing::TempDir dir;
+  const fs::path drives = dir.path() / "drives", program = dir.path() / "Vuvoda";
+  std::string code =
+      local::CompanyStore::Create((drives / "x" / "Vuvoda Bücher").string(),
+                                  {.name = "On Drive X", .state = "GOA", .years = {2024}});
+  fs::create_directories(program / "SYSTEM");
+  // Written as ANSI text (0xDC is "Ü"), and not in the folder's own letter case.
+  std::ofstream(program / "SYSTEM" / "DP.txt") << "X:\\VUVODA B\xDC"
+                                                  "CHER\\\r\n";
+  const char* old = std::getenv("VODARE_DRIVES");
+  const std::string saved = old ? old : "";
+  setenv("VODARE_DRIVES", drives.string().c_str(), 1);
+  local::LocalAutomationFactory factory(program.string());
+  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
+  EXPECT_TRUE(fixed->OpenDB(program.string(), "", code));
+  std::string windows_data = "x:\\Vuvoda Bücher";
+  EXPECT_EQ(fixed->GetCompList(windows_data).size(), 1u);
+  if (old)
+    setenv("VODARE_DRIVES", saved.c_str(), 1);
+  else
+    unsetenv("VODARE_DRIVES");
+}
+
+class LocalStore : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SaveMasters(s_,
-                {{2,
-                  "<Account><Name>Mehta Stores</Name><ParentGroup>Sundry Debtors</ParentGroup>"
-                  "<OPBal>-2000</OPBal></Account>"},
-                 {2,
-                  "<Account><Name>Gupta Supply</Name><ParentGroup>Sundry Creditors</ParentGroup>"
-                  "<OPBal>1500</OPBal></Account>"},
-                 {6,
-                  "<Item><Name>Soap</Name><MainUnit>PCS</MainUnit><OPStockInMainUnit>50"
-                  "</OPStockInMainUnit><OPAmount>2500</OPAmount></Item>"},
-                 {11,
-                  "<MaterialCenter><Name>Godown 2</Name><PrimaryGroup>True</PrimaryGroup>"
-                  "</MaterialCenter>"},
-                 {13, "<SaleType><Name>Local-MultiRate Consolidated</Name></SaleType>"},
-                 {14, "<PurchaseType><Name>Local-MultiRate Consolidated</Name></PurchaseType>"}});
-    for (auto [name, type] : std::vector<std::pair<std::string, int16_t>>{
-             {"Sales", 9}, {"Purchase", 2}, {"Payment", 19}, {"Journal", 16}})
-      ASSERT_GT(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(name, type), 0);
+  bool SaveMaster(int16_t kind, std::string xml) {
+    message_ = "unchanged";
+    return s_.fixed->SaveMasterFromXML(kind, xml, message_);
   }
   bool Save(int16_t type, std::string xml) {
     message_ = "unchanged";
     return s_.fixed->SaveVchFromXML(type, xml, message_, false);
   }
-
-  LocalCompany company_ = CreateLocalCompany({.name = "Voucher Co", .years = {2023, 2024}});
+  local::CompanyStore Store() { return StoreOf(company_); }
+  LocalCompany company_ = CompanyWithBooks();
   testing::LocalSessionObjects s_ = OpenLocalCompany(company_);
   std::string message_;
 };
 
-TEST_F(LocalStoreVouchers, StoresASaleWithAllItsParts) {
+// Masters, lookups and series codes: each call of tests/data/local_store_masters.txt in order.
+TEST_F(LocalStore, GivesTheKeptAnswersToMastersLookupsAndSeries) {
+  testing::ExpectKeptAnswers("local_store_masters.txt", [&](const std::string& f,
+                                                            const std::string& in) {
+    std::vector<std::string> parts = testing::InputParts(in, 2);
+    std::string& name = parts[0];
+    auto kind = [&] { return static_cast<int16_t>(std::stoi(parts[1])); };
+    if (f == "SaveMaster")
+      return (SaveMaster(std::stoi(name), in.substr(in.find('|') + 1)) ? "+" : "- ") + message_;
+    if (f == "statename2tindigit") return s_.fixed1->statename2tindigit(name);
+    if (f == "CountryName2Code") return std::to_string(s_.fixed1->CountryName2Code(name));
+    if (f == "StateName2PDCode") {
+      int16_t country = s_.fixed1->CountryName2Code(parts[1]);
+      return std::to_string(s_.fixed1->StateName2PDCode(name, country));
+    }
+    if (f == "mastername2code") return std::to_string(s_.fixed->mastername2code(name, kind()));
+    if (f == "SaveVchSeries")
+      return std::to_string(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(name, kind()));
+    std::string list;
+    for (const std::string& master : s_.fixed->GetMastersCol(static_cast<int16_t>(std::stoi(name))))
+      list += master + ";";
+    return list;
+  });
+}
+
+// The config updates of tests/data/local_store_queries.txt run; any other statement is refused.
+TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
+  testing::ExpectKeptAnswers("local_store_queries.txt", [&](auto&, const std::string& sql) {
+    s_.fixed->ExecuteQuery(sql);
+    return "ran";
+  });
+  // The master configuration keeps the captions the statement named through its reloads.
+  std::string empty;
+  s_.mast_config->Load(6);
+  s_.mast_config->Save(6, empty);
+  s_.mast_config->Load(6);
+  {
+    local::CompanyStore store = Store();
+    EXPECT_EQ(store.ConfigText(2, 6, "C1"), "Salt");
+    EXPECT_EQ(store.ConfigText(2, 6, "C3"), "Rack No");
+    EXPECT_EQ(store.ConfigInt(2, 6, "NoOfFld"), 3);
+    EXPECT_EQ(store.ConfigInt(79, 6, "I13"), 1);
+    EXPECT_EQ(store.ConfigText(2, 2, "C1"), "");
+  }
+  std::string text = "x";
+  s_.company->Load(text);
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(s_.company->batchbybatch && s_.company->MultiGodown);
+  EXPECT_FALSE(s_.company->AlternateUnit);
+  EXPECT_GT(s_.fixed->mastername2code("Cash", 2), 0);
+
+  // Company switches are config cells another session of the company reads back.
+  s_.company->EnablePurcReturnInPurchase = true;
+  s_.company->DLNoEnabled = true;
+  s_.company->Save("");
+  auto other = OpenLocalCompany(company_);
+  EXPECT_TRUE(other.company->EnablePurcReturnInPurchase && other.company->DLNoEnabled);
+  EXPECT_FALSE(other.company->EnableSalesReturnInSales);
+  other.fixed->ExecuteQuery("Update CONFIG set B137=-1 WHERE RECTYPE = 5 AND TYPE = 0");
+  s_.company->Load(text);
+  EXPECT_TRUE(s_.company->EnableSalesReturnInSales);
+  EXPECT_EQ(s_.company->DateSeperator, "-");
+}
+
+// Series settings copy from one series to another; a second session gets the same codes.
+TEST_F(LocalStore, SeriesCopyTheirSettingsAndKeepTheirCodes) {
+  std::string purchase = "Purchase", sales = "Sales";
+  const int32_t p = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2);
+  int32_t s = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
+  s_.fixed->ExecuteQuery("Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = " +
+                         std::to_string(p));
+  s_.fixed->ExecuteQuery("Update CONFIG set B4=1 WHERE RECTYPE = 1 AND L1 = " + std::to_string(p));
+  s_.fixed1->CopySeriesConfig(2, "PURCHASE", s, 9);
+  local::CompanyStore store = Store();
+  auto& st = store.db().Cached("SELECT B107, B4 FROM config WHERE RECTYPE = 1 AND L1 = ?");
+  st.Bind(1, s);
+  ASSERT_TRUE(st.Step());
+  EXPECT_EQ(st.Int(0), -1);
+  EXPECT_EQ(st.Int(1), 1);
+  st.Reset();
+  int32_t missing = 424242;
+  EXPECT_THROW(s_.fixed1->CopySeriesConfig(19, "CONTRA", s, 9), RunTimeError);
+  EXPECT_THROW(s_.fixed1->CopySeriesConfig(2, "Purchase", missing, 9), RunTimeError);
+  // A new session (a second run) gets the same codes.
+  auto again = OpenLocalCompany(company_);
+  EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), s);
+  EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2), p);
+}
+
+TEST_F(LocalStore, StoresASaleWithAllItsParts) {
   ASSERT_TRUE(Save(9, SaleXml())) << message_;
   EXPECT_EQ(message_, "");
-  local::CompanyStore store = StoreOf(company_);
+  local::CompanyStore store = Store();
   std::string counts;
   for (const char* table : {"voucher", "voucher_item", "voucher_batch", "voucher_sundry",
                             "voucher_entry", "voucher_bill_ref"})
@@ -123,43 +297,19 @@ TEST_F(LocalStoreVouchers, StoresASaleWithAllItsParts) {
             "1 Ravi -980.0 1");
 }
 
-// A sale with one part spoilt at a time and the store's answer, as
-// tests/data/local_store_voucher_refusals.txt holds them: a difference within 0.01 balances; the
-// same number on another date or in another series is another voucher.
-TEST_F(LocalStoreVouchers, RefusesWithAMessageNamingTheValue) {
-  const std::vector<std::pair<int16_t, std::string>> records = {
-      {9, "<Sale><VchType>9</VchType>"},
-      {9, SaleXml({{"root", "Purchase"}})},
-      {9, SaleXml({{"type", "2"}})},
-      {99, SaleXml()},
-      {9, SaleXml({{"date", ""}})},
-      {9, SaleXml({{"date", "31-02-2024"}})},
-      {9, SaleXml({{"date", "31-03-2024"}})},  // the open year is 2024-25
-      {9, SaleXml({{"date", "01-04-2025"}})},
-      {9, SaleXml({{"series", "Purchase"}})},  // a series of another type
-      {9, SaleXml({{"party", "Nobody"}})},
-      {9, SaleXml({{"mc", "Godown 9"}})},
-      {9, SaleXml({{"line_mc", "Godown 8"}})},
-      {9, SaleXml({{"item", "Shampoo"}})},
-      {9, SaleXml({{"item", ""}})},
-      {9, Replaced(SaleXml(), "<Qty>10</Qty>", "<Qty>1O</Qty>")},
-      {9, SaleXml({{"sundry", "Octroi"}})},
-      {9, SaleXml({{"sales_account", "Sales A/c"}})},
-      {9, SaleXml({{"stpt", "Export"}})},
-      {9, SaleXml({{"party_amount", "-980.02"}})},
-      {9, SaleXml({{"party_amount", "-980.01"}})},
-      {9, SaleXml()},
-      {9, SaleXml({{"date", "06-06-2024"}})},
-      {9, SaleXml({{"series", "main"}})},
-  };
-  std::string text;
-  for (size_t i = 0; i < records.size(); ++i)
-    text += std::to_string(i + 1) + (Save(records[i].first, records[i].second) ? " +" : " - ") +
-            message_ + "\n";
-  testing::ExpectGolden("local_store_voucher_refusals.txt", text);
+// A sale with one part spoilt at a time (or a record of its own) and the store's answer: a
+// difference within 0.01 balances; the same number on another date or series is another voucher.
+TEST_F(LocalStore, RefusesVouchersWithAMessageNamingTheValue) {
+  testing::ExpectKeptAnswers("local_store_voucher_refusals.txt", [&](auto&, const std::string& in) {
+    const std::string rest = in.substr(in.find('|') + 1);
+    std::map<std::string, std::string> parts;
+    if (const size_t eq = rest.find('='); eq != std::string::npos)
+      parts[rest.substr(0, eq)] = rest.substr(eq + 1);
+    return (Save(std::stoi(in), rest[0] == '<' ? rest : SaleXml(parts)) ? "+" : "- ") + message_;
+  });
 }
 
-TEST_F(LocalStoreVouchers, SaleTypeIsCheckedOnlyOnSalesPurchasesAndReturns) {
+TEST_F(LocalStore, SaleTypeIsCheckedOnlyOnSalesPurchasesAndReturns) {
   EXPECT_TRUE(Save(9, SaleXml({{"stpt", ""}}))) << message_;
   // A material issue carries the type name of the voucher before it; nobody reads it there.
   EXPECT_TRUE(
@@ -181,7 +331,7 @@ TEST_F(LocalStoreVouchers, SaleTypeIsCheckedOnlyOnSalesPurchasesAndReturns) {
   EXPECT_EQ(message_, "Purchase type 'Export Purchase' does not exist");
 }
 
-TEST_F(LocalStoreVouchers, BalanceCountsSignedAmountsAsTheyStand) {
+TEST_F(LocalStore, BalanceCountsSignedAmountsAsTheyStand) {
   // Accounting vouchers send unsigned amounts with their side; an empty entry counts nothing.
   const std::string payment =
       "<Payment><VchType>19</VchType><VchSeriesName>Payment</VchSeriesName><Date>10-06-2024</Date>"
@@ -214,13 +364,13 @@ TEST_F(LocalStoreVouchers, BalanceCountsSignedAmountsAsTheyStand) {
   }
 }
 
-TEST_F(LocalStoreVouchers, JournalHoldsEveryTextExactlyAsSent) {
+TEST_F(LocalStore, JournalHoldsEveryTextExactlyAsSent) {
   const std::string first = SaleXml(), refused = SaleXml({{"item", "Shampoo"}, {"number", "102"}});
   ASSERT_TRUE(Save(9, first));
   ASSERT_FALSE(Save(9, refused));
   ASSERT_FALSE(Save(9, first));
   EXPECT_THROW(s_.fixed->ExecuteQuery("DELETE FROM config"), RunTimeError);
-  local::CompanyStore store = StoreOf(company_);
+  local::CompanyStore store = Store();
   auto journal = local::ReadJournal(store);
   ASSERT_GE(journal.size(), 4u);
   std::string tail;
@@ -240,13 +390,17 @@ TEST_F(LocalStoreVouchers, JournalHoldsEveryTextExactlyAsSent) {
   // Masters are journalled too, and a new company's own chart is not.
   EXPECT_EQ(journal[0].operation, "SaveMasterFromXML");
   EXPECT_EQ(journal[0].text.rfind("<Account><Name>Mehta Stores</Name>", 0), 0u);
+  // A damaged row is reported, not read as some other text.
+  store.db().Exec("UPDATE journal SET text = X'28B52FFD0000' WHERE seq = " +
+                  std::to_string(journal.back().seq));
+  EXPECT_THROW(local::ReadJournal(store), RunTimeError);
 }
 
 // The trial balance and stock after one sale (openings 2000 Dr and 1500 Cr, a ledger with nothing
 // on it left out, 10 out and the returned 2 back in).
-TEST_F(LocalStoreVouchers, TrialBalanceAndStockSummaryShowTheBooks) {
+TEST_F(LocalStore, TrialBalanceAndStockSummaryShowTheBooks) {
   ASSERT_TRUE(Save(9, SaleXml())) << message_;
-  local::CompanyStore store = StoreOf(company_);
+  local::CompanyStore store = Store();
   const local::TrialBalance tb = local::ComputeTrialBalance(store);
   testing::ExpectGolden("local_store_books_after_a_sale.txt",
                         local::RenderTrialBalance(tb, true) + local::RenderTrialBalance(tb, false) +
@@ -254,7 +408,7 @@ TEST_F(LocalStoreVouchers, TrialBalanceAndStockSummaryShowTheBooks) {
 }
 
 // Sessions on one file, at once or one after the other, see what the others saved.
-TEST_F(LocalStoreVouchers, SessionsOnTheSameFileSeeWhatTheOthersSaved) {
+TEST_F(LocalStore, SessionsOnTheSameFileSeeWhatTheOthersSaved) {
   auto other = OpenLocalCompany(company_);
   std::string item = "<Item><Name>Shampoo</Name></Item>", message;
   ASSERT_TRUE(other.fixed->SaveMasterFromXML(6, item, message));
@@ -275,7 +429,7 @@ TEST_F(LocalStoreVouchers, SessionsOnTheSameFileSeeWhatTheOthersSaved) {
 }
 
 // Every cut of a voucher text is refused as not well-formed, and nothing of it is stored.
-TEST_F(LocalStoreVouchers, EveryTruncatedVoucherIsRefusedWhole) {
+TEST_F(LocalStore, EveryTruncatedVoucherIsRefusedWhole) {
   const std::string xml = SaleXml();
   for (size_t n = 0; n < xml.size(); n += 11) {
     EXPECT_FALSE(Save(9, xml.substr(0, n))) << n;
@@ -284,7 +438,7 @@ TEST_F(LocalStoreVouchers, EveryTruncatedVoucherIsRefusedWhole) {
   }
   EXPECT_FALSE(Save(9, xml + "<Sale/>"));
   EXPECT_EQ(message_, "The record is not well-formed XML: more than one root element");
-  local::CompanyStore store = StoreOf(company_);
+  local::CompanyStore store = Store();
   EXPECT_TRUE(local::ListVouchers(store, std::nullopt).empty());
   ASSERT_TRUE(Save(9, xml)) << message_;
   auto vouchers = local::ListVouchers(store, 9);
@@ -293,23 +447,9 @@ TEST_F(LocalStoreVouchers, EveryTruncatedVoucherIsRefusedWhole) {
   EXPECT_EQ(vouchers[0].party, "Mehta Stores");
 }
 
-// A company holding the masters and the series the sales of SaleXml name.
-LocalCompany CompanyForSales() {
-  LocalCompany company = CreateLocalCompany({.years = {2024}});
-  auto s = OpenLocalCompany(company);
-  SaveMasters(s, {{2,
-                   "<Account><Name>MEHTA STORES</Name><ParentGroup>Sundry Debtors</ParentGroup>"
-                   "</Account>"},
-                  {6, "<Item><Name>Soap</Name></Item>"},
-                  {13, "<SaleType><Name>Local-MultiRate Consolidated</Name></SaleType>"}});
-  std::string sales = "Sales";
-  EXPECT_GT(s.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), 0);
-  return company;
-}
-
 // A killed run leaves whole vouchers only, and loses none answered as saved.
 TEST(LocalStoreDurability, AKilledRunLosesNoAnsweredVoucherAndLeavesNoHalfOne) {
-  LocalCompany company = CompanyForSales();
+  LocalCompany company = CompanyWithBooks();
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   pid_t child = fork();
@@ -355,7 +495,7 @@ TEST(LocalStoreDurability, AKilledRunLosesNoAnsweredVoucherAndLeavesNoHalfOne) {
 
 // The log copied into the file while saves go on still starts again, and loses nothing.
 TEST(LocalStoreDurability, ALongRunKeepsItsLogShortAndEveryVoucher) {
-  LocalCompany company = CompanyForSales();
+  LocalCompany company = CompanyWithBooks();
   const fs::path wal = local::FindCompanyFile(company.data_folder, company.code)->string() + "-wal";
   constexpr int kVouchers = 10000;  // a log of about 65 MB if it never started again
   uintmax_t largest_log = 0;
