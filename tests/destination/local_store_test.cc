@@ -75,8 +75,9 @@ LocalCompany CompanyWithBooks() {
   return company;
 }
 
-TEST(LocalStoreOpen, OpensOnlyAnInstallationHoldingTheCompanyAndYear) {
-  LocalCompany c = CreateLocalCompany({.years = {2023, 2024}});
+// Later objects of a factory share the company it opened.
+TEST(LocalStoreOpen, OpensOnlyAnInstallationHoldingTheCompanyAndYearAndSharesIt) {
+  LocalCompany c = CreateLocalCompany({.name = "Shared Co", .years = {2022, 2024, 2023}});
   local::LocalAutomationFactory factory;
   EXPECT_THROW(factory.CreateFixedInterface("Vodavi2V21.CFixedInterface2"), RunTimeError);
   EXPECT_THROW(factory.CreateCompany(kProgIdFixedInterface), RunTimeError);
@@ -93,14 +94,7 @@ TEST(LocalStoreOpen, OpensOnlyAnInstallationHoldingTheCompanyAndYear) {
   // A folder without SYSTEM/DP.txt is no installation.
   EXPECT_FALSE(fixed->OpenDB(c.data_folder, c.data_folder, code));
   EXPECT_EQ(factory.CreateFixedInterface1(kProgIdFixedInterface1)->GetCompCode(), "");
-}
-
-TEST(LocalStoreOpen, LaterObjectsOfAFactoryShareTheOpenCompany) {
-  LocalCompany c = CreateLocalCompany({.name = "Shared Co", .years = {2022, 2024, 2023}});
-  local::LocalAutomationFactory factory;
-  auto fixed = factory.CreateFixedInterface(kProgIdFixedInterface);
-  std::string code = c.code;
-  int16_t year = 2023;
+  year = 2023;
   ASSERT_TRUE(fixed->OpenDB(c.program_folder, c.data_folder, code, year));
   auto fixed1 = factory.CreateFixedInterface1(kProgIdFixedInterface1);
   EXPECT_EQ(fixed1->GetCompCode(), "Comp0001");
@@ -248,12 +242,9 @@ TEST_F(LocalStore, SeriesCopyTheirSettingsAndKeepTheirCodes) {
   s_.fixed->ExecuteQuery("Update CONFIG set B4=1 WHERE RECTYPE = 1 AND L1 = " + std::to_string(p));
   s_.fixed1->CopySeriesConfig(2, "PURCHASE", s, 9);
   local::CompanyStore store = Store();
-  auto& st = store.db().Cached("SELECT B107, B4 FROM config WHERE RECTYPE = 1 AND L1 = ?");
-  st.Bind(1, s);
-  ASSERT_TRUE(st.Step());
-  EXPECT_EQ(st.Int(0), -1);
-  EXPECT_EQ(st.Int(1), 1);
-  st.Reset();
+  EXPECT_EQ(Scalar(store, "SELECT B107 || ' ' || B4 FROM config WHERE RECTYPE = 1 AND L1 = " +
+                              std::to_string(s)),
+            "-1 1");
   int32_t missing = 424242;
   EXPECT_THROW(s_.fixed1->CopySeriesConfig(19, "CONTRA", s, 9), RunTimeError);
   EXPECT_THROW(s_.fixed1->CopySeriesConfig(2, "Purchase", missing, 9), RunTimeError);
