@@ -35,16 +35,14 @@ TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
   LocalCompany company = CreateLocalCompany({.years = {2024}});
   auto s = OpenLocalCompany(company);
   constexpr int kVouchers = 50;
-  // Every seventh repeats the voucher before it ("already exists"), every eleventh has an
-  // amount that is not a number, every thirteenth (from the fourth) carries a narration long
-  // enough for the journal to pack its text, and from the tenth on every thirteenth is such a
-  // long one cut short (not well-formed); the rest are saved.
+  // Long texts are ones the journal packs.
   const std::string narration = "<Narration>" + std::string(1500, 'n') + "</Narration>";
   auto long_xml = [&](int i) {
     std::string xml = JournalXml(i);
     return xml.insert(xml.find("<AccEntries>"), narration);
   };
-  // Each voucher and a part of the answer it must get (none: saved).
+  // Each voucher and a part of the answer it must get (none: saved): repeats, amounts that are
+  // no number, long texts and long texts cut short among saved ones.
   auto voucher = [&](int i) -> std::pair<std::string, std::string> {
     if (i % 11 == 10) return {JournalXml(i, "12x"), "'12x'"};
     if (i % 13 == 3) return {long_xml(i), ""};

@@ -110,12 +110,11 @@ void LoopbackHttpServer::Handle(int fd) {
     while (!stop_ && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " OK\r\n";
-  reply += "Content-Type: text/plain\r\n";
-  if (!response.description.empty()) reply += "Description: " + response.description + "\r\n";
-  reply += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
-  reply += "Connection: close\r\n\r\n";
-  reply += response.body;
+  const std::string reply =
+      "HTTP/1.1 " + std::to_string(response.status) + " OK\r\nContent-Type: text/plain\r\n" +
+      (response.description.empty() ? "" : "Description: " + response.description + "\r\n") +
+      "Content-Length: " + std::to_string(response.body.size()) + "\r\nConnection: close\r\n\r\n" +
+      response.body;
   size_t sent = 0;
   while (sent < reply.size()) {
     ssize_t n = ::send(fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
