@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "destination/connection.h"
+#include "support/golden.h"
 #include "support/recording_run_ui.h"
 #include "support/recording_server.h"
 
@@ -54,14 +55,7 @@ TEST(ConfigureDestination, MakesTheThirteenSeriesCopiesTemplatesAndAsksForTheFea
   // and the four that name the master fields.
   EXPECT_EQ(f.factory.state.Queries().size(), 5u * 6 + 4 + kStandingStatements + 4);
   EXPECT_EQ(f.ui.process_events_calls, 13);
-  ASSERT_EQ(f.ui.questions.size(), 2u);
-  EXPECT_EQ(f.ui.questions[0],
-            "Do you want to import the batch-wise stock in Vuvoda\r\n\r\nClick 'Yes' to confirm "
-            "or 'No' to cancel.");
-  EXPECT_EQ(f.ui.questions[1],
-            "Do you want to import the alternate unit of items in Vuvoda\r\n\r\nClick 'Yes' to "
-            "confirm or 'No' to cancel.");
-  EXPECT_EQ(f.ui.EventsStartingWith("ask Feature Confirmation").size(), 2u);
+  testing::ExpectGolden("configure_feature_questions.txt", f.ui.Dialogue());
 }
 
 TEST(ConfigureDestination, ASeriesTheServerDoesNotCreateIsSkippedAndTheRestDone) {

@@ -35,20 +35,20 @@ TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
   LocalCompany company = CreateLocalCompany({.years = {2024}});
   auto s = OpenLocalCompany(company);
   constexpr int kVouchers = 50;
-  // Every seventh repeats the voucher before it ("already exists"), every eleventh has an
-  // amount that is not a number, every thirteenth (from the fourth) carries a narration long
-  // enough for the journal to pack its text, and from the tenth on every thirteenth is such a
-  // long one cut short (not well-formed); the rest are saved.
+  // Long texts are ones the journal packs.
   const std::string narration = "<Narration>" + std::string(1500, 'n') + "</Narration>";
   auto long_xml = [&](int i) {
     std::string xml = JournalXml(i);
     return xml.insert(xml.find("<AccEntries>"), narration);
   };
-  auto xml_of = [&](int i) {
-    if (i % 11 == 10) return JournalXml(i, "12x");
-    if (i % 13 == 3) return long_xml(i);
-    if (i % 13 == 9) return long_xml(i).substr(0, 1400);
-    return JournalXml(i % 7 == 6 ? i - 1 : i);
+  // Each voucher and a part of the answer it must get (none: saved): repeats, amounts that are
+  // no number, long texts and long texts cut short among saved ones.
+  auto voucher = [&](int i) -> std::pair<std::string, std::string> {
+    if (i % 11 == 10) return {JournalXml(i, "12x"), "'12x'"};
+    if (i % 13 == 3) return {long_xml(i), ""};
+    if (i % 13 == 9) return {long_xml(i).substr(0, 1400), "not well-formed"};
+    if (i % 7 == 6) return {JournalXml(i - 1), "already exists"};
+    return {JournalXml(i), ""};
   };
   std::vector<int> order;
   std::vector<std::string> messages(kVouchers);
@@ -56,7 +56,7 @@ TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
   {
     OrderedSaves saves(*s.fixed, 4);
     for (int i = 0; i < kVouchers; ++i) {
-      saves.Submit(16, xml_of(i), [&, i](const OrderedSaves::Answer& a) {
+      saves.Submit(16, voucher(i).first, [&, i](const OrderedSaves::Answer& a) {
         order.push_back(i);
         ASSERT_FALSE(a.error);
         messages[i] = a.message;
@@ -81,20 +81,16 @@ TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
   ASSERT_EQ(order.size(), static_cast<size_t>(kVouchers));
   for (int i = 0; i < kVouchers; ++i) {
     EXPECT_EQ(order[i], i);
-    const char* expected = i % 11 == 10  ? "'12x'"
-                           : i % 13 == 9 ? "not well-formed"
-                           : i % 13 == 3 ? ""
-                           : i % 7 == 6  ? "already exists"
-                                         : "";
-    if (*expected)
-      EXPECT_NE(messages[i].find(expected), std::string::npos) << i << ": " << messages[i];
-    else
+    const std::string expected = voucher(i).second;
+    if (expected.empty())
       EXPECT_EQ(messages[i], "") << i;
+    else
+      EXPECT_NE(messages[i].find(expected), std::string::npos) << i << ": " << messages[i];
   }
   // The journal holds the calls in the order they were handed in, each text as it was sent.
   auto journal = JournalOf(company, "SaveVchFromXML");
   ASSERT_EQ(journal.size(), static_cast<size_t>(kVouchers));
-  for (int i = 0; i < kVouchers; ++i) EXPECT_EQ(journal[i].text, xml_of(i)) << i;
+  for (int i = 0; i < kVouchers; ++i) EXPECT_EQ(journal[i].text, voucher(i).first) << i;
 }
 
 }  // namespace

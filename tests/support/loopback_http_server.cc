@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <sstream>
 #include <stdexcept>
-#include <string_view>
 
 #include "common/text.h"
 
@@ -89,23 +89,14 @@ void LoopbackHttpServer::Handle(int fd) {
     data.append(buffer, static_cast<size_t>(n));
   }
   ReceivedRequest request;
-  std::string_view text(data);
-  text = text.substr(0, text.find("\r\n\r\n"));
-  size_t eol = text.find("\r\n");
-  std::string_view line = text.substr(0, eol);
-  size_t sp1 = line.find(' ');
-  size_t sp2 = line.find(' ', sp1 + 1);
-  request.method = std::string(line.substr(0, sp1));
-  request.target = std::string(line.substr(sp1 + 1, sp2 - sp1 - 1));
-  while (eol != std::string_view::npos) {
-    text.remove_prefix(eol + 2);
-    eol = text.find("\r\n");
-    std::string_view header = text.substr(0, eol);
-    size_t colon = header.find(':');
-    if (colon == std::string_view::npos) continue;
-    std::string_view value = header.substr(colon + 1);
-    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    request.headers.emplace_back(std::string(header.substr(0, colon)), std::string(value));
+  std::istringstream head(data.substr(0, data.find("\r\n\r\n")));
+  head >> request.method >> request.target;
+  for (std::string line; std::getline(head, line);) {
+    if (line.ends_with('\r')) line.pop_back();
+    const size_t colon = line.find(':'), value = line.find_first_not_of(' ', colon + 1);
+    if (colon != std::string::npos)
+      request.headers.emplace_back(line.substr(0, colon),
+                                   value == std::string::npos ? "" : line.substr(value));
   }
   ScriptedResponse response;
   {
@@ -119,12 +110,11 @@ void LoopbackHttpServer::Handle(int fd) {
     while (!stop_ && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " OK\r\n";
-  reply += "Content-Type: text/plain\r\n";
-  if (!response.description.empty()) reply += "Description: " + response.description + "\r\n";
-  reply += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
-  reply += "Connection: close\r\n\r\n";
-  reply += response.body;
+  const std::string reply =
+      "HTTP/1.1 " + std::to_string(response.status) + " OK\r\nContent-Type: text/plain\r\n" +
+      (response.description.empty() ? "" : "Description: " + response.description + "\r\n") +
+      "Content-Length: " + std::to_string(response.body.size()) + "\r\nConnection: close\r\n\r\n" +
+      response.body;
   size_t sent = 0;
   while (sent < reply.size()) {
     ssize_t n = ::send(fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);

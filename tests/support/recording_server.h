@@ -37,6 +37,12 @@ struct RecordingState {
     if (!raise_on.empty() && line.rfind(raise_on, 0) == 0)
       throw RunTimeError("Server failure at " + line, 440);
   }
+  // Logs the call and gives the answer.
+  template <typename T>
+  T Answer(const std::string& line, T answer) {
+    Call(line);
+    return answer;
+  }
   std::vector<std::string> Queries() const {
     std::vector<std::string> q;
     for (const auto& l : log)
@@ -59,36 +65,30 @@ class RecordingFixed : public Recording<CFixedInterface> {
  public:
   using Recording::Recording;
   bool OpenDB(const std::string& p, const std::string& d, std::string& code) override {
-    s_.Call("OpenDB " + p + "|" + d + "|" + code);
-    return s_.open_without_year;
+    return s_.Answer("OpenDB " + p + "|" + d + "|" + code, s_.open_without_year);
   }
   bool OpenDB(const std::string& p, const std::string& d, std::string& code,
               int16_t& year) override {
-    s_.Call("OpenDB " + p + "|" + d + "|" + code + "|" + std::to_string(year));
-    return s_.open_with_year;
+    return s_.Answer("OpenDB " + p + "|" + d + "|" + code + "|" + std::to_string(year),
+                     s_.open_with_year);
   }
   void CloseDB() override {
     s_.Call("CloseDB");
     s_.open_code.clear();
   }
   std::string GetCurrentUserName() override {
-    s_.Call("GetCurrentUserName");
-    return s_.user_name;
+    return s_.Answer("GetCurrentUserName", s_.user_name);
   }
   std::vector<CompanyEntry> GetCompList(std::string& folder) override {
     s_.Call("GetCompList " + folder);
-    if (s_.list_hidden_while_open && !s_.open_code.empty()) return {};
-    return s_.companies;
+    return s_.list_hidden_while_open && !s_.open_code.empty() ? std::vector<CompanyEntry>{}
+                                                              : s_.companies;
   }
-  std::string GetCompConfigXML() override {
-    s_.Call("GetCompConfigXML");
-    return s_.config_xml;
-  }
+  std::string GetCompConfigXML() override { return s_.Answer("GetCompConfigXML", s_.config_xml); }
   bool SaveMasterFromXML(int16_t, std::string&, std::string&) override { return false; }
   bool SaveVchFromXML(int16_t&, std::string&, std::string&, bool) override { return false; }
   int32_t mastername2code(const std::string& name, int16_t kind) override {
-    s_.Call("mastername2code " + name + "|" + std::to_string(kind));
-    return s_.cash_code;
+    return s_.Answer("mastername2code " + name + "|" + std::to_string(kind), s_.cash_code);
   }
   void ExecuteQuery(const std::string& sql) override { s_.Call("ExecuteQuery " + sql); }
   std::vector<std::string> GetMastersCol(int16_t) override { return {}; }
@@ -97,28 +97,21 @@ class RecordingFixed : public Recording<CFixedInterface> {
 class RecordingFixed1 : public Recording<CFixedInterface1> {
  public:
   using Recording::Recording;
-  std::string GetCompCode() override {
-    s_.Call("GetCompCode");
-    return s_.open_code;
-  }
+  std::string GetCompCode() override { return s_.Answer("GetCompCode", s_.open_code); }
   std::vector<std::string> GetAllFinYearsOfSpecificCompCode(std::string& code) override {
-    s_.Call("GetAllFinYears " + code);
-    return s_.years;
+    return s_.Answer("GetAllFinYears " + code, s_.years);
   }
   std::string GetCompGUID() override { return ""; }
   int16_t CountryName2Code(std::string& name) override {
-    s_.Call("CountryName2Code " + name);
-    return s_.country_code;
+    return s_.Answer("CountryName2Code " + name, s_.country_code);
   }
   int16_t StateName2PDCode(std::string& state, int16_t& country) override {
-    s_.Call("StateName2PDCode " + state + "|" + std::to_string(country));
-    return s_.state_code;
+    return s_.Answer("StateName2PDCode " + state + "|" + std::to_string(country), s_.state_code);
   }
   std::string statename2tindigit(std::string&) override { return ""; }
   int32_t SaveVchSeriesForMultiSeriesCreation(std::string& name, int16_t type) override {
     s_.Call("SaveVchSeries " + name + "|" + std::to_string(type));
-    if (s_.refused_series.count(name)) return 0;
-    return s_.next_series_code++;
+    return s_.refused_series.count(name) ? 0 : s_.next_series_code++;
   }
   void CopySeriesConfig(int16_t source_type, const std::string& source_name, int32_t& code,
                         int16_t type) override {
@@ -131,10 +124,7 @@ class RecordingFixed1 : public Recording<CFixedInterface1> {
 class RecordingCompany : public Recording<CCompany> {
  public:
   using Recording::Recording;
-  void Load(std::string& text) override {
-    s_.Call("Company.Load");
-    text.clear();
-  }
+  void Load(std::string& text) override { text = s_.Answer("Company.Load", std::string()); }
   void Save(const std::string&) override { s_.Call("Company.Save"); }
 };
 
@@ -147,32 +137,31 @@ class RecordingMastConfig : public Recording<CMastConfig> {
   }
 };
 
+// Logs "Create <id>" for each object made; an id in missing_prog_ids is not installed.
 class RecordingFactory : public AutomationFactory {
  public:
   RecordingState state;
 
   std::unique_ptr<CFixedInterface> CreateFixedInterface(const std::string& id) override {
-    Check(id);
-    return std::make_unique<RecordingFixed>(state);
+    return Make<RecordingFixed>(id);
   }
   std::unique_ptr<CFixedInterface1> CreateFixedInterface1(const std::string& id) override {
-    Check(id);
-    return std::make_unique<RecordingFixed1>(state);
+    return Make<RecordingFixed1>(id);
   }
   std::unique_ptr<CCompany> CreateCompany(const std::string& id) override {
-    Check(id);
-    return std::make_unique<RecordingCompany>(state);
+    return Make<RecordingCompany>(id);
   }
   std::unique_ptr<CMastConfig> CreateMastConfig(const std::string& id) override {
-    Check(id);
-    return std::make_unique<RecordingMastConfig>(state);
+    return Make<RecordingMastConfig>(id);
   }
 
  private:
-  void Check(const std::string& id) {
+  template <typename T>
+  std::unique_ptr<T> Make(const std::string& id) {
     state.log.push_back("Create " + id);
     if (state.missing_prog_ids.count(id))
       throw RunTimeError("ActiveX component can't create object", 429);
+    return std::make_unique<T>(state);
   }
 };
 
