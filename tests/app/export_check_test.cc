@@ -1,6 +1,4 @@
-// The export check over damaged exports: each kind of damage made by the project's own dBASE
-// writer (bytes patched afterwards where the writer would refuse), opened as a run opens the
-// folder; the kept copy holds the findings each must give, word for word.
+// The export check over exports damaged by the project's own dBASE writer and patched bytes.
 #include "app/export_check.h"
 
 #include <gtest/gtest.h>
