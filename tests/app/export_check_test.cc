@@ -1,6 +1,4 @@
-// The export check over damaged exports: each kind of damage made by the project's own dBASE
-// writer (bytes patched afterwards where the writer would refuse), opened as a run opens the
-// folder; the kept copy holds the findings each must give, word for word.
+// The export check over exports damaged by the project's own dBASE writer and patched bytes.
 #include "app/export_check.h"
 
 #include <gtest/gtest.h>
@@ -195,12 +193,7 @@ TEST(ExportCheck, AnUnreadableValueRaisesWhenAStageReadsIt) {
   EXPECT_EQ(rs["QTY"], Value(1.5));
   rs.MoveNext();
   EXPECT_EQ(rs["CODE"], Value("C2"));
-  try {
-    (void)rs["QTY"];
-    ADD_FAILURE() << "an unreadable value was read";
-  } catch (const RunTimeError& e) {
-    EXPECT_STREQ(e.what(), "Type mismatch: field QTY holds \"N/A\", which is not a number");
-  }
+  EXPECT_THROW((void)rs["QTY"], RunTimeError);  // its words: the command-line convert test
   rs.MoveNext();
   EXPECT_EQ(rs["QTY"], Value(4.5));
   // Nor does it fall in a range of numbers.

@@ -188,6 +188,19 @@ class RunDriverTest : public ::testing::Test {
     return text;
   }
 
+  // A test run whose copy notes itself, and its removal with where the run connected.
+  void TestRunOnACopy() {
+    inputs_.dry_run = true;
+    stages_.MakeTestCopy = [this](RunContext&, const std::string& data, const std::string& code,
+                                  std::string&) {
+      ui_.Note("copy " + code + " of " + data);
+      return std::optional<TestCopy>(TestCopy{(root_ / "copy").string(), [this] {
+                                                ui_.Note("remove copy, connected to " +
+                                                         connected_data_);
+                                              }});
+    };
+  }
+
   testing::TempDir temp_;
   const fs::path root_ = temp_.path();
   testing::RecordingState server_;
@@ -207,9 +220,7 @@ TEST_F(RunDriverTest, AFullRunWalksTheWholeSequenceInOrder) {
   testing::ExpectGolden("run_driver_full_run.txt", Transcript(Run()));
 }
 
-// Each check shows only its first failure, with its caption, icon and the control to go to;
-// only the dates wait for the company's year, everything else is refused before the export is
-// opened, and nothing is disabled or asked.
+// Each check shows only its first failure; only the dates wait for the company's year.
 TEST_F(RunDriverTest, ChecksShowOnlyTheFirstFailureAndOnlyTheDatesWaitForTheCompany) {
   const std::vector<std::function<void(RunInputs&)>> cases = {
       [](RunInputs& in) { in.vuvoda_path = "  "; },
@@ -246,14 +257,7 @@ TEST_F(RunDriverTest, ChecksShowOnlyTheFirstFailureAndOnlyTheDatesWaitForTheComp
                         }));
 }
 
-// How a run ends, case by case: the choice of masters and vouchers decides the stages; an
-// opening error is shown alone and plain; a failed connection shows its own text, not the
-// opening's notes of indexes that exist; a refused state question changes nothing; what the
-// opening and the start report left is no run error; record errors make a partial run whose list
-// is offered (and written even when declined); a refused end report adds its reason; an error
-// escaping the tax types stage is one entry and the run goes on; a configuration error and the
-// failures after the inputs are disabled leave the window at rest; a stop lets the stage in hand
-// finish.
+// How a run ends, case by case: what it shows, reports, writes and leaves at rest.
 TEST_F(RunDriverTest, EachWayARunEndsIsShownAsKept) {
   const std::string exists = "Error creating index: CREATE INDEX x ON pro (code) - exists";
   const std::vector<std::pair<const char*, std::function<void()>>> cases = {
@@ -311,6 +315,13 @@ TEST_F(RunDriverTest, EachWayARunEndsIsShownAsKept) {
          };
          ui_.StopAfterEvents(1);
        }},
+      {"test run", [this] { TestRunOnACopy(); }},
+      {"test run, second connection fails",
+       [this] {
+         TestRunOnACopy();
+         k_.fail_connection = 2;
+       }},
+      {"test run without a way to copy the company", [this] { inputs_.dry_run = true; }},
   };
   testing::ExpectGolden("run_driver_endings.txt", Transcripts(cases, [this](const auto& c) {
                           ui_.Answer("State Confirmation",
@@ -318,40 +329,6 @@ TEST_F(RunDriverTest, EachWayARunEndsIsShownAsKept) {
                           c.second();
                           return std::string("== ") + c.first + "\n";
                         }));
-}
-
-TEST_F(RunDriverTest, ATestRunWorksOnTheCopyReportsNothingAndRemovesTheCopy) {
-  int removed = 0;
-  stages_.MakeTestCopy = [&](RunContext&, const std::string& data, const std::string& code,
-                             std::string&) {
-    EXPECT_EQ(data, inputs_.vuvoda_data_path);
-    ui_.Note("copy " + code);
-    return std::optional<TestCopy>(TestCopy{(root_ / "copy").string(), [&] { ++removed; }});
-  };
-  inputs_.dry_run = true;
-  for (int failing_connection : {0, 2}) {
-    SCOPED_TRACE(failing_connection);
-    ui_ = RecordingRunUi();
-    ui_.Answer("State Confirmation", true);
-    k_ = Knobs();
-    k_.fail_connection = failing_connection;
-    removed = 0;
-    RunResult result = Run();
-    EXPECT_EQ(ui_.EventsStartingWith("copy "), std::vector<std::string>{"copy Comp0001"});
-    EXPECT_EQ(connected_data_, (root_ / "copy").string());
-    EXPECT_TRUE(ui_.EventsStartingWith("report").empty());
-    EXPECT_EQ(removed, 1);
-    EXPECT_EQ(result.outcome, failing_connection ? RunOutcome::kFailed : RunOutcome::kCompleted);
-    if (!failing_connection)
-      EXPECT_EQ(result.headline,
-                "Test run: the masters and the vouchers would have been imported successfully!"
-                "\r\nThe company was left as it was.");
-  }
-  // Without a way to copy the company a test run is not made at all.
-  ui_ = RecordingRunUi();
-  stages_.MakeTestCopy = nullptr;
-  EXPECT_EQ(Run().outcome, RunOutcome::kFailed);
-  EXPECT_TRUE(ui_.EventsStartingWith("connect").empty());
 }
 
 }  // namespace

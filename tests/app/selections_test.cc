@@ -1,12 +1,11 @@
-// The selections the window offers: folders on the machine's drives, the companies and years of
-// an installation (a scripted server for its failures, a real one for the rest), and the name
-// of the company an export belongs to.
+// The selections the window offers: drives' folders, an installation's companies and years.
 #include "app/selections.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +16,7 @@
 #include "destination/local/local_factory.h"
 #include "source/dbf.h"
 #include "source/source_db.h"
+#include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 #include "support/recording_server.h"
@@ -43,33 +43,46 @@ class Drives : public ::testing::Test {
   testing::TempDir dir_;
 };
 
-TEST_F(Drives, DrivePathsMapToTheDrivesFolderAndFoldersMatchInAnyForm) {
-  for (const auto& [path, local] : std::vector<std::pair<std::string, std::string>>{
-           {"C:\\DeredaDir\\Rededo\\DB", R("c/DeredaDir/Rededo/DB")},
-           {"  d:\\Data\\ ", R("d/Data/")},
-           {"E:", R("e/")},
-           {"E:\\", R("e/")},
-           {"/srv/data", "/srv/data"},
-           {"CC:\\x", "CC:\\x"}})
-    EXPECT_EQ(ToLocalPath(path), local) << path;
-  EXPECT_EQ(DefaultExportFolder(), R("c/DeredaDir/Rededo/DB"));
-
-  // The same with or without the final separator and in any letter case.
+// Drive paths, folders matched in any form and the data folder named by the programs' record,
+// as tests/data/machine_paths.txt keeps them (\r, \n and \xHH written out, <drives> the folder).
+TEST_F(Drives, PathsFoldersAndTheDataFolderRecordAsKept) {
   Make("c/DeredaDir/Data/Comp0001");
-  for (const std::string& folder :
-       {R("c/DeredaDir/Data"), R("c/DeredaDir/Data/"), std::string("C:\\deredadir\\DATA\\comp0001"),
-        JoinLocalPath(R("c/DeredaDir/Data"), "Comp0001"),
-        JoinLocalPath(R("c/DeredaDir/Data/"), "Comp0001")})
-    EXPECT_TRUE(LocalFolderExists(folder)) << folder;
   Write("c/DeredaDir/Data/file.txt", "x");
-  for (const std::string& not_one : {R("c/DeredaDir/Data") + "Comp0001", std::string(),
-                                     std::string("   "), R("c/DeredaDir/Data/file.txt")})
-    EXPECT_FALSE(LocalFolderExists(not_one)) << not_one;
-  EXPECT_TRUE(LocalFileExists(R("c/DeredaDir/Data/FILE.TXT")));
-  EXPECT_EQ(WithoutFinalSeparator("/a/b//"), "/a/b");
-  EXPECT_EQ(WithoutFinalSeparator("/"), "/");
-  EXPECT_EQ(WithFinalSeparator("/a/b"), "/a/b/");
-  EXPECT_EQ(WithFinalSeparator("/a/b/"), "/a/b/");
+  Make("d/DeredaDir/SYSTEM/DP.txt");
+  Write("e/DeredaDir/system/dp.TXT", "E:\\Data");
+  const std::string root = dir_.str();
+  testing::ExpectKeptAnswers("machine_paths.txt", [&](const std::string& f, const std::string& in) {
+    std::string x;
+    for (size_t i = 0; i < in.size(); ++i) {
+      if (in.compare(i, 2, "\\r") == 0 || in.compare(i, 2, "\\n") == 0) {
+        x += in[++i] == 'r' ? '\r' : '\n';
+      } else if (in.compare(i, 2, "\\x") == 0 && i + 3 < in.size() && std::isxdigit(in[i + 2])) {
+        x += static_cast<char>(std::stoi(in.substr(i + 2, 2), nullptr, 16));
+        i += 3;
+      } else if (in.compare(i, 8, "<drives>") == 0) {
+        x += root;
+        i += 7;
+      } else {
+        x += in[i];
+      }
+    }
+    const std::vector<std::string> parts = testing::InputParts(x, 2);
+    std::string out = f == "Local"     ? ToLocalPath(x)
+                      : f == "Folder"  ? (LocalFolderExists(x) ? "yes" : "no")
+                      : f == "File"    ? (LocalFileExists(x) ? "yes" : "no")
+                      : f == "With"    ? WithFinalSeparator(x)
+                      : f == "Without" ? WithoutFinalSeparator(x)
+                      : f == "Join"    ? JoinLocalPath(parts[0], parts[1])
+                                       : "";
+    if (f == "DataPath") {  // the record's text on drive C | the programs' folder
+      Write("c/DeredaDir/SYSTEM/DP.txt", parts[0]);
+      out = ReadDataPath(parts[1]);
+    }
+    if (f == "DataPathOf") out = ReadDataPath(x);
+    for (size_t at; (at = out.find(root)) != std::string::npos;) out.replace(at, root.size(), "<drives>");
+    return out.empty() ? "(empty)" : out;
+  });
+  EXPECT_EQ(DefaultExportFolder(), R("c/DeredaDir/Rededo/DB"));
   ::unsetenv("VODARE_DRIVES");
   EXPECT_EQ(DefaultExportFolder(), "/mnt/c/DeredaDir/Rededo/DB");
 }
@@ -86,36 +99,6 @@ TEST_F(Drives, TheInstallFolderIsOnTheFirstDriveFromCThatHasOne) {
   fs::remove(dir_.path() / "c/DeredaDir");
   Make("c/deredadir");
   EXPECT_EQ(FindInstallPath(), R("c/deredadir/")) << "found whatever its letter case";
-}
-
-TEST_F(Drives, TheDataFolderIsReadFromTheProgramsRecordWithOneFinalSeparator) {
-  Make("c/DeredaDir/Data");
-  for (const char* content : {"C:\\DeredaDir\\Data", "C:\\DeredaDir\\Data\\",
-                              "  C:\\DeredaDir\\Data  ", "C:\\DeredaDir\\Data\r\n",
-                              "\xEF\xBB\xBF"
-                              "C:\\DeredaDir\\Data\\\r\n"}) {
-    Write("c/DeredaDir/SYSTEM/DP.txt", content);
-    for (const std::string& program :
-         {R("c/DeredaDir/"), R("c/DeredaDir"), std::string("C:\\DeredaDir\\")})
-      EXPECT_EQ(ReadDataPath(program), R("c/DeredaDir/Data/")) << content << " in " << program;
-  }
-  for (const auto& [content, data] : std::vector<std::pair<std::string, std::string>>{
-           {"/srv/vuvoda/data", "/srv/vuvoda/data/"},
-           {"D:\\Caf\xE9", R("d/Caf\xC3\xA9/")},      // the Windows code page
-           {"D:\\Caf\xC3\xA9", R("d/Caf\xC3\xA9/")},  // UTF-8 stays
-           {"", ""},
-           {" \r\n ", ""}}) {
-    Write("c/DeredaDir/SYSTEM/DP.txt", content);
-    EXPECT_EQ(ReadDataPath(R("c/DeredaDir")), data) << content;
-  }
-  // No record, a folder of that name, and file names in any letter case.
-  EXPECT_EQ(ReadDataPath(R("f/DeredaDir")), "");
-  EXPECT_EQ(ReadDataPath(""), "");
-  EXPECT_EQ(ReadDataPath("   "), "");
-  Make("d/DeredaDir/SYSTEM/DP.txt");
-  EXPECT_EQ(ReadDataPath(R("d/DeredaDir")), "");
-  Write("e/DeredaDir/system/dp.TXT", "E:\\Data");
-  EXPECT_EQ(ReadDataPath(R("e/DeredaDir")), R("e/Data/"));
 }
 
 TEST(SelectMatchingEntry, FirstEntryEqualIgnoringCaseAndBlanksOrNone) {

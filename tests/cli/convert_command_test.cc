@@ -106,23 +106,6 @@ TEST_F(ConvertOnLocalCompany, AnUnansweredQuestionIsAnsweredNoAndSaid) {
   EXPECT_TRUE(Journal().empty());
 }
 
-// A vouchers run defines no master fields and asks no mapping; the end report's refusal makes the
-// exit 1 and its reason goes to the list in TEMP.
-TEST_F(ConvertOnLocalCompany, ARefusedEndReportMakesExitOneAndTheListHoldsItsReason) {
-  testing::LoopbackHttpServer server;
-  server.Respond({"T", "", 200, 0});
-  server.Respond({"t", "Not registered", 200, 0});
-  auto run = Convert("--vouchers --same-state yes", {}, server.endpoint());
-  EXPECT_EQ(run.status, 1) << run.out << run.err;
-  EXPECT_TRUE(Has(run.out, "run: completed with ")) << run.out;
-  const std::string list = ErrorListOf(run.out);
-  EXPECT_EQ(fs::path(list).parent_path(), fs::path(temp_));
-  EXPECT_TRUE(Has(Bytes(list), "Not registered\r\n")) << Bytes(list);
-  EXPECT_EQ(server.requests().size(), 2u);
-  EXPECT_FALSE(Has(run.err, "account groups mapped")) << run.err;
-  for (const auto& row : Journal()) EXPECT_FALSE(Has(row.text, "'Salt'"));
-}
-
 TEST_F(ConvertOnLocalCompany, CtrlCEndsTheRunCleanlyWithItsErrorListWritten) {
   // The groups are mapped before the first stage: the interrupt reaches a run that has work before
   // it, whatever the machine's speed.

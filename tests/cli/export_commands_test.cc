@@ -39,11 +39,7 @@ class ExportCommandsTest : public ::testing::Test {
 };
 testing::TempDir* ExportCommandsTest::root_ = nullptr;
 
-// What the commands print, as the kept copy holds it: each table's head line with the row count
-// sample-export reported and its columns (name, dBASE type, width, decimals); query rows as JSON
-// objects, keys in select order whatever their letter case, numbers as numbers, Null as null,
-// UTF-8 text as it is, dates in the program's form, quoted literals, an empty result, and what
-// JSON needs escaped.
+// Table heads and columns, and query rows as JSON with what JSON needs escaped.
 TEST_F(ExportCommandsTest, TablesAndQueryPrintWhatTheKeptCopyHolds) {
   const fs::path dir = Folder("escapes");
   {

@@ -12,12 +12,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "destination/local/local_factory.h"
 #include "export_writer/sample_export.h"
 #include "gui/gui_test_support.h"
 #include "support/golden.h"
-#include "support/local_company.h"
 #include "support/recording_server.h"
+#include "support/temp_dir.h"
 
 namespace vodare::gui {
 namespace {
@@ -107,10 +106,7 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<MainWindow> window_;
 };
 
-// The form at load, as the kept copy holds it: the paths found on the machine, the companies
-// listed (their codes hidden), the year and dates waiting for a company, the run's parts hidden,
-// each control where the form puts it (client area 10575 x 4200 twips); Tab runs down the form.
-// A company fills the years and the year sets the dates.
+// The form at load (client area 10575 x 4200 twips), Tab down the form; then a company's years.
 TEST_F(MainWindowTest, LoadFillsTheDefaultsAndACompanyItsYearsAndDates) {
   testing::ExpectGolden("main_window_at_load.txt", testing::FormText(Open(), root_.string()));
   const Texts inputs = {"txtVuvodaPath",     "cmdPath0",   "txtVuvodaDataPath", "cmdPath1",
@@ -377,68 +373,31 @@ TEST_F(MainWindowRunTest, ARefusedCheckOrAClosedWindowEndsTheRunQuietly) {
   EXPECT_FALSE(window_->Running());
 }
 
-// The window over a real local company: the installation found on drive D, the sample export
-// opened with Enter, a test run that leaves the company's file byte for byte and foretells the
-// real run that follows.
-TEST_F(MainWindowTest, ARealLocalCompanyFromLoadToAFinishedRun) {
-  testing::LocalCompany company = testing::CreateLocalCompany({.name = "Beta Stores"});
-  fs::remove_all(root_ / "drives" / "d");
-  fs::create_directories(root_ / "drives" / "d");
-  fs::create_directory_symlink(company.program_folder, program_);
-  setup_.make_factory = [](const std::string& folder) {
-    return local::MakeLocalAutomationFactory(folder);
+// A run with refused records over a real export: the export's company named on the form, and
+// the run's error list a press away on the result.
+TEST_F(MainWindowRunTest, ARealExportsCompanyIsNamedAndTheErrorListIsAPressAway) {
+  WriteSampleExport((root_ / "export").string(), SampleExportOptions{});
+  setup_.stages.OpenSourceDb = DefaultRunStages().OpenSourceDb;
+  setup_.stages.ImportLedgers = [](RunContext& ctx, const StageArgs&) {
+    ctx.errors.Add("Ledgers", "Cash", "Ledger Name : Cash - refused");
   };
-  setup_.stages = DefaultRunStages();
-  setup_.stages.ReportRunStatus = [](const std::string&, const std::string&, const std::string&,
-                                     std::string&, const std::string&) { return true; };
-  Texts opened_lists;
+  Texts opened;
   setup_.stages.OpenErrorList = [&](const std::string& path, std::string&) {
-    opened_lists.push_back(path);
+    opened.push_back(path);
     return true;
   };
   ::setenv("TEMP", root_.c_str(), 1);
   Open();
-  ASSERT_EQ(Find<QComboBox>("cmbComp")->count(), 1);
-  Find<QComboBox>("cmbComp")->setCurrentIndex(0);
-  window_->CompanyClick();
-  WriteSampleExport((root_ / "export").string(), SampleExportOptions{});
   auto* export_box = Find<QLineEdit>("txtVodoriDataPath");
   export_box->setText(QString::fromStdString((root_ / "export").string()));
   QTest::keyClick(export_box, Qt::Key_Return);
   EXPECT_EQ(Label("lblVodoriComp"), std::string("(") + kSampleCompanyName + ")");
-  Find<QCheckBox>("chkMasters")->setChecked(true);
-  Find<QCheckBox>("chkVouchers")->setChecked(true);
-  boxes_.answers["State Confirmation"] = {true, true};
-  const fs::path books = fs::path(company.data_folder) / company.code / "books.sqlite";
-  auto bytes = [&books] {
-    std::ifstream in(books, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
-  auto panel_texts = [this] {
-    Texts texts = {PanelLabel("lblVerdict")};
-    auto* table = window_->result_panel()->findChild<QTableWidget*>("tblStages");
-    for (int r = 0; r < table->rowCount(); ++r)
-      for (int c = 0; c < table->columnCount(); ++c)
-        texts.push_back(table->item(r, c)->text().toStdString());
-    return texts;
-  };
-  const std::string before = bytes();
-  Find<QPushButton>("cmdTestImport")->click();
-  EXPECT_EQ(bytes(), before);
-  ASSERT_NE(window_->result_panel(), nullptr);
-  const Texts foretold = panel_texts();
-  EXPECT_NE(foretold.front().find(" inventory vouchers and "), std::string::npos) << foretold[0];
-
-  Find<QPushButton>("cmdImport")->click();
-  EXPECT_FALSE(testing::JournalOf(company, "SaveMasterFromXML").empty());
-  EXPECT_EQ(panel_texts(), foretold);
-  EXPECT_FALSE(window_->result_panel()->findChild<QLabel*>("lblTestRun")->isVisible());
-  EXPECT_TRUE(Find<QPushButton>("cmdImport")->isEnabled());
-  // The sample holds records the company refuses: the run's error list is a press away.
+  ChooseAndRun();
   ASSERT_EQ(window_->last_result().outcome, RunOutcome::kPartial);
+  EXPECT_TRUE(opened.empty());
   window_->result_panel()->findChild<QPushButton*>("cmdErrorList")->click();
-  ASSERT_EQ(opened_lists.size(), 1u);
-  EXPECT_TRUE(fs::exists(opened_lists[0]));
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_TRUE(fs::exists(opened[0]));
 }
 
 }  // namespace
