@@ -73,9 +73,7 @@ class NameOccurrences {
  public:
   int16_t Next(std::string_view name) {
     if (once_.Insert(FoldKey(name))) return 0;
-    if (int16_t* count = repeated_.Find(name)) return ++*count;
-    repeated_.Add(name, 1);
-    return 1;
+    return static_cast<int16_t>(NextNameOccurrence(repeated_, name) + 1);
   }
 
  private:

@@ -194,10 +194,9 @@ class RunDriverTest : public ::testing::Test {
     stages_.MakeTestCopy = [this](RunContext&, const std::string& data, const std::string& code,
                                   std::string&) {
       ui_.Note("copy " + code + " of " + data);
-      return std::optional<TestCopy>(TestCopy{(root_ / "copy").string(), [this] {
-                                                ui_.Note("remove copy, connected to " +
-                                                         connected_data_);
-                                              }});
+      return std::optional<TestCopy>(
+          TestCopy{(root_ / "copy").string(),
+                   [this] { ui_.Note("remove copy, connected to " + connected_data_); }});
     };
   }
 

@@ -79,7 +79,8 @@ TEST_F(Drives, PathsFoldersAndTheDataFolderRecordAsKept) {
       out = ReadDataPath(parts[1]);
     }
     if (f == "DataPathOf") out = ReadDataPath(x);
-    for (size_t at; (at = out.find(root)) != std::string::npos;) out.replace(at, root.size(), "<drives>");
+    for (size_t at; (at = out.find(root)) != std::string::npos;)
+      out.replace(at, root.size(), "<drives>");
     return out.empty() ? "(empty)" : out;
   });
   EXPECT_EQ(DefaultExportFolder(), R("c/DeredaDir/Rededo/DB"));
