@@ -1,5 +1,7 @@
 #include "common/xml.h"
 
+#include <stdexcept>
+
 #include "common/helpers.h"
 #include "common/run_error.h"
 
@@ -66,14 +68,97 @@ bool IsEmptyXmlValue(const Value& value, int kind) {
   }
 }
 
-pugi::xml_node AddXmlElement(pugi::xml_node parent, const char* name, const Value& value, int kind,
-                             bool always) {
-  if (!always && IsEmptyXmlValue(value, kind)) return {};
-  pugi::xml_node e = parent.append_child(name);
+RecordWriter::RecordWriter(std::string_view root_name) {
+  out_.reserve(4096);
+  out_ += '<';
+  open_.push_back({out_.size(), root_name.size(), next_id_++});
+  out_ += root_name;
+  start_unfinished_ = true;
+}
+
+void RecordWriter::CloseAbove(size_t depth) {
+  while (open_.size() > depth + 1) {
+    const OpenElement e = open_.back();
+    open_.pop_back();
+    if (start_unfinished_) {
+      out_ += "/>";
+      start_unfinished_ = false;
+    } else {
+      out_ += "</";
+      out_.append(out_, e.name_at, e.name_size);
+      out_ += '>';
+    }
+  }
+}
+
+RecordElement RecordWriter::Open(size_t parent_depth, uint64_t parent_id, std::string_view name) {
+  if (parent_depth >= open_.size() || open_[parent_depth].id != parent_id)
+    throw std::logic_error("A record element was added after its parent was closed: " +
+                           std::string(name));
+  CloseAbove(parent_depth);
+  if (start_unfinished_) out_ += '>';
+  out_ += '<';
+  open_.push_back({out_.size(), name.size(), next_id_++});
+  out_ += name;
+  start_unfinished_ = true;
+  return RecordElement(this, open_.size() - 1, open_.back().id);
+}
+
+void RecordWriter::WriteText(const char* text) {
+  // Text goes into the element opened last, the way a value is set as soon as it is added.
+  if (start_unfinished_) {
+    out_ += '>';
+    start_unfinished_ = false;
+  }
+  const char* run = text;
+  for (const char* s = text; *s; ++s) {
+    const unsigned char c = static_cast<unsigned char>(*s);
+    if (c >= 32 && c != '&' && c != '<' && c != '>') continue;
+    if (c == '\t' || c == '\n' || c == '\r') continue;
+    out_.append(run, s - run);
+    run = s + 1;
+    if (c == '&') {
+      out_ += "&amp;";
+    } else if (c == '<') {
+      out_ += "&lt;";
+    } else if (c == '>') {
+      out_ += "&gt;";
+    } else {
+      const char ref[] = {'&', '#', static_cast<char>('0' + c / 10),
+                          static_cast<char>('0' + c % 10), ';'};
+      out_.append(ref, sizeof ref);
+    }
+  }
+  out_.append(run);
+}
+
+std::string RecordWriter::Finish() {
+  CloseAbove(0);
+  if (start_unfinished_) {
+    out_ += "/>";
+  } else {
+    out_ += "</";
+    out_.append(out_, open_.front().name_at, open_.front().name_size);
+    out_ += '>';
+  }
+  open_.clear();
+  return std::move(out_);
+}
+
+RecordElement RecordElement::append_child(const char* name) const {
+  if (!writer_) return {};
+  return writer_->Open(depth_, id_, name);
+}
+
+RecordElement AddXmlElement(RecordElement parent, const char* name, const Value& value, int kind,
+                            bool always) {
+  if (!parent || (!always && IsEmptyXmlValue(value, kind))) return {};
+  RecordElement e = parent.append_child(name);
+  // A value's text ends at a character of code 0, as it always has in the record.
   if (value.IsText())
-    e.text().set(value.Text().c_str());  // no copy for the most common value
+    parent.writer_->WriteText(value.Text().c_str());
   else
-    e.text().set(value.IsNull() && kind != 1 ? "" : value.ToText().c_str());
+    parent.writer_->WriteText(value.IsNull() && kind != 1 ? "" : value.ToText().c_str());
   return e;
 }
 
@@ -94,10 +179,6 @@ std::string XmlText(const pugi::xml_node& node) {
   out.text.reserve(4096);
   node.print(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
   return std::move(out.text);
-}
-
-std::string ChildText(const pugi::xml_node& node, const char* name) {
-  return Trim(node.child(name).text().get());
 }
 
 }  // namespace vodare

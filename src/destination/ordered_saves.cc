@@ -27,7 +27,7 @@ OrderedSaves::~OrderedSaves() {
   thread_.join();
 }
 
-// Makes and reads each record's text in order, as far ahead of the saves as the queue goes.
+// Reads each record's text in order, as far ahead of the saves as the queue goes.
 void OrderedSaves::ReadLoop() {
   for (;;) {
     std::shared_ptr<Job> job;
@@ -38,10 +38,6 @@ void OrderedSaves::ReadLoop() {
       job = jobs_[taken_++];
     }
     try {
-      if (job->text) {
-        job->xml = job->text();
-        job->text = nullptr;  // what it held goes with it
-      }
       if (reader_) job->read = reader_->ReadVoucherAhead(job->xml);
     } catch (...) {
       job->unread = std::current_exception();
@@ -94,14 +90,6 @@ void OrderedSaves::Submit(int16_t type, std::string xml, Answered answered) {
   auto job = std::make_shared<Job>();
   job->type = type;
   job->xml = std::move(xml);
-  job->answered = std::move(answered);
-  Queue(std::move(job));
-}
-
-void OrderedSaves::Submit(int16_t type, std::function<std::string()> text, Answered answered) {
-  auto job = std::make_shared<Job>();
-  job->type = type;
-  job->text = std::move(text);
   job->answered = std::move(answered);
   Queue(std::move(job));
 }

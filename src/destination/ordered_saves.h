@@ -46,10 +46,6 @@ class OrderedSaves {
   // Queues SaveVchFromXML(type, xml) behind the saves before it; `answered` runs on this thread,
   // from a later Submit, Deliver or Drain, after every earlier voucher's answer.
   void Submit(int16_t type, std::string xml, Answered answered);
-  // The same with the record's text made on the saving thread, just before its save: what the
-  // caller would otherwise spend writing it out goes to the other core. `text` must hold what it
-  // needs (it runs after the caller has gone on to the next voucher).
-  void Submit(int16_t type, std::function<std::string()> text, Answered answered);
   // Hands out the answers that are in, without waiting.
   void Deliver();
   // Waits for every queued save and hands out all the answers.
@@ -61,9 +57,8 @@ class OrderedSaves {
   struct Job {
     int16_t type = 0;
     std::string xml;
-    std::function<std::string()> text;  // makes xml when set
-    std::unique_ptr<ReadAhead> read;    // the company's reading of xml, when it reads ahead
-    std::exception_ptr unread;          // what making or reading the text raised
+    std::unique_ptr<ReadAhead> read;  // the company's reading of xml, when it reads ahead
+    std::exception_ptr unread;        // what making or reading the text raised
     Answered answered;
     Answer answer;
     bool ready = false;  // text made and read: the save may start

@@ -1,6 +1,4 @@
 // The records of the material centre and tax type stages, apart from their loops.
-#include <pugixml.hpp>
-
 #include "common/helpers.h"
 #include "common/xml.h"
 #include "masters/material_centres.h"
@@ -8,17 +6,15 @@
 namespace vodare {
 
 std::string BuildMaterialCentreRecord(const std::string& name) {
-  // The serialiser would write a character of code 2 as a character reference, which the
-  // removal after it no longer sees: drop it from the value as well.
+  // The record's text writes a character of code 2 as a character reference: the character is
+  // dropped from the value instead.
   std::string value = name;
   RemoveCode2(value);
-  pugi::xml_document doc;
-  pugi::xml_node centre = doc.append_child("MaterialCenter");
-  AddXmlElement(centre, "Name", Value(value), 2);
-  AddXmlElement(centre, "PrintName", Value(value), 1);
-  AddXmlElement(centre, "PrimaryGroup", Value(true), 7);
-  std::string xml = XmlText(centre);
-  return RemoveCode2(xml);
+  RecordWriter record("MaterialCenter");
+  AddXmlElement(record.root(), "Name", Value(value), 2);
+  AddXmlElement(record.root(), "PrintName", Value(value), 1);
+  AddXmlElement(record.root(), "PrimaryGroup", Value(true), 7);
+  return record.Finish();
 }
 
 std::string GetXmlTagValue(std::string_view xml, std::string_view tag) {

@@ -121,11 +121,11 @@ double SidedAmount(int16_t side, double amount) {
 
 class EntryWriter {
  public:
-  EntryWriter(pugi::xml_node entries, const InventoryAccInputs& in) : entries_(entries), in_(in) {}
+  EntryWriter(RecordElement entries, const InventoryAccInputs& in) : entries_(entries), in_(in) {}
 
-  pugi::xml_node Write(const std::string& account, int16_t side, double amount) {
+  RecordElement Write(const std::string& account, int16_t side, double amount) {
     ++serial_;
-    pugi::xml_node d = entries_.append_child("AccDetail");
+    RecordElement d = entries_.append_child("AccDetail");
     AddXmlElement(d, "Date", Value(FormatDmy(in_.date)), 6);
     AddXmlElement(d, "VchType", Value(static_cast<int>(in_.type)), 2);
     AddXmlElement(d, "VchNo", Value(in_.voucher_no), 1);
@@ -137,15 +137,15 @@ class EntryWriter {
   }
 
  private:
-  pugi::xml_node entries_;
+  RecordElement entries_;
   const InventoryAccInputs& in_;
   int serial_ = 0;
 };
 
 }  // namespace
 
-std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
-  if (in.type == kVchMaterialReceipt || in.type == kVchMaterialIssue) return "";
+void AddInventoryAccEntries(RecordElement root, InventoryAccInputs in) {
+  if (in.type == kVchMaterialReceipt || in.type == kVchMaterialIssue) return;
   const int16_t P = GetPartyAmountType(in.type);
   const int16_t S = GetSalesAmountType(in.type);
   const std::string sales_account = GetSalesAccountName(in.type);
@@ -178,11 +178,11 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
   // other side with its minus sign (a debit on a sale).
   const double other_entry = SidedAmount(S, in.other);
 
-  pugi::xml_node entries = root.append_child("AccEntries");
+  RecordElement entries = root.append_child("AccEntries");
   EntryWriter writer(entries, in);
   double running = 0;
 
-  pugi::xml_node party = writer.Write(in.party_name, SideOf(P, bill), SidedAmount(P, bill));
+  RecordElement party = writer.Write(in.party_name, SideOf(P, bill), SidedAmount(P, bill));
   if (!IsBlank(in.broker_name)) {
     AddXmlElement(party, "BrokerAssigned", Value(true), 7);
     AddXmlElement(party, "BrokerName", Value(in.broker_name), 1);
@@ -200,7 +200,7 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
     const double settled = in.split_payment ? in.cash_amount : bill;
     writer.Write("Cash", SideOf(P, settled), SidedAmount(P, settled));
     amount = SidedAmount(S, settled);
-    pugi::xml_node settlement = writer.Write(in.party_name, SideOf(S, settled), amount);
+    RecordElement settlement = writer.Write(in.party_name, SideOf(S, settled), amount);
     AddXmlElement(settlement, "CashFlow", Value(Finite(amount)), 5);
     AddXmlElement(settlement, "SettlementAcc", Value(true), 7);
   }
@@ -238,7 +238,6 @@ std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in) {
     }
     writer.Write(account, side, value);
   }
-  return XmlText(entries);
 }
 
 }  // namespace vodare

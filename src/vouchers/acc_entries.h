@@ -4,9 +4,10 @@
 // caller; nothing is read or saved here.
 
 #include <cstdint>
-#include <pugixml.hpp>
 #include <string>
 #include <vector>
+
+#include "common/xml.h"
 
 namespace vodare {
 
@@ -39,8 +40,7 @@ int16_t GetChargeKind(const std::string& item_name);
 // Replaces the amount by its absolute value, negated for side 1 (debits carry a minus sign).
 double SignAmount(int16_t side, double& amount);
 
-// Appends `AccEntries` to the voucher element (nothing for material receipts and issues) and
-// returns its XML text.
-std::string AddInventoryAccEntries(pugi::xml_node root, InventoryAccInputs in);
+// Appends `AccEntries` to the voucher element (nothing for material receipts and issues).
+void AddInventoryAccEntries(RecordElement root, InventoryAccInputs in);
 
 }  // namespace vodare

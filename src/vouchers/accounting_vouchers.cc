@@ -42,7 +42,7 @@ RowAmount ReadRowAmount(const Recordset& rs) {
 }
 
 // One `AccDetail`'s children in the record's order.
-void AddEntryChildren(pugi::xml_node detail, const std::string& date_dmy, int16_t type,
+void AddEntryChildren(RecordElement detail, const std::string& date_dmy, int16_t type,
                       const std::string& number, int serial, const std::string& account,
                       const RowAmount& amount, const std::string& broker) {
   AddXmlElement(detail, "Date", Value(date_dmy), 6);
@@ -189,9 +189,8 @@ class AccountingVoucherStage {
       std::string asked_name = series_name;  // the record keeps the name it was asked under
       const int32_t series_code = saves_.SeriesCode(asked_name, type);
 
-      // Shared with the saving thread, which writes it out.
-      auto doc = std::make_shared<pugi::xml_document>();
-      pugi::xml_node root = doc->append_child(GetVoucherElementName(type).c_str());
+      RecordWriter record(GetVoucherElementName(type));
+      RecordElement root = record.root();
       AddXmlElement(root, "VchType", Value(static_cast<int64_t>(type)), 2);
       AddXmlElement(root, "VchSeriesName", Value(series_name), 1);
       AddXmlElement(root, "Date", Value(date_dmy), 6);
@@ -206,11 +205,11 @@ class AccountingVoucherStage {
             [this](const std::string& code) { return BrokerName(code); });
         last_amount = ReadRowAmount(rs).text;
       } else {
-        pugi::xml_node entries = root.append_child("AccEntries");
+        RecordElement entries = root.append_child("AccEntries");
         int serial = 0;
         for (; !rs.Eof(); rs.MoveNext()) {
           ++serial;
-          pugi::xml_node detail = entries.append_child("AccDetail");
+          RecordElement detail = entries.append_child("AccDetail");
           const std::string account = AccountName(NzTrim(rs["code"]));
           const std::string mr = NzTrim(rs["Mr"]);
           const std::string broker = IsBlank(mr) ? std::string() : BrokerName(mr);
@@ -223,7 +222,7 @@ class AccountingVoucherStage {
       }
 
       AddPendingBillRefs(ctx_, root, number, party, date, last_amount, "", type);
-      saves_.Submit(type, std::move(doc),
+      saves_.Submit(type, record.Finish(),
                     [this, type, number, date](const OrderedSaves::Answer& answer) {
                       Answered(type, number, date, answer);
                     });
@@ -300,14 +299,14 @@ int32_t ListAccountingVouchers(RunContext& ctx, LedgerVoucherList& list,
   return static_cast<int32_t>(list.vouchers.size());
 }
 
-void AddSingleRowEntries(pugi::xml_node root, const std::string& date_text, const Recordset& rs,
+void AddSingleRowEntries(RecordElement root, const std::string& date_text, const Recordset& rs,
                          const NameOfCode& account_name, const NameOfCode& broker_name) {
   const RowAmount side = ReadRowAmount(rs);
   const std::string mr = NzTrim(rs["Mr"]);
   const std::string broker = IsBlank(mr) ? std::string() : broker_name(Trim(mr));
   const std::string date_dmy = FormatDmy(date_text);
   for (int serial = 1; serial <= 2; ++serial) {
-    pugi::xml_node detail = root.append_child("AccEntries").append_child("AccDetail");
+    RecordElement detail = root.append_child("AccEntries").append_child("AccDetail");
     const std::string code = NzTrim(rs[serial == 1 ? "code1" : "code"]);
     RowAmount amount = side;
     if (serial == 2) amount.amount_type = side.amount_type == 1 ? 2 : 1;

@@ -9,12 +9,12 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <pugixml.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/text.h"
+#include "common/xml.h"
 
 namespace vodare {
 
@@ -58,7 +58,7 @@ int32_t ListAccountingVouchers(RunContext& ctx, LedgerVoucherList& list,
 // its own, dated date_text, as journal lines without a number. The two functions turn a code
 // into the account name and the broker name the entries carry.
 using NameOfCode = std::function<std::string(const std::string&)>;
-void AddSingleRowEntries(pugi::xml_node root, const std::string& date_text, const Recordset& rs,
+void AddSingleRowEntries(RecordElement root, const std::string& date_text, const Recordset& rs,
                          const NameOfCode& account_name, const NameOfCode& broker_name);
 
 // The range as the window gives it (dd-mm-yyyy); both texts are rewritten as mm-dd-yyyy, the

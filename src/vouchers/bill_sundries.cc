@@ -75,13 +75,13 @@ double TaxPercent(const InventoryVoucherHeader& h, double tax) {
 
 class SundryWriter {
  public:
-  SundryWriter(pugi::xml_node root, const InventoryVoucherHeader& h, const SundryInputs& in)
+  SundryWriter(RecordElement root, const InventoryVoucherHeader& h, const SundryInputs& in)
       : sundries_(root.append_child("BillSundries")), header_(h), in_(in) {}
 
   // One `BSDetail`; the percentage only for tax sundries.
   void Write(const std::string& name, const Value& amount, const double* percent = nullptr) {
     ++serial_;
-    pugi::xml_node d = sundries_.append_child("BSDetail");
+    RecordElement d = sundries_.append_child("BSDetail");
     AddXmlElement(d, "SrNo", Value(serial_), 2);
     AddXmlElement(d, "BSName", Value(name), 1);
     if (percent) AddXmlElement(d, "PercentVal", Value(Finite(*percent)), 5);
@@ -99,7 +99,7 @@ class SundryWriter {
   }
 
  private:
-  pugi::xml_node sundries_;
+  RecordElement sundries_;
   const InventoryVoucherHeader& header_;
   const SundryInputs& in_;
   int serial_ = 0;
@@ -111,7 +111,7 @@ std::string Entry(const std::string& name, double amount) {
 
 }  // namespace
 
-void AddBillSundries(pugi::xml_node root, const InventoryVoucherHeader& h, const SundryInputs& in,
+void AddBillSundries(RecordElement root, const InventoryVoucherHeader& h, const SundryInputs& in,
                      BillSundryMasters& masters, VoucherLookups& lookups,
                      std::vector<std::string>& list) {
   SundryWriter writer(root, h, in);

@@ -5,12 +5,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
 #include "common/error_entries.h"
 #include "common/keyed_collection.h"
+#include "common/xml.h"
 #include "vouchers/voucher_header.h"
 #include "vouchers/voucher_lookups.h"
 
@@ -41,7 +41,7 @@ struct SundryInputs {
 
 // Appends `BillSundries` to the voucher element and fills `sundry_list` with "name|amount"
 // texts in the order the accounting entries read them.
-void AddBillSundries(pugi::xml_node root, const InventoryVoucherHeader& header,
+void AddBillSundries(RecordElement root, const InventoryVoucherHeader& header,
                      const SundryInputs& in, BillSundryMasters& masters, VoucherLookups& lookups,
                      std::vector<std::string>& sundry_list);
 

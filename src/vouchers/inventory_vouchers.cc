@@ -248,9 +248,8 @@ class InventoryVoucherStage {
     }
     ChooseSalePurchaseTypeName(type, ctx_.settings.GstRegime, digits, party_state, h, type_name_);
 
-    // Shared with the saving thread, which writes it out.
-    auto doc = std::make_shared<pugi::xml_document>();
-    pugi::xml_node root = doc->append_child(GetVoucherElementName(type).c_str());
+    RecordWriter record(GetVoucherElementName(type));
+    RecordElement root = record.root();
     AddVoucherHeadline(root, line);
 
     const double header_total = SumHeaderCharges(h);
@@ -335,7 +334,7 @@ class InventoryVoucherStage {
 
     AddPendingBillRefs(ctx_, root, h.voucher_id, line.party_name, cur.date, settlement.amount_text,
                        h.pm, type);
-    saves_.Submit(type, std::move(doc),
+    saves_.Submit(type, record.Finish(),
                   [this, cur](const OrderedSaves::Answer& answer) { Answered(cur, answer); });
     return Sent::kQueued;
   }

@@ -104,13 +104,13 @@ LineQuantities WorkOutLineQuantities(const ItemLine& line, int16_t type,
 
 namespace {
 
-void AddNumber(pugi::xml_node parent, const char* name, double value) {
+void AddNumber(RecordElement parent, const char* name, double value) {
   AddXmlElement(parent, name, Value(Finite(value)), 5);
 }
 
 // The line's own date is written only when it is a date after the base date (or a text that is
 // no date at all); a blank one is left out.
-void AddLineDate(pugi::xml_node item, const std::string& date_text) {
+void AddLineDate(RecordElement item, const std::string& date_text) {
   const std::string text = FormatDmy(date_text);
   if (IsBlank(text)) return;
   std::optional<Date> date = TryParseDateText(text);
@@ -118,9 +118,9 @@ void AddLineDate(pugi::xml_node item, const std::string& date_text) {
   AddXmlElement(item, "Date", Value(text), 6);
 }
 
-void AddBatch(pugi::xml_node item, const ItemLine& line, double q, double alt_qty,
+void AddBatch(RecordElement item, const ItemLine& line, double q, double alt_qty,
               VoucherLookups& lookups) {
-  pugi::xml_node batch = item.append_child("BatchEntries").append_child("BatchDetails");
+  RecordElement batch = item.append_child("BatchEntries").append_child("BatchDetails");
   AddXmlElement(batch, "Date", Value(FormatDmy(line.date)), 6);
   AddXmlElement(batch, "SrNo", Value(1), 2);
   AddXmlElement(batch, "BatchNo", Value(line.batch), 1);
@@ -134,7 +134,7 @@ void AddBatch(pugi::xml_node item, const ItemLine& line, double q, double alt_qt
 
 }  // namespace
 
-void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLine>& lines,
+void AddItemEntries(RecordElement root, int16_t type, const std::vector<ItemLine>& lines,
                     double header_total, double bill_amount, double staxamo, bool breakage,
                     VoucherLookups& lookups, ItemEntriesOutcome& outcome) {
   // The lines are counted before anything else: a voucher without any cannot be sent.
@@ -144,7 +144,7 @@ void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLin
     return;
   }
 
-  pugi::xml_node entries = root.append_child("ItemEntries");
+  RecordElement entries = root.append_child("ItemEntries");
   outcome.not_reconciled =
       ReconcileItemAmounts(lines, header_total, bill_amount, outcome.discount_total, type,
                            outcome.tax_inclusive, outcome.unit_basis, staxamo);
@@ -185,7 +185,7 @@ void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLin
     const double net_amount = amount;
 
     ++line_no;
-    pugi::xml_node item = entries.append_child("ItemDetail");
+    RecordElement item = entries.append_child("ItemDetail");
     AddLineDate(item, line.date);
     AddXmlElement(item, "VchType", Value(static_cast<int>(type)), 2);
     AddXmlElement(item, "VchNo", Value(line.vcn), 1);
@@ -207,7 +207,7 @@ void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLin
     if (!StartsWithTwoBlanks(line.batch_raw) && !IsBlank(line.batch) && q != 0)
       AddBatch(item, line, q, alt_qty, lookups);
 
-    pugi::xml_node desc = item.append_child("ItemDescInfo");
+    RecordElement desc = item.append_child("ItemDescInfo");
     if (Len(description) > 40) {
       AddXmlElement(desc, "Description1", Value(Left(description, 40)), 1);
       AddXmlElement(desc, "Description2", Value(Mid(description, 41)), 1);

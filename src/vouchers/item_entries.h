@@ -4,10 +4,10 @@
 // with their batches and descriptions.
 
 #include <cstdint>
-#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
+#include "common/xml.h"
 #include "vouchers/voucher_lookups.h"
 
 namespace vodare {
@@ -79,7 +79,7 @@ LineQuantities WorkOutLineQuantities(const ItemLine& line, int16_t type,
 // Appends `ItemEntries` to the voucher element. A voucher without lines raises "No current
 // record." (it is reported and not sent); one with more than 999 lines adds nothing and sets
 // too_many_items. The outcome's flags are only ever set here.
-void AddItemEntries(pugi::xml_node root, int16_t type, const std::vector<ItemLine>& lines,
+void AddItemEntries(RecordElement root, int16_t type, const std::vector<ItemLine>& lines,
                     double header_total, double bill_amount, double staxamo, bool breakage,
                     VoucherLookups& lookups, ItemEntriesOutcome& outcome);
 

@@ -11,14 +11,13 @@
 
 namespace vodare {
 
-std::string AppendPendingBillRefs(pugi::xml_node root, const std::vector<PendingBillRow>& rows,
-                                  const std::string& voucher_no, const std::string& party_name,
-                                  const std::string& voucher_date,
-                                  const std::string& voucher_amount,
-                                  const std::string& reference_text, int16_t type) {
-  if (rows.empty()) return "";
-  pugi::xml_node pending = root.append_child("PendingBillDetails");
-  pugi::xml_node bill = pending.append_child("BillDetail");
+void AppendPendingBillRefs(RecordElement root, const std::vector<PendingBillRow>& rows,
+                           const std::string& voucher_no, const std::string& party_name,
+                           const std::string& voucher_date, const std::string& voucher_amount,
+                           const std::string& reference_text, int16_t type) {
+  if (rows.empty()) return;
+  RecordElement pending = root.append_child("PendingBillDetails");
+  RecordElement bill = pending.append_child("BillDetail");
   // Values handed over as text are written whatever they hold.
   AddXmlElement(bill, "MasterName1", Value(party_name), 2, true);
   AddXmlElement(bill, "Value1", Value(voucher_amount), 5, true);
@@ -45,7 +44,7 @@ std::string AppendPendingBillRefs(pugi::xml_node root, const std::vector<Pending
     used.Add(reference, true);
 
     if (IsZero(amount)) continue;
-    pugi::xml_node refs = bill.append_child("BillRefs");
+    RecordElement refs = bill.append_child("BillRefs");
     AddXmlElement(refs, "Method", Value(method), 2);
     AddXmlElement(refs, "SrNo", Value(row_no), 2);
     AddXmlElement(refs, "RefNo", Value(reference), 2, true);
@@ -53,7 +52,6 @@ std::string AppendPendingBillRefs(pugi::xml_node root, const std::vector<Pending
     AddXmlElement(refs, "DueDate", Value(due_date), 6, true);
     AddXmlElement(refs, "Value1", Value(DoubleToText(Finite(amount))), 5, true);
   }
-  return XmlText(pending);
 }
 
 }  // namespace vodare

@@ -3,9 +3,10 @@
 // `PendingBillDetails` element. The inventory and the accounting voucher stages both attach them.
 
 #include <cstdint>
-#include <pugixml.hpp>
 #include <string>
 #include <vector>
+
+#include "common/xml.h"
 
 namespace vodare {
 
@@ -19,22 +20,21 @@ struct PendingBillRow {
   std::string vcn;  // reference number
 };
 
-// Appends `PendingBillDetails` for the rows (nothing when there are none) and returns its XML
-// text. A due date that is not a date, or an amount that is not a number, raises.
-std::string AppendPendingBillRefs(pugi::xml_node root, const std::vector<PendingBillRow>& rows,
-                                  const std::string& voucher_no, const std::string& party_name,
-                                  const std::string& voucher_date,
-                                  const std::string& voucher_amount,
-                                  const std::string& reference_text, int16_t type);
+// Appends `PendingBillDetails` for the rows (nothing when there are none). A due date that is
+// not a date, or an amount that is not a number, raises.
+void AppendPendingBillRefs(RecordElement root, const std::vector<PendingBillRow>& rows,
+                           const std::string& voucher_no, const std::string& party_name,
+                           const std::string& voucher_date, const std::string& voucher_amount,
+                           const std::string& reference_text, int16_t type);
 
 // The `pend` rows of a ledger voucher number, in table order. A number that is not a number
 // matches no row.
 std::vector<PendingBillRow> ReadPendingBillRows(RunContext& ctx, const std::string& voucher_no);
 
 // Reads the voucher's `pend` rows and appends them (both steps above).
-std::string AddPendingBillRefs(RunContext& ctx, pugi::xml_node root, const std::string& voucher_no,
-                               const std::string& party_name, const std::string& voucher_date,
-                               const std::string& voucher_amount, const std::string& reference_text,
-                               int16_t type);
+void AddPendingBillRefs(RunContext& ctx, RecordElement root, const std::string& voucher_no,
+                        const std::string& party_name, const std::string& voucher_date,
+                        const std::string& voucher_amount, const std::string& reference_text,
+                        int16_t type);
 
 }  // namespace vodare

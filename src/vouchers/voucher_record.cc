@@ -13,7 +13,7 @@ std::string BillingName(const std::string& docu, const std::string& phone) {
   return ReplaceAll(docu, phone, "");
 }
 
-void AddVoucherHeadline(pugi::xml_node root, const VoucherHeadline& h) {
+void AddVoucherHeadline(RecordElement root, const VoucherHeadline& h) {
   AddXmlElement(root, "VchType", Value(static_cast<int>(h.type)), 2);
   AddXmlElement(root, "VchSeriesName", Value(h.series_name), 1);
   AddXmlElement(root, "Date", Value(h.date), 6);
@@ -22,7 +22,7 @@ void AddVoucherHeadline(pugi::xml_node root, const VoucherHeadline& h) {
   AddXmlElement(root, "MasterName2", Value(h.centre_name), 1);
   AddXmlElement(root, "tmpVchSeriesCode", Value(static_cast<int64_t>(h.series_code)), 3);
   if (!IsBlank(h.billing_name)) {
-    pugi::xml_node billing = root.append_child("BillingDetails");
+    RecordElement billing = root.append_child("BillingDetails");
     AddXmlElement(billing, "PartyName", Value(h.billing_name), 1);
     AddXmlElement(billing, "MobileNo", Value(h.mobile), 1);
     AddXmlElement(billing, "Address1", Value(h.address), 1);
@@ -33,12 +33,12 @@ void AddVoucherHeadline(pugi::xml_node root, const VoucherHeadline& h) {
     AddXmlElement(root, "BrokerName", Value(h.broker_name), 1);
   }
   if (!IsBlank(h.supplier_bill_no) && h.type == kVchPurchase) {
-    pugi::xml_node info = root.append_child("VchOtherInfoDetails");
+    RecordElement info = root.append_child("VchOtherInfoDetails");
     AddXmlElement(info, "PurchaseBillNo", Value(h.supplier_bill_no), 1);
     AddXmlElement(info, "PurchaseBillDate", Value(h.date), 6);
   }
   if (broker) {
-    pugi::xml_node b = root.append_child("Brokers").append_child("Broker");
+    RecordElement b = root.append_child("Brokers").append_child("Broker");
     AddXmlElement(b, "Name", Value(h.broker_name), 1);
     AddXmlElement(b, "PrintName", Value(h.broker_name), 1);
     AddXmlElement(b, "BrokerCreditAccName", Value(h.party_name), 1);
@@ -46,8 +46,8 @@ void AddVoucherHeadline(pugi::xml_node root, const VoucherHeadline& h) {
   root.append_child("BillingDetails");
 }
 
-void AddPosVchData(pugi::xml_node root, const Settlement& s) {
-  pugi::xml_node pos = root.append_child("POSVchData");
+void AddPosVchData(RecordElement root, const Settlement& s) {
+  RecordElement pos = root.append_child("POSVchData");
   if (s.carry_settlement) {
     if (s.split_payment)
       AddXmlElement(pos, "CashAmt", Value(Finite(s.cash_amount)), 5);
@@ -56,14 +56,6 @@ void AddPosVchData(pugi::xml_node root, const Settlement& s) {
   }
   AddXmlElement(pos, "CarrySettlement", Value(true), 7);
   if (s.carry_settlement) AddXmlElement(pos, "CashAccName", Value("Cash"), 3);
-}
-
-std::function<std::string()> RecordTextOf(std::shared_ptr<pugi::xml_document> doc) {
-  return [doc = std::move(doc)] {
-    std::string xml = XmlText(doc->document_element());
-    RemoveCode2(xml);
-    return xml;
-  };
 }
 
 }  // namespace vodare

@@ -4,11 +4,9 @@
 // and the point-of-sale settlement block.
 
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <pugixml.hpp>
 #include <string>
 
+#include "common/xml.h"
 #include "vouchers/voucher_header.h"
 
 namespace vodare {
@@ -33,14 +31,9 @@ struct VoucherHeadline {
 std::string BillingName(const std::string& docu, const std::string& phone);
 
 // Appends the leading elements up to the empty `BillingDetails` that precedes the item lines.
-void AddVoucherHeadline(pugi::xml_node root, const VoucherHeadline& h);
+void AddVoucherHeadline(RecordElement root, const VoucherHeadline& h);
 
 // Appends `POSVchData`: the cash that settles the bill within the voucher.
-void AddPosVchData(pugi::xml_node root, const Settlement& s);
-
-// The text of a finished voucher record (inventory or accounting), made when called: on the
-// saving thread, so that writing it out costs the building core nothing. The serialiser escapes
-// the text; only the control character goes.
-std::function<std::string()> RecordTextOf(std::shared_ptr<pugi::xml_document> doc);
+void AddPosVchData(RecordElement root, const Settlement& s);
 
 }  // namespace vodare

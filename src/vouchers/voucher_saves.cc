@@ -18,10 +18,9 @@ int32_t VoucherSaves::SeriesCode(std::string& name, int16_t type) {
   return code;
 }
 
-void VoucherSaves::Submit(int16_t type, std::shared_ptr<pugi::xml_document> doc,
-                          OrderedSaves::Answered answered) {
+void VoucherSaves::Submit(int16_t type, std::string xml, OrderedSaves::Answered answered) {
   if (!saves_) saves_ = std::make_unique<OrderedSaves>(ctx_.destination.Fixed());
-  saves_->Submit(type, RecordTextOf(std::move(doc)), std::move(answered));
+  saves_->Submit(type, std::move(xml), std::move(answered));
 }
 
 void VoucherSaves::Finish(StageTally& tally) {

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <pugixml.hpp>
 #include <string>
 #include <unordered_map>
 
@@ -32,8 +31,7 @@ class VoucherSaves {
   int32_t SeriesCode(std::string& name, int16_t type);
 
   // Hands the finished record to the saving thread; `answered` runs on this thread, in order.
-  void Submit(int16_t type, std::shared_ptr<pugi::xml_document> doc,
-              OrderedSaves::Answered answered);
+  void Submit(int16_t type, std::string xml, OrderedSaves::Answered answered);
 
   // The end of a stage, stopped or not: every answer booked, the date line cleared, and what the
   // stage never reached counted as such.

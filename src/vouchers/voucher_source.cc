@@ -383,12 +383,12 @@ std::vector<PendingBillRow> ReadPendingBillRows(RunContext& ctx, const std::stri
   return rows;
 }
 
-std::string AddPendingBillRefs(RunContext& ctx, pugi::xml_node root, const std::string& voucher_no,
-                               const std::string& party_name, const std::string& voucher_date,
-                               const std::string& voucher_amount, const std::string& reference_text,
-                               int16_t type) {
-  return AppendPendingBillRefs(root, ReadPendingBillRows(ctx, voucher_no), voucher_no, party_name,
-                               voucher_date, voucher_amount, reference_text, type);
+void AddPendingBillRefs(RunContext& ctx, RecordElement root, const std::string& voucher_no,
+                        const std::string& party_name, const std::string& voucher_date,
+                        const std::string& voucher_amount, const std::string& reference_text,
+                        int16_t type) {
+  AppendPendingBillRefs(root, ReadPendingBillRows(ctx, voucher_no), voucher_no, party_name,
+                        voucher_date, voucher_amount, reference_text, type);
 }
 
 }  // namespace vodare

@@ -88,11 +88,32 @@ TEST(AddXmlElement, LeavesOutEmptyValuesByKindAndSerialisesOnlyMarkupAsEntities)
                         : type == "int"    ? Value(int64_t{std::stoi(text)})
                         : type == "bool"   ? Value(text == "true")
                                            : Value(text);
-    pugi::xml_document doc;
-    if (!AddXmlElement(doc.append_child("R"), "E", value, std::stoi(p[0]), p[2] == "keep"))
+    RecordWriter record("R");
+    if (!AddXmlElement(record.root(), "E", value, std::stoi(p[0]), p[2] == "keep"))
       return std::string("left out");
-    return XmlText(doc);
+    return record.Finish();
   });
+}
+
+// The record's text is the one the DOM serialiser writes for the same elements, for every byte a
+// value may hold, empty and nested elements alike; an element added out of order is refused.
+TEST(RecordWriter, WritesWhatTheSerialiserWritesAndRefusesElementsOutOfOrder) {
+  std::string every;
+  for (int c = 1; c < 256; ++c) every += static_cast<char>(c);
+  pugi::xml_document doc;
+  pugi::xml_node r = doc.append_child("R");
+  RecordWriter record("R");
+  for (const std::string& v : {every, std::string(), std::string(" a\r\n")}) {
+    r.append_child("E").text().set(v.c_str());
+    AddXmlElement(record.root(), "E", Value(v), 0, true);
+  }
+  r.append_child("G").append_child("H");
+  const RecordElement g = record.root().append_child("G");
+  g.append_child("H");
+  r.append_child("I");
+  record.root().append_child("I");
+  EXPECT_THROW(g.append_child("J"), std::logic_error);
+  EXPECT_EQ(record.Finish(), XmlText(doc));
 }
 
 }  // namespace

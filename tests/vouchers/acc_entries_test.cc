@@ -36,10 +36,10 @@ TEST(SignAmount, DebitsCarryAMinusSignTinyAmountsBecomeZeroAndTextsMustBeNumbers
   EXPECT_EQ(GetChargeAccountName(11, "CGST"), "");
   EXPECT_EQ(GetChargeAccountName(9, "Freight Charges (+)"), "Miscellaneous Expenses");
   EXPECT_EQ(GetChargeAccountName(10, "Cartage"), "Cartage");
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("Sale");
-  EXPECT_THROW(AddInventoryAccEntries(root, Sale("12a")), RunTimeError);
-  EXPECT_THROW(AddInventoryAccEntries(root, Sale("100", {.sundries = {"SGST|x"}})), RunTimeError);
+  RecordWriter record("Sale");
+  EXPECT_THROW(AddInventoryAccEntries(record.root(), Sale("12a")), RunTimeError);
+  EXPECT_THROW(AddInventoryAccEntries(record.root(), Sale("100", {.sundries = {"SGST|x"}})),
+               RunTimeError);
 }
 
 // Charges below zero, bills below zero, the round-off and freight counted once.
@@ -105,10 +105,12 @@ TEST(AddInventoryAccEntries, EachBillShapeGivesTheKeptEntries) {
   };
   std::string text;
   for (const auto& [name, in] : cases) {
+    RecordWriter record("Sale");
+    AddInventoryAccEntries(record.root(), in);
     pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("Sale");
-    const std::string returned = AddInventoryAccEntries(root, in);
-    text += std::string("== ") + name + (returned.empty() ? " (no entries)" : "") + "\n";
+    ASSERT_TRUE(doc.load_string(record.Finish().c_str()));
+    const pugi::xml_node root = doc.first_child();
+    text += std::string("== ") + name + (root.child("AccEntries") ? "" : " (no entries)") + "\n";
     for (pugi::xpath_node d : root.select_nodes("AccEntries/AccDetail")) {
       for (pugi::xml_node f : d.node().children())
         text += std::string(" ") + f.name() + "=" + f.text().get();

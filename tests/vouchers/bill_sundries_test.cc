@@ -22,8 +22,8 @@ H Header(const std::vector<std::pair<std::string H::*, const char*>>& changes = 
 }
 
 struct Fixture {
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("Sale");
+  pugi::xml_document doc;  // the last run's record, read back
+  pugi::xml_node root;
   testing::FixedLookups lookups;
   ErrorList errors;
   std::vector<std::string> saved;  // "kind record" of each master saved
@@ -43,10 +43,12 @@ struct Fixture {
   }
   void Run(const H& h, const std::string& type_name, bool tax_inclusive = false,
            double discount_total = 0, bool not_reconciled = false) {
-    root.remove_children();
     list.clear();
     SundryInputs in{9, "S1", not_reconciled, discount_total, type_name, tax_inclusive};
-    AddBillSundries(root, h, in, masters, lookups, list);
+    RecordWriter record("Sale");
+    AddBillSundries(record.root(), h, in, masters, lookups, list);
+    EXPECT_TRUE(doc.load_string(record.Finish().c_str()));
+    root = doc.first_child();
   }
 };
 

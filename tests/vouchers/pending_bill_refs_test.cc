@@ -35,18 +35,16 @@ TEST(AppendPendingBillRefs, EachShapeOfReferenceGivesTheKeptRecord) {
   };
   std::string text;
   for (const Case& c : cases) {
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("V");
-    const std::string xml = AppendPendingBillRefs(root, c.rows, c.voucher_no, "Ram", "05-03-2024",
-                                                  c.amount, c.reference, c.type);
-    EXPECT_EQ(xml, root.first_child() ? XmlText(root.first_child()) : "");
-    text += XmlText(root) + "\n";
+    RecordWriter record("V");
+    AppendPendingBillRefs(record.root(), c.rows, c.voucher_no, "Ram", "05-03-2024", c.amount,
+                          c.reference, c.type);
+    text += record.Finish() + "\n";
   }
   testing::ExpectGolden("pending_bill_refs.txt", text);
   // A due date that is not a date fails the voucher.
-  pugi::xml_document doc;
-  EXPECT_THROW(AppendPendingBillRefs(doc.append_child("Sale"), {Row("N", "A", "5", "someday")}, "1",
-                                     "Ram", "05-03-2024", "5", "", 9),
+  RecordWriter record("Sale");
+  EXPECT_THROW(AppendPendingBillRefs(record.root(), {Row("N", "A", "5", "someday")}, "1", "Ram",
+                                     "05-03-2024", "5", "", 9),
                RunTimeError);
 }
 

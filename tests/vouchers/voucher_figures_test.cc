@@ -18,11 +18,13 @@ InventoryVoucherFigures SaleFigures(const InventoryVoucherHeader& h,
                                     const std::vector<ItemLine>& lines) {
   const InventoryVoucherFigures f = WorkOutInventoryFigures(kVchSale, h, lines);
   testing::FixedLookups lookups;
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("Voucher");
+  RecordWriter record("Voucher");
   ItemEntriesOutcome outcome;
-  AddItemEntries(root, kVchSale, lines, SumHeaderCharges(h), InventoryBillAmount(h), Num(h.staxamo),
-                 false, lookups, outcome);
+  AddItemEntries(record.root(), kVchSale, lines, SumHeaderCharges(h), InventoryBillAmount(h),
+                 Num(h.staxamo), false, lookups, outcome);
+  pugi::xml_document doc;
+  EXPECT_TRUE(doc.load_string(record.Finish().c_str()));
+  const pugi::xml_node root = doc.first_child();
   double quantity = 0;
   int64_t written = 0;
   for (pugi::xpath_node d : root.select_nodes("ItemEntries/ItemDetail")) {

@@ -88,14 +88,17 @@ TEST(AddVoucherHeadline, ElementsInOrderWithTheOptionalBlocks) {
   h.mobile = "98200";
   h.broker_name = "Mohan";
   h.supplier_bill_no = "INV-1";
-  pugi::xml_document doc;
-  AddVoucherHeadline(doc.append_child("Purchase"), h);
-  h.type = 9;
-  AddVoucherHeadline(doc.append_child("Sale"), h);
-  for (const auto& [bill, cash] : {std::pair{"0", "250"}, {"300", "200"}, {"100", "0"}})
-    AddPosVchData(doc.append_child("Pos"), DecideSettlement(Header(bill, cash)));
   std::string text;
-  for (pugi::xml_node n : doc.children()) text += XmlText(n) + "\n";
+  auto add = [&](const char* root, auto&& build) {
+    RecordWriter record(root);
+    build(record.root());
+    text += record.Finish() + "\n";
+  };
+  add("Purchase", [&](RecordElement e) { AddVoucherHeadline(e, h); });
+  h.type = 9;
+  add("Sale", [&](RecordElement e) { AddVoucherHeadline(e, h); });
+  for (const auto& [bill, cash] : {std::pair{"0", "250"}, {"300", "200"}, {"100", "0"}})
+    add("Pos", [&](RecordElement e) { AddPosVchData(e, DecideSettlement(Header(bill, cash))); });
   testing::ExpectGolden("voucher_headline.txt", text);
 }
 
