@@ -1,5 +1,8 @@
 #include "common/xml.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <stdexcept>
 
 #include "common/helpers.h"
@@ -68,11 +71,33 @@ bool IsEmptyXmlValue(const Value& value, int kind) {
   }
 }
 
+namespace {
+// The characters a value's text writes as references: markup and the control characters other
+// than tab, line feed and carriage return.
+constexpr std::array<bool, 256> kReferenced = [] {
+  std::array<bool, 256> t{};
+  for (int c = 1; c < 32; ++c) t[c] = c != '\t' && c != '\n' && c != '\r';
+  t['&'] = t['<'] = t['>'] = true;
+  return t;
+}();
+}  // namespace
+
+inline void RecordWriter::Put(const char* p, size_t n) {
+  if (size_ + n > out_.size()) out_.resize(std::max(out_.size() * 2, size_ + n + 4096));
+  std::memcpy(out_.data() + size_, p, n);
+  size_ += n;
+}
+
+inline void RecordWriter::Put(char c) {
+  if (size_ == out_.size()) out_.resize(out_.size() * 2 + 4096);
+  out_[size_++] = c;
+}
+
 RecordWriter::RecordWriter(std::string_view root_name) {
-  out_.reserve(4096);
-  out_ += '<';
-  open_.push_back({out_.size(), root_name.size(), next_id_++});
-  out_ += root_name;
+  out_.resize(4096);
+  Put('<');
+  open_.push_back({size_, root_name.size(), next_id_++});
+  Put(root_name.data(), root_name.size());
   start_unfinished_ = true;
 }
 
@@ -81,67 +106,85 @@ void RecordWriter::CloseAbove(size_t depth) {
     const OpenElement e = open_.back();
     open_.pop_back();
     if (start_unfinished_) {
-      out_ += "/>";
+      Put("/>", 2);
       start_unfinished_ = false;
     } else {
-      out_ += "</";
-      out_.append(out_, e.name_at, e.name_size);
-      out_ += '>';
+      Put("</", 2);
+      if (size_ + e.name_size >= out_.size()) out_.resize(out_.size() * 2 + e.name_size);
+      std::memcpy(out_.data() + size_, out_.data() + e.name_at, e.name_size);
+      size_ += e.name_size;
+      Put('>');
     }
   }
 }
 
-RecordElement RecordWriter::Open(size_t parent_depth, uint64_t parent_id, std::string_view name) {
+void RecordWriter::MakeRoomIn(size_t parent_depth, uint64_t parent_id, std::string_view name) {
   if (parent_depth >= open_.size() || open_[parent_depth].id != parent_id)
     throw std::logic_error("A record element was added after its parent was closed: " +
                            std::string(name));
   CloseAbove(parent_depth);
-  if (start_unfinished_) out_ += '>';
-  out_ += '<';
-  open_.push_back({out_.size(), name.size(), next_id_++});
-  out_ += name;
+  if (start_unfinished_) {
+    Put('>');
+    start_unfinished_ = false;
+  }
+}
+
+RecordElement RecordWriter::Open(size_t parent_depth, uint64_t parent_id, std::string_view name) {
+  MakeRoomIn(parent_depth, parent_id, name);
+  Put('<');
+  open_.push_back({size_, name.size(), next_id_++});
+  Put(name.data(), name.size());
   start_unfinished_ = true;
   return RecordElement(this, open_.size() - 1, open_.back().id);
 }
 
-void RecordWriter::WriteText(const char* text) {
-  // Text goes into the element opened last, the way a value is set as soon as it is added.
-  if (start_unfinished_) {
-    out_ += '>';
-    start_unfinished_ = false;
-  }
-  const char* run = text;
-  for (const char* s = text; *s; ++s) {
+RecordElement RecordWriter::Leaf(size_t parent_depth, uint64_t parent_id, std::string_view name,
+                                 std::string_view text) {
+  MakeRoomIn(parent_depth, parent_id, name);
+  Put('<');
+  Put(name.data(), name.size());
+  Put('>');
+  const char* run = text.data();
+  const char* end = run + text.size();
+  for (const char* s = run; s != end; ++s) {
     const unsigned char c = static_cast<unsigned char>(*s);
-    if (c >= 32 && c != '&' && c != '<' && c != '>') continue;
-    if (c == '\t' || c == '\n' || c == '\r') continue;
-    out_.append(run, s - run);
+    if (!kReferenced[c]) continue;
+    Put(run, s - run);
     run = s + 1;
     if (c == '&') {
-      out_ += "&amp;";
+      Put("&amp;", 5);
     } else if (c == '<') {
-      out_ += "&lt;";
+      Put("&lt;", 4);
     } else if (c == '>') {
-      out_ += "&gt;";
+      Put("&gt;", 4);
     } else {
       const char ref[] = {'&', '#', static_cast<char>('0' + c / 10),
                           static_cast<char>('0' + c % 10), ';'};
-      out_.append(ref, sizeof ref);
+      Put(ref, sizeof ref);
     }
   }
-  out_.append(run);
+  Put(run, end - run);
+  Put("</", 2);
+  Put(name.data(), name.size());
+  Put('>');
+  // Closed as soon as written: an id no open element carries.
+  return RecordElement(this, parent_depth + 1, next_id_++);
 }
 
 std::string RecordWriter::Finish() {
   CloseAbove(0);
   if (start_unfinished_) {
-    out_ += "/>";
+    Put("/>", 2);
   } else {
-    out_ += "</";
-    out_.append(out_, open_.front().name_at, open_.front().name_size);
-    out_ += '>';
+    Put("</", 2);
+    const OpenElement root = open_.front();
+    if (size_ + root.name_size >= out_.size()) out_.resize(out_.size() * 2 + root.name_size);
+    std::memcpy(out_.data() + size_, out_.data() + root.name_at, root.name_size);
+    size_ += root.name_size;
+    Put('>');
   }
   open_.clear();
+  out_.resize(size_);
   return std::move(out_);
 }
 
@@ -153,13 +196,11 @@ RecordElement RecordElement::append_child(const char* name) const {
 RecordElement AddXmlElement(RecordElement parent, const char* name, const Value& value, int kind,
                             bool always) {
   if (!parent || (!always && IsEmptyXmlValue(value, kind))) return {};
-  RecordElement e = parent.append_child(name);
   // A value's text ends at a character of code 0, as it always has in the record.
   if (value.IsText())
-    parent.writer_->WriteText(value.Text().c_str());
-  else
-    parent.writer_->WriteText(value.IsNull() && kind != 1 ? "" : value.ToText().c_str());
-  return e;
+    return parent.writer_->Leaf(parent.depth_, parent.id_, name, value.Text().c_str());
+  const std::string text = value.IsNull() && kind != 1 ? std::string() : value.ToText();
+  return parent.writer_->Leaf(parent.depth_, parent.id_, name, text.c_str());
 }
 
 namespace {

@@ -50,23 +50,30 @@ class RecordWriter {
  private:
   friend class RecordElement;
   friend RecordElement AddXmlElement(RecordElement, const char*, const Value&, int, bool);
-  RecordElement Open(size_t parent_depth, uint64_t parent_id, std::string_view name);
+  void Put(const char* p, size_t n);
+  void Put(char c);
   void CloseAbove(size_t depth);
-  void WriteText(const char* text);
+  // Closes what was opened after the parent and ends its start tag; raises when it is closed.
+  void MakeRoomIn(size_t parent_depth, uint64_t parent_id, std::string_view name);
+  RecordElement Open(size_t parent_depth, uint64_t parent_id, std::string_view name);
+  // An element holding only text, closed as soon as written.
+  RecordElement Leaf(size_t parent_depth, uint64_t parent_id, std::string_view name,
+                     std::string_view text);
 
   struct OpenElement {
     size_t name_at, name_size;  // where the name stands in out_
     uint64_t id;
   };
-  std::string out_;
+  std::string out_;  // written up to size_; the rest is room
+  size_t size_ = 0;
   std::vector<OpenElement> open_;  // the root first
   bool start_unfinished_ = false;  // the last start tag still lacks its '>'
   uint64_t next_id_ = 1;
 };
 
 // Appends <name>value</name> to parent when always is set or the value is not empty for its
-// kind; returns the new element, or an empty element when nothing was added. A Null text value
-// raises "Invalid use of Null".
+// kind; returns the new element (closed: it takes no children), or an empty element when nothing
+// was added. A Null text value raises "Invalid use of Null".
 RecordElement AddXmlElement(RecordElement parent, const char* name, const Value& value, int kind,
                             bool always = false);
 
