@@ -173,12 +173,10 @@ TEST(ConfigureOnACompany, SettingsAreReadAndASecondRunConfiguresTheSameCompanyAg
   CompanyRun run;
   ASSERT_TRUE(run.connected) << run.ctx.errors.Text();
   CompanySettings settings = ReadCompanySettings(run.ctx.destination);
-  EXPECT_EQ(settings.CompanyName, "Config Test");
-  EXPECT_EQ(settings.State, "MAHARASHTRA");
-  EXPECT_EQ(settings.GstRegime, 1);
-  EXPECT_EQ(settings.CurFY.ToText(), "01-04-2024");
-  EXPECT_GT(settings.CountryCode, 0);
-  EXPECT_GT(settings.StateCode, 0);
+  EXPECT_EQ(settings.CompanyName + " " + settings.State + " " + std::to_string(settings.GstRegime) +
+                " " + settings.CurFY.ToText(),
+            "Config Test MAHARASHTRA 1 01-04-2024");
+  EXPECT_TRUE(settings.CountryCode > 0 && settings.StateCode > 0);
   ASSERT_TRUE(ConfigureDestination(run.ctx, 1).AllSeriesCreated());
   std::string sales = "Sales";
   const int32_t code = run.ctx.destination.FixedApi1->SaveVchSeriesForMultiSeriesCreation(sales, 9);

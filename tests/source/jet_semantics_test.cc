@@ -24,15 +24,6 @@ class JetSemantics : public ::testing::Test, public testing::TextExport {
       out.push_back(rs.Field(field).IsNull() ? "<null>" : rs.Field(field).ToText());
     return out;
   }
-  // The error text a query fails with.
-  std::string Failure(const std::string& sql) {
-    try {
-      Db()->OpenSnapshot(sql);
-    } catch (const RunTimeError& e) {
-      return e.Description();
-    }
-    return "no error";
-  }
 };
 
 TEST_F(JetSemantics, QueriesGiveTheRowsTheOrderAndTheValuesJetWould) {
@@ -61,7 +52,10 @@ TEST_F(JetSemantics, QueriesGiveTheRowsTheOrderAndTheValuesJetWould) {
 
   testing::ExpectKeptAnswers(
       "jet_semantics_queries.txt", [&](const std::string& function, const std::string& in) {
-        if (function == "Failure") return Failure(in);
+        if (function == "Failure") {
+          Db()->OpenSnapshot(in);
+          return std::string("no error");
+        }
         if (function == "Rows") {  // the field names, then every row's values with their kinds
           Recordset rs = Db()->OpenSnapshot(in);
           std::string out;

@@ -16,12 +16,6 @@ using testing::RecordingRunUi;
 
 class LookupsTest : public ::testing::Test, public testing::TextExport {
  protected:
-  static std::string Cached(const KeyedCollection<std::string>& cache, const std::string& code) {
-    std::string name = "<missing>";
-    CollectionLookup(cache, code, &name);
-    return name;
-  }
-
   RecordingRunUi ui_;
   KeyedCollection<std::string> cache_;
 };
@@ -76,7 +70,9 @@ TEST_F(LookupsTest, TheCachesGiveTheSavedNamesAndTheAccountsFollowTheLedgerStage
   EXPECT_EQ(accounts.Count(), 7u);
   testing::ExpectKeptAnswers("source_name_caches.txt",
                              [&](const std::string& f, const std::string& code) {
-                               return Cached(f == "Item" ? cache_ : accounts, code);
+                               std::string name = "<missing>";
+                               CollectionLookup(f == "Item" ? cache_ : accounts, code, &name);
+                               return name;
                              });
 }
 
