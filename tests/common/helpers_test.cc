@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "common/keyed_collection.h"
-#include "common/run_error.h"
 #include "common/xml.h"
 #include "support/golden.h"
 

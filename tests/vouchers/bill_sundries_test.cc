@@ -54,8 +54,7 @@ struct Fixture {
   }
 };
 
-// A bill a kept line describes: header fields as "cgstamo 90" (the rest as Header() has them),
-// then "taxes" (the type name), "inclusive", "discount", "unreconciled", "twice" (run again).
+// A bill as a line of tests/data/inventory_bill_sundries.txt describes it.
 std::string Answer(const std::string&, const std::string& bill) {
   static const std::map<std::string, std::string H::*> fields = {
       {"cgstamo", &H::cgstamo},    {"taxamo", &H::taxamo},   {"round", &H::round},

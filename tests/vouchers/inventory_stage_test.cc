@@ -65,8 +65,7 @@ class InventoryStage : public ::testing::Test {
     EXPECT_EQ(from + " " + to, "04-01-2024 03-31-2025");
     return run;
   }
-  // The vouchers kept in tests/data/<name> in place of the export's; rows of dis.dbf are
-  // written again as often as `repeat` says.
+  // The vouchers kept in tests/data/<name>, rows of dis.dbf written again as `repeat` says.
   void ReplaceVouchers(const std::string& name, const std::map<size_t, size_t>& repeat = {}) {
     ASSERT_TRUE(
         testing::ReadKeptTables(name, [&](const std::string& file, const std::string& fields,
@@ -137,31 +136,18 @@ TEST_F(InventoryStage, ASecondRunSavesNothingTwiceAndNamesEveryRefusal) {
 TEST_F(InventoryStage, KeysFoundAsStoredAndTheLineLimit) {
   ReplaceVouchers("inventory_stage_keys.txt", {{3, 999}, {4, 998}});
   auto run = RunStage();
-  // Keys in date order; a blank challan date sorts first.
-  std::vector<std::string> sent;
+  // Keys in date order (a blank challan date sorts first), then the run's entries and tally.
+  std::string text;
   for (const auto& row : Vouchers()) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(row.text.c_str()));
-    sent.push_back(std::string(doc.first_child().name()) + " " +
-                   doc.first_child().child_value("VchNo") + (row.accepted ? "" : " refused"));
+    text += std::string(doc.first_child().name()) + " " + doc.first_child().child_value("VchNo") +
+            (row.accepted ? "\n" : " refused\n");
   }
-  EXPECT_EQ(sent,
-            (std::vector<std::string>{"Sale S10", "Sale s10/1", "MaterialReceipt C9", "Sale S12"}));
-  std::vector<std::string> entries;
-  for (const ErrorEntry& e : run->ctx.errors.entries()) entries.push_back(e.message);
-  EXPECT_EQ(entries, (std::vector<std::string>{
-                         "Duplicate Sale voucher found : It has been saved with vchno - s10/1",
-                         "Sale voucher with Vch No : S11 - Maximum number of items present in "
-                         "this voucher exceeds 999"}));
+  testing::ExpectGolden("inventory_stage_keys_outcome.txt",
+                        text + testing::StageRunText(company_, "", run->ctx));
   EXPECT_FALSE(run->ctx.InventoryVoucherIds.Contains("6004"));
   EXPECT_TRUE(run->ctx.InventoryVoucherIds.Contains("6005"));
-  const StageTally& tally = run->tally();
-  EXPECT_EQ(tally.read, 7);
-  EXPECT_EQ(tally.saved, 4);
-  EXPECT_EQ(tally.skipped.at(kSkipTooManyItems), 1);
-  EXPECT_EQ(tally.skipped.at(kSkipBlankDate), 1);
-  EXPECT_EQ(tally.skipped.at(kSkipBlankNumber), 1);
-  EXPECT_TRUE(tally.Balanced());
 }
 
 TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
