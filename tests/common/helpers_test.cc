@@ -8,23 +8,11 @@
 #include <vector>
 
 #include "common/keyed_collection.h"
-#include "common/run_error.h"
 #include "common/xml.h"
 #include "support/golden.h"
 
 namespace vodare {
 namespace {
-
-TEST(TextValues, ComparingTwoDatesRewritesBothTexts) {
-  std::string a = "2024-04-01", b = "1 April 2024";
-  EXPECT_TRUE(IsDateNotAfter(a, b));
-  EXPECT_EQ(a, "01-04-2024");
-  EXPECT_EQ(b, "01-04-2024");
-  std::string c = "02/04/2024", d = "01-Apr-2024";
-  EXPECT_FALSE(IsDateNotAfter(c, d));
-  std::string e = "31-02-2024", f = "01-01-2024";
-  EXPECT_THROW(IsDateNotAfter(e, f), RunTimeError);
-}
 
 TEST(NamedLookups, NamesAndKeysIgnoreCase) {
   KeyedCollection<int16_t> counters;

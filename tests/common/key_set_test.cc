@@ -23,12 +23,4 @@ TEST(KeySet, HoldsExactlyTheKeysAPlainSetWould) {
   EXPECT_FALSE(keys.Contains(std::string("A1\0", 3) + "x"));
 }
 
-TEST(NameOccurrences, CountsEachNameCaseAsideFromNothing) {
-  NameOccurrences seen;
-  EXPECT_EQ(seen.Next("9|A1|01-04-2024"), 0);
-  EXPECT_EQ(seen.Next("9|a1|01-04-2024"), 1);
-  EXPECT_EQ(seen.Next("9|A1|01-04-2024"), 2);
-  EXPECT_EQ(seen.Next("9|A1|02-04-2024"), 0);
-}
-
 }  // namespace vodare

@@ -64,6 +64,10 @@ std::string Answer(const std::string& function, const std::string& in) {
   if (function == "TryParseDateText")
     return maybe(TryParseDateText(in), [](const Date& d) { return d.Format("yyyy-mm-dd"); });
   if (function == "GetStateName") return GetStateName(in);
+  if (function == "IsDateNotAfter") {  // both texts are rewritten
+    std::string a = p[0], b = p[1];
+    return std::string(IsDateNotAfter(a, b) ? "True, " : "False, ") + a + " " + b;
+  }
   const double x = std::strtod(in.c_str(), nullptr);
   if (function == "NegateAmount") return DoubleToText(NegateAmount(x));
   if (function == "IsNotPositive") return IsNotPositive(x) ? "True" : "False";

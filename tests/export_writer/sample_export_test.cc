@@ -20,10 +20,7 @@ const std::vector<std::string> kTableFiles = {
     "pro.dbf",     "probat.dbf", "ACGROUP.dbf", "order.dbf", "SaleType.dbf",
     "support.dbf", "mdis.dbf",   "dis.dbf",     "pend.dbf",  "Gledger.dbf"};
 
-double Num(const TableRead& t, size_t r, const std::string& name) {
-  return t.At(r, name).IsNull() ? 0.0 : t.At(r, name).ToDouble();
-}
-int64_t Voucher(const TableRead& t, size_t r) { return std::llround(Num(t, r, "Voucher")); }
+int64_t Voucher(const TableRead& t, size_t r) { return t.Paise(r, "Voucher") / 100; }
 std::string Str(const TableRead& t, size_t r, const std::string& name) {
   return NzText(t.At(r, name));
 }

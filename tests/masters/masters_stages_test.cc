@@ -137,8 +137,7 @@ TEST(MastersOnTheSample, EveryMasterIsSavedOrAccountedFor) {
   const std::string errors = run.ctx.errors.Text();
   EXPECT_EQ(errors.find("RTE"), std::string::npos) << errors;
   EXPECT_EQ(run.ctx.summary.Find(kTallyAccountGroups)->refused, 0) << errors;
-  // The ledgers the company's own chart holds already are present, not refused; each has its
-  // entry, which for one with an opening balance says the balance did not arrive.
+  // Ledgers the company's chart holds already are present, not refused, each with its entry.
   const StageTally* ledgers = run.ctx.summary.Find(kTallyLedgers);
   int64_t already = 0;
   for (size_t at = 0; (at = errors.find(" already exists", at)) != std::string::npos; ++at)

@@ -17,19 +17,12 @@ using dbf_test::TableRead;
 using dbf_test::WriteBytes;
 namespace fs = std::filesystem;
 
-struct RawField {
-  std::string name;
-  char type;
-  uint8_t length;
-  uint8_t decimals = 0;
-};
-
 void Le(std::string& s, size_t at, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
 }
 
 // A table put together byte by byte, so that every header value can be made wrong.
-std::string BuildTable(const std::vector<RawField>& fields, const std::vector<std::string>& records,
+std::string BuildTable(const std::vector<DbfField>& fields, const std::vector<std::string>& records,
                        uint8_t version = 0x03, uint8_t driver = 0x57) {
   std::string h(32, '\0');
   h.replace(0, 4, {static_cast<char>(version), 124, 1, 2});

@@ -38,15 +38,11 @@ struct TableRead {
   Rows rows;
   std::vector<std::string> warnings;
 
-  // Index of a field by name, in any letter case; -1 when absent.
-  int Column(const std::string& name) const {
-    for (size_t i = 0; i < header.fields.size(); ++i)
-      if (EqualsNoCase(header.fields[i].name, name)) return static_cast<int>(i);
-    return -1;
-  }
+  // A value by its field's name, in any letter case.
   const Value& At(size_t row, const std::string& name) const {
-    if (Column(name) < 0) throw std::runtime_error("no field " + name);
-    return rows.at(row).at(static_cast<size_t>(Column(name)));
+    for (size_t i = 0; i < header.fields.size(); ++i)
+      if (EqualsNoCase(header.fields[i].name, name)) return rows.at(row).at(i);
+    throw std::runtime_error("no field " + name);
   }
   // A number in paise (Null as 0), so that sums are exact.
   int64_t Paise(size_t row, const std::string& name) const {

@@ -3,7 +3,6 @@
 
 #include <map>
 
-#include "common/run_error.h"
 #include "export_writer/sample_export.h"
 #include "source/lookups.h"
 #include "source/program_queries.h"
@@ -24,34 +23,12 @@ class JetSemantics : public ::testing::Test, public testing::TextExport {
       out.push_back(rs.Field(field).IsNull() ? "<null>" : rs.Field(field).ToText());
     return out;
   }
-  // The error text a query fails with.
-  std::string Failure(const std::string& sql) {
-    try {
-      Db()->OpenSnapshot(sql);
-    } catch (const RunTimeError& e) {
-      return e.Description();
-    }
-    return "no error";
-  }
 };
 
 TEST_F(JetSemantics, QueriesGiveTheRowsTheOrderAndTheValuesJetWould) {
-  Table("c.dbf", "K C 10 0;N N 3 0", {"abc|1", "ÉCOLE|2", "москва|3", "abc |4", "ABD|5"});
-  Table("o.dbf", "K C 10 0;N N 3 0", {"b|1", "B|2", "\\N|3", "a|4", "A|5", "b|6", "ä|7"});
-  Table("g.dbf", "VOUCHER N 5 0;DATE D 8 0;CODE C 5 0",
-        {"1|2024-05-03|x", "2|2024-04-01|X", "3|2024-04-20|y", "4|2023-01-01|x", "5|2024-04-02|x"});
-  Table("m.dbf", "VCN C 5 0;DATE D 8 0", {"a|2024-03-31", "b|2024-04-01", "c|\\N", "d|2025-03-31"});
-  Table("mdis.dbf", "VCN C 5 0;CHALLAN C 5 0;DATE D 8 0;N N 2 0",
-        {"K|x|2024-05-01|1", "K|x|2020-01-01|2", "z|K|2020-01-01|3", "z|y|2024-05-01|4"});
-  Table("l.dbf", "K C 10 0", {"Alpha", "beta", "ALPS", "Gamma"});
-  Table("f.dbf", "A C 5 0;B C 5 0", {"x|2", "y|1", "z|3"});
-  Table("order.dbf", "ORDNO C 10 0;PARNAM C 40 0;DATE D 8 0;TYPE C 1 0",
-        {"a1|Ram|2024-04-01|S", "B2|Shyam"});
-  Table("t.dbf", "K C 10 0", {"a", "b"});
-  Table("p.dbf", "CODE N 6 0;NAME C 10 0;RATE N 8 2;OK L 1 0;D D 8 0",
-        {"1|Soap|12.5|T|2024-01-02", "2||||", "3|\\N|0|F|"});
-  Table("ACGROUP.dbf", "ORDNO C 5 0;PARNAM C 20 0;GROUP C 20 0", {"G1|Debtors|Assets"});
-  Table("s.dbf", "SCODE C 5 0;NAME C 5 0;scode C 5 0", {"a|n|b"});
+  ASSERT_TRUE(testing::ReadKeptTables("jet_semantics_tables.txt",
+                                      [&](const std::string& file, const std::string& fields,
+                                          const Texts& rows) { Table(file, fields, rows); }));
   Db()->Execute("CREATE INDEX d_idx ON g ([Date]);");
   Db()->Execute("CREATE INDEX c_idx ON g (code);");
   EXPECT_NE(Db()->QueryPlan("select * from g where Code = 'x'").find("c_idx"), std::string::npos);
@@ -61,7 +38,10 @@ TEST_F(JetSemantics, QueriesGiveTheRowsTheOrderAndTheValuesJetWould) {
 
   testing::ExpectKeptAnswers(
       "jet_semantics_queries.txt", [&](const std::string& function, const std::string& in) {
-        if (function == "Failure") return Failure(in);
+        if (function == "Failure") {
+          Db()->OpenSnapshot(in);
+          return std::string("no error");
+        }
         if (function == "Rows") {  // the field names, then every row's values with their kinds
           Recordset rs = Db()->OpenSnapshot(in);
           std::string out;

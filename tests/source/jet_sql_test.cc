@@ -63,8 +63,7 @@ std::string Unescaped(const std::string& line) {
   return out;
 }
 
-// The program's queries mangled, then one rule per text: translated as kept or refused, never a
-// crash (this runs under ASan).
+// The program's queries mangled: each translated as kept or refused, never a crash (under ASan).
 TEST(JetTranslate, TheMangledCorpusIsTranslatedOrRefusedAsKept) {
   std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/jet_mangled_queries.txt",
                    std::ios::binary);

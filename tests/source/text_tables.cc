@@ -14,17 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out(1);
-  for (char c : s) {
-    if (c == sep)
-      out.emplace_back();
-    else
-      out.back() += c;
-  }
-  return out;
-}
-
 class TextTableReader : public ExportTableReader {
  public:
   explicit TextTableReader(const std::string& path) {
@@ -33,7 +22,8 @@ class TextTableReader : public ExportTableReader {
     std::string line;
     std::getline(in, line);
     if (line.rfind("BROKEN", 0) == 0) throw std::runtime_error(path + ": " + line.substr(7));
-    for (const std::string& f : Split(line, ';')) {
+    std::istringstream head(line);
+    for (std::string f; std::getline(head, f, ';');) {
       DbfField field;
       int width = 0, decimals = 0;
       std::istringstream(f) >> field.name >> field.type >> width >> decimals;
@@ -54,10 +44,10 @@ class TextTableReader : public ExportTableReader {
     const std::string& line = lines_[next_++];
     if (line == "#fail")
       throw std::runtime_error("record " + std::to_string(next_) + " is cut short");
-    std::vector<std::string> cells = Split(line, '|');
+    const std::vector<std::string> cells = InputParts(line, fields_.size());
     row.clear();
     for (size_t i = 0; i < fields_.size(); ++i) {
-      const std::string cell = i < cells.size() ? cells[i] : "";
+      const std::string& cell = cells[i];
       const char t = fields_[i].type;
       if (cell == "\\N" || (cell.empty() && (t == 'N' || t == 'F' || t == 'D' || t == 'L')))
         row.emplace_back();

@@ -36,8 +36,7 @@ struct TextExport {
   std::shared_ptr<SourceDb> db;
 };
 
-// Writes the ten tables of tests/data/source_minimal_export.txt, so that every index statement
-// succeeds.
+// The ten tables of tests/data/source_minimal_export.txt, on which every index statement succeeds.
 void WriteMinimalExport(const std::filesystem::path& folder);
 
 }  // namespace vodare::testing

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "context/run_context.h"
 #include "context/run_source.h"
@@ -24,29 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::WriteTextDbf;
-
-// The columns of tests/data/inventory_stage_export.txt.
-constexpr const char* kMdis =
-    "TYPE C 1;VCN C 12;VOUCHER N 10 0;DATE D;CODEP C 10;FINAL N 12 2;CGSTAMO N 12 2;"
-    "TAXAMO N 12 2;CASH N 12 2;PACKING N 12 2;FREIGHT N 12 2;ROUND N 12 2;OTHER N 12 2;"
-    "STAXAMO N 12 2;CHALLAN C 12;CHDATE D;PM C 15;DOCU C 40;PHONE C 15;DOCU2 C 40;OTHUN C 10;"
-    "STAXUN C 10;GODWON C 10;MR C 10";
-constexpr const char* kDis =
-    "VOUCHER N 10 0;VCN C 12;DATE D;CODE N 8 0;QTY N 12 2;RATE N 12 2;AMMMOUNT N 12 2;"
-    "PACK N 12 2;FREE N 12 2;SDISCOUNT N 12 2;SVDIS N 12 2;SVDIS1 N 12 2;MRP N 12 2;BATCH C 15;"
-    "MFD D;EXP D;GODWON C 10;NERA C 40;FLG C 1";
-// A header without taxes, cash or charges (CGSTAMO to STAXAMO all 0).
-std::string Bill(const std::string& key, const std::string& final_amount,
-                 const std::string& rest = "") {
-  return key + "|" + final_amount + "|0|0|0|0|0|0|0|0|" + rest;
-}
-// A line of qty at rate without pack, free goods or discounts; rest gives the columns from MRP.
-std::string Line(int voucher, const std::string& vcn, const std::string& date, int code, int qty,
-                 int rate, const std::string& rest = "0") {
-  return std::to_string(voucher) + "|" + vcn + "|" + date + "|" + std::to_string(code) + "|" +
-         std::to_string(qty) + "|" + std::to_string(rate) + "|" + std::to_string(qty * rate) +
-         "|0|0|0|0|0|" + rest;
-}
 
 class InventoryStage : public ::testing::Test {
  protected:
@@ -87,9 +65,16 @@ class InventoryStage : public ::testing::Test {
     EXPECT_EQ(from + " " + to, "04-01-2024 03-31-2025");
     return run;
   }
-  void ReplaceVouchers(const std::vector<std::string>& mdis, const std::vector<std::string>& dis) {
-    WriteTextDbf(export_ / "mdis.dbf", kMdis, mdis);
-    WriteTextDbf(export_ / "dis.dbf", kDis, dis);
+  // The vouchers kept in tests/data/<name>, rows of dis.dbf written again as `repeat` says.
+  void ReplaceVouchers(const std::string& name, const std::map<size_t, size_t>& repeat = {}) {
+    ASSERT_TRUE(
+        testing::ReadKeptTables(name, [&](const std::string& file, const std::string& fields,
+                                          const std::vector<std::string>& rows) {
+          std::vector<std::string> all = rows;
+          for (auto [row, times] : repeat)
+            if (file == "dis.dbf") all.insert(all.end(), times, rows.at(row));
+          WriteTextDbf(export_ / file, fields, all);
+        }));
   }
   std::vector<local::JournalRow> Vouchers() const {
     return testing::JournalOf(company_, "SaveVchFromXML");
@@ -149,52 +134,24 @@ TEST_F(InventoryStage, ASecondRunSavesNothingTwiceAndNamesEveryRefusal) {
 }
 
 TEST_F(InventoryStage, KeysFoundAsStoredAndTheLineLimit) {
-  std::vector<std::string> dis = {Line(6001, "C9", "2024-04-12", 101, 4, 10),
-                                  Line(6002, "S10", "2024-04-12", 101, 1, 100),
-                                  Line(6003, "s10", "2024-04-12", 101, 1, 100)};
-  // A thousand lines are more than a voucher may carry; 999 are not.
-  dis.insert(dis.end(), 1000, Line(6004, "S11", "2024-04-13", 101, 1, 1));
-  dis.insert(dis.end(), 999, Line(6005, "S12", "2024-04-13", 101, 1, 1));
-  ReplaceVouchers(
-      {// A receipt whose challan is stored with leading blanks.
-       Bill("D||6001|2024-04-12|2", "0", "  C9|2024-04-12"),
-       // Numbers that differ only in case are one key: the second is a duplicate.
-       Bill("S|S10|6002|2024-04-12|1", "100"), Bill("S|s10|6003|2024-04-12|1", "100"),
-       Bill("S|S11|6004|2024-04-13|1", "1000"), Bill("S|S12|6005|2024-04-13|1", "999"),
-       // A blank date and a blank number are passed over by rule.
-       Bill("L|S13|6006|2024-04-13|1", "0", "C13"), Bill("S||6007|2024-04-13|1", "100")},
-      dis);
+  ReplaceVouchers("inventory_stage_keys.txt", {{3, 999}, {4, 998}});
   auto run = RunStage();
-  // Keys in date order; a blank challan date sorts first.
-  std::vector<std::string> sent;
+  // Keys in date order (a blank challan date sorts first), then the run's entries and tally.
+  std::string text;
   for (const auto& row : Vouchers()) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(row.text.c_str()));
-    sent.push_back(std::string(doc.first_child().name()) + " " +
-                   doc.first_child().child_value("VchNo") + (row.accepted ? "" : " refused"));
+    text += std::string(doc.first_child().name()) + " " + doc.first_child().child_value("VchNo") +
+            (row.accepted ? "\n" : " refused\n");
   }
-  EXPECT_EQ(sent,
-            (std::vector<std::string>{"Sale S10", "Sale s10/1", "MaterialReceipt C9", "Sale S12"}));
-  std::vector<std::string> entries;
-  for (const ErrorEntry& e : run->ctx.errors.entries()) entries.push_back(e.message);
-  EXPECT_EQ(entries, (std::vector<std::string>{
-                         "Duplicate Sale voucher found : It has been saved with vchno - s10/1",
-                         "Sale voucher with Vch No : S11 - Maximum number of items present in "
-                         "this voucher exceeds 999"}));
+  testing::ExpectGolden("inventory_stage_keys_outcome.txt",
+                        text + testing::StageRunText(company_, "", run->ctx));
   EXPECT_FALSE(run->ctx.InventoryVoucherIds.Contains("6004"));
   EXPECT_TRUE(run->ctx.InventoryVoucherIds.Contains("6005"));
-  const StageTally& tally = run->tally();
-  EXPECT_EQ(tally.read, 7);
-  EXPECT_EQ(tally.saved, 4);
-  EXPECT_EQ(tally.skipped.at(kSkipTooManyItems), 1);
-  EXPECT_EQ(tally.skipped.at(kSkipBlankDate), 1);
-  EXPECT_EQ(tally.skipped.at(kSkipBlankNumber), 1);
-  EXPECT_TRUE(tally.Balanced());
 }
 
 TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
-  ReplaceVouchers({Bill("W|W1|6101|2024-04-14|1", "100")},
-                  {Line(6101, "W1", "2024-04-14", 101, 1, 100, "0||||7")});
+  ReplaceVouchers("inventory_stage_breakage.txt");
   auto run = RunStage();
   auto journal = Vouchers();
   ASSERT_EQ(journal.size(), 1u);
@@ -217,14 +174,7 @@ TEST_F(InventoryStage, ABreakageReturnGoesToItsOwnSeriesAndTheScrapStore) {
 
 // Free goods and returned lines the company lacks are written, each pointed out once per run.
 TEST_F(InventoryStage, FeaturesTheCompanyLacksArePointedOutOnce) {
-  const std::string free_line = "|10|10|100|0|2|0|0|0|0", returned = "|1|10|10|0|0|0|0|0|0||||||R";
-  ReplaceVouchers(
-      {Bill("S|A1|7001|2024-04-15|1", "90"), Bill("S|A2|7002|2024-04-15|1", "100"),
-       Bill("P|B1|7003|2024-04-15|2", "90"), Bill("P|B2|7004|2024-04-15|2", "90")},
-      {"7001|A1|2024-04-15|101" + free_line, "7001|A1|2024-04-15|101" + returned,
-       "7002|A2|2024-04-15|101" + free_line, Line(7003, "B1", "2024-04-15", 102, 10, 10),
-       "7003|B1|2024-04-15|102" + returned, Line(7004, "B2", "2024-04-15", 102, 10, 10),
-       "7004|B2|2024-04-15|102" + returned});
+  ReplaceVouchers("inventory_stage_features.txt");
   auto run = RunStage();
   std::string shown;
   for (const auto& m : run->ui.messages) shown += m.caption + ": " + m.text + "\n";
@@ -242,24 +192,22 @@ TEST_F(InventoryStage, CodesThatAreNotNumbersNeverReachAQuery) {
   RunContext ctx(ui);
   ErrorList errors;
   ASSERT_TRUE(OpenSourceDb(ctx, export_.string(), errors));
-  EXPECT_TRUE(ReadItemLines(ctx, "").empty());
-  EXPECT_TRUE(ReadItemLines(ctx, "5001 or 1=1").empty());
-  EXPECT_EQ(ReadItemLines(ctx, "5001").size(), 1u);
-  EXPECT_TRUE(ReadPendingBillRows(ctx, "x").empty());
-  EXPECT_EQ(ReadPendingBillRows(ctx, " 5001 ").size(), 1u);
   SourceVoucherLookups lookups(ctx);
-  EXPECT_EQ(lookups.ItemName(""), "");
-  EXPECT_EQ(lookups.ItemName("101"), "Paracetamol 500");
-  EXPECT_EQ(lookups.ItemName("102"), "Soap & (Gel) 'Mint'");
-  EXPECT_EQ(lookups.BatchUnit("abc"), "");
-  EXPECT_EQ(lookups.BatchUnit("101"), "Strip");
-  EXPECT_EQ(lookups.BatchSalePrice("it's"), "");
-  EXPECT_EQ(lookups.ItemPackingText(0), "");
+  testing::ExpectKeptAnswers("inventory_stage_codes.txt",
+                             [&](const std::string& f, const std::string& in) {
+                               if (f == "ReadItemLines")
+                                 return std::to_string(ReadItemLines(ctx, in).size());
+                               if (f == "ReadPendingBillRows")
+                                 return std::to_string(ReadPendingBillRows(ctx, in).size());
+                               if (f == "ItemName") return lookups.ItemName(in);
+                               if (f == "BatchUnit") return lookups.BatchUnit(in);
+                               if (f == "BatchSalePrice") return lookups.BatchSalePrice(in);
+                               if (f == "ItemPackingText")
+                                 return lookups.ItemPackingText(std::stoi(in));
+                               return std::string(IsPlainNumber(in) ? "True" : "False");
+                             });
   // Not one query failed: nothing was shown to the user.
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_TRUE(IsPlainNumber(" -12.5 "));
-  EXPECT_FALSE(IsPlainNumber("1e3"));
-  EXPECT_FALSE(IsPlainNumber("."));
 }
 
 }  // namespace

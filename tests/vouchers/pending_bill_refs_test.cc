@@ -17,21 +17,22 @@ PendingBillRow Row(std::string type, std::string vcn, std::string amount,
 
 TEST(AppendPendingBillRefs, EachShapeOfReferenceGivesTheKeptRecord) {
   struct Case {
+    const char *voucher_no, *amount;
+    int16_t type;
+    const char* reference;
     std::vector<PendingBillRow> rows;
-    const char *voucher_no, *amount, *reference = "";
-    int16_t type = 9;
   };
   const std::vector<Case> cases = {
-      {{}, "1045", "100"},
-      {{Row("N", "A1", "0"), Row("N", "A2", "0")}, "1045", "0"},
-      {{Row("N", "A12", "2500.5"), Row("n ", "A12", "-800"), Row("x", "a12", "10")},
-       "77",
+      {"1045", "100", 9, "", {}},
+      {"1045", "0", 9, "", {Row("N", "A1", "0"), Row("N", "A2", "0")}},
+      {"77",
        "100",
+       14,
        "",
-       14},
-      {{Row("N", "", "5"), Row("B", "", "5"), Row("N", "", "5")}, "88", "10", "", 19},
-      {{Row("N", "", "5")}, "1045", "5"},
-      {{Row("N", "X", "5"), Row("N", "Y", "5")}, "9", "10", "R", 2},
+       {Row("N", "A12", "2500.5"), Row("n ", "A12", "-800"), Row("x", "a12", "10")}},
+      {"88", "10", 19, "", {Row("N", "", "5"), Row("B", "", "5"), Row("N", "", "5")}},
+      {"1045", "5", 9, "", {Row("N", "", "5")}},
+      {"9", "10", 2, "R", {Row("N", "X", "5"), Row("N", "Y", "5")}},
   };
   std::string text;
   for (const Case& c : cases) {
