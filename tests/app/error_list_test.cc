@@ -80,10 +80,8 @@ TEST_F(ErrorListTest, WritesOneCrLfLinePerEntryInTheTempFolderAndOpensIt) {
   std::string name = fs::path(path).filename().string();
   EXPECT_EQ(name.rfind("VodoriErrorList_", 0), 0u);
   EXPECT_EQ(name.size(), std::string("VodoriErrorList_20250217_143005_007.txt").size());
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  EXPECT_EQ(bytes.str(), "a\r\nb\r\n\r\n");
+  EXPECT_EQ((std::stringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str(),
+            "a\r\nb\r\n\r\n");
 
   // Runs that end together never share a list.
   std::set<std::string> paths = {path};

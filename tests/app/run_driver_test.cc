@@ -159,9 +159,8 @@ class RunDriverTest : public ::testing::Test {
                     (ui_.progress_visible ? "shown" : "hidden") + ", " +
                     std::to_string(caches_left_) + " cached names\n";
     if (!r.error_list_path.empty()) {
-      std::ifstream in(r.error_list_path, std::ios::binary);
       std::stringstream text;
-      text << in.rdbuf();
+      text << std::ifstream(r.error_list_path, std::ios::binary).rdbuf();
       t += std::string("error list in ") +
            (fs::path(r.error_list_path).parent_path() == root_ / "temp" ? "TEMP" : "elsewhere") +
            (k_.opened_list == r.error_list_path ? ", opened" : ", not opened") + ": " + text.str() +
