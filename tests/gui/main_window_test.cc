@@ -143,8 +143,7 @@ TEST_F(MainWindowTest, LoadFillsTheDefaultsAndACompanyItsYearsAndDates) {
 TEST_F(MainWindowTest, ServerFailuresWhileListingEndInAMessage) {
   state_.raise_on = "GetCompList";
   Open();
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].caption, "Error");
+  ASSERT_EQ(boxes_.Captions(), Texts{"Error"});
   EXPECT_NE(boxes_.shown[0].text.find("could not be read"), std::string::npos);
   EXPECT_EQ(Find<QComboBox>("cmbComp")->count(), 0);
 
@@ -160,8 +159,7 @@ TEST_F(MainWindowTest, ServerFailuresWhileListingEndInAMessage) {
   setup_.make_factory = nullptr;
   boxes_.shown.clear();
   Open();
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].caption, "Error");
+  EXPECT_EQ(boxes_.Captions(), Texts{"Error"});
 }
 
 TEST_F(MainWindowTest, BrowsingFolders) {
@@ -187,10 +185,9 @@ TEST_F(MainWindowTest, BrowsingFolders) {
   chosen_folder_ = QString::fromStdString((root_ / "export").string());
   Find<QToolButton>("cmdPath2")->click();
   EXPECT_EQ(opened, 1);
-  ASSERT_FALSE(boxes_.shown.empty());
-  EXPECT_EQ(boxes_.shown.back().caption, "Vodare");
-  EXPECT_EQ(boxes_.shown.back().text, "Error in OpenDBCon: no tables_");
-  EXPECT_EQ(boxes_.shown.back().icon, MessageIcon::kNone);
+  ASSERT_EQ(boxes_.Captions(), Texts{"Vodare"});
+  EXPECT_EQ(boxes_.shown[0].text, "Error in OpenDBCon: no tables_");
+  EXPECT_EQ(boxes_.shown[0].icon, MessageIcon::kNone);
   EXPECT_EQ(Text("txtVodoriDataPath"), before);
   EXPECT_EQ(Label("lblVodoriComp"), "(Vodori data not found.)");
 
