@@ -23,10 +23,7 @@ using Change = std::function<void(std::string&)>;
 
 // Changes the file's bytes in place.
 void Patch(const fs::path& p, const Change& change) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string b = ss.str();
+  std::string b = (std::stringstream() << std::ifstream(p, std::ios::binary).rdbuf()).str();
   change(b);
   std::ofstream(p, std::ios::binary | std::ios::trunc) << b;
 }

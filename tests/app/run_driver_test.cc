@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "app/status_report.h"
@@ -55,6 +56,7 @@ class RunDriverTest : public ::testing::Test {
                               "dis", "pend", "GLEDGER"})
       std::ofstream(root_ / "export" / (std::string(table) + ".DBF"));
     fs::create_directories(root_ / "temp");
+    fs::create_directories(root_ / "data" / "Comp0008");  // a company's folder, but not listed
     ::setenv("TEMP", (root_ / "temp").c_str(), 1);
     ::unsetenv(kUsageEndpointVariable);
 
@@ -157,9 +159,8 @@ class RunDriverTest : public ::testing::Test {
                     (ui_.progress_visible ? "shown" : "hidden") + ", " +
                     std::to_string(caches_left_) + " cached names\n";
     if (!r.error_list_path.empty()) {
-      std::ifstream in(r.error_list_path, std::ios::binary);
       std::stringstream text;
-      text << in.rdbuf();
+      text << std::ifstream(r.error_list_path, std::ios::binary).rdbuf();
       t += std::string("error list in ") +
            (fs::path(r.error_list_path).parent_path() == root_ / "temp" ? "TEMP" : "elsewhere") +
            (k_.opened_list == r.error_list_path ? ", opened" : ", not opened") + ": " + text.str() +
@@ -171,33 +172,87 @@ class RunDriverTest : public ::testing::Test {
     return t;
   }
 
-  // The transcripts of a run per case, each from the fixture as SetUp left it.
-  template <typename Case, typename Arrange>
-  std::string Transcripts(const std::vector<Case>& cases, Arrange arrange) {
+  // A case's settings "key=value; ...", on the fixture as SetUp left it; a value in quotes is
+  // taken whole, blanks included.
+  void Arrange(const std::string& settings) {
+    bool same_state = true;
+    const std::map<std::string, std::function<void(const std::string&)>> set = {
+        {"path", [this](const std::string& v) { inputs_.vuvoda_path = v; }},
+        {"data", [this](const std::string& v) { inputs_.vuvoda_data_path = v; }},
+        {"code", [this](const std::string& v) { inputs_.company_code = v; }},
+        {"name", [this](const std::string& v) { inputs_.company_name = v; }},
+        {"year", [this](const std::string& v) { inputs_.fin_year_text = v; }},
+        {"masters", [this](const std::string& v) { inputs_.masters = v == "yes"; }},
+        {"vouchers", [this](const std::string& v) { inputs_.vouchers = v == "yes"; }},
+        {"from", [this](const std::string& v) { inputs_.from_date = ParseDateText(v); }},
+        {"to", [this](const std::string& v) { inputs_.to_date = ParseDateText(v); }},
+        {"test run",  // on a copy that notes itself, and its removal with where the run connected
+         [this](const std::string& v) {
+           inputs_.dry_run = true;
+           if (v != "copy") return;
+           stages_.MakeTestCopy = [this](RunContext&, const std::string& data,
+                                         const std::string& code, std::string&) {
+             ui_.Note("copy " + code + " of " + data);
+             return std::optional<TestCopy>(
+                 TestCopy{(root_ / "copy").string(),
+                          [this] { ui_.Note("remove copy, connected to " + connected_data_); }});
+           };
+         }},
+        {"same state", [&](const std::string& v) { same_state = v == "yes"; }},
+        {"yes", [this](const std::string& v) { ui_.Answer(v, true); }},
+        {"opens", [this](const std::string& v) { k_.open_ok = v == "yes"; }},
+        {"notes",
+         [this](const std::string& v) {
+           k_.open_leaves = testing::InputParts(v, 1 + std::count(v.begin(), v.end(), '|'));
+         }},
+        {"failing connection", [this](const std::string& v) { k_.fail_connection = std::stoi(v); }},
+        {"start report", [this](const std::string& v) { k_.start_report_ok = v == "yes"; }},
+        {"end report", [this](const std::string& v) { k_.end_report_ok = v == "yes"; }},
+        {"record errors in", [this](const std::string& v) { k_.erring_stage = v; }},
+        {"raises in", [this](const std::string& v) { k_.failing_stage = v; }},
+        {"configuration raises", [this](const std::string& v) { k_.configure_error = v; }},
+        {"identity", [this](const std::string& v) { k_.guid_fails = v == "fails"; }},
+        {"mapping dialog",
+         [this](const std::string&) {
+           stages_.MapAccountGroups = [](RunContext&) { throw std::runtime_error("dialog broke"); };
+         }},
+        {"stop in the second stage",
+         [this](const std::string&) {
+           stages_.ImportMaterialCentres = [this](RunContext& ctx, const StageArgs&) {
+             ui_.Note("stage ImportMaterialCentres");
+             ctx.ui.ProcessEvents();
+           };
+           ui_.StopAfterEvents(1);
+         }},
+    };
+    std::istringstream in(settings);
+    for (std::string s; std::getline(in >> std::ws, s, ';');) {
+      std::string key = s.substr(0, s.find('=')), value = s.substr(key.size() + 1);
+      if (value.size() > 1 && value.front() == '\'' && value.back() == '\'')
+        value = value.substr(1, value.size() - 2);
+      for (size_t at; (at = value.find("<root>")) != std::string::npos;)
+        value.replace(at, 6, root_.string());
+      set.at(key)(value);
+    }
+    ui_.Answer("State Confirmation", same_state);
+  }
+
+  // The transcripts of the cases a kept copy heads "== name: settings", each from SetUp's state.
+  std::string Cases(const std::string& kept) {
     const RunInputs inputs = inputs_;
     const RunStages stages = stages_;
     std::string text;
-    for (const Case& c : cases) {
-      ui_ = RecordingRunUi();
-      inputs_ = inputs;
-      stages_ = stages;
-      k_ = Knobs();
-      text += arrange(c);  // before the run, which reads what it arranged
-      text += Transcript(Run());
-    }
+    EXPECT_TRUE(testing::ReadKeptTables(
+        kept, [&](const std::string& first, const std::string& rest, const auto&) {
+          const std::string heading = rest.empty() ? first : first + " " + rest;
+          ui_ = RecordingRunUi();
+          inputs_ = inputs;
+          stages_ = stages;
+          k_ = Knobs();
+          Arrange(heading.substr(heading.find(": ") + 2));
+          text += "== " + heading + "\n" + Transcript(Run());
+        }));
     return text;
-  }
-
-  // A test run whose copy notes itself, and its removal with where the run connected.
-  void TestRunOnACopy() {
-    inputs_.dry_run = true;
-    stages_.MakeTestCopy = [this](RunContext&, const std::string& data, const std::string& code,
-                                  std::string&) {
-      ui_.Note("copy " + code + " of " + data);
-      return std::optional<TestCopy>(
-          TestCopy{(root_ / "copy").string(),
-                   [this] { ui_.Note("remove copy, connected to " + connected_data_); }});
-    };
   }
 
   testing::TempDir temp_;
@@ -208,7 +263,7 @@ class RunDriverTest : public ::testing::Test {
   RunStages stages_;
   Knobs k_;
   size_t caches_left_ = 0;
-  std::vector<std::string> listed_ = {"Comp0001"};
+  std::vector<std::string> listed_ = {"Comp0001", "Comp0009"};  // Comp0009 has no folder
   std::string connected_data_;
 };
 
@@ -221,113 +276,12 @@ TEST_F(RunDriverTest, AFullRunWalksTheWholeSequenceInOrder) {
 
 // Each check shows only its first failure; only the dates wait for the company's year.
 TEST_F(RunDriverTest, ChecksShowOnlyTheFirstFailureAndOnlyTheDatesWaitForTheCompany) {
-  const std::vector<std::function<void(RunInputs&)>> cases = {
-      [](RunInputs& in) { in.vuvoda_path = "  "; },
-      [&](RunInputs& in) { in.vuvoda_path = (root_ / "nowhere").string(); },
-      [&](RunInputs& in) { in.vuvoda_data_path = (root_ / "nowhere").string(); },
-      [](RunInputs& in) {  // two failures: only the first is shown
-        in.company_code.clear();
-        in.company_name.clear();
-        in.masters = in.vouchers = false;
-      },
-      [](RunInputs& in) { in.company_code = "Comp0008"; },  // a folder, not listed
-      [](RunInputs& in) { in.company_code = "Comp0009"; },  // listed, no folder
-      [](RunInputs& in) { in.fin_year_text = "24"; },
-      [](RunInputs& in) { in.fin_year_text = ""; },
-      [](RunInputs& in) { in.fin_year_text = "abcd"; },
-      [](RunInputs& in) { in.fin_year_text = "99999"; },
-      [](RunInputs& in) { in.fin_year_text = "2023"; },
-      [](RunInputs& in) { in.masters = in.vouchers = false; },
-      [](RunInputs& in) { in.from_date = Date::FromYmd(2024, 3, 31); },
-      [](RunInputs& in) { in.to_date = Date::FromYmd(2025, 4, 1); },
-      [](RunInputs& in) { in.to_date = Date::FromYmd(2024, 3, 1); },
-      [](RunInputs& in) {
-        in.from_date = Date::FromYmd(2025, 3, 31);
-        in.to_date = Date::FromYmd(2024, 4, 1);
-      },
-  };
-  fs::create_directories(root_ / "data" / "Comp0008");
-  listed_.push_back("Comp0009");
-  int n = 0;
-  testing::ExpectGolden("run_driver_refused_checks.txt",
-                        Transcripts(cases, [&](const std::function<void(RunInputs&)>& change) {
-                          change(inputs_);
-                          return "== check " + std::to_string(++n) + "\n";
-                        }));
+  testing::ExpectGolden("run_driver_refused_checks.txt", Cases("run_driver_refused_checks.txt"));
 }
 
 // How a run ends, case by case: what it shows, reports, writes and leaves at rest.
 TEST_F(RunDriverTest, EachWayARunEndsIsShownAsKept) {
-  const std::string exists = "Error creating index: CREATE INDEX x ON pro (code) - exists";
-  const std::vector<std::pair<const char*, std::function<void()>>> cases = {
-      {"masters only", [this] { inputs_.vouchers = false; }},
-      {"vouchers only", [this] { inputs_.masters = false; }},
-      {"data folder without its final separator",
-       [this] { inputs_.vuvoda_data_path = (root_ / "data").string(); }},
-      {"opening error",
-       [&] {
-         k_.open_ok = false;
-         k_.open_leaves = {exists, "Error in OpenDBCon: Not a valid path."};
-       }},
-      {"failed connection after an opening's notes",
-       [this] {
-         k_.open_leaves = {
-             "Error creating index: CREATE INDEX x ON pro (code) - Index already exists."};
-         k_.fail_connection = 1;
-       }},
-      {"state question refused", [] {}},
-      {"opening notes and a refused start report",
-       [&] {
-         k_.open_leaves = {exists};
-         k_.start_report_ok = false;
-       }},
-      {"record errors, list viewed",
-       [this] {
-         k_.erring_stage = "ImportItems";
-         ui_.Answer("Confirmation", true);
-       }},
-      {"record errors and a refused end report, list declined",
-       [this] {
-         k_.erring_stage = "ImportLedgers";
-         k_.end_report_ok = false;
-       }},
-      {"clean run, refused end report", [this] { k_.end_report_ok = false; }},
-      {"error escaping the tax types stage",
-       [this] {
-         k_.failing_stage = "ImportTaxTypes";
-         inputs_.masters = false;
-       }},
-      {"configuration error",
-       [this] { k_.configure_error = "Automation error: the series table is locked"; }},
-      {"second connection fails", [this] { k_.fail_connection = 2; }},
-      {"identity cannot be read", [this] { k_.guid_fails = true; }},
-      {"mapping dialog breaks",
-       [this] {
-         ui_.Answer("Mapping Confirmation", true);
-         stages_.MapAccountGroups = [](RunContext&) { throw std::runtime_error("dialog broke"); };
-       }},
-      {"stop during the second stage",
-       [this] {
-         stages_.ImportMaterialCentres = [this](RunContext& ctx, const StageArgs&) {
-           ui_.Note("stage ImportMaterialCentres");
-           ctx.ui.ProcessEvents();
-         };
-         ui_.StopAfterEvents(1);
-       }},
-      {"test run", [this] { TestRunOnACopy(); }},
-      {"test run, second connection fails",
-       [this] {
-         TestRunOnACopy();
-         k_.fail_connection = 2;
-       }},
-      {"test run without a way to copy the company", [this] { inputs_.dry_run = true; }},
-  };
-  testing::ExpectGolden("run_driver_endings.txt", Transcripts(cases, [this](const auto& c) {
-                          ui_.Answer("State Confirmation",
-                                     c.first != std::string("state question refused"));
-                          c.second();
-                          return std::string("== ") + c.first + "\n";
-                        }));
+  testing::ExpectGolden("run_driver_endings.txt", Cases("run_driver_endings.txt"));
 }
 
 }  // namespace

@@ -25,18 +25,13 @@ TEST(ReportRunStatus, SendsTheHeadersInOrderOnAPlainGetAndNoBlankIdentity) {
   auto requests = server.requests();
   ASSERT_EQ(requests.size(), 2u);
   const auto& r = requests[0];
-  EXPECT_EQ(r.method, "GET");
-  EXPECT_EQ(r.target, "/DiriraServices.ashx?");
-  EXPECT_EQ(r.HeaderNames(),
-            (std::vector<std::string>{"Host", "SC", "AppName", "ModuleName", "ModuleSubName",
-                                      "Identity", "DontUpdateBlankIdentityKeyCtr"}));
-  EXPECT_EQ(*r.Header("SC"), "501");
-  EXPECT_EQ(*r.Header("AppName"), "Vodare");
-  EXPECT_EQ(*r.Header("ModuleName"), "Data Conversion");
-  EXPECT_EQ(*r.Header("ModuleSubName"), "InProcess");
-  EXPECT_EQ(*r.Header("Identity"), "GUID-1_2024");
-  EXPECT_EQ(*r.Header("DontUpdateBlankIdentityKeyCtr"), "Y");
-  EXPECT_EQ(r.Header("Content-Length"), nullptr);
+  std::string seen = r.method + " " + r.target;
+  for (const std::string& name : r.HeaderNames())
+    if (name != "Host") seen += "; " + name + ": " + *r.Header(name);
+  EXPECT_EQ(seen,
+            "GET /DiriraServices.ashx?; SC: 501; AppName: Vodare; ModuleName: Data Conversion; "
+            "ModuleSubName: InProcess; Identity: GUID-1_2024; DontUpdateBlankIdentityKeyCtr: Y");
+  EXPECT_EQ(r.HeaderNames()[0], "Host");
   EXPECT_EQ(requests[1].HeaderNames(),
             (std::vector<std::string>{"Host", "SC", "AppName", "ModuleName", "ModuleSubName",
                                       "DontUpdateBlankIdentityKeyCtr"}));

@@ -281,22 +281,12 @@ TEST_F(WholeRun, ARunStoppedAmongTheVouchersAndRunAgainLeavesTheBooksOfOneRun) {
   EXPECT_EQ(Books(stopped), Books(whole));
 }
 
-// A run's journal: a line (and hash) per row, the whole text of each operation and kind's first.
-struct JournalCopy {
-  std::vector<std::string> rows;
-  std::map<size_t, std::string> texts;  // row number -> text, escaped
-};
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text)
-    out += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-  return out;
-}
-
-JournalCopy CopyOfJournal(const testing::LocalCompany& company) {
-  local::CompanyStore store(*local::FindCompanyFile(company.data_folder, company.code));
-  JournalCopy copy;
+// A run's journal: a line (and hash) per row, then the whole text, escaped, of each operation and
+// kind's first row.
+std::string JournalText(const testing::LocalCompany& company) {
+  local::CompanyStore store = Store(company);
+  std::string rows, texts;
+  size_t n = 0;
   std::set<std::string> seen;
   local::ForEachJournalRow(store, [&](const local::JournalRow& row) {
     uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -304,11 +294,15 @@ JournalCopy CopyOfJournal(const testing::LocalCompany& company) {
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
     const std::string kind = row.kind ? std::to_string(*row.kind) : "-";
-    copy.rows.push_back(row.operation + " " + kind + " " + (row.accepted ? "1" : "0") + " " + hex);
-    if (seen.insert(row.operation + " " + kind).second)
-      copy.texts[copy.rows.size()] = Escaped(row.text + "\n" + row.message);
+    rows += row.operation + " " + kind + " " + (row.accepted ? "1" : "0") + " " + hex + "\n";
+    ++n;
+    if (!seen.insert(row.operation + " " + kind).second) return;
+    texts += "text " + std::to_string(n) + " ";
+    for (char c : row.text + "\n" + row.message)
+      texts += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    texts += "\n";
   });
-  return copy;
+  return rows + texts;
 }
 
 // What a run sends must not change with a change of structure.
@@ -317,12 +311,7 @@ TEST_F(WholeRun, EveryRecordOfASampleRunIsSentAsTheSavedJournalHoldsIt) {
   RecordingRunUi ui;
   const Outcome run = Run(company, ui, true);
   ASSERT_EQ(run.result.outcome, RunOutcome::kPartial) << run.result.error_text;
-  const JournalCopy now = CopyOfJournal(company);
-  std::string text;
-  for (const std::string& row : now.rows) text += row + "\n";
-  for (const auto& [n, row_text] : now.texts)
-    text += "text " + std::to_string(n) + " " + row_text + "\n";
-  testing::ExpectGolden("sample_run_journal.txt", text);
+  testing::ExpectGolden("sample_run_journal.txt", JournalText(company));
 }
 
 }  // namespace

@@ -7,22 +7,19 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 extern char** environ;
 
 namespace vodare::testing {
 
-namespace {
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+std::string Bytes(const std::string& path) {
+  return (std::stringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
 }
-}  // namespace
 
 CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env,
               const std::string& interrupt_after) {
@@ -33,18 +30,12 @@ CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::strin
   std::vector<std::string> argv_text = {binary};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   // The test's environment, but for the entries env replaces.
-  std::vector<std::string> env_text = env;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry(*e);
-    bool replaced = false;
-    for (const auto& mine : env)
-      replaced =
-          replaced || entry.substr(0, entry.find('=') + 1) == mine.substr(0, mine.find('=') + 1);
-    if (!replaced) env_text.push_back(entry);
-  }
+  std::map<std::string, std::string> vars;
+  for (char** e = environ; *e; ++e) vars[std::string(*e).substr(0, std::strcspn(*e, "="))] = *e;
+  for (const std::string& mine : env) vars[mine.substr(0, mine.find('='))] = mine;
   std::vector<char*> argv, envp;
   for (auto& a : argv_text) argv.push_back(a.data());
-  for (auto& e : env_text) envp.push_back(e.data());
+  for (auto& [name, entry] : vars) envp.push_back(entry.data());
   argv.push_back(nullptr);
   envp.push_back(nullptr);
 
@@ -67,7 +58,7 @@ CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::strin
     } else {
       // Polled, not timed: the signal goes once the text is there, however long that takes.
       while (waitpid(pid, &raw, WNOHANG) != pid) {
-        if (!run.interrupted && Slurp(err_path).find(interrupt_after) != std::string::npos) {
+        if (!run.interrupted && Bytes(err_path).find(interrupt_after) != std::string::npos) {
           ::kill(pid, SIGINT);
           run.interrupted = true;
         }
@@ -76,8 +67,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::strin
     }
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   }
-  run.out = Slurp(out_path);
-  run.err = Slurp(err_path);
+  run.out = Bytes(out_path);
+  run.err = Bytes(err_path);
   std::remove(out_path.c_str());
   std::remove(err_path.c_str());
   return run;

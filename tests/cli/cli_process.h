@@ -19,6 +19,9 @@ struct CliRun {
 CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
               const std::string& interrupt_after = "");
 
+// A file's bytes, empty when it cannot be read.
+std::string Bytes(const std::string& path);
+
 // The words of a command line split at its blanks, for arguments that hold none.
 std::vector<std::string> Words(const std::string& line);
 

@@ -119,8 +119,7 @@ TEST_F(ExportCommandsTest, CheckExportExitsByTheWorstOfItsFindings) {
     w.Add({Value(1.0)});
     w.Add({Value(2.0)});
   }
-  std::ifstream in(odd / "t.dbf", std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  std::string bytes = testing::Bytes(odd / "t.dbf");
   bytes.replace(bytes.size() - 7, 6, "   N/A");  // the last record's value; the end mark stays
   std::ofstream(odd / "t.dbf", std::ios::binary | std::ios::trunc) << bytes;
   std::ofstream(cut / "t.dbf", std::ios::binary) << bytes.substr(0, bytes.size() - 4);

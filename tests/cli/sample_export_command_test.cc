@@ -13,13 +13,9 @@ namespace vodare {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Bytes;
 using testing::RunCli;
 using testing::Words;
-
-std::string Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(SampleExportCommand, WritesTheTenTablesTheSameForASeedAndRefusesBadArguments) {
   testing::TempDir dir;

@@ -25,6 +25,12 @@ namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
 using testing::RecordingState;
 
+// The form's inputs, in Tab order.
+const Texts kInputs = {"txtVuvodaPath",     "cmdPath0",   "txtVuvodaDataPath", "cmdPath1",
+                       "cmbComp",           "cmbFinYear", "dtpFromDate",       "dtpToDate",
+                       "txtVodoriDataPath", "cmdPath2",   "chkMasters",        "chkVouchers",
+                       "cmdTestImport",     "cmdImport"};
+
 // Objects of one scripted server state, however many factories the window makes.
 class SharedFactory : public AutomationFactory {
  public:
@@ -90,6 +96,10 @@ class MainWindowTest : public ::testing::Test {
   std::string PanelLabel(const char* name) {
     return window_->result_panel()->findChild<QLabel*>(name)->text().toStdString();
   }
+  void ChooseCompany(int index) {
+    Find<QComboBox>("cmbComp")->setCurrentIndex(index);
+    window_->CompanyClick();
+  }
   int GetCompListCalls() const {
     return std::count_if(state_.log.begin(), state_.log.end(),
                          [](const std::string& l) { return l.rfind("GetCompList ", 0) == 0; });
@@ -109,23 +119,18 @@ class MainWindowTest : public ::testing::Test {
 // The form at load (client area 10575 x 4200 twips), Tab down the form; then a company's years.
 TEST_F(MainWindowTest, LoadFillsTheDefaultsAndACompanyItsYearsAndDates) {
   testing::ExpectGolden("main_window_at_load.txt", testing::FormText(Open(), root_.string()));
-  const Texts inputs = {"txtVuvodaPath",     "cmdPath0",   "txtVuvodaDataPath", "cmdPath1",
-                        "cmbComp",           "cmbFinYear", "dtpFromDate",       "dtpToDate",
-                        "txtVodoriDataPath", "cmdPath2",   "chkMasters",        "chkVouchers",
-                        "cmdTestImport",     "cmdImport"};
   Texts order;
   QWidget* at = Find<QLineEdit>("txtVuvodaPath");
-  for (int i = 0; i < 200 && order.size() < inputs.size(); ++i, at = at->nextInFocusChain()) {
+  for (int i = 0; i < 200 && order.size() < kInputs.size(); ++i, at = at->nextInFocusChain()) {
     const std::string name = at->objectName().toStdString();
-    if (std::count(inputs.begin(), inputs.end(), name) &&
+    if (std::count(kInputs.begin(), kInputs.end(), name) &&
         !std::count(order.begin(), order.end(), name))
       order.push_back(name);
   }
-  EXPECT_EQ(order, inputs);
+  EXPECT_EQ(order, kInputs);
 
   // The kept copy holds the years, the last one chosen, and its dates; then those of the first.
-  Find<QComboBox>("cmbComp")->setCurrentIndex(1);
-  window_->CompanyClick();
+  ChooseCompany(1);
   EXPECT_EQ(state_.log.back(), "GetAllFinYears Comp0002");
   std::string text = testing::FormText(*window_, root_.string());
   Find<QComboBox>("cmbFinYear")->setCurrentIndex(0);
@@ -138,16 +143,14 @@ TEST_F(MainWindowTest, LoadFillsTheDefaultsAndACompanyItsYearsAndDates) {
 TEST_F(MainWindowTest, ServerFailuresWhileListingEndInAMessage) {
   state_.raise_on = "GetCompList";
   Open();
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].caption, "Error");
+  ASSERT_EQ(boxes_.Captions(), Texts{"Error"});
   EXPECT_NE(boxes_.shown[0].text.find("could not be read"), std::string::npos);
   EXPECT_EQ(Find<QComboBox>("cmbComp")->count(), 0);
 
   state_.raise_on = "GetAllFinYears";
   window_->DataPathValidate();  // unchanged text still lists again when asked
   ASSERT_EQ(Find<QComboBox>("cmbComp")->count(), 2);
-  Find<QComboBox>("cmbComp")->setCurrentIndex(0);
-  window_->CompanyClick();
+  ChooseCompany(0);
   ASSERT_EQ(boxes_.shown.size(), 2u);
   EXPECT_NE(boxes_.shown[1].text.find("Comp0001"), std::string::npos);
   EXPECT_EQ(Find<QComboBox>("cmbFinYear")->count(), 0);
@@ -156,8 +159,7 @@ TEST_F(MainWindowTest, ServerFailuresWhileListingEndInAMessage) {
   setup_.make_factory = nullptr;
   boxes_.shown.clear();
   Open();
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].caption, "Error");
+  EXPECT_EQ(boxes_.Captions(), Texts{"Error"});
 }
 
 TEST_F(MainWindowTest, BrowsingFolders) {
@@ -183,10 +185,9 @@ TEST_F(MainWindowTest, BrowsingFolders) {
   chosen_folder_ = QString::fromStdString((root_ / "export").string());
   Find<QToolButton>("cmdPath2")->click();
   EXPECT_EQ(opened, 1);
-  ASSERT_FALSE(boxes_.shown.empty());
-  EXPECT_EQ(boxes_.shown.back().caption, "Vodare");
-  EXPECT_EQ(boxes_.shown.back().text, "Error in OpenDBCon: no tables_");
-  EXPECT_EQ(boxes_.shown.back().icon, MessageIcon::kNone);
+  ASSERT_EQ(boxes_.Captions(), Texts{"Vodare"});
+  EXPECT_EQ(boxes_.shown[0].text, "Error in OpenDBCon: no tables_");
+  EXPECT_EQ(boxes_.shown[0].icon, MessageIcon::kNone);
   EXPECT_EQ(Text("txtVodoriDataPath"), before);
   EXPECT_EQ(Label("lblVodoriComp"), "(Vodori data not found.)");
 
@@ -236,11 +237,8 @@ class MainWindowRunTest : public MainWindowTest {
       items.saved = 3;
       items.skipped["blank name"] = 2;
       items.skipped[kAlreadyPresentRule] = 1;
-      for (const char* name :
-           {"txtVuvodaPath", "txtVuvodaDataPath", "txtVodoriDataPath", "cmbComp", "cmbFinYear",
-            "dtpFromDate", "dtpToDate", "chkMasters", "chkVouchers", "cmdImport", "cmdTestImport",
-            "cmdPath0", "cmdPath1", "cmdPath2"})
-        if (window_->findChild<QWidget*>(name)->isEnabled()) during_run_.push_back(name);
+      for (const std::string& name : kInputs)
+        if (window_->findChild<QWidget*>(name.c_str())->isEnabled()) during_run_.push_back(name);
       during_run_.push_back("height " + std::to_string(window_->height()) + ", import at " +
                             std::to_string(Find<QPushButton>("cmdImport")->y()) +
                             (Find<QProgressBar>("PB")->isVisible() ? ", progress shown" : ""));
@@ -274,8 +272,7 @@ class MainWindowRunTest : public MainWindowTest {
     boxes_.answers["State Confirmation"] = {true};
   }
   void ChooseAndRun() {
-    Find<QComboBox>("cmbComp")->setCurrentIndex(1);
-    window_->CompanyClick();
+    ChooseCompany(1);
     Find<QCheckBox>("chkMasters")->setChecked(true);
     Find<QPushButton>("cmdImport")->click();
   }
@@ -354,8 +351,7 @@ TEST_F(MainWindowRunTest, ARefusedCheckOrAClosedWindowEndsTheRunQuietly) {
   // Neither masters nor vouchers chosen: the focus moves and nothing changes.
   Open();
   window_->activateWindow();
-  Find<QComboBox>("cmbComp")->setCurrentIndex(1);
-  window_->CompanyClick();
+  ChooseCompany(1);
   Find<QPushButton>("cmdImport")->click();
   EXPECT_EQ(window_->last_result().focus_control, "chkMasters");
   EXPECT_EQ(boxes_.Captions(), Texts{"Alert!"});
