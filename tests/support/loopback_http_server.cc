@@ -105,6 +105,11 @@ void LoopbackHttpServer::Handle(int fd) {
     response = responses_.front();
     if (responses_.size() > 1) responses_.erase(responses_.begin());
   }
+  if (response.delay_ms > 0) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(response.delay_ms);
+    while (!stop_ && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   const std::string reply =
       "HTTP/1.1 " + std::to_string(response.status) + " OK\r\nContent-Type: text/plain\r\n" +
       (response.description.empty() ? "" : "Description: " + response.description + "\r\n") +

@@ -27,6 +27,7 @@ struct ScriptedResponse {
   std::string body = "T";
   std::string description;  // sent as the Description header when not empty
   int status = 200;
+  int delay_ms = 0;  // waits this long before answering
 };
 
 class LoopbackHttpServer {
