@@ -28,12 +28,6 @@ struct Fixture {
   ConfigureResult Configure(int16_t masters_value) {
     return ConfigureDestination(session, ui, masters_value, [] { return 0; });
   }
-  std::vector<std::string> Lines(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const auto& l : factory.state.log)
-      if (l.rfind(prefix, 0) == 0) out.push_back(l);
-    return out;
-  }
 };
 
 // The statements' effects on a company, and their count, are held by the tests on a real local
@@ -49,11 +43,11 @@ TEST(ConfigureDestination, MakesTheThirteenSeriesCopiesTemplatesAndAsksForTheFea
   EXPECT_TRUE(r.features_set);
   // Which series are made and which templates copied, in order, is in the kept journal of a
   // whole sample run (sample_run_journal.txt): the counts are here.
-  EXPECT_EQ(f.Lines("SaveVchSeries").size(), 13u);
-  EXPECT_EQ(f.Lines("CopySeriesConfig").size(), 10u);
+  EXPECT_EQ(f.factory.state.Calls("SaveVchSeries").size(), 13u);
+  EXPECT_EQ(f.factory.state.Calls("CopySeriesConfig").size(), 10u);
   // Five series of six statements, the four feature switches answered yes, the standing ones,
   // and the four that name the master fields.
-  EXPECT_EQ(f.factory.state.Queries().size(), 5u * 6 + 4 + kStandingStatements + 4);
+  EXPECT_EQ(f.factory.state.Calls("ExecuteQuery ").size(), 5u * 6 + 4 + kStandingStatements + 4);
   EXPECT_EQ(f.ui.process_events_calls, 13);
   testing::ExpectGolden("configure_feature_questions.txt", f.ui.Dialogue());
 }
@@ -63,9 +57,9 @@ TEST(ConfigureDestination, ASeriesTheServerDoesNotCreateIsSkippedAndTheRestDone)
   f.factory.state.refused_series = {"Sales", "Journal"};
   ConfigureResult r = f.Configure(0);
   EXPECT_EQ(r.status, ConfigureStatus::kSeriesMissing);
-  EXPECT_EQ(f.Lines("SaveVchSeries").size(), 13u);
-  EXPECT_EQ(f.Lines("CopySeriesConfig").size(), 8u);
-  EXPECT_EQ(f.factory.state.Queries().size(), 4u * 6 + kStandingStatements);
+  EXPECT_EQ(f.factory.state.Calls("SaveVchSeries").size(), 13u);
+  EXPECT_EQ(f.factory.state.Calls("CopySeriesConfig").size(), 8u);
+  EXPECT_EQ(f.factory.state.Calls("ExecuteQuery ").size(), 4u * 6 + kStandingStatements);
   EXPECT_EQ(f.ui.progress_values.back(), 100);
 }
 
@@ -92,7 +86,7 @@ TEST(ConfigureDestination, AFailingStatementEndsOnlyItsOwnProcedure) {
       "ExecuteQuery Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = 100";
   ConfigureResult r = f.Configure(0);
   EXPECT_TRUE(r.AllSeriesCreated());
-  auto q = f.factory.state.Queries();
+  auto q = f.factory.state.Calls("ExecuteQuery ");
   EXPECT_THAT(std::vector<std::string>(q.begin(), q.begin() + 3),
               ElementsAre("Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = 100",
                           "Update CONFIG set B2=-1 WHERE RECTYPE = 1 AND L1 = 100",
@@ -104,9 +98,9 @@ TEST(ConfigureDestination, AFailingStatementEndsOnlyItsOwnProcedure) {
   EXPECT_TRUE(r.AllSeriesCreated());
   EXPECT_FALSE(r.features_set);
   EXPECT_THAT(r.features_error, ::testing::HasSubstr("B124"));
-  EXPECT_EQ(g.factory.state.Queries().back(),
+  EXPECT_EQ(g.factory.state.Calls("ExecuteQuery ").back(),
             "Update CONFIG set B124= -1 WHERE RECTYPE = 5 AND TYPE = 0");
-  EXPECT_TRUE(g.Lines("MastConfig").empty());
+  EXPECT_TRUE(g.factory.state.Calls("MastConfig").empty());
   EXPECT_EQ(g.ui.progress_values.back(), 100);
 }
 

@@ -116,10 +116,8 @@ TEST(GetNodeValue, ConvertsByKindAndGivesTheKindsDefaultOnFailure) {
   doc.load_string(
       "<R><T> a b </T><I>12.5</I><L>70000</L><A>1,234.50 Dr</A><D>05-03-2024</D><F>y</F>"
       "<DT>5-3-2024 10:20:30</DT><TM>9:5 PM</TM><Bad>x-y-z</Bad><Nest>a<b>c</b></Nest></R>");
-  struct Company : CCompany {
-    void Load(std::string&) override {}
-    void Save(const std::string&) override {}
-  } company;
+  testing::RecordingState state;
+  testing::RecordingCompany company(state);  // its conventions only; no member is called
   testing::ExpectKeptAnswers("node_values.txt", [&](const std::string&, const std::string& in) {
     std::istringstream parts(in);
     std::string name;

@@ -7,19 +7,14 @@
 #include <sstream>
 
 #include "support/golden.h"
+#include "support/recording_server.h"
 
 namespace vodare {
 namespace {
 
-// A company object with the conventions the converters read; its members are never called.
-class Conventions : public CCompany {
- public:
-  void Load(std::string&) override {}
-  void Save(const std::string&) override {}
-};
-
 std::string Answer(const std::string& function, const std::string& in) {
-  Conventions c;
+  testing::RecordingState state;
+  testing::RecordingCompany c(state);  // its conventions only; no member is called
   if (function == "ParseAmount") return DoubleToText(ParseAmount(in, &c));
   if (function == "ParseAmount without a company") return DoubleToText(ParseAmount(in, nullptr));
   if (function.rfind("ParseAmount ", 0) == 0) {

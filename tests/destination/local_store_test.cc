@@ -31,17 +31,10 @@ using testing::Scalar;
 using testing::StoreOf;
 namespace fs = std::filesystem;
 
-std::string Kept(const std::string& name) {
-  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/tests/data/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // A sale as the inventory voucher stage writes it (tests/data/local_store_sale.xml, its
 // parts in braces), with the parts given swapped out.
 std::string SaleXml(const std::map<std::string, std::string>& parts = {}) {
-  static const std::string kept = Kept("local_store_sale.xml");
+  static const std::string kept = testing::KeptText("local_store_sale.xml");
   std::map<std::string, std::string> values = {
       {"root", "Sale"},           {"type", "9"},
       {"series", "Sales"},        {"date", "05-06-2024"},
@@ -64,7 +57,7 @@ std::string SaleXml(const std::map<std::string, std::string>& parts = {}) {
 LocalCompany CompanyWithBooks() {
   LocalCompany company = CreateLocalCompany({.years = {2023, 2024}});
   auto s = OpenLocalCompany(company);
-  std::istringstream books(Kept("local_store_books.txt"));
+  std::istringstream books(testing::KeptText("local_store_books.txt"));
   std::vector<std::pair<int16_t, std::string>> masters;
   for (std::string line; std::getline(books, line);)
     masters.emplace_back(std::stoi(line), line.substr(line.find(' ') + 1));
@@ -163,42 +156,61 @@ class LocalStore : public ::testing::Test {
     return s_.fixed->SaveVchFromXML(type, xml, message_, false);
   }
   local::CompanyStore Store() { return StoreOf(company_); }
+  // Each call of a kept file of the store's answers, in order, on this session.
+  void ExpectKept(const std::string& file) {
+    testing::ExpectKeptAnswers(file, [this](const std::string& f, const std::string& in) {
+      std::vector<std::string> parts = testing::InputParts(in, 20);
+      std::string& name = parts[0];
+      auto kind = [&] { return static_cast<int16_t>(std::stoi(parts[1])); };
+      const std::string rest = in.substr(in.find('|') + 1);
+      if (f == "SaveMaster") return (SaveMaster(std::stoi(name), rest) ? "+" : "- ") + message_;
+      if (f == "SaveVoucher") {  // a record of its own, or the sale with the parts named swapped
+        std::map<std::string, std::string> swapped;
+        for (const std::string& part : parts)
+          if (const size_t eq = part.find('='); eq != std::string::npos)
+            swapped[part.substr(0, eq)] = part.substr(eq + 1);
+        return (Save(std::stoi(in), rest[0] == '<' ? rest : SaleXml(swapped)) ? "+" : "- ") +
+               message_;
+      }
+      if (f == "Scalar") {
+        local::CompanyStore store = Store();
+        return Scalar(store, in);
+      }
+      if (f == "ExecuteQuery") return s_.fixed->ExecuteQuery(in), std::string("ran");
+      if (f == "CopySeriesConfig") {
+        int32_t code = std::stoi(parts[2]);
+        s_.fixed1->CopySeriesConfig(std::stoi(name), parts[1], code, std::stoi(parts[3]));
+        return std::string("copied");
+      }
+      if (f == "statename2tindigit") return s_.fixed1->statename2tindigit(name);
+      if (f == "CountryName2Code") return std::to_string(s_.fixed1->CountryName2Code(name));
+      if (f == "StateName2PDCode") {
+        int16_t country = s_.fixed1->CountryName2Code(parts[1]);
+        return std::to_string(s_.fixed1->StateName2PDCode(name, country));
+      }
+      if (f == "mastername2code") return std::to_string(s_.fixed->mastername2code(name, kind()));
+      if (f == "SaveVchSeries")
+        return std::to_string(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(name, kind()));
+      std::string list;
+      for (const std::string& master :
+           s_.fixed->GetMastersCol(static_cast<int16_t>(std::stoi(name))))
+        list += master + ";";
+      return list;
+    });
+  }
   LocalCompany company_ = CompanyWithBooks();
   testing::LocalSessionObjects s_ = OpenLocalCompany(company_);
   std::string message_;
 };
 
-// Masters, lookups and series codes: each call of tests/data/local_store_masters.txt in order.
+// Masters, lookups, series codes and settings: each call of tests/data/local_store_masters.txt.
 TEST_F(LocalStore, GivesTheKeptAnswersToMastersLookupsAndSeries) {
-  testing::ExpectKeptAnswers("local_store_masters.txt", [&](const std::string& f,
-                                                            const std::string& in) {
-    std::vector<std::string> parts = testing::InputParts(in, 2);
-    std::string& name = parts[0];
-    auto kind = [&] { return static_cast<int16_t>(std::stoi(parts[1])); };
-    if (f == "SaveMaster")
-      return (SaveMaster(std::stoi(name), in.substr(in.find('|') + 1)) ? "+" : "- ") + message_;
-    if (f == "statename2tindigit") return s_.fixed1->statename2tindigit(name);
-    if (f == "CountryName2Code") return std::to_string(s_.fixed1->CountryName2Code(name));
-    if (f == "StateName2PDCode") {
-      int16_t country = s_.fixed1->CountryName2Code(parts[1]);
-      return std::to_string(s_.fixed1->StateName2PDCode(name, country));
-    }
-    if (f == "mastername2code") return std::to_string(s_.fixed->mastername2code(name, kind()));
-    if (f == "SaveVchSeries")
-      return std::to_string(s_.fixed1->SaveVchSeriesForMultiSeriesCreation(name, kind()));
-    std::string list;
-    for (const std::string& master : s_.fixed->GetMastersCol(static_cast<int16_t>(std::stoi(name))))
-      list += master + ";";
-    return list;
-  });
+  ExpectKept("local_store_masters.txt");
 }
 
 // The config updates of tests/data/local_store_queries.txt run; any other statement is refused.
 TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
-  testing::ExpectKeptAnswers("local_store_queries.txt", [&](auto&, const std::string& sql) {
-    s_.fixed->ExecuteQuery(sql);
-    return "ran";
-  });
+  ExpectKept("local_store_queries.txt");
   // The master configuration keeps the captions the statement named through its reloads.
   std::string empty;
   s_.mast_config->Load(6);
@@ -232,28 +244,6 @@ TEST_F(LocalStore, ExecuteQueryRunsOnlyConfigUpdates) {
   EXPECT_EQ(s_.company->DateSeperator, "-");
 }
 
-// Series settings copy from one series to another; a second session gets the same codes.
-TEST_F(LocalStore, SeriesCopyTheirSettingsAndKeepTheirCodes) {
-  std::string purchase = "Purchase", sales = "Sales";
-  const int32_t p = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2);
-  int32_t s = s_.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9);
-  s_.fixed->ExecuteQuery("Update CONFIG set B107 = -1 WHERE RECTYPE = 1 AND L1 = " +
-                         std::to_string(p));
-  s_.fixed->ExecuteQuery("Update CONFIG set B4=1 WHERE RECTYPE = 1 AND L1 = " + std::to_string(p));
-  s_.fixed1->CopySeriesConfig(2, "PURCHASE", s, 9);
-  local::CompanyStore store = Store();
-  EXPECT_EQ(Scalar(store, "SELECT B107 || ' ' || B4 FROM config WHERE RECTYPE = 1 AND L1 = " +
-                              std::to_string(s)),
-            "-1 1");
-  int32_t missing = 424242;
-  EXPECT_THROW(s_.fixed1->CopySeriesConfig(19, "CONTRA", s, 9), RunTimeError);
-  EXPECT_THROW(s_.fixed1->CopySeriesConfig(2, "Purchase", missing, 9), RunTimeError);
-  // A new session (a second run) gets the same codes.
-  auto again = OpenLocalCompany(company_);
-  EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(sales, 9), s);
-  EXPECT_EQ(again.fixed1->SaveVchSeriesForMultiSeriesCreation(purchase, 2), p);
-}
-
 // Every cut of a sale is refused as not well-formed, and nothing of it is stored; the whole sale
 // leaves the rows of tests/data/local_store_sale_rows.txt, and the trial balance and stock of
 // the books after it (openings 2000 Dr and 1500 Cr, a ledger with nothing on it left out, 10 out
@@ -275,8 +265,7 @@ TEST_F(LocalStore, ASaleIsStoredWholeAndShowsInTheBooks) {
   ASSERT_EQ(vouchers.size(), 1u);
   EXPECT_DOUBLE_EQ(vouchers[0].amount, 980);
   EXPECT_EQ(vouchers[0].party, "Mehta Stores");
-  testing::ExpectKeptAnswers("local_store_sale_rows.txt",
-                             [&](auto&, const std::string& sql) { return Scalar(store, sql); });
+  ExpectKept("local_store_sale_rows.txt");
   const local::TrialBalance tb = local::ComputeTrialBalance(store);
   testing::ExpectGolden("local_store_books_after_a_sale.txt",
                         local::RenderTrialBalance(tb, true) + local::RenderTrialBalance(tb, false) +
@@ -286,15 +275,7 @@ TEST_F(LocalStore, ASaleIsStoredWholeAndShowsInTheBooks) {
 // Vouchers and the store's answers: tests/data/local_store_voucher_refusals.txt, a record of its
 // own or a sale with the parts named swapped out.
 TEST_F(LocalStore, RefusesVouchersWithAMessageNamingTheValue) {
-  testing::ExpectKeptAnswers("local_store_voucher_refusals.txt", [&](auto&, const std::string& in) {
-    const std::string rest = in.substr(in.find('|') + 1);
-    std::map<std::string, std::string> parts;
-    std::istringstream list(rest);
-    for (std::string part; std::getline(list, part, '|');)
-      if (const size_t eq = part.find('='); eq != std::string::npos)
-        parts[part.substr(0, eq)] = part.substr(eq + 1);
-    return (Save(std::stoi(in), rest[0] == '<' ? rest : SaleXml(parts)) ? "+" : "- ") + message_;
-  });
+  ExpectKept("local_store_voucher_refusals.txt");
 }
 
 TEST_F(LocalStore, JournalHoldsEveryTextExactlyAsSent) {

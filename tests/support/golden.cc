@@ -24,21 +24,22 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
+std::string KeptText(const std::string& name) {
+  std::ifstream in(GoldenPath(name), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 void ExpectGolden(const std::string& name, const std::string& actual) {
   const char* update = std::getenv("VODARE_UPDATE_GOLDEN");
   if (update && std::string(update) == "1") {
     std::ofstream(GoldenPath(name), std::ios::binary) << actual;
     return;
   }
-  std::ifstream in(GoldenPath(name), std::ios::binary);
-  if (!in) {
-    ADD_FAILURE() << "no kept copy tests/data/" << name << " (VODARE_UPDATE_GOLDEN=1 writes it)";
-    return;
-  }
-  std::ostringstream kept;
-  kept << in.rdbuf();
-  if (kept.str() == actual) return;
-  const std::vector<std::string> want = Lines(kept.str()), got = Lines(actual);
+  const std::string kept = KeptText(name);
+  if (kept == actual) return;
+  const std::vector<std::string> want = Lines(kept), got = Lines(actual);
   size_t i = 0;
   while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
   ADD_FAILURE() << "tests/data/" << name << " differs at line " << i + 1

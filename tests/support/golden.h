@@ -10,6 +10,9 @@
 
 namespace vodare::testing {
 
+// The text of tests/data/<name>, empty when there is none.
+std::string KeptText(const std::string& name);
+
 // Adds a failure naming the first line that differs from the kept copy.
 void ExpectGolden(const std::string& name, const std::string& actual);
 

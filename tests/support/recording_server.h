@@ -23,8 +23,6 @@ struct RecordingState {
   int32_t next_series_code = 100;
   std::set<std::string> refused_series;  // series names answered with 0
   std::string raise_on;                  // a log line prefix whose call raises
-  int32_t cash_code = 7;
-  int16_t country_code = 91;
   int16_t state_code = 0;
   std::string user_name;
   std::string open_code;  // the company the session has open
@@ -43,11 +41,12 @@ struct RecordingState {
     Call(line);
     return answer;
   }
-  std::vector<std::string> Queries() const {
-    std::vector<std::string> q;
+  // The logged calls that start with the prefix, without it.
+  std::vector<std::string> Calls(const std::string& prefix) const {
+    std::vector<std::string> out;
     for (const auto& l : log)
-      if (l.rfind("ExecuteQuery ", 0) == 0) q.push_back(l.substr(13));
-    return q;
+      if (l.rfind(prefix, 0) == 0) out.push_back(l.substr(prefix.size()));
+    return out;
   }
 };
 
@@ -88,7 +87,7 @@ class RecordingFixed : public Recording<CFixedInterface> {
   bool SaveMasterFromXML(int16_t, std::string&, std::string&) override { return false; }
   bool SaveVchFromXML(int16_t&, std::string&, std::string&, bool) override { return false; }
   int32_t mastername2code(const std::string& name, int16_t kind) override {
-    return s_.Answer("mastername2code " + name + "|" + std::to_string(kind), s_.cash_code);
+    return s_.Answer("mastername2code " + name + "|" + std::to_string(kind), 7);
   }
   void ExecuteQuery(const std::string& sql) override { s_.Call("ExecuteQuery " + sql); }
   std::vector<std::string> GetMastersCol(int16_t) override { return {}; }
@@ -103,7 +102,7 @@ class RecordingFixed1 : public Recording<CFixedInterface1> {
   }
   std::string GetCompGUID() override { return ""; }
   int16_t CountryName2Code(std::string& name) override {
-    return s_.Answer("CountryName2Code " + name, s_.country_code);
+    return s_.Answer("CountryName2Code " + name, int16_t{91});
   }
   int16_t StateName2PDCode(std::string& state, int16_t& country) override {
     return s_.Answer("StateName2PDCode " + state + "|" + std::to_string(country), s_.state_code);
