@@ -101,21 +101,24 @@ RecordWriter::RecordWriter(std::string_view root_name) {
   start_unfinished_ = true;
 }
 
-void RecordWriter::CloseAbove(size_t depth) {
-  while (open_.size() > depth + 1) {
-    const OpenElement e = open_.back();
-    open_.pop_back();
-    if (start_unfinished_) {
-      Put("/>", 2);
-      start_unfinished_ = false;
-    } else {
-      Put("</", 2);
-      if (size_ + e.name_size >= out_.size()) out_.resize(out_.size() * 2 + e.name_size);
-      std::memcpy(out_.data() + size_, out_.data() + e.name_at, e.name_size);
-      size_ += e.name_size;
-      Put('>');
-    }
+void RecordWriter::CloseLast() {
+  const OpenElement e = open_.back();
+  open_.pop_back();
+  if (start_unfinished_) {
+    Put("/>", 2);
+    start_unfinished_ = false;
+    return;
   }
+  Put("</", 2);
+  // The name is copied from the text itself, so the room is made before it is read.
+  if (size_ + e.name_size >= out_.size()) out_.resize(out_.size() * 2 + e.name_size);
+  std::memcpy(out_.data() + size_, out_.data() + e.name_at, e.name_size);
+  size_ += e.name_size;
+  Put('>');
+}
+
+void RecordWriter::CloseAbove(size_t depth) {
+  while (open_.size() > depth + 1) CloseLast();
 }
 
 void RecordWriter::MakeRoomIn(size_t parent_depth, uint64_t parent_id, std::string_view name) {
@@ -172,18 +175,7 @@ RecordElement RecordWriter::Leaf(size_t parent_depth, uint64_t parent_id, std::s
 }
 
 std::string RecordWriter::Finish() {
-  CloseAbove(0);
-  if (start_unfinished_) {
-    Put("/>", 2);
-  } else {
-    Put("</", 2);
-    const OpenElement root = open_.front();
-    if (size_ + root.name_size >= out_.size()) out_.resize(out_.size() * 2 + root.name_size);
-    std::memcpy(out_.data() + size_, out_.data() + root.name_at, root.name_size);
-    size_ += root.name_size;
-    Put('>');
-  }
-  open_.clear();
+  while (!open_.empty()) CloseLast();
   out_.resize(size_);
   return std::move(out_);
 }

@@ -52,6 +52,8 @@ class RecordWriter {
   friend RecordElement AddXmlElement(RecordElement, const char*, const Value&, int, bool);
   void Put(const char* p, size_t n);
   void Put(char c);
+  // Writes the end of the element opened last (or "/>" when it is still empty) and forgets it.
+  void CloseLast();
   void CloseAbove(size_t depth);
   // Closes what was opened after the parent and ends its start tag; raises when it is closed.
   void MakeRoomIn(size_t parent_depth, uint64_t parent_id, std::string_view name);

@@ -58,10 +58,10 @@ class OrderedSaves {
     int16_t type = 0;
     std::string xml;
     std::unique_ptr<ReadAhead> read;  // the company's reading of xml, when it reads ahead
-    std::exception_ptr unread;        // what making or reading the text raised
+    std::exception_ptr unread;        // what reading the text raised
     Answered answered;
     Answer answer;
-    bool ready = false;  // text made and read: the save may start
+    bool ready = false;  // text read: the save may start
     bool done = false;
   };
   void Loop();

@@ -3,7 +3,6 @@
 #include "common/text.h"
 #include "context/run_context.h"
 #include "destination/connection.h"
-#include "vouchers/voucher_record.h"
 
 namespace vodare {
 
