@@ -82,19 +82,27 @@ constexpr std::array<bool, 256> kReferenced = [] {
 }();
 }  // namespace
 
+void RecordWriter::Grow(size_t n) {
+  const size_t room = std::max(room_ * 2, size_ + n + 4096);
+  auto bigger = std::make_unique_for_overwrite<char[]>(room);
+  if (size_ != 0) std::memcpy(bigger.get(), out_.get(), size_);
+  out_ = std::move(bigger);
+  room_ = room;
+}
+
 inline void RecordWriter::Put(const char* p, size_t n) {
-  if (size_ + n > out_.size()) out_.resize(std::max(out_.size() * 2, size_ + n + 4096));
-  std::memcpy(out_.data() + size_, p, n);
+  if (size_ + n > room_) Grow(n);
+  std::memcpy(out_.get() + size_, p, n);
   size_ += n;
 }
 
 inline void RecordWriter::Put(char c) {
-  if (size_ == out_.size()) out_.resize(out_.size() * 2 + 4096);
+  if (size_ == room_) Grow(1);
   out_[size_++] = c;
 }
 
 RecordWriter::RecordWriter(std::string_view root_name) {
-  out_.resize(4096);
+  Grow(0);
   Put('<');
   open_.push_back({size_, root_name.size(), next_id_++});
   Put(root_name.data(), root_name.size());
@@ -111,8 +119,8 @@ void RecordWriter::CloseLast() {
   }
   Put("</", 2);
   // The name is copied from the text itself, so the room is made before it is read.
-  if (size_ + e.name_size >= out_.size()) out_.resize(out_.size() * 2 + e.name_size);
-  std::memcpy(out_.data() + size_, out_.data() + e.name_at, e.name_size);
+  if (size_ + e.name_size > room_) Grow(e.name_size);
+  std::memcpy(out_.get() + size_, out_.get() + e.name_at, e.name_size);
   size_ += e.name_size;
   Put('>');
 }
@@ -176,8 +184,7 @@ RecordElement RecordWriter::Leaf(size_t parent_depth, uint64_t parent_id, std::s
 
 std::string RecordWriter::Finish() {
   while (!open_.empty()) CloseLast();
-  out_.resize(size_);
-  return std::move(out_);
+  return std::string(out_.get(), size_);
 }
 
 RecordElement RecordElement::append_child(const char* name) const {

@@ -4,6 +4,7 @@
 // other than tab, line feed and carriage return written as references.
 
 #include <cstdint>
+#include <memory>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -52,6 +53,7 @@ class RecordWriter {
   friend RecordElement AddXmlElement(RecordElement, const char*, const Value&, int, bool);
   void Put(const char* p, size_t n);
   void Put(char c);
+  void Grow(size_t n);  // makes room for n bytes more
   // Writes the end of the element opened last (or "/>" when it is still empty) and forgets it.
   void CloseLast();
   void CloseAbove(size_t depth);
@@ -66,8 +68,10 @@ class RecordWriter {
     size_t name_at, name_size;  // where the name stands in out_
     uint64_t id;
   };
-  std::string out_;  // written up to size_; the rest is room
-  size_t size_ = 0;
+  // Written up to size_; the rest is room, left unset: a record is copied out once it is whole,
+  // so the text queued for the store holds no room.
+  std::unique_ptr<char[]> out_;
+  size_t size_ = 0, room_ = 0;
   std::vector<OpenElement> open_;  // the root first
   bool start_unfinished_ = false;  // the last start tag still lacks its '>'
   uint64_t next_id_ = 1;
