@@ -20,13 +20,16 @@ struct ContextFree {
 std::string PackJournalText(std::string_view text) {
   // One context per thread, kept: creating one per record costs more than compressing it.
   thread_local std::unique_ptr<ZSTD_CCtx, ContextFree> context(ZSTD_createCCtx());
-  std::string packed(ZSTD_compressBound(text.size()), '\0');
-  size_t n = ZSTD_compressCCtx(context.get(), packed.data(), packed.size(), text.data(),
-                               text.size(), kLevel);
+  // The room for the worst case is kept too: clearing it afresh for every record costs a
+  // twentieth of the packing.
+  thread_local std::string room;
+  const size_t bound = ZSTD_compressBound(text.size());
+  if (room.size() < bound) room.resize(bound);
+  size_t n = ZSTD_compressCCtx(context.get(), room.data(), bound, text.data(), text.size(),
+                               kLevel);
   if (ZSTD_isError(n))
     throw RunTimeError(std::string("Cannot pack a journal text: ") + ZSTD_getErrorName(n));
-  packed.resize(n);
-  return packed;
+  return std::string(room.data(), n);
 }
 
 std::string UnpackJournalText(std::string_view packed) {
