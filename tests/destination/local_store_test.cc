@@ -361,6 +361,7 @@ TEST(LocalStoreDurability, AKilledRunLosesNoAnsweredVoucherLeavesNoHalfOneAndKee
   for (const auto& row : testing::JournalOf(company, "SaveVchFromXML", true))
     held.insert(std::stoi(row.text.substr(row.text.find("<VchNo>") + 7)));
   for (int number : answered) EXPECT_TRUE(held.count(number)) << "voucher " << number << " lost";
+  EXPECT_FALSE(fs::exists(wal) && fs::file_size(wal) > 0) << "closing leaves the log behind";
   local::CompanyStore store = StoreOf(company);
   const size_t vouchers = held.size();
   EXPECT_EQ(Scalar(store,
