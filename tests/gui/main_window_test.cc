@@ -164,8 +164,7 @@ TEST_F(MainWindowTest, BrowsingFolders) {
   chosen_folder_ = QString::fromStdString((root_ / "export").string());
   Find<QToolButton>("cmdPath2")->click();
   EXPECT_EQ(opened, 1);
-  ASSERT_EQ(boxes_.Captions(), Texts{"Vodare"});
-  EXPECT_EQ(boxes_.shown[0].text, "Error in OpenDBCon: no tables_");
+  ASSERT_EQ(boxes_.Captions(true), Texts{"Vodare|Error in OpenDBCon: no tables_"});
   EXPECT_EQ(boxes_.shown[0].icon, MessageIcon::kNone);
   EXPECT_EQ(Text("txtVodoriDataPath"), before);
   EXPECT_EQ(Label("lblVodoriComp"), "(Vodori data not found.)");
