@@ -26,11 +26,6 @@ std::string JournalXml(int number, const std::string& amount = "100") {
          "</AccEntries></Journal>";
 }
 
-int64_t VoucherCount(const LocalCompany& company) {
-  local::CompanyStore store = testing::StoreOf(company);
-  return std::stoll(testing::Scalar(store, "SELECT COUNT(*) FROM voucher"));
-}
-
 TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
   LocalCompany company = CreateLocalCompany({.years = {2024}});
   auto s = OpenLocalCompany(company);
@@ -64,7 +59,9 @@ TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
         ++saved;
         // Committed before it was answered: another connection to the file sees it (and maybe
         // the next ones, saved meanwhile).
-        EXPECT_GE(VoucherCount(company), saved) << "voucher " << i << " answered before its commit";
+        local::CompanyStore store = testing::StoreOf(company);
+        EXPECT_GE(std::stoi(testing::Scalar(store, "SELECT COUNT(*) FROM voucher")), saved)
+            << "voucher " << i << " answered before its commit";
       });
     }
     saves.Drain();
@@ -82,10 +79,8 @@ TEST(OrderedSaves, AnswersComeInOrderEachForItsOwnVoucherOnceItIsCommitted) {
   for (int i = 0; i < kVouchers; ++i) {
     EXPECT_EQ(order[i], i);
     const std::string expected = voucher(i).second;
-    if (expected.empty())
-      EXPECT_EQ(messages[i], "") << i;
-    else
-      EXPECT_NE(messages[i].find(expected), std::string::npos) << i << ": " << messages[i];
+    EXPECT_EQ(messages[i].empty(), expected.empty()) << i << ": " << messages[i];
+    EXPECT_NE(messages[i].find(expected), std::string::npos) << i << ": " << messages[i];
   }
   // The journal holds the calls in the order they were handed in, each text as it was sent.
   auto journal = JournalOf(company, "SaveVchFromXML");

@@ -41,11 +41,6 @@ class GroupMappingDialogTest : public ::testing::Test {
     Select("lstVuvodaAccgrp", vuvoda);
     Press("cmdForward");
   }
-  Texts Alerts() {
-    Texts out;
-    for (const auto& r : boxes_.shown) out.push_back(r.caption + "|" + r.text);
-    return out;
-  }
 
   testing::ScriptedBoxes boxes_;
   std::unique_ptr<GroupMappingDialog> dialog_;
@@ -70,9 +65,10 @@ TEST_F(GroupMappingDialogTest, ForwardAsksForBothSelectionsThenPairsThem) {
   Press("cmdForward");  // only the Vuvoda side chosen
   Select("lstVodoriAccGrp", "Debtors");
   Press("cmdForward");  // only the Vodori side: the Vuvoda choice was cleared
-  EXPECT_EQ(Alerts(), (Texts{"Alert!|Kindly select the account group from Vodori Acc Groups!",
-                             "Alert!|Kindly select the account group from Vodori Acc Groups!",
-                             "Alert!|Kindly select the account group from Vuvoda Acc Groups!"}));
+  EXPECT_EQ(boxes_.Captions(true),
+            (Texts{"Alert!|Kindly select the account group from Vodori Acc Groups!",
+                   "Alert!|Kindly select the account group from Vodori Acc Groups!",
+                   "Alert!|Kindly select the account group from Vuvoda Acc Groups!"}));
   EXPECT_EQ(boxes_.shown.back().icon, MessageIcon::kExclamation);
 
   boxes_.shown.clear();
@@ -106,7 +102,8 @@ TEST_F(GroupMappingDialogTest, BackwardReturnsTheGroupAndAsksForAPairTheSecondTi
   EXPECT_TRUE(boxes_.shown.empty());
   Pair("Debtors", "Sundry Debtors");
   Press("cmdBackward");
-  EXPECT_EQ(Alerts(), (Texts{"Alert!|Kindly select the mapped account group to be removed!"}));
+  EXPECT_EQ(boxes_.Captions(true),
+            (Texts{"Alert!|Kindly select the mapped account group to be removed!"}));
 }
 
 TEST_F(GroupMappingDialogTest, AutoMapPairsByLikenessAndByTheKnownNames) {

@@ -36,17 +36,17 @@ struct ScriptedBoxes {
   gui::MessageHook Hook() {
     return [this](const gui::MessageRequest& r) {
       shown.push_back(r);
-      if (!r.question) return false;
       auto& queue = answers[r.caption];
-      if (queue.empty()) return false;
+      if (!r.question || queue.empty()) return false;
       bool yes = queue.front();
       queue.pop_front();
       return yes;
     };
   }
-  std::vector<std::string> Captions() const {
+  // Each box's caption, or "caption|text".
+  std::vector<std::string> Captions(bool with_text = false) const {
     std::vector<std::string> c;
-    for (const auto& r : shown) c.push_back(r.caption);
+    for (const auto& r : shown) c.push_back(with_text ? r.caption + "|" + r.text : r.caption);
     return c;
   }
 };
@@ -70,20 +70,17 @@ inline std::string FormText(const QWidget& form, const std::string& root = "",
       shows = b->text().toStdString() + (b->isChecked() ? " [x]" : "") +
               (b->icon().isNull() ? "" : " (icon)");
     if (auto* d = qobject_cast<const QDateEdit*>(w)) shows = d->text().trimmed().toStdString();
-    if (auto* c = qobject_cast<const QComboBox*>(w)) {
+    if (auto* c = qobject_cast<const QComboBox*>(w))
       for (int i = 0; i < c->count(); ++i)
         shows += (i == c->currentIndex() ? "*" : "") + c->itemText(i).toStdString() + ";";
-    }
-    if (auto* list = qobject_cast<const QListWidget*>(w)) {
+    if (auto* list = qobject_cast<const QListWidget*>(w))
       for (int i = 0; i < list->count(); ++i) shows += list->item(i)->text().toStdString() + ";";
-    }
-    if (auto* t = qobject_cast<const QTableWidget*>(w)) {
+    if (auto* t = qobject_cast<const QTableWidget*>(w))
       for (int c = 0; c < t->columnCount(); ++c) {
         const QTableWidgetItem* h = t->horizontalHeaderItem(c);
         shows += "\n    " + h->text().toStdString() + " (" + h->toolTip().toStdString() + "):";
         for (int r = 0; r < t->rowCount(); ++r) shows += " " + t->item(r, c)->text().toStdString();
       }
-    }
     if (auto* p = qobject_cast<const QProgressBar*>(w)) shows = std::to_string(p->value());
     out += "  " + w->objectName().toStdString() + " " + w->metaObject()->className() +
            (geometry ? " " + std::to_string(g.x()) + "," + std::to_string(g.y()) + " " +

@@ -37,7 +37,15 @@ class RecordingRunUi : public RunUi {
     messages.push_back({text, caption, icon});
     events.push_back("message " + caption + "|" + text);
   }
-  bool AskYesNo(const std::string& text, const std::string& caption) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override {
+    questions.push_back(text);
+    events.push_back("ask " + caption);
+    std::deque<bool>& queue = answers_[caption];
+    if (queue.empty()) return false;
+    bool yes = queue.front();
+    queue.pop_front();
+    return yes;
+  }
   void SetInputsEnabled(bool enabled) override {
     inputs_enabled = enabled;
     events.push_back(enabled ? "inputs on" : "inputs off");
@@ -73,7 +81,23 @@ class RecordingRunUi : public RunUi {
   }
   // The whole record as lines, each message with its icon and each question with its text
   // (line breaks shown as \r \n), for a kept copy of a dialogue.
-  std::string Dialogue() const;
+  std::string Dialogue() const {
+    std::string out;
+    size_t message = 0, question = 0;
+    for (const std::string& e : events) {
+      std::string line = e;
+      if (e.rfind("message ", 0) == 0 && message < messages.size()) {
+        const ShownMessage& m = messages[message++];
+        line = "message " + m.caption + " (icon " + std::to_string(static_cast<int>(m.icon)) +
+               ")|" + m.text;
+      } else if (e.rfind("ask ", 0) == 0 && question < questions.size()) {
+        line += "|" + questions[question++];
+      }
+      for (char c : line) out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+      out += "\n";
+    }
+    return out;
+  }
 
   std::vector<std::string> events;
   std::vector<ShownMessage> messages;

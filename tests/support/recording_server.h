@@ -136,10 +136,15 @@ class RecordingMastConfig : public Recording<CMastConfig> {
   }
 };
 
-// Logs "Create <id>" for each object made; an id in missing_prog_ids is not installed.
+// Logs "Create <id>" for each object made; an id in missing_prog_ids is not installed. Made on a
+// state the test holds, the objects of however many factories answer from that one state.
 class RecordingFactory : public AutomationFactory {
+  RecordingState own_;
+
  public:
-  RecordingState state;
+  RecordingFactory() = default;
+  explicit RecordingFactory(RecordingState& shared) : state(shared) {}
+  RecordingState& state = own_;
 
   std::unique_ptr<CFixedInterface> CreateFixedInterface(const std::string& id) override {
     return Make<RecordingFixed>(id);
