@@ -129,7 +129,7 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
       }
       // Every counted record's postings belong to its inventory voucher, whatever its key.
       std::string id = CleanTextCopy(col.Trimmed(rs, kVoucher), 3);
-      if (!IsBlank(id)) ctx.InventoryVoucherIds.Add(id, id);
+      if (!IsBlank(id)) ctx.InventoryVoucherIds.Add(id, true);
       ++list.counted;
     }
     if (read % 50 == 0) {

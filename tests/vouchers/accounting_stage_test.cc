@@ -64,7 +64,7 @@ class AccountingStage : public ::testing::Test {
       ASSERT_TRUE(!make_ledgers || ctx.destination.FixedApi->SaveMasterFromXML(2, xml, message))
           << message;
     }
-    ctx.InventoryVoucherIds.Add("106", "106");
+    ctx.InventoryVoucherIds.Add("106", true);
     ImportAccountingVouchers(ctx, Date::FromYmd(2024, 4, 1), Date::FromYmd(2025, 3, 31));
   }
   std::vector<local::VoucherRow> Vouchers() {
