@@ -16,14 +16,11 @@ namespace {
 using H = InventoryVoucherHeader;
 
 struct Fixture {
-  pugi::xml_document doc;  // the last run's record, read back
-  pugi::xml_node root;
   testing::FixedLookups lookups;
   ErrorList errors;
   std::vector<std::string> saved;  // "kind record" of each master saved
   std::string refuse;              // a name the destination refuses
   BillSundryMasters masters;
-  std::vector<std::string> list;
 
   Fixture() {
     masters.errors = &errors;
@@ -34,15 +31,6 @@ struct Fixture {
       message = "Bill sundry refused";
       return false;
     };
-  }
-  void Run(const H& h, const std::string& type_name, bool tax_inclusive = false,
-           double discount_total = 0, bool not_reconciled = false) {
-    list.clear();
-    SundryInputs in{9, "S1", not_reconciled, discount_total, type_name, tax_inclusive};
-    RecordWriter record("Sale");
-    AddBillSundries(record.root(), h, in, masters, lookups, list);
-    EXPECT_TRUE(doc.load_string(record.Finish().c_str()));
-    root = doc.first_child();
   }
 };
 
@@ -72,10 +60,18 @@ std::string Answer(const std::string&, const std::string& bill) {
   }
   Fixture f;
   f.lookups.accounts = {{"55", "Cartage"}, {"9", "Cash Discount"}};
-  for (int i = 0; i < runs; ++i) f.Run(h, type_name, inclusive, discount, unreconciled);
+  std::vector<std::string> list;
+  pugi::xml_document doc;  // the last voucher's record, read back
+  for (int i = 0; i < runs; ++i) {
+    list.clear();
+    RecordWriter record("Sale");
+    AddBillSundries(record.root(), h, {9, "S1", unreconciled, discount, type_name, inclusive},
+                    f.masters, f.lookups, list);
+    EXPECT_TRUE(doc.load_string(record.Finish().c_str()));
+  }
   std::string text = "list:";
-  for (const std::string& item : f.list) text += " [" + item + "]";
-  for (pugi::xpath_node d : f.root.select_nodes("BillSundries/BSDetail")) {
+  for (const std::string& item : list) text += " [" + item + "]";
+  for (pugi::xpath_node d : doc.first_child().select_nodes("BillSundries/BSDetail")) {
     text += " /";
     for (pugi::xml_node field : d.node().children())
       text += std::string(" ") + field.name() + "=" + field.text().get();
