@@ -1,4 +1,4 @@
-// Master records and opening stock from plain values (tests/data/master_records.txt).
+// Master records, the groups' save order and opening stock from plain values (master_records.txt).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -67,6 +67,19 @@ std::string Answer(const std::string& function, const std::string& in) {
            o.alt_opening + " and " + o.main_opening + ", factor " + o.factor + ", amount " +
            o.amount;
   }
+  if (function == "GroupSaveOrder") {  // "name>parent, ..." in table order, "!" marks a paired one
+    std::vector<std::string> names, parents;
+    std::vector<bool> wanted;
+    std::istringstream groups(in);
+    for (std::string g; std::getline(groups >> std::ws, g, ',');) {
+      wanted.push_back(g[0] != '!');
+      names.push_back(g.substr(!wanted.back(), g.find('>') - !wanted.back()));
+      parents.push_back(g.find('>') == std::string::npos ? "" : g.substr(g.find('>') + 1));
+    }
+    std::string order = "order";
+    for (size_t i : GroupSaveOrder(names, parents, wanted)) order += " " + std::to_string(i);
+    return order;
+  }
   if (function == "Opening stock") {  // factor|alt unit|"no,opening,rate[,mfd[,exp]]; ..."
     const std::vector<std::string> f = testing::InputParts(in, 3);
     std::vector<BatchRow> rows;
@@ -107,22 +120,6 @@ TEST(MasterRecords, EachInputGivesTheKeptAnswer) {
   v.packing = std::string(38, 'x') + "é€";
   EXPECT_NE(BuildItemRecord(v).find("<Address1>" + v.packing + "</Address1><OF>"),
             std::string::npos);
-}
-
-TEST(GroupSaveOrder, ParentsComeBeforeTheirChildren) {
-  // C under B under A, listed child first; D stands alone; E's parent never comes.
-  EXPECT_EQ(GroupSaveOrder({"C", "B", "D", "a", "E"}, {"B", "A", "", "", "Nowhere"},
-                           std::vector<bool>(5, true)),
-            (std::vector<size_t>{2, 3, 1, 0, 4}));
-  // Two children of one later parent keep their table order right after it.
-  EXPECT_EQ(GroupSaveOrder({"X1", "X2", "P"}, {"P", "P", ""}, {true, true, true}),
-            (std::vector<size_t>{2, 0, 1}));
-  // A paired group is not saved, so nothing waits for it; a loop keeps table order at the end.
-  EXPECT_EQ(
-      GroupSaveOrder({"K", "M", "L1", "L2"}, {"M", "", "L2", "L1"}, {true, false, true, true}),
-      (std::vector<size_t>{0, 1, 2, 3}));
-  // A group named as its own parent does not wait for itself.
-  EXPECT_EQ(GroupSaveOrder({"S"}, {"s"}, {true}), (std::vector<size_t>{0}));
 }
 
 }  // namespace
