@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -25,12 +26,7 @@ ErrorList Entries(std::initializer_list<const char*> messages) {
 
 TEST(ErrorListFile, IsNamedForTheTimeOfTheRunAndHoldsOneLinePerEntry) {
   std::tm t{};
-  t.tm_year = 2025 - 1900;
-  t.tm_mon = 1;
-  t.tm_mday = 17;
-  t.tm_hour = 14;
-  t.tm_min = 30;
-  t.tm_sec = 5;
+  ASSERT_TRUE(strptime("2025-02-17 14:30:05", "%Y-%m-%d %H:%M:%S", &t));
   EXPECT_EQ(ErrorListFileName(t, 7), "VodoriErrorList_20250217_143005_007.txt");
 
   // The error text keeps its "_" after every entry; the file breaks lines only between entries.

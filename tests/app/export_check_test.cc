@@ -14,6 +14,7 @@
 #include "source/source_db.h"
 #include "support/golden.h"
 #include "support/temp_dir.h"
+#include "support/text_dbf.h"
 
 namespace vodare {
 namespace {
@@ -99,14 +100,11 @@ TEST(ExportCheck, EveryKindOfDamageIsNamedWithItsTableAndPlace) {
       {"end_mark_where_a_record_starts", Qty([](std::string& b) { b[At(b, 2, 0) - 1] = 0x1A; })},
       {"column_a_stage_reads_missing",
        [](const fs::path& d) {  // the sample export's dis fields, but for one
-         std::vector<DbfField> fields;
-         for (const char* name :
-              {"VOUCHER", "DATE", "VCN", "CODE", "NERA", "GODWON", "QTY", "PACK", "FREE", "RATE",
-               "MRP", "SDISCOUNT", "SVDIS", "SVDIS1", "BATCH", "MFD", "EXP", "FLG"})
-           fields.push_back({name, 'C', 4, 0});
-         DbfWriter w((d / "dis.dbf").string(), fields);
-         w.Add(std::vector<Value>(fields.size(), Value("1")));
-         w.Close();
+         testing::WriteTextDbf(d / "dis.dbf",
+                               "VOUCHER C 4;DATE C 4;VCN C 4;CODE C 4;NERA C 4;GODWON C 4;QTY C 4;"
+                               "PACK C 4;FREE C 4;RATE C 4;MRP C 4;SDISCOUNT C 4;SVDIS C 4;"
+                               "SVDIS1 C 4;BATCH C 4;MFD C 4;EXP C 4;FLG C 4",
+                               {"1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1"});
        }},
       {"text_in_a_number", Qty([](std::string& b) { b.replace(At(b, 1, 4), 8, "     ABC"); })},
       {"thousands_separator_in_a_number",
@@ -156,12 +154,8 @@ TEST(ExportCheck, EveryKindOfDamageIsNamedWithItsTableAndPlace) {
        }},
       {"a_table_the_stages_read_without_records",
        [](const fs::path& d) {
-         DbfWriter((d / "pend.dbf").string(), {{"VOUCHER", 'N', 8, 0},
-                                               {"TYPE", 'C', 2, 0},
-                                               {"VCN", 'C', 20, 0},
-                                               {"DDATE", 'D', 8, 0},
-                                               {"FINAL", 'N', 14, 2}})
-             .Close();
+         testing::WriteTextDbf(d / "pend.dbf",
+                               "VOUCHER N 8 0;TYPE C 2;VCN C 20;DDATE D;FINAL N 14 2", {});
        }},
   };
   std::string text;

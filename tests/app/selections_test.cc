@@ -14,12 +14,12 @@
 #include "context/run_source.h"
 #include "destination/local/company_store.h"
 #include "destination/local/local_factory.h"
-#include "source/dbf.h"
 #include "source/source_db.h"
 #include "support/golden.h"
 #include "support/local_company.h"
 #include "support/recording_run_ui.h"
 #include "support/recording_server.h"
+#include "support/text_dbf.h"
 
 namespace vodare {
 namespace {
@@ -202,27 +202,20 @@ TEST(SelectionsOnAnInstallation, DataFolderCompaniesAndYearsAsTheWindowReadsThem
 // The first remark marked as the company's, trimmed; empty without the row, the table, a remark
 // or an export.
 TEST(GetVodoriCompanyName, TheFirstMarkedRemarkTrimmed) {
-  const std::vector<std::pair<std::vector<std::vector<Value>>, std::string>> cases = {
-      {{{Value("L001"), Value(0.0), Value("a@b.in"), Value("")},
-        {Value(""), Value(99.0), Value("  Shree Sai Pharma  "), Value("zoravized3")},
-        {Value(""), Value(99.0), Value("Second"), Value("ZORAVIZED3")}},
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"L001|0|a@b.in|", "|99|  Shree Sai Pharma  |zoravized3", "|99|Second|ZORAVIZED3"},
        "Shree Sai Pharma"},
-      {{{Value("L001"), Value(0.0), Value("x"), Value("")}}, ""},
-      {{{Value(""), Value(99.0), Value(), Value("ZORAVIZED3")}}, ""},
+      {{"L001|0|x|"}, ""},
+      {{"|99||ZORAVIZED3"}, ""},
       {{}, ""},  // no support table at all
   };
   for (const auto& [rows, name] : cases) {
     testing::TempDir dir;
-    if (rows.empty()) {
-      DbfWriter((dir / "pro.dbf"), {{"CODE", 'N', 6, 0}}).Close();
-    } else {
-      DbfWriter w(dir / "support.dbf", {{"LCODE", 'C', 8, 0},
-                                        {"PCODE", 'N', 3, 0},
-                                        {"REMARK", 'C', 60, 0},
-                                        {"ALIASE", 'C', 10, 0}});
-      for (const auto& row : rows) w.Add(row);
-      w.Close();
-    }
+    if (rows.empty())
+      testing::WriteTextDbf(dir / "pro.dbf", "CODE N 6 0", {});
+    else
+      testing::WriteTextDbf(dir / "support.dbf", "LCODE C 8;PCODE N 3 0;REMARK C 60;ALIASE C 10",
+                            rows);
     testing::RecordingRunUi ui;
     RunContext ctx(ui);
     EXPECT_EQ(GetVodoriCompanyName(ctx), "") << "no export open";

@@ -19,7 +19,6 @@
 #include "common/helpers.h"
 #include "context/run_source.h"
 #include "destination/local/company_store.h"
-#include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
 #include "export_writer/sample_export.h"
@@ -108,13 +107,9 @@ class WholeRun : public ::testing::Test {
 
 testing::TempDir* WholeRun::sample_ = nullptr;
 
-local::CompanyStore Store(const testing::LocalCompany& company) {
-  return local::CompanyStore(*local::FindCompanyFile(company.data_folder, company.code));
-}
-
 // What a company's books say, without the store's own ids.
 std::vector<std::string> Books(const testing::LocalCompany& company) {
-  local::CompanyStore store = Store(company);
+  local::CompanyStore store = testing::StoreOf(company);
   std::vector<std::string> lines;
   for (const auto& v : local::ListVouchers(store, std::nullopt))
     lines.push_back(std::to_string(v.type) + " " + v.series + " " + v.number + " " + v.date + " " +
@@ -178,8 +173,9 @@ TEST_F(WholeRun, TheVouchersTheCompanyRefusedAreTheMissingOnesAndEverythingElseA
     real(ctx, args);
     const std::string* saved = ctx.ItemNameCache.Find(code);
     ASSERT_NE(saved, nullptr);
-    Store(company).db().Exec("UPDATE master SET name = 'Gone', folded = 'GONE' WHERE kind = " +
-                             std::to_string(kKindItem) + " AND name = '" + *saved + "'");
+    testing::StoreOf(company).db().Exec(
+        "UPDATE master SET name = 'Gone', folded = 'GONE' WHERE kind = " +
+        std::to_string(kKindItem) + " AND name = '" + *saved + "'");
   };
   RecordingRunUi ui;
   const Outcome run = Run(company, ui, true, stages);
@@ -284,7 +280,7 @@ TEST_F(WholeRun, ARunStoppedAmongTheVouchersAndRunAgainLeavesTheBooksOfOneRun) {
 // A run's journal: a line (and hash) per row, then the whole text, escaped, of each operation and
 // kind's first row.
 std::string JournalText(const testing::LocalCompany& company) {
-  local::CompanyStore store = Store(company);
+  local::CompanyStore store = testing::StoreOf(company);
   std::string rows, texts;
   size_t n = 0;
   std::set<std::string> seen;

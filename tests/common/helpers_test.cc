@@ -14,19 +14,6 @@
 namespace vodare {
 namespace {
 
-TEST(NamedLookups, NamesAndKeysIgnoreCase) {
-  KeyedCollection<int16_t> counters;
-  EXPECT_EQ(NextNameOccurrence(counters, "Tea"), 0);
-  EXPECT_EQ(NextNameOccurrence(counters, "TEA"), 1);
-  EXPECT_EQ(NextNameOccurrence(counters, "tea"), 2);
-  KeyedCollection<std::string> names;
-  std::string out;
-  EXPECT_FALSE(CollectionLookup(names, "x", &out));
-  names.Add("Ab1", "Soap");
-  EXPECT_TRUE(CollectionLookup(names, "aB1", &out));
-  EXPECT_EQ(out, "Soap");
-}
-
 // Long runs of adds and removals in changing case, against a plain map of the folded keys.
 TEST(KeyedCollection, AddsRemovesAndFindsAsAMapOfFoldedKeysWouldInAddedOrder) {
   std::mt19937 random(7);

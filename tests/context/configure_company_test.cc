@@ -9,7 +9,6 @@
 #include "context/run_destination.h"
 #include "context/run_source.h"
 #include "destination/local/company_store.h"
-#include "destination/local/installation.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
 #include "source/dbf.h"
@@ -50,13 +49,9 @@ struct CompanyRun {
     connected = ConnectDestination(ctx, company.program_folder, company.data_folder, company.code,
                                    static_cast<int16_t>(company.year));
   }
-  local::CompanyStore Store() const {
-    return local::CompanyStore(fs::path(company.data_folder) / company.code /
-                               local::kCompanyFileName);
-  }
   // The statements the store received, in order, as received.
   std::vector<std::string> Statements() {
-    local::CompanyStore store = Store();
+    local::CompanyStore store = testing::StoreOf(company);
     std::vector<std::string> out;
     for (const auto& row : local::ReadJournal(store))
       if (row.operation.find("ExecuteQuery") != std::string::npos) out.push_back(row.text);
@@ -119,7 +114,7 @@ std::string Effects(CompanyRun& run) {
     out += std::string(" ") + name + (on ? "+" : "-");
   out += "\n";
   for (const std::string& statement : run.Statements()) out += "  " + statement + "\n";
-  local::CompanyStore store = run.Store();
+  local::CompanyStore store = testing::StoreOf(run.company);
   out += "master fields:";
   for (const char* at : {"2 6 C1", "2 6 C2", "2 6 C3", "2 2 C1", "2 2 C2", "2 6 NoOfFld", "2 6 I32",
                          "79 6 I13", "2 2 NoOfFld", "79 2 I1", "79 2 I11"}) {

@@ -1,5 +1,7 @@
-// Master records from plain values (tests/data/master_records.txt).
+// Master records, the groups' save order and opening stock from plain values (master_records.txt).
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "common/run_error.h"
 #include "common/text.h"
@@ -65,6 +67,41 @@ std::string Answer(const std::string& function, const std::string& in) {
            o.alt_opening + " and " + o.main_opening + ", factor " + o.factor + ", amount " +
            o.amount;
   }
+  if (function == "GroupSaveOrder") {  // "name>parent, ..." in table order, "!" marks a paired one
+    std::vector<std::string> names, parents;
+    std::vector<bool> wanted;
+    std::istringstream groups(in);
+    for (std::string g; std::getline(groups >> std::ws, g, ',');) {
+      wanted.push_back(g[0] != '!');
+      names.push_back(g.substr(!wanted.back(), g.find('>') - !wanted.back()));
+      parents.push_back(g.find('>') == std::string::npos ? "" : g.substr(g.find('>') + 1));
+    }
+    std::string order = "order";
+    for (size_t i : GroupSaveOrder(names, parents, wanted)) order += " " + std::to_string(i);
+    return order;
+  }
+  if (function == "Opening stock") {  // factor|alt unit|"no,opening,rate[,mfd[,exp]]; ..."
+    const std::vector<std::string> f = testing::InputParts(in, 3);
+    std::vector<BatchRow> rows;
+    std::istringstream batches(f[2]);
+    for (std::string batch; std::getline(batches >> std::ws, batch, ';');) {
+      std::vector<Value> v;
+      std::istringstream cells(batch);
+      for (std::string cell; std::getline(cells, cell, ',');) v.push_back(Field(cell));
+      v.resize(5);
+      rows.push_back({v[0], v[2], v[3], v[4], v[1], Value(20.0), Value(15.0)});
+    }
+    OpeningStockResult r;
+    std::string block;
+    try {
+      block = BuildOpeningStockBlock(rows, std::stod(f[0]), f[1] == "on", r);
+    } catch (const RunTimeError& e) {
+      block = std::string("raises ") + e.Description();
+    }
+    return std::string(r.has_batches ? "batches" : "no batches") + (r.mfg_dates ? ", made" : "") +
+           (r.expiry_dates ? ", expiring" : "") + ", " + std::to_string(r.batches) + " of " +
+           DoubleToText(r.total_qty) + ": " + block;
+  }
   // The elements between the stock block and the notes.
   ItemRecordValues v = SampleItem();
   v.stock_block = "<OPStockDetails></OPStockDetails>";
@@ -83,70 +120,6 @@ TEST(MasterRecords, EachInputGivesTheKeptAnswer) {
   v.packing = std::string(38, 'x') + "é€";
   EXPECT_NE(BuildItemRecord(v).find("<Address1>" + v.packing + "</Address1><OF>"),
             std::string::npos);
-}
-
-TEST(GroupSaveOrder, ParentsComeBeforeTheirChildren) {
-  // C under B under A, listed child first; D stands alone; E's parent never comes.
-  EXPECT_EQ(GroupSaveOrder({"C", "B", "D", "a", "E"}, {"B", "A", "", "", "Nowhere"},
-                           std::vector<bool>(5, true)),
-            (std::vector<size_t>{2, 3, 1, 0, 4}));
-  // Two children of one later parent keep their table order right after it.
-  EXPECT_EQ(GroupSaveOrder({"X1", "X2", "P"}, {"P", "P", ""}, {true, true, true}),
-            (std::vector<size_t>{2, 0, 1}));
-  // A paired group is not saved, so nothing waits for it; a loop keeps table order at the end.
-  EXPECT_EQ(
-      GroupSaveOrder({"K", "M", "L1", "L2"}, {"M", "", "L2", "L1"}, {true, false, true, true}),
-      (std::vector<size_t>{0, 1, 2, 3}));
-  // A group named as its own parent does not wait for itself.
-  EXPECT_EQ(GroupSaveOrder({"S"}, {"s"}, {true}), (std::vector<size_t>{0}));
-}
-
-BatchRow Batch(Value no, Value opening, Value rate, Value mfd = Value(), Value exp = Value()) {
-  return {std::move(no),      std::move(rate), std::move(mfd), std::move(exp),
-          std::move(opening), Value(20.0),     Value(15.0)};
-}
-
-// Batches left out still set the date flags; batches that add up are compared as numbers.
-TEST(OpeningStockBlock, FlagsFailuresAndTotals) {
-  OpeningStockResult res;
-  EXPECT_EQ(BuildOpeningStockBlock({}, 1, false, res),
-            "<OPStockDetails><OPMCStockDetail><SrNo>1</SrNo><MCName>Main Store</MCName>"
-            "<PendingBatches></PendingBatches><OPStockMainUnit>0</OPStockMainUnit>"
-            "<Amount>0</Amount></OPMCStockDetail></OPStockDetails>");
-  EXPECT_FALSE(res.has_batches);
-  Value d(Date::FromYmd(2025, 3, 31));
-  std::string block =
-      BuildOpeningStockBlock({Batch("", Value(5.0), Value(1.0), d),  // no number: left out
-                              Batch("  X", Value(0.0), Value(1.0), Value(), d),  // zero: left out
-                              Batch("B<2>", Value(4.0), Value(2.5))},
-                             1, false, res);
-  EXPECT_TRUE(res.has_batches && res.mfg_dates && res.expiry_dates);
-  EXPECT_EQ(res.batches, 1);
-  EXPECT_NE(block.find("<BatchReference><SrNo>1</SrNo><BatchNo>B&lt;2&gt;</BatchNo>"
-                       "<ExpiryDate></ExpiryDate><MfgDate></MfgDate><Qty>4</Qty>"
-                       "<MainUnitPrice>10</MainUnitPrice>"),
-            std::string::npos);
-
-  res = {};
-  EXPECT_THROW(BuildOpeningStockBlock(
-                   {Batch("B1", Value(6.0), Value(1.0), Value(), Value(Date::FromYmd(2026, 1, 1))),
-                    Batch("B2", Value(), Value(1.0))},
-                   1, false, res),
-               RunTimeError);
-  EXPECT_TRUE(res.has_batches && res.expiry_dates);
-  EXPECT_EQ(res.total_qty, 6);
-  res = {};  // a blank rate fails the batch too
-  EXPECT_THROW(BuildOpeningStockBlock({Batch("B1", Value(6.0), Value())}, 1, false, res),
-               RunTimeError);
-
-  // 10 units in packs of 3 against two batches of 5.
-  ItemOpening o = ComputeItemOpening("10", "1", "3", ItemUnitsFor("BOX", "PCS", true));
-  EXPECT_EQ(o.main_opening, "3.33333333333333");
-  res = {};
-  BuildOpeningStockBlock({Batch("B1", Value(5.0), Value(1.0)), Batch("B2", Value(5.0), Value(1.0))},
-                         3, true, res);
-  EXPECT_EQ(DoubleToText(res.total_qty), "3.33333333333334");
-  EXPECT_TRUE(BatchTotalMatches(o.main_opening, res.total_qty));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "common/run_error.h"
+#include "common/text.h"
 #include "support/golden.h"
 #include "vouchers/fixed_lookups.h"
 
@@ -45,27 +45,18 @@ InventoryAccInputs Sale(const std::string& bill) {
   return in;
 }
 
-TEST(SignAmount, DebitsCarryAMinusSignTinyAmountsBecomeZeroAndTextsMustBeNumbers) {
-  double a = 25;
-  EXPECT_EQ(SignAmount(1, a), -25);
-  EXPECT_EQ(a, -25);
-  a = -25;
-  EXPECT_EQ(SignAmount(2, a), 25);
-  a = -5e-10;
-  EXPECT_EQ(SignAmount(1, a), 0);
-  EXPECT_EQ(GetChargeKind(" rounded off (-) "), 3);
-  EXPECT_EQ(GetChargeAccountName(2, "cgst"), "CGST Input");
-  EXPECT_EQ(GetChargeAccountName(11, "CGST"), "");
-  EXPECT_EQ(GetChargeAccountName(9, "Freight Charges (+)"), "Miscellaneous Expenses");
-  EXPECT_EQ(GetChargeAccountName(10, "Cartage"), "Cartage");
-  RecordWriter record("Sale");
-  EXPECT_THROW(AddInventoryAccEntries(record.root(), Sale("12a")), RunTimeError);
-  EXPECT_THROW(AddInventoryAccEntries(record.root(), Sale("100; sundries SGST|x")), RunTimeError);
-}
-
-TEST(AddInventoryAccEntries, EachBillShapeGivesTheKeptEntries) {
+TEST(InventoryAccEntries, EachBillAndChargeGivesTheKeptAnswer) {
   testing::ExpectKeptAnswers(
-      "inventory_acc_entries.txt", [](const std::string&, const std::string& bill) {
+      "inventory_acc_entries.txt", [](const std::string& function, const std::string& bill) {
+        const std::vector<std::string> p = testing::InputParts(bill, 2);
+        if (function == "GetChargeKind") return std::to_string(GetChargeKind(bill));
+        if (function == "GetChargeAccountName")
+          return GetChargeAccountName(static_cast<int16_t>(std::stoi(p[0])), p[1]);
+        if (function == "SignAmount") {  // the amount is signed in place
+          double amount = std::stod(p[1]);
+          const double signed_amount = SignAmount(static_cast<int16_t>(std::stoi(p[0])), amount);
+          return DoubleToText(signed_amount) + ", left as " + DoubleToText(amount);
+        }
         RecordWriter record("Sale");
         AddInventoryAccEntries(record.root(), Sale(bill));
         pugi::xml_document doc;
