@@ -25,8 +25,7 @@ std::string PackJournalText(std::string_view text) {
   thread_local std::string room;
   const size_t bound = ZSTD_compressBound(text.size());
   if (room.size() < bound) room.resize(bound);
-  size_t n = ZSTD_compressCCtx(context.get(), room.data(), bound, text.data(), text.size(),
-                               kLevel);
+  size_t n = ZSTD_compressCCtx(context.get(), room.data(), bound, text.data(), text.size(), kLevel);
   if (ZSTD_isError(n))
     throw RunTimeError(std::string("Cannot pack a journal text: ") + ZSTD_getErrorName(n));
   return std::string(room.data(), n);

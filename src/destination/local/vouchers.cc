@@ -26,6 +26,44 @@ std::string Money(double x) {
   return buf;
 }
 
+// The fields the checks read of a voucher's header, of an item line, of a batch and of an
+// accounting entry: each element's are read in one walk over its children.
+namespace head_fields {
+enum { kVchType, kDate, kSeriesName, kSeriesCode, kVchNo, kParty, kMc, kStpt, kBroker, kFreeQty };
+constexpr const char* kNames[] = {"VchType",    "Date",        "VchSeriesName", "tmpVchSeriesCode",
+                                  "VchNo",      "MasterName1", "MasterName2",   "STPTName",
+                                  "BrokerName", "FreeQtyUsed"};
+}  // namespace head_fields
+namespace line_fields {
+enum { kSrNo, kDate, kItem, kMc, kQty, kQtyMain, kQtyAlt, kPrice, kAmt, kNett, kUnit, kReturn };
+constexpr const char* kNames[] = {"SrNo", "Date",        "ItemName",        "MC",
+                                  "Qty",  "QtyMainUnit", "QtyAltUnit",      "Price",
+                                  "Amt",  "NettAmount",  "tmpMainUnitName", "IsReturnQty"};
+}  // namespace line_fields
+namespace batch_fields {
+enum { kBatchNo, kMfg, kExpiry, kMrp, kSalePrice, kQty, kQtyAlt };
+constexpr const char* kNames[] = {"BatchNo",    "MfgDate", "ExpiryDate", "ItemMRP",
+                                  "SalesPrice", "Qty",     "QtyAltUnit"};
+}  // namespace batch_fields
+namespace entry_fields {
+enum {
+  kAcc,
+  kAmount,
+  kSrNo,
+  kType,
+  kBroker,
+  kBroker2,
+  kAssigned,
+  kInvolved,
+  kDate,
+  kCashFlow,
+  kSettle
+};
+constexpr const char* kNames[] = {"AccountName", "AmtMainCur", "SrNo",           "AmountType",
+                                  "BrokerName",  "Broker",     "BrokerAssigned", "BrokerInvolved",
+                                  "Date",        "CashFlow",   "SettlementAcc"};
+}  // namespace entry_fields
+
 bool IsSaleSide(int type) { return type == 9 || type == 3; }
 bool IsPurchaseSide(int type) { return type == 2 || type == 10; }
 
@@ -70,7 +108,7 @@ struct BillRefLine {
   std::optional<double> amount;
 };
 
-std::optional<int64_t> WholeNumber(const std::string& text) {
+std::optional<int64_t> WholeNumber(std::string_view text) {
   auto n = NumberText(text);
   if (!n || *n != std::floor(*n) || std::fabs(*n) > 9e15) return std::nullopt;
   return static_cast<int64_t>(*n);
@@ -120,8 +158,9 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
     return "Root element " + Quoted(root.name()) + " does not fit voucher type " +
            std::to_string(type) + " (" + type_name + " vouchers are <" + element + ">)";
   }
-  if (HasChild(root, "VchType")) {
-    std::string t = Child(root, "VchType");
+  const ChildTexts head(root, head_fields::kNames);
+  if (head.found[head_fields::kVchType]) {
+    const std::string_view t = head.text[head_fields::kVchType];
     auto n = WholeNumber(t);
     if (!n || *n != type) {
       return "VchType " + Quoted(t) + " does not fit voucher type " + std::to_string(type);
@@ -129,7 +168,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
   }
 
   // Date and financial year.
-  std::string date_text = Child(root, "Date");
+  const std::string_view date_text = head.text[head_fields::kDate];
   if (date_text.empty()) return "Voucher date is missing";
   auto date = TryParseDateText(date_text);
   if (!date) return "Voucher date " + Quoted(date_text) + " is not a date";
@@ -142,8 +181,8 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
   v.date = date->Serial();
 
   // Series.
-  std::string series_name = Child(root, "VchSeriesName");
-  std::string series_code_text = Child(root, "tmpVchSeriesCode");
+  const std::string_view series_name = head.text[head_fields::kSeriesName];
+  const std::string_view series_code_text = head.text[head_fields::kSeriesCode];
   auto& series_map = series_[type].codes;
   if (!series_name.empty()) {
     auto it = series_map.find(FoldKey(series_name));
@@ -172,7 +211,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
     v.series = it->second;
   }
 
-  v.vch_no = Child(root, "VchNo");
+  v.vch_no = head.text[head_fields::kVchNo];
   {
     auto& st = db_.Cached(
         "SELECT 1 FROM voucher WHERE vch_type = ? AND series_code = ? AND vch_no = ? AND date = ?");
@@ -180,31 +219,31 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
     bool exists = st.Step();
     st.Reset();
     if (exists) {
-      std::string series_label = series_name.empty() ? "Main" : series_name;
+      const std::string_view series_label = series_name.empty() ? "Main" : series_name;
       return type_name + " voucher No. " + Quoted(v.vch_no) + " dated " + date->ToText() +
              " already exists in series " + Quoted(series_label);
     }
   }
 
   // Header masters.
-  std::string party = Child(root, "MasterName1");
+  const std::string_view party = head.text[head_fields::kParty];
   if (!party.empty()) {
     v.party = Lookup(party, 2);
     if (!v.party) return "Party " + Quoted(party) + " does not exist";
   }
-  std::string mc = Child(root, "MasterName2");
+  const std::string_view mc = head.text[head_fields::kMc];
   if (!mc.empty()) {
     v.mc = Lookup(mc, 11);
     if (!v.mc) return "Material centre " + Quoted(mc) + " does not exist";
   }
-  std::string stpt = Child(root, "STPTName");
+  const std::string_view stpt = head.text[head_fields::kStpt];
   if (!stpt.empty() && (IsSaleSide(type) || IsPurchaseSide(type))) {
     int kind = IsSaleSide(type) ? 13 : 14;
     v.stpt = Lookup(stpt, kind);
     if (!v.stpt)
       return (kind == 13 ? "Sale type " : "Purchase type ") + Quoted(stpt) + " does not exist";
   }
-  v.broker = Child(root, "BrokerName");
+  v.broker = head.text[head_fields::kBroker];
   for (pugi::xml_node b : root.children("BillingDetails")) {
     if (!b.first_child()) continue;
     v.billing_name = Child(b, "PartyName");
@@ -215,10 +254,10 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
     v.purchase_bill_no = Child(info, "PurchaseBillNo");
     v.purchase_bill_date = Child(info, "PurchaseBillDate");
   }
-  v.free_qty_used = FlagText(Child(root, "FreeQtyUsed"));
+  v.free_qty_used = FlagText(head.text[head_fields::kFreeQty]);
 
   // A number an element holds, or the message "<what> '<text>' of <whose> is not a number".
-  auto number = [](const std::string& text, const std::string& what, const std::string& whose,
+  auto number = [](std::string_view text, const std::string& what, const std::string& whose,
                    std::optional<double>& out) -> std::optional<std::string> {
     if (text.empty()) return std::nullopt;
     auto n = NumberText(text);
@@ -236,13 +275,14 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
       ItemLine line;
       line.line_no = ++line_no;
       std::string where = "item line " + std::to_string(line.line_no);
-      line.sr_no = WholeNumber(Child(d, "SrNo"));
-      line.date = Child(d, "Date");
-      std::string item = Child(d, "ItemName");
+      const ChildTexts l(d, line_fields::kNames);
+      line.sr_no = WholeNumber(l.text[line_fields::kSrNo]);
+      line.date = l.text[line_fields::kDate];
+      const std::string_view item = l.text[line_fields::kItem];
       if (item.empty()) return "Item name is missing in item line " + std::to_string(line.line_no);
       line.item = Lookup(item, 6);
       if (!line.item) return "Item " + Quoted(item) + " does not exist";
-      std::string line_mc = Child(d, "MC");
+      const std::string_view line_mc = l.text[line_fields::kMc];
       if (line_mc.empty()) {
         line.mc = v.mc ? v.mc : Lookup("Main Store", 11);
       } else {
@@ -250,15 +290,16 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
         if (!line.mc) return "Material centre " + Quoted(line_mc) + " does not exist";
       }
       std::optional<double> qty, qty_main;
-      if (auto e = number(Child(d, "Qty"), "Quantity", where, qty)) return *e;
-      if (auto e = number(Child(d, "QtyMainUnit"), "Quantity", where, qty_main)) return *e;
+      if (auto e = number(l.text[line_fields::kQty], "Quantity", where, qty)) return *e;
+      if (auto e = number(l.text[line_fields::kQtyMain], "Quantity", where, qty_main)) return *e;
       line.qty = qty_main ? *qty_main : qty.value_or(0);
-      if (auto e = number(Child(d, "QtyAltUnit"), "Quantity", where, line.qty_alt)) return *e;
-      if (auto e = number(Child(d, "Price"), "Price", where, line.price)) return *e;
-      if (auto e = number(Child(d, "Amt"), "Amount", where, line.amount)) return *e;
-      if (auto e = number(Child(d, "NettAmount"), "Net amount", where, line.net_amount)) return *e;
-      line.unit = Child(d, "tmpMainUnitName");
-      line.is_return = FlagText(Child(d, "IsReturnQty"));
+      if (auto e = number(l.text[line_fields::kQtyAlt], "Quantity", where, line.qty_alt)) return *e;
+      if (auto e = number(l.text[line_fields::kPrice], "Price", where, line.price)) return *e;
+      if (auto e = number(l.text[line_fields::kAmt], "Amount", where, line.amount)) return *e;
+      if (auto e = number(l.text[line_fields::kNett], "Net amount", where, line.net_amount))
+        return *e;
+      line.unit = l.text[line_fields::kUnit];
+      line.is_return = FlagText(l.text[line_fields::kReturn]);
       if (pugi::xml_node desc = d.child("ItemDescInfo")) {
         line.description1 = Child(desc, "Description1");
         line.description2 = Child(desc, "Description2");
@@ -267,14 +308,17 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
       }
       for (pugi::xml_node be : d.children("BatchEntries")) {
         for (pugi::xml_node b : be.children("BatchDetails")) {
+          const ChildTexts bt(b, batch_fields::kNames);
           BatchLine batch;
-          batch.batch_no = Child(b, "BatchNo");
-          batch.mfg = Child(b, "MfgDate");
-          batch.expiry = Child(b, "ExpiryDate");
-          batch.mrp = Child(b, "ItemMRP");
-          batch.sale_price = Child(b, "SalesPrice");
-          if (auto e = number(Child(b, "Qty"), "Batch quantity", where, batch.qty)) return *e;
-          if (auto e = number(Child(b, "QtyAltUnit"), "Batch quantity", where, batch.qty_alt))
+          batch.batch_no = bt.text[batch_fields::kBatchNo];
+          batch.mfg = bt.text[batch_fields::kMfg];
+          batch.expiry = bt.text[batch_fields::kExpiry];
+          batch.mrp = bt.text[batch_fields::kMrp];
+          batch.sale_price = bt.text[batch_fields::kSalePrice];
+          if (auto e = number(bt.text[batch_fields::kQty], "Batch quantity", where, batch.qty))
+            return *e;
+          if (auto e =
+                  number(bt.text[batch_fields::kQtyAlt], "Batch quantity", where, batch.qty_alt))
             return *e;
           line.batches.push_back(std::move(batch));
         }
@@ -312,11 +356,12 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
   for (pugi::xml_node list : root.children("AccEntries")) {
     for (pugi::xml_node d : list.children("AccDetail")) {
       ++entry_no;
-      std::string account = Child(d, "AccountName");
-      std::string amount_text = Child(d, "AmtMainCur");
+      const ChildTexts en(d, entry_fields::kNames);
+      const std::string_view account = en.text[entry_fields::kAcc];
+      const std::string_view amount_text = en.text[entry_fields::kAmount];
       if (account.empty() && amount_text.empty()) continue;  // an entry left empty counts nothing
       EntryLine e;
-      e.sr_no = WholeNumber(Child(d, "SrNo"));
+      e.sr_no = WholeNumber(en.text[entry_fields::kSrNo]);
       std::string label = account.empty() ? "accounting entry " + std::to_string(entry_no)
                                           : "account " + Quoted(account);
       double value = 0;
@@ -325,7 +370,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
         if (!n) return "Amount " + Quoted(amount_text) + " of " + label + " is not a number";
         value = *n;
       }
-      std::string type_text = Child(d, "AmountType");
+      const std::string_view type_text = en.text[entry_fields::kType];
       e.amount_type = WholeNumber(type_text);
       if (account.empty()) {
         if (value == 0) continue;
@@ -340,7 +385,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
         // the other side by whoever reads the side from AmountType.
         if (value < 0 && !type_text.empty() && e.amount_type != 1)
           return "Amount " + std::string(TrimView(amount_text)) + " of " + label +
-                 " does not fit AmountType " + type_text;
+                 " does not fit AmountType " + std::string(type_text);
         e.amount = value;
       } else if (value != 0) {
         if (e.amount_type == 1) {
@@ -358,13 +403,14 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
         credit += e.amount;
       // Inventory vouchers name the broker of an entry as BrokerName with BrokerAssigned,
       // accounting vouchers as Broker with BrokerInvolved.
-      e.broker = Child(d, "BrokerName");
-      if (e.broker.empty()) e.broker = Child(d, "Broker");
+      e.broker = en.text[entry_fields::kBroker];
+      if (e.broker.empty()) e.broker = en.text[entry_fields::kBroker2];
       e.broker_assigned =
-          FlagText(Child(d, "BrokerAssigned")) || FlagText(Child(d, "BrokerInvolved"));
-      e.date = Child(d, "Date");
-      if (auto err = number(Child(d, "CashFlow"), "Cash flow", label, e.cash_flow)) return *err;
-      e.settlement = FlagText(Child(d, "SettlementAcc"));
+          FlagText(en.text[entry_fields::kAssigned]) || FlagText(en.text[entry_fields::kInvolved]);
+      e.date = en.text[entry_fields::kDate];
+      if (auto err = number(en.text[entry_fields::kCashFlow], "Cash flow", label, e.cash_flow))
+        return *err;
+      e.settlement = FlagText(en.text[entry_fields::kSettle]);
       v.entries.push_back(std::move(e));
     }
   }

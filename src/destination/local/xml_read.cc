@@ -1,5 +1,7 @@
 #include "destination/local/xml_read.h"
 
+#include <cstring>
+
 #include "common/text.h"
 
 namespace vodare::local {
@@ -40,6 +42,21 @@ std::string Child(pugi::xml_node node, const char* name) {
 }
 
 bool HasChild(pugi::xml_node node, const char* name) { return static_cast<bool>(node.child(name)); }
+
+void ReadChildTexts(pugi::xml_node node, const char* const* names, size_t n, std::string_view* text,
+                    bool* found) {
+  size_t left = n;
+  for (pugi::xml_node c = node.first_child(); c && left != 0; c = c.next_sibling()) {
+    const char* name = c.name();
+    for (size_t i = 0; i < n; ++i) {
+      if (found[i] || name[0] != names[i][0] || std::strcmp(name, names[i]) != 0) continue;
+      found[i] = true;
+      text[i] = TrimView(c.child_value());
+      --left;
+      break;
+    }
+  }
+}
 
 bool FlagText(std::string_view text) {
   std::string_view t = TrimView(text);
