@@ -39,6 +39,7 @@
 #include "mapping/mapping_step.h"
 #include "masters/ledgers.h"
 #include "masters/stage_support.h"
+#include "source/source_db.h"
 #include "vouchers/accounting_vouchers.h"
 #include "vouchers/inventory_vouchers.h"
 
@@ -373,6 +374,7 @@ bool InChild(const std::function<void()>& fn, struct rusage* usage) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vodare::ConfigureSqliteForProcess();  // as the program's own mains do
   std::vector<int64_t> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atoll(argv[i]));
   if (sizes.empty()) sizes = {50000, 100000};

@@ -38,6 +38,7 @@
 #include "export_writer/sample_export.h"
 #include "mapping/mapping_step.h"
 #include "masters/stage_support.h"
+#include "source/source_db.h"
 
 namespace fs = std::filesystem;
 using namespace vodare;
@@ -130,6 +131,7 @@ struct StringWriter final : pugi::xml_writer {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vodare::ConfigureSqliteForProcess();  // as the program's own mains do, for the floor's SQLite too
   const int64_t n = argc > 1 ? std::atoll(argv[1]) : 20000;
   char pattern[] = "/tmp/vodare-bench-floor-XXXXXX";
   if (!mkdtemp(pattern)) return 2;

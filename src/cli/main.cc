@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "source/source_db.h"
 
 int main(int argc, char** argv) {
+  vodare::ConfigureSqliteForProcess();
   std::vector<std::string> args(argv + 1, argv + argc);
   try {
     return vodare::cli::Dispatch(args);

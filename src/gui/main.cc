@@ -9,6 +9,7 @@
 
 #include "destination/local/local_factory.h"
 #include "gui/main_window.h"
+#include "source/source_db.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ QPixmap WindowWithPanel(vodare::gui::MainWindow& window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vodare::ConfigureSqliteForProcess();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vodare"));
   // --screenshot FILE: save a picture of the window once it has settled, then quit.

@@ -1075,4 +1075,6 @@ bool ForEachRecordBatch(SourceDb* db, RunUi& ui, std::string_view jet_sql, size_
   return false;
 }
 
+void ConfigureSqliteForProcess() { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); }
+
 }  // namespace vodare
