@@ -35,8 +35,8 @@ struct RunContext {
   RunSummary summary;
 
   // Program-wide keyed collections, created on first use within a run, released at its end.
-  KeyedCollection<std::string> ItemNameCache;            // Vodori item code -> saved name
-  KeyedCollection<std::string> AccountNameCache;         // Vodori account code -> saved name
+  KeyedCollection<std::string> ItemNameCache;     // Vodori item code -> saved name
+  KeyedCollection<std::string> AccountNameCache;  // Vodori account code -> saved name
   // The Voucher identifiers of the inventory vouchers: a key only (a year holds a million).
   KeyedCollection<bool> InventoryVoucherIds;
   KeyedCollection<std::string> GroupMapping;             // Vodori group -> "vodori|vuvoda"

@@ -84,8 +84,7 @@ TEST_F(InventoryStage, SendsEachVoucherOfTheRangeOnceAsTheKeptCopyHoldsIt) {
   auto run = RunStage();
   std::string text = testing::StageRunText(company_, "SaveVchFromXML", run->ctx);
   text += "series " + std::to_string(sales_series_) + "\npostings kept with";
-  run->ctx.InventoryVoucherIds.ForEach(
-      [&](const std::string& key, bool) { text += " " + key; });
+  run->ctx.InventoryVoucherIds.ForEach([&](const std::string& key, bool) { text += " " + key; });
   testing::ExpectGolden("inventory_stage_awkward_export.txt", text + "\n");
   // Every voucher the store took balances to the last paisa and beyond.
   for (const auto& row : Vouchers()) {

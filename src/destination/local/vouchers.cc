@@ -384,7 +384,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
         // A minus sign is a debit: an entry whose AmountType says otherwise would be booked on
         // the other side by whoever reads the side from AmountType.
         if (value < 0 && !type_text.empty() && e.amount_type != 1)
-          return "Amount " + std::string(TrimView(amount_text)) + " of " + label +
+          return "Amount " + std::string(amount_text) + " of " + label +
                  " does not fit AmountType " + std::string(type_text);
         e.amount = value;
       } else if (value != 0) {
