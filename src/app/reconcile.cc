@@ -112,10 +112,11 @@ std::vector<InventoryRecord> ReadInventoryVouchers(RunContext& ctx, const Vouche
                                                    const Date& from, const Date& to) {
   std::vector<InventoryRecord> out;
   NameOccurrences occurrences;
+  KeyRecordReader reader(ctx, from, to);
   for (const VoucherKey& key : keys.keys) {
     std::vector<InventoryVoucherHeader> records;
     try {
-      records = ReadKeyRecords(ctx, key, from, to);
+      records = reader.Read(key);
     } catch (const std::exception&) {
       InventoryRecord r;
       r.voucher.number = key.key;  // the stage fails it the same way, with an entry

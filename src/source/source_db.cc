@@ -650,6 +650,49 @@ bool ReserveBuildFile(const fs::path& dir, std::string& out) {
   return true;
 }
 
+// Steps a query once and appends the row it reached to data; false when there was none.
+bool StepRow(sqlite3* db, sqlite3_stmt* s, const std::vector<char>& kinds, RecordsetData& data) {
+  int rc = sqlite3_step(s);
+  if (rc == SQLITE_DONE) return false;
+  if (rc != SQLITE_ROW) Raise(db);
+  data.StartRow();
+  const int width = static_cast<int>(kinds.size());
+  for (int i = 0; i < width; ++i) {
+    switch (sqlite3_column_type(s, i)) {
+      case SQLITE_NULL:
+        data.AppendNull();
+        break;
+      case SQLITE_INTEGER: {
+        sqlite3_int64 v = sqlite3_column_int64(s, i);
+        if (kinds[i] == 'D')
+          data.AppendDate(Date::FromSerial(static_cast<int32_t>(v)));
+        else if (kinds[i] == 'L')
+          data.AppendBool(v != 0);
+        else
+          data.AppendInteger(v);
+        break;
+      }
+      case SQLITE_FLOAT:
+        data.AppendDouble(sqlite3_column_double(s, i));
+        break;
+      case SQLITE_BLOB: {
+        // A value of the export that could not be read: its kind, then its text.
+        const char* b = static_cast<const char*>(sqlite3_column_blob(s, i));
+        std::string_view blob(b ? b : "", static_cast<size_t>(sqlite3_column_bytes(s, i)));
+        char kind = blob.empty() ? 'N' : blob.front();
+        data.AppendUnreadable(kind, blob.empty() ? blob : blob.substr(1));
+        break;
+      }
+      default: {
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+        data.AppendText(
+            std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, i))));
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---- SourceDb ----
@@ -729,14 +772,9 @@ struct SourceDb::Impl {
     return *t.prepared;
   }
 
-  Prepared& Prepare(const JetStatement& st) {
+  // A statement of its own for the translated text, with its fields' names and kinds.
+  std::unique_ptr<Prepared> Compile(const JetStatement& st) const {
     const std::string& sql = st.sql;
-    auto it = statements.find(sql);
-    if (it != statements.end()) return *it->second;
-    if (statements.size() >= kStatementCacheLimit) {
-      translations.clear();
-      statements.clear();
-    }
     auto p = std::make_unique<Prepared>();
     if (sqlite3_prepare_v3(db.get(), sql.c_str(), static_cast<int>(sql.size()),
                            SQLITE_PREPARE_PERSISTENT, &p->stmt, nullptr) != SQLITE_OK) {
@@ -760,7 +798,18 @@ struct SourceDb::Impl {
       if (decl && EqualsNoCase(decl, "BOOLEAN")) kind = 'L';
       p->kinds.push_back(kind);
     }
-    return *statements.emplace(sql, std::move(p)).first->second;
+    return p;
+  }
+
+  Prepared& Prepare(const JetStatement& st) {
+    const std::string& sql = st.sql;
+    auto it = statements.find(sql);
+    if (it != statements.end()) return *it->second;
+    if (statements.size() >= kStatementCacheLimit) {
+      translations.clear();
+      statements.clear();
+    }
+    return *statements.emplace(sql, Compile(st)).first->second;
   }
 };
 
@@ -799,7 +848,6 @@ void SourceDb::ForEachBatch(std::string_view jet_sql, size_t batch_rows,
   } reset{s};
   for (size_t i = 0; i < params.size(); ++i) BindValue(s, static_cast<int>(i + 1), params[i]);
   auto data = std::make_shared<RecordsetData>(p.names);
-  const int width = static_cast<int>(p.names->size());
   bool handed = false;
   auto hand_on = [&] {
     data->Shrink();
@@ -808,48 +856,53 @@ void SourceDb::ForEachBatch(std::string_view jet_sql, size_t batch_rows,
     batch(rs);
     data = std::make_shared<RecordsetData>(p.names);
   };
-  while (true) {
-    int rc = sqlite3_step(s);
-    if (rc == SQLITE_DONE) break;
-    if (rc != SQLITE_ROW) Raise(impl_->db.get());
-    data->StartRow();
-    for (int i = 0; i < width; ++i) {
-      switch (sqlite3_column_type(s, i)) {
-        case SQLITE_NULL:
-          data->AppendNull();
-          break;
-        case SQLITE_INTEGER: {
-          sqlite3_int64 v = sqlite3_column_int64(s, i);
-          if (p.kinds[i] == 'D')
-            data->AppendDate(Date::FromSerial(static_cast<int32_t>(v)));
-          else if (p.kinds[i] == 'L')
-            data->AppendBool(v != 0);
-          else
-            data->AppendInteger(v);
-          break;
-        }
-        case SQLITE_FLOAT:
-          data->AppendDouble(sqlite3_column_double(s, i));
-          break;
-        case SQLITE_BLOB: {
-          // A value of the export that could not be read: its kind, then its text.
-          const char* b = static_cast<const char*>(sqlite3_column_blob(s, i));
-          std::string_view blob(b ? b : "", static_cast<size_t>(sqlite3_column_bytes(s, i)));
-          char kind = blob.empty() ? 'N' : blob.front();
-          data->AppendUnreadable(kind, blob.empty() ? blob : blob.substr(1));
-          break;
-        }
-        default: {
-          const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-          data->AppendText(
-              std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(s, i))));
-        }
-      }
-    }
+  while (StepRow(impl_->db.get(), s, p.kinds, *data)) {
     if (batch_rows > 0 && data->RowCount() >= batch_rows) hand_on();
   }
   // The last rows; a selection of none is handed on as one empty batch only when whole.
   if (data->RowCount() > 0 || (!handed && batch_rows == 0)) hand_on();
+}
+
+struct SourceCursor::Impl {
+  sqlite3* db = nullptr;
+  std::unique_ptr<SourceDb::Impl::Prepared> prepared;
+  size_t batch_rows = 0;
+  bool done = false;
+};
+
+SourceCursor::SourceCursor(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+SourceCursor::~SourceCursor() = default;
+
+std::unique_ptr<SourceCursor> SourceDb::OpenCursor(std::string_view jet_sql, size_t batch_rows) {
+  JetStatement st = TranslateJet(jet_sql);
+  if (st.kind != JetStatementKind::kSelect)
+    throw RunTimeError("Only SELECT statements open a recordset.", 3000);
+  auto impl = std::make_unique<SourceCursor::Impl>();
+  impl->db = impl_->db.get();
+  impl->prepared = impl_->Compile(st);
+  impl->batch_rows = batch_rows > 0 ? batch_rows : 1;
+  for (size_t i = 0; i < st.params.size(); ++i)
+    BindValue(impl->prepared->stmt, static_cast<int>(i + 1), st.params[i]);
+  return std::unique_ptr<SourceCursor>(new SourceCursor(std::move(impl)));
+}
+
+bool SourceCursor::Next(Recordset& batch) {
+  Impl& c = *impl_;
+  if (c.done) return false;
+  auto data = std::make_shared<RecordsetData>(c.prepared->names);
+  try {
+    while (data->RowCount() < c.batch_rows &&
+           StepRow(c.db, c.prepared->stmt, c.prepared->kinds, *data)) {
+    }
+  } catch (...) {
+    c.done = true;
+    throw;
+  }
+  if (data->RowCount() < c.batch_rows) c.done = true;
+  if (data->RowCount() == 0) return false;
+  data->Shrink();
+  batch = Recordset(std::move(data));
+  return true;
 }
 
 void SourceDb::Execute(std::string_view jet_sql) {

@@ -78,6 +78,8 @@ struct SourceTableInfo {
   int64_t row_count = 0;  // counted when asked
 };
 
+class SourceCursor;
+
 class SourceDb {
  public:
   ~SourceDb();
@@ -98,6 +100,10 @@ class SourceDb {
   // goes through.
   void ForEachBatch(std::string_view jet_sql, size_t batch_rows,
                     const std::function<void(Recordset&)>& batch);
+  // The rows of a Jet SELECT read forward a batch at a time, on a statement of the cursor's
+  // own: a stage that walks one listing in step with its other queries keeps it open between
+  // them. The cursor must not outlive this database. Raises as OpenSnapshot.
+  std::unique_ptr<SourceCursor> OpenCursor(std::string_view jet_sql, size_t batch_rows);
   // Runs a Jet CREATE INDEX. Raises RunTimeError ("Index already exists.", a missing table or
   // field...) when it cannot.
   void Execute(std::string_view jet_sql);
@@ -126,6 +132,24 @@ class SourceDb {
   friend std::shared_ptr<SourceDb> OpenExport(const std::string&, ErrorList&,
                                               const SourceOpenOptions&);
   explicit SourceDb(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+class SourceCursor {
+ public:
+  ~SourceCursor();
+  SourceCursor(const SourceCursor&) = delete;
+  SourceCursor& operator=(const SourceCursor&) = delete;
+  // The next rows (at most the cursor's batch) as a snapshot of their own; false, with batch
+  // left as it was, once the last row has been handed on. Raises RunTimeError with the
+  // engine's description.
+  bool Next(Recordset& batch);
+
+  struct Impl;
+
+ private:
+  friend class SourceDb;
+  explicit SourceCursor(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
 

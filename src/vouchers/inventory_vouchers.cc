@@ -50,11 +50,12 @@ class InventoryVoucherStage {
 
   void Run() {
     if (!Prepare()) return;
+    KeyRecordReader reader(ctx_, from_, to_);
     for (const VoucherKey& key : keys_.keys) {
       if (ctx_.ui.StopRequested()) break;
       std::vector<InventoryVoucherHeader> records;
       try {
-        records = ReadKeyRecords(ctx_, key, from_, to_);
+        records = reader.Read(key);
       } catch (const std::exception& e) {
         Settle();
         ctx_.errors.Add(kInventoryVoucherStage, VoucherEntryKey(0, key.key),

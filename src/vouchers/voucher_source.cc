@@ -72,14 +72,20 @@ class Columns {
   std::array<int, N> index_{};
 };
 
+// The records of the range, and the listing's order of them; the walk of the header records
+// reads them in the same order (ties in record order), row for row.
+std::string ListingRange(const Date& from, const Date& to) {
+  return " FROM mdis WHERE DATE >= " + JetDate(from) + " AND DATE <= " + JetDate(to);
+}
+constexpr const char* kListingOrder = " order by date,chdate,vcn,challan ";
+
 }  // namespace
 
 int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Date& from,
                                  const Date& to) {
   ctx.ui.SetStatus("Getting Inv Vch Details..");
   ctx.ui.ProcessEvents();
-  const std::string range =
-      " FROM mdis WHERE DATE >= " + JetDate(from) + " AND DATE <= " + JetDate(to);
+  const std::string range = ListingRange(from, to);
   // The records are counted first and then read in batches: a year of them is never held whole.
   Recordset count = GetRecordset(ctx, "SELECT COUNT(*) AS n" + range);
   if (count.RecordCount() == 0) return 0;
@@ -118,7 +124,7 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
       const size_t* at = index.Find(key);
       if (!at) {
         index.Add(key, list.keys.size());
-        list.keys.push_back(VoucherKey{key, {}, 0});
+        list.keys.push_back(VoucherKey{key, {}, 0, read - 1});
       }
       VoucherKey& k = list.keys[at ? *at : list.keys.size() - 1];
       ++k.records;
@@ -138,13 +144,11 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
       ctx.ui.ProcessEvents();
     }
   };
-  ForEachRecordBatch(
-      ctx,
-      "SELECT type,date,chdate,voucher,vcn,challan" + range + " order by date,chdate,vcn,challan ",
-      kListingBatchRows, [&](Recordset& rs) {
-        Columns<6> col(rs, {"type", "date", "chdate", "voucher", "vcn", "challan"});
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) one(rs, col);
-      });
+  ForEachRecordBatch(ctx, "SELECT type,date,chdate,voucher,vcn,challan" + range + kListingOrder,
+                     kListingBatchRows, [&](Recordset& rs) {
+                       Columns<6> col(rs, {"type", "date", "chdate", "voucher", "vcn", "challan"});
+                       for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) one(rs, col);
+                     });
   return static_cast<int32_t>(list.counted);
 }
 
@@ -214,6 +218,24 @@ InventoryVoucherHeader ReadHeader(const Recordset& rs, const Columns<kHeaderColu
 
 }  // namespace
 
+namespace {
+
+// True when the header row is one the listing counted under key as stored in form: an inventory
+// voucher type, its own key (the challan of receipts and issues, the number of every other
+// voucher) that key in that form, and its own date not blank.
+bool CountedUnder(const Recordset& rs, const Columns<kHeaderColumns>& col, const VoucherKey& key,
+                  std::string_view form) {
+  const int16_t type = GetInventoryVoucherType(col.Trimmed(rs, kHType));
+  if (type == 0) return false;
+  const bool challan_type = IsChallanType(type);
+  const std::string own_raw = col.Raw(rs, challan_type ? kHChallan : kHVcn);
+  const std::string own_key = challan_type ? Trim(own_raw) : own_raw;
+  if (!EqualsNoCase(own_key, key.key) || !EqualsNoCase(own_raw, form)) return false;
+  return !IsBlank(col.Trimmed(rs, challan_type ? kHChDate : kHDate));
+}
+
+}  // namespace
+
 std::vector<InventoryVoucherHeader> ReadKeyRecords(RunContext& ctx, const VoucherKey& key,
                                                    const Date& from, const Date& to) {
   std::vector<InventoryVoucherHeader> out;
@@ -226,20 +248,66 @@ std::vector<InventoryVoucherHeader> ReadKeyRecords(RunContext& ctx, const Vouche
                  " or challan = " + Quoted(form) + ")");
     if (rs.RecordCount() == 0) continue;
     Columns<kHeaderColumns> col(rs, kHeaderNames);
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-      const int16_t type = GetInventoryVoucherType(col.Trimmed(rs, kHType));
-      if (type == 0) continue;
-      const bool challan_type = IsChallanType(type);
-      // Only the records whose own key this is: the challan of receipts and issues, the
-      // number of every other voucher.
-      const std::string own_raw = col.Raw(rs, challan_type ? kHChallan : kHVcn);
-      const std::string own_key = challan_type ? Trim(own_raw) : own_raw;
-      if (!EqualsNoCase(own_key, key.key) || !EqualsNoCase(own_raw, form)) continue;
-      if (IsBlank(col.Trimmed(rs, challan_type ? kHChDate : kHDate))) continue;
-      out.push_back(ReadHeader(rs, col));
-    }
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+      if (CountedUnder(rs, col, key, form)) out.push_back(ReadHeader(rs, col));
   }
   return out;
+}
+
+// Rows of the header walk held at a time.
+constexpr size_t kWalkBatchRows = 1024;
+
+KeyRecordReader::KeyRecordReader(RunContext& ctx, const Date& from, const Date& to)
+    : ctx_(ctx), from_(from), to_(to) {}
+KeyRecordReader::~KeyRecordReader() = default;
+
+std::vector<InventoryVoucherHeader> KeyRecordReader::Read(const VoucherKey& key) {
+  if (key.records == 1 && key.stored_forms.empty() && key.first_record >= 0) {
+    InventoryVoucherHeader h;
+    if (FromWalk(key, h)) return {std::move(h)};
+  }
+  return ReadKeyRecords(ctx_, key, from_, to_);
+}
+
+bool KeyRecordReader::FromWalk(const VoucherKey& key, InventoryVoucherHeader& out) {
+  if (walk_failed_ || !ctx_.source) return false;
+  try {
+    if (!walk_) {
+      walk_ = ctx_.source->OpenCursor(
+          "SELECT " + GetFieldList(4) + ListingRange(from_, to_) + kListingOrder, kWalkBatchRows);
+      NextBatch();
+    }
+    // Keys are asked in listing order, so their first records come in the walk's order.
+    while (at_ >= 0 && key.first_record >= batch_start_ + batch_.RecordCount()) NextBatch();
+  } catch (const std::exception&) {
+    // The keys' own queries meet the same fault and report it as the stage always has.
+    walk_failed_ = true;
+    walk_.reset();
+    return false;
+  }
+  if (at_ < 0 || key.first_record < at_) return false;
+  for (; at_ < key.first_record; ++at_) batch_.MoveNext();
+  try {
+    Columns<kHeaderColumns> col(batch_, kHeaderNames);
+    // The record the listing counted, checked as its own query would find it: a walk that
+    // does not keep step with the listing falls back to the query.
+    if (!CountedUnder(batch_, col, key, key.key)) return false;
+    out = ReadHeader(batch_, col);
+    return true;
+  } catch (const std::exception&) {
+    // A value that cannot be read fails the key's own query the same way.
+    return false;
+  }
+}
+
+void KeyRecordReader::NextBatch() {
+  if (!batch_.IsNothing()) batch_start_ += batch_.RecordCount();
+  if (!walk_->Next(batch_)) {
+    at_ = -1;
+    return;
+  }
+  batch_.MoveFirst();
+  at_ = batch_start_;
 }
 
 std::vector<ItemLine> ReadItemLines(RunContext& ctx, const std::string& voucher_id) {

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "common/keyed_collection.h"
 #include "common/text.h"
+#include "source/recordset.h"
 #include "vouchers/item_entries.h"
 #include "vouchers/voucher_header.h"
 #include "vouchers/voucher_lookups.h"
@@ -18,7 +20,7 @@
 namespace vodare {
 
 struct RunContext;
-class Recordset;
+class SourceCursor;
 
 // One voucher key of the range (the number, or the challan of receipts and issues) with the
 // records the listing counted under it.
@@ -28,6 +30,9 @@ struct VoucherKey {
   // (leading blanks): the records are found under each form.
   std::vector<std::string> stored_forms;
   int64_t records = 0;
+  // Where the listing met the key's first record: its place among the range's records in
+  // listing order, from 0.
+  int64_t first_record = -1;
 };
 
 // A record of the range the listing passed over, with the rule that did.
@@ -64,6 +69,29 @@ int32_t ListInventoryVoucherKeys(RunContext& ctx, VoucherKeyList& list, const Da
 // The header records counted under one key, in record order, each once.
 std::vector<InventoryVoucherHeader> ReadKeyRecords(RunContext& ctx, const VoucherKey& key,
                                                    const Date& from, const Date& to);
+
+// The header records of the listing's keys, asked in listing order, each as ReadKeyRecords
+// gives them. A key counted under one record takes it from one walk over the range in the
+// listing's order, read beside the stage's other queries: a year of vouchers is not a query
+// each. Any other key, and every key once the walk has failed, is read by its own query.
+class KeyRecordReader {
+ public:
+  KeyRecordReader(RunContext& ctx, const Date& from, const Date& to);
+  ~KeyRecordReader();
+  std::vector<InventoryVoucherHeader> Read(const VoucherKey& key);
+
+ private:
+  bool FromWalk(const VoucherKey& key, InventoryVoucherHeader& out);
+  void NextBatch();
+
+  RunContext& ctx_;
+  Date from_, to_;
+  std::unique_ptr<SourceCursor> walk_;
+  bool walk_failed_ = false;
+  Recordset batch_;
+  int64_t batch_start_ = 0;  // the listing place of the batch's first row
+  int64_t at_ = 0;           // the listing place of the batch's current row; -1 past the last
+};
 
 // The item lines of a voucher identifier, in table order.
 std::vector<ItemLine> ReadItemLines(RunContext& ctx, const std::string& voucher_id);
