@@ -650,6 +650,14 @@ bool ReserveBuildFile(const fs::path& dir, std::string& out) {
   return true;
 }
 
+// The translation of a Jet text that must be a SELECT: only a SELECT opens a recordset.
+JetStatement TranslateSelect(std::string_view jet_sql) {
+  JetStatement st = TranslateJet(jet_sql);
+  if (st.kind != JetStatementKind::kSelect)
+    throw RunTimeError("Only SELECT statements open a recordset.", 3000);
+  return st;
+}
+
 // Steps a query once and appends the row it reached to data; false when there was none.
 bool StepRow(sqlite3* db, sqlite3_stmt* s, const std::vector<char>& kinds, RecordsetData& data) {
   int rc = sqlite3_step(s);
@@ -736,9 +744,7 @@ struct SourceDb::Impl {
         if (it != translations.end()) return Bind(it->second, params);
       }
     }
-    JetStatement st = TranslateJet(jet_sql);
-    if (st.kind != JetStatementKind::kSelect)
-      throw RunTimeError("Only SELECT statements open a recordset.", 3000);
+    JetStatement st = TranslateSelect(jet_sql);
     Prepared& p = Prepare(st);
     if (readable && st.literal_uses.size() == literals.size()) {
       Translation t{&p, st.literal_uses, {}};
@@ -874,9 +880,7 @@ SourceCursor::SourceCursor(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) 
 SourceCursor::~SourceCursor() = default;
 
 std::unique_ptr<SourceCursor> SourceDb::OpenCursor(std::string_view jet_sql, size_t batch_rows) {
-  JetStatement st = TranslateJet(jet_sql);
-  if (st.kind != JetStatementKind::kSelect)
-    throw RunTimeError("Only SELECT statements open a recordset.", 3000);
+  JetStatement st = TranslateSelect(jet_sql);
   auto impl = std::make_unique<SourceCursor::Impl>();
   impl->db = impl_->db.get();
   impl->prepared = impl_->Compile(st);

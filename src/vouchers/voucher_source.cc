@@ -216,10 +216,6 @@ InventoryVoucherHeader ReadHeader(const Recordset& rs, const Columns<kHeaderColu
   return h;
 }
 
-}  // namespace
-
-namespace {
-
 // True when the header row is one the listing counted under key as stored in form: an inventory
 // voucher type, its own key (the challan of receipts and issues, the number of every other
 // voucher) that key in that form, and its own date not blank.
