@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zstd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "common/run_error.h"
 #include "destination/local/company_store.h"
 #include "destination/local/installation.h"
+#include "destination/local/journal_text.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
 #include "destination/ordered_saves.h"
@@ -292,10 +294,31 @@ TEST_F(LocalStore, JournalHoldsEveryTextExactlyAsSent) {
   // Masters are journalled too, and a new company's own chart is not.
   EXPECT_EQ(journal[0].operation, "SaveMasterFromXML");
   EXPECT_EQ(journal[0].text.rfind("<Account><Name>Mehta Stores</Name>", 0), 0u);
-  // A damaged row is reported, not read as some other text.
-  store.db().Exec("UPDATE journal SET text = X'28B52FFD0000' WHERE seq = " +
-                  std::to_string(journal.back().seq));
-  EXPECT_THROW(local::ReadJournal(store), RunTimeError);
+  // A text packed as earlier builds packed it, against no dictionary, reads as it came.
+  ASSERT_GE(first.size(), local::kPackFrom);
+  std::string plain(ZSTD_compressBound(first.size()), '\0');
+  plain.resize(ZSTD_compress(plain.data(), plain.size(), first.data(), first.size(), 1));
+  const std::string last_row = " WHERE seq = " + std::to_string(journal.back().seq);
+  store.db().Cached("UPDATE journal SET text = ?" + last_row).BindBlob(1, plain).Run();
+  EXPECT_EQ(local::ReadJournal(store).back().text, first);
+  // One packed against a dictionary the store never had is damaged, as is a broken one: each is
+  // reported, not read as some other text.
+  std::ifstream in(std::string(VODARE_SOURCE_DIR) + "/src/destination/local/journal_dictionary.bin",
+                   std::ios::binary);
+  std::string other((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_GT(other.size(), 8u);
+  other[4] ^= 1;  // its identifier
+  ZSTD_CDict* dictionary = ZSTD_createCDict(other.data(), other.size(), 1);
+  ZSTD_CCtx* context = ZSTD_createCCtx();
+  std::string foreign(ZSTD_compressBound(first.size()), '\0');
+  foreign.resize(ZSTD_compress_usingCDict(context, foreign.data(), foreign.size(), first.data(),
+                                          first.size(), dictionary));
+  ZSTD_freeCCtx(context);
+  ZSTD_freeCDict(dictionary);
+  for (const std::string& bytes : {foreign, std::string("\x28\xB5\x2F\xFD\x00\x00", 6)}) {
+    store.db().Cached("UPDATE journal SET text = ?" + last_row).BindBlob(1, bytes).Run();
+    EXPECT_THROW(local::ReadJournal(store), RunTimeError);
+  }
 }
 
 // Sessions on one file, at once or one after the other, see what the others saved.
