@@ -19,9 +19,11 @@
 #include "destination/local/journal_text.h"
 #include "destination/local/local_factory.h"
 #include "destination/local/reports.h"
+#include "destination/local/sqlite_db.h"
 #include "destination/ordered_saves.h"
 #include "support/golden.h"
 #include "support/local_company.h"
+#include "support/temp_dir.h"
 
 namespace vodare {
 namespace {
@@ -319,6 +321,21 @@ TEST_F(LocalStore, JournalHoldsEveryTextExactlyAsSent) {
     store.db().Cached("UPDATE journal SET text = ?" + last_row).BindBlob(1, bytes).Run();
     EXPECT_THROW(local::ReadJournal(store), RunTimeError);
   }
+}
+
+// A kept statement's parameter that a run leaves unbound is NULL, never an earlier run's value.
+TEST(LocalStoreStatement, AParameterARunLeavesUnboundIsNull) {
+  testing::TempDir dir;
+  local::Database db(dir / "t.sqlite", true);
+  db.Exec("CREATE TABLE t(a, b)");
+  const char* insert = "INSERT INTO t VALUES(?, ?)";
+  db.Cached(insert).Bind(1, 1).Bind(2, "first").Run();
+  db.Cached(insert).Bind(1, 2).Run();
+  db.Cached(insert).Bind(2, "third").Run();
+  auto& rows = db.Cached("SELECT quote(a) || ' ' || quote(b) FROM t ORDER BY rowid");
+  std::string seen;
+  while (rows.Step()) seen += rows.Text(0) + "; ";
+  EXPECT_EQ(seen, "1 'first'; 2 NULL; NULL 'third'; ");
 }
 
 // Sessions on one file, at once or one after the other, see what the others saved.

@@ -1,5 +1,6 @@
 #include "destination/local/sqlite_db.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -118,32 +119,44 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
                          &stmt_, &tail) != SQLITE_OK) {
     ThrowSqlite(db, "Database error");
   }
+  params_ = sqlite3_bind_parameter_count(stmt_);
 }
 
 Statement::~Statement() { sqlite3_finalize(stmt_); }
 
 Statement& Statement::Bind(int i, int64_t v) {
+  Bound(i);
   sqlite3_bind_int64(stmt_, i, v);
   return *this;
 }
 Statement& Statement::Bind(int i, double v) {
+  Bound(i);
   sqlite3_bind_double(stmt_, i, v);
   return *this;
 }
 Statement& Statement::Bind(int i, std::string_view v) {
+  Bound(i);
   sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
   return *this;
 }
 Statement& Statement::BindBlob(int i, std::string_view bytes) {
+  Bound(i);
   sqlite3_bind_blob(stmt_, i, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
   return *this;
 }
 Statement& Statement::BindNull(int i) {
+  Bound(i);
   sqlite3_bind_null(stmt_, i);
   return *this;
 }
 
 bool Statement::Step() {
+  if (fresh_) {
+    fresh_ = false;
+    const int known = std::min(params_, 64);
+    for (int i = 1; i <= known; ++i)
+      if (!(bound_ >> (i - 1) & 1)) sqlite3_bind_null(stmt_, i);
+  }
   int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
@@ -160,7 +173,10 @@ void Statement::Run() {
 
 void Statement::Reset() {
   sqlite3_reset(stmt_);
-  sqlite3_clear_bindings(stmt_);
+  // Beyond what the record of bound parameters holds, all are cleared as before.
+  if (params_ > 64) sqlite3_clear_bindings(stmt_);
+  bound_ = 0;
+  fresh_ = true;
 }
 
 bool Statement::IsNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }

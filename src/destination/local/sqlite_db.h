@@ -47,8 +47,17 @@ class Statement {
   sqlite3_stmt* raw() const { return stmt_; }
 
  private:
+  void Bound(int i) {
+    if (i >= 1 && i <= 64) bound_ |= uint64_t{1} << (i - 1);
+  }
+
   sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
+  // A run binds NULL to every parameter it left unbound, as if all had been cleared before it:
+  // clearing them all after every run would cost each save more than the binding itself.
+  int params_ = 0;
+  uint64_t bound_ = 0;  // the parameters bound since the last reset
+  bool fresh_ = true;   // not stepped since the last reset
 };
 
 class Database {
