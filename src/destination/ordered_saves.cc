@@ -5,6 +5,11 @@
 
 namespace vodare {
 
+namespace {
+// Texts handed in before the reading thread, asleep while the saves have work, is woken.
+constexpr size_t kReadTogether = 4;
+}  // namespace
+
 OrderedSaves::OrderedSaves(CFixedInterface& fixed, size_t depth)
     : fixed_(fixed),
       depth_(std::max<size_t>(depth, 1)),
@@ -22,7 +27,8 @@ OrderedSaves::~OrderedSaves() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  work_.notify_all();
+  read_work_.notify_all();
+  save_work_.notify_all();
   reading_.join();
   thread_.join();
 }
@@ -33,7 +39,12 @@ void OrderedSaves::ReadLoop() {
     std::shared_ptr<Job> job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      work_.wait(lock, [&] { return stop_ || taken_ < jobs_.size(); });
+      auto work = [&] { return stop_ || taken_ < jobs_.size(); };
+      if (!work()) {
+        reading_waits_ = true;
+        read_work_.wait(lock, work);
+        reading_waits_ = false;
+      }
       if (taken_ >= jobs_.size()) return;  // stopping with nothing left
       job = jobs_[taken_++];
     }
@@ -46,7 +57,7 @@ void OrderedSaves::ReadLoop() {
       std::lock_guard<std::mutex> lock(mutex_);
       job->ready = true;
     }
-    work_.notify_all();
+    save_work_.notify_one();
   }
 }
 
@@ -55,10 +66,16 @@ void OrderedSaves::Loop() {
     std::shared_ptr<Job> job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      work_.wait(lock, [&] {
+      auto work = [&] {
         return (started_ < jobs_.size() && jobs_[started_]->ready) ||
                (stop_ && started_ >= jobs_.size());
-      });
+      };
+      if (!work()) {
+        saving_waits_ = true;
+        WakeReading();
+        save_work_.wait(lock, work);
+        saving_waits_ = false;
+      }
       if (started_ >= jobs_.size()) return;  // stopping with nothing left
       job = jobs_[started_++];
     }
@@ -75,14 +92,17 @@ void OrderedSaves::Loop() {
     } catch (...) {
       answer.error = std::current_exception();
     }
+    bool wake;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       job->answer = std::move(answer);
       job->xml = std::string();  // the text is the company's now
       job->read.reset();
       job->done = true;
+      // Answers come in order: this one is jobs_[started_ - 1].
+      wake = wake_at_ != 0 && started_ >= wake_at_;
     }
-    answered_.notify_all();
+    if (wake) answered_.notify_one();
   }
 }
 
@@ -95,12 +115,15 @@ void OrderedSaves::Submit(int16_t type, std::string xml, Answered answered) {
 }
 
 void OrderedSaves::Queue(std::shared_ptr<Job> job) {
-  DeliverUntil(depth_ - 1);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.push_back(std::move(job));
-  }
-  work_.notify_all();
+  DeliverUntil(depth_ - 1, depth_ / 2);
+  std::lock_guard<std::mutex> lock(mutex_);
+  jobs_.push_back(std::move(job));
+  // The reading thread is woken for a few texts at once, unless the saves wait for it.
+  if (saving_waits_ || jobs_.size() - taken_ >= kReadTogether) WakeReading();
+}
+
+void OrderedSaves::WakeReading() {
+  if (reading_waits_ && taken_ < jobs_.size()) read_work_.notify_one();
 }
 
 void OrderedSaves::Deliver() { DeliverUntil(static_cast<size_t>(-1)); }
@@ -112,7 +135,7 @@ size_t OrderedSaves::Pending() const {
   return jobs_.size();
 }
 
-void OrderedSaves::DeliverUntil(size_t keep) {
+void OrderedSaves::DeliverUntil(size_t keep, size_t batch) {
   if (delivering_) return;  // called from within an answer: the outer hand-out goes on
   for (;;) {
     std::shared_ptr<Job> job;
@@ -121,7 +144,11 @@ void OrderedSaves::DeliverUntil(size_t keep) {
       if (jobs_.empty()) return;
       if (!jobs_.front()->done) {
         if (jobs_.size() <= keep) return;
-        answered_.wait(lock, [&] { return jobs_.front()->done; });
+        const size_t need = std::min(std::max<size_t>(batch, 1), jobs_.size());
+        wake_at_ = need;
+        WakeReading();
+        answered_.wait(lock, [&] { return jobs_[need - 1]->done; });
+        wake_at_ = 0;
       }
       job = std::move(jobs_.front());
       jobs_.pop_front();

@@ -66,19 +66,27 @@ class OrderedSaves {
   };
   void Loop();
   void ReadLoop();
-  // Hands out the answers at the front that are in; with `wait` until `keep` or fewer remain.
-  void DeliverUntil(size_t keep);
+  // Hands out the answers at the front that are in, until `keep` or fewer remain. Where it has
+  // to wait, it waits for `batch` answers at once: a caller waiting for room is woken once for
+  // several saves, not once for each.
+  void DeliverUntil(size_t keep, size_t batch = 1);
   void Queue(std::shared_ptr<Job> job);
+  // Wakes the reading thread when it sleeps with texts to read; mutex_ held.
+  void WakeReading();
 
   CFixedInterface& fixed_;
   const size_t depth_;
   mutable std::mutex mutex_;
-  std::condition_variable work_, answered_;
+  // Each thread waits on its own: a voucher handed in wakes only the reading thread, and a text
+  // read only the saving one.
+  std::condition_variable read_work_, save_work_, answered_;
   std::deque<std::shared_ptr<Job>> jobs_;  // in order; the front is the oldest unanswered
   size_t started_ = 0;                     // jobs_ the saving thread has taken
   size_t taken_ = 0;                       // jobs_ the reading thread has taken
   bool stop_ = false;
-  bool delivering_ = false;           // an answer is being handed out: no nested hand-out
+  bool reading_waits_ = false, saving_waits_ = false;
+  size_t wake_at_ = 0;       // a caller waits for this many answers at the front (0: none waits)
+  bool delivering_ = false;  // an answer is being handed out: no nested hand-out
   ReadsVouchersAhead* const reader_;  // null for a company that reads only when it saves
   std::thread reading_, thread_;
 };
