@@ -165,9 +165,8 @@ char32_t UpperCodePoint(char32_t c) {
   return c;
 }
 
-std::string UCase(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
+namespace {
+void AppendUCase(std::string_view s, std::string& out) {
   for (size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
@@ -177,6 +176,13 @@ std::string UCase(std::string_view s) {
       AppendUtf8(out, UpperCodePoint(DecodeUtf8(s, i)));
     }
   }
+}
+}  // namespace
+
+std::string UCase(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  AppendUCase(s, out);
   return out;
 }
 
@@ -223,6 +229,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string FoldKey(std::string_view s) { return UCase(s); }
+
+void FoldKeyInto(std::string_view s, std::string& out) {
+  out.clear();
+  AppendUCase(s, out);
+}
 
 char32_t Cp1252ToCodePoint(unsigned char b) {
   if (b >= 0x80 && b <= 0x9F) return kCp1252High[b - 0x80];

@@ -31,6 +31,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 int CompareNoCase(std::string_view a, std::string_view b);
 // Case-folded key, for maps that ignore case.
 std::string FoldKey(std::string_view s);
+// The same key written into out, whose room is kept: for lookups made for every record.
+void FoldKeyInto(std::string_view s, std::string& out);
 // The character that byte `code` stands for in Windows-1252, as UTF-8 (code 2 is U+0002).
 std::string CharOfCode(int code);
 char32_t Cp1252ToCodePoint(unsigned char b);

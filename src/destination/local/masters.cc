@@ -55,7 +55,10 @@ StoreAnswer CompanyStore::RefuseMaster(int16_t kind, const std::string& xml,
 int32_t CompanyStore::Lookup(std::string_view name, int kind) const {
   auto kit = masters_.find(kind);
   if (kit == masters_.end()) return 0;
-  auto it = kit->second.codes.find(FoldKey(Trim(name)));
+  // A voucher looks up a dozen names: the key is folded into room kept for the thread.
+  thread_local std::string key;
+  FoldKeyInto(TrimView(name), key);
+  auto it = kit->second.codes.find(key);
   return it == kit->second.codes.end() ? 0 : it->second;
 }
 
