@@ -22,7 +22,7 @@ using namespace vodare;
 
 namespace {
 
-// Big enough for the markup every voucher repeats; more buys little and every save would load it.
+// Big enough for the markup every voucher repeats; more buys little on texts of a few kilobytes.
 constexpr size_t kDictionaryBytes = 32 * 1024;
 
 bool ReadTexts(const char* file, std::string& samples, std::vector<size_t>& sizes) {
