@@ -338,6 +338,32 @@ TEST(LocalStoreStatement, AParameterARunLeavesUnboundIsNull) {
   EXPECT_EQ(seen, "1 'first'; 2 NULL; NULL 'third'; ");
 }
 
+// A bound text is the statement's own copy: the caller's storage may be gone or changed before
+// the run, a shorter text leaves nothing of a longer one, and a text with no storage is NULL.
+TEST(LocalStoreStatement, ABoundTextIsTheStatementsOwnCopy) {
+  testing::TempDir dir;
+  local::Database db(dir / "t.sqlite", true);
+  db.Exec("CREATE TABLE t(a, b)");
+  const char* insert = "INSERT INTO t VALUES(?, ?)";
+  {
+    std::string text = "a longer first text";
+    auto& st = db.Cached(insert).Bind(1, text).BindBlob(2, text);
+    text.assign(text.size(), 'x');
+    st.Run();
+  }
+  db.Cached(insert).Bind(1, std::string("short")).BindBlob(2, std::string_view()).Run();
+  const std::string long_text(200 * 1024, 'q');  // beyond what a statement keeps room for
+  db.Cached(insert).Bind(1, long_text).Bind(2, std::string_view()).Run();
+  auto& rows = db.Cached(
+      "SELECT CASE WHEN length(a) > 100 THEN length(a) ELSE quote(a) END || ' ' || quote(b) "
+      "FROM t ORDER BY rowid");
+  std::string seen;
+  while (rows.Step()) seen += rows.Text(0) + "; ";
+  EXPECT_EQ(seen,
+            "'a longer first text' X'61206C6F6E6765722066697273742074657874'; 'short' NULL; 204800 "
+            "NULL; ");
+}
+
 // Sessions on one file, at once or one after the other, see what the others saved.
 TEST_F(LocalStore, SessionsOnTheSameFileSeeWhatTheOthersSaved) {
   auto other = OpenLocalCompany(company_);

@@ -13,6 +13,8 @@ namespace {
 constexpr int kPageSize = 1024;
 // Log frames (pages) after which the log is copied into the file.
 constexpr int kCheckpointFrames = 20000;
+// The longest parameter a statement copies into room of its own.
+constexpr size_t kKeptCopy = 64 * 1024;
 }  // namespace
 
 // Copies the write-ahead log into the company file on a thread and connection of its own. Each
@@ -120,6 +122,7 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
     ThrowSqlite(db, "Database error");
   }
   params_ = sqlite3_bind_parameter_count(stmt_);
+  copies_.resize(static_cast<size_t>(std::max(params_, 0)));
 }
 
 Statement::~Statement() { sqlite3_finalize(stmt_); }
@@ -134,14 +137,32 @@ Statement& Statement::Bind(int i, double v) {
   sqlite3_bind_double(stmt_, i, v);
   return *this;
 }
-Statement& Statement::Bind(int i, std::string_view v) {
+void Statement::BindCopy(int i, std::string_view v, bool blob) {
   Bound(i);
-  sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+  const char* data = v.data();
+  // A text without any storage binds NULL, as the engine takes it; one outside the parameters
+  // is the engine's to refuse.
+  // A long one is left to the engine, so that no statement keeps its room for good.
+  auto destructor = SQLITE_TRANSIENT;
+  if (data && i >= 1 && i <= params_ && v.size() <= kKeptCopy) {
+    // The room stays the statement's until the parameter is bound again, so the engine may
+    // read it in place for as long as it holds the binding.
+    std::string& copy = copies_[static_cast<size_t>(i - 1)];
+    copy.assign(v);
+    data = copy.data();
+    destructor = SQLITE_STATIC;
+  }
+  if (blob)
+    sqlite3_bind_blob(stmt_, i, data, static_cast<int>(v.size()), destructor);
+  else
+    sqlite3_bind_text(stmt_, i, data, static_cast<int>(v.size()), destructor);
+}
+Statement& Statement::Bind(int i, std::string_view v) {
+  BindCopy(i, v, false);
   return *this;
 }
 Statement& Statement::BindBlob(int i, std::string_view bytes) {
-  Bound(i);
-  sqlite3_bind_blob(stmt_, i, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  BindCopy(i, bytes, true);
   return *this;
 }
 Statement& Statement::BindNull(int i) {

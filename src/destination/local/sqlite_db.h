@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace vodare::local {
 
@@ -29,7 +30,7 @@ class Statement {
   Statement& Bind(int i, std::string_view v);
   Statement& Bind(int i, const char* v) { return Bind(i, std::string_view(v)); }
   Statement& Bind(int i, const std::string& v) { return Bind(i, std::string_view(v)); }
-  // Bytes bound as a BLOB (copied).
+  // Bytes bound as a BLOB (copied, as every text is).
   Statement& BindBlob(int i, std::string_view bytes);
   Statement& BindNull(int i);
   // True while a row is available.
@@ -50,6 +51,8 @@ class Statement {
   void Bound(int i) {
     if (i >= 1 && i <= 64) bound_ |= uint64_t{1} << (i - 1);
   }
+  // Binds a copy of text or bytes kept by the statement itself.
+  void BindCopy(int i, std::string_view v, bool blob);
 
   sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
@@ -58,6 +61,9 @@ class Statement {
   int params_ = 0;
   uint64_t bound_ = 0;  // the parameters bound since the last reset
   bool fresh_ = true;   // not stepped since the last reset
+  // The text of each parameter, copied into room the statement keeps for it: the engine's own
+  // copy costs an allocation and a release per bound text, most of a save's binding.
+  std::vector<std::string> copies_;
 };
 
 class Database {
