@@ -275,6 +275,24 @@ TEST_F(LocalStore, RefusesVouchersWithAMessageNamingTheValue) {
   ExpectKept("local_store_voucher_refusals.txt");
 }
 
+// A record is checked from its own markup even when the texts gathered with it are missing or
+// another record's: the saves never take one voucher's lines for another's.
+TEST_F(LocalStore, ARecordIsCheckedFromItsOwnMarkupWhateverWasGatheredWithIt) {
+  local::CompanyStore store = Store();
+  const std::string good = SaleXml(), bad = SaleXml({{"item", "Shampoo"}, {"number", "102"}});
+  auto read_bad = local::CompanyStore::ReadVoucherText(bad);
+  const auto read_good = local::CompanyStore::ReadVoucherText(good);
+  read_bad->gathered = read_good->gathered;
+  local::StoreAnswer answer = store.SaveVoucher(9, bad, *read_bad, 2024);
+  EXPECT_FALSE(answer.saved);
+  EXPECT_EQ(answer.message, "Item 'Shampoo' does not exist");
+  read_bad = local::CompanyStore::ReadVoucherText(good);
+  read_bad->gathered.reset();
+  answer = store.SaveVoucher(9, good, *read_bad, 2024);
+  EXPECT_TRUE(answer.saved) << answer.message;
+  ExpectKept("local_store_sale_rows.txt");
+}
+
 // The journal's last rows, each text exactly as sent: tests/data/local_store_journal.txt.
 TEST_F(LocalStore, JournalHoldsEveryTextExactlyAsSent) {
   const std::string first = SaleXml(), refused = SaleXml({{"item", "Shampoo"}, {"number", "102"}});

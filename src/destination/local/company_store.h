@@ -91,11 +91,14 @@ class CompanyStore {
 
   // ---- Vouchers ----
   // A voucher record as read from its text alone, before its save: the parsed markup (or why it
-  // is not well-formed) and, for a long text, the journal's packed form of it.
+  // is not well-formed), for a long text the journal's packed form of it, and the texts of the
+  // children the checks read, element by element in the order the checks come to them.
   struct VoucherText {
     pugi::xml_document doc;
     std::optional<std::string> parse_error;
     std::string packed;  // empty for a text kept as it is
+    struct Gathered;
+    std::shared_ptr<const Gathered> gathered;  // views into doc
   };
   // Touches no company: any thread may read records while another saves.
   static std::unique_ptr<VoucherText> ReadVoucherText(const std::string& xml);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <pugixml.hpp>
 
 #include "common/run_error.h"
@@ -138,9 +139,64 @@ StoreAnswer CompanyStore::RefuseVoucher(int16_t type, const std::string& xml,
   return {false, message};
 }
 
+namespace {
+
+// The texts the checks read, gathered while the record is read and not while the saves wait
+// for them: the walk is the checks' own, element for element.
+template <size_t N>
+struct GatheredTexts {
+  pugi::xml_node element;
+  ChildTexts<N> texts;
+};
+
+}  // namespace
+
+struct CompanyStore::VoucherText::Gathered {
+  explicit Gathered(pugi::xml_node root) : head{root, ChildTexts(root, head_fields::kNames)} {
+    for (pugi::xml_node entries : root.children("ItemEntries")) {
+      for (pugi::xml_node d : entries.children("ItemDetail")) {
+        lines.push_back({d, ChildTexts(d, line_fields::kNames)});
+        for (pugi::xml_node be : d.children("BatchEntries"))
+          for (pugi::xml_node b : be.children("BatchDetails"))
+            batches.push_back({b, ChildTexts(b, batch_fields::kNames)});
+      }
+    }
+    for (pugi::xml_node list : root.children("AccEntries"))
+      for (pugi::xml_node d : list.children("AccDetail"))
+        entries.push_back({d, ChildTexts(d, entry_fields::kNames)});
+  }
+  GatheredTexts<std::size(head_fields::kNames)> head;
+  std::vector<GatheredTexts<std::size(line_fields::kNames)>> lines;
+  std::vector<GatheredTexts<std::size(batch_fields::kNames)>> batches;
+  std::vector<GatheredTexts<std::size(entry_fields::kNames)>> entries;
+};
+
+namespace {
+
+// The children's texts of an element as gathered, taken in turn; an element that the gathering
+// did not come to at this turn (or a record read without it) has them read here.
+template <size_t N>
+class GatheredTurn {
+ public:
+  explicit GatheredTurn(const std::vector<GatheredTexts<N>>* gathered) : gathered_(gathered) {}
+  ChildTexts<N> Of(pugi::xml_node element, const char* const (&names)[N]) {
+    if (gathered_ && next_ < gathered_->size() && (*gathered_)[next_].element == element)
+      return (*gathered_)[next_++].texts;
+    return ChildTexts<N>(element, names);
+  }
+
+ private:
+  const std::vector<GatheredTexts<N>>* gathered_;
+  size_t next_ = 0;
+};
+
+}  // namespace
+
 std::unique_ptr<CompanyStore::VoucherText> CompanyStore::ReadVoucherText(const std::string& xml) {
   auto read = std::make_unique<VoucherText>();
   read->parse_error = ParseRecord(read->doc, xml);
+  if (!read->parse_error)
+    read->gathered = std::make_shared<const VoucherText::Gathered>(read->doc.document_element());
   if (xml.size() >= kPackFrom) read->packed = PackJournalText(xml);
   return read;
 }
@@ -158,7 +214,13 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
     return "Root element " + Quoted(root.name()) + " does not fit voucher type " +
            std::to_string(type) + " (" + type_name + " vouchers are <" + element + ">)";
   }
-  const ChildTexts head(root, head_fields::kNames);
+  const VoucherText::Gathered* gathered = read.gathered.get();
+  const ChildTexts head = gathered && gathered->head.element == root
+                              ? gathered->head.texts
+                              : ChildTexts(root, head_fields::kNames);
+  GatheredTurn line_texts(gathered ? &gathered->lines : nullptr);
+  GatheredTurn batch_texts(gathered ? &gathered->batches : nullptr);
+  GatheredTurn entry_texts(gathered ? &gathered->entries : nullptr);
   if (head.found[head_fields::kVchType]) {
     const std::string_view t = head.text[head_fields::kVchType];
     auto n = WholeNumber(t);
@@ -275,7 +337,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
       ItemLine line;
       line.line_no = ++line_no;
       std::string where = "item line " + std::to_string(line.line_no);
-      const ChildTexts l(d, line_fields::kNames);
+      const ChildTexts l = line_texts.Of(d, line_fields::kNames);
       line.sr_no = WholeNumber(l.text[line_fields::kSrNo]);
       line.date = l.text[line_fields::kDate];
       const std::string_view item = l.text[line_fields::kItem];
@@ -308,7 +370,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
       }
       for (pugi::xml_node be : d.children("BatchEntries")) {
         for (pugi::xml_node b : be.children("BatchDetails")) {
-          const ChildTexts bt(b, batch_fields::kNames);
+          const ChildTexts bt = batch_texts.Of(b, batch_fields::kNames);
           BatchLine batch;
           batch.batch_no = bt.text[batch_fields::kBatchNo];
           batch.mfg = bt.text[batch_fields::kMfg];
@@ -356,7 +418,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
   for (pugi::xml_node list : root.children("AccEntries")) {
     for (pugi::xml_node d : list.children("AccDetail")) {
       ++entry_no;
-      const ChildTexts en(d, entry_fields::kNames);
+      const ChildTexts en = entry_texts.Of(d, entry_fields::kNames);
       const std::string_view account = en.text[entry_fields::kAcc];
       const std::string_view amount_text = en.text[entry_fields::kAmount];
       if (account.empty() && amount_text.empty()) continue;  // an entry left empty counts nothing
