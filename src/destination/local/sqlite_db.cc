@@ -140,13 +140,12 @@ Statement& Statement::Bind(int i, double v) {
 void Statement::BindCopy(int i, std::string_view v, bool blob) {
   Bound(i);
   const char* data = v.data();
-  // A text without any storage binds NULL, as the engine takes it; one outside the parameters
-  // is the engine's to refuse.
-  // A long one is left to the engine, so that no statement keeps its room for good.
   auto destructor = SQLITE_TRANSIENT;
+  // The engine copies what is not kept here: a text without any storage (it binds NULL), a
+  // parameter outside the statement's (the engine refuses it) and a long text, so that no
+  // statement keeps that much room for good. The room stays the statement's until the parameter
+  // is bound again, so the engine may read it in place for as long as it holds the binding.
   if (data && i >= 1 && i <= params_ && v.size() <= kKeptCopy) {
-    // The room stays the statement's until the parameter is bound again, so the engine may
-    // read it in place for as long as it holds the binding.
     std::string& copy = copies_[static_cast<size_t>(i - 1)];
     copy.assign(v);
     data = copy.data();
