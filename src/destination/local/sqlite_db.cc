@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/run_error.h"
+#include "destination/local/log_writes.h"
 
 namespace vodare::local {
 
@@ -219,7 +220,7 @@ std::string Statement::Blob(int col) const {
 
 Database::Database(const std::string& path, bool create) : path_(path) {
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(path.c_str(), &db_, flags, GatheredLogVfs()) != SQLITE_OK) {
     std::string message = "Cannot open the company file " + path;
     if (db_) message += std::string(": ") + sqlite3_errmsg(db_);
     sqlite3_close(db_);
