@@ -5,9 +5,11 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "common/run_error.h"
@@ -330,6 +332,7 @@ std::optional<double> TryTextToNumber(std::string_view s) {
     while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
   }
   if (digits == 0) return std::nullopt;
+  const size_t exponent_at = i;
   if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
     size_t k = i + 1;
     if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
@@ -342,6 +345,33 @@ std::optional<double> TryTextToNumber(std::string_view s) {
   bool negative = !s.empty() && s[0] == '-';
   std::string_view body = s.substr(start_digits);
   double v = 0;
+  // Most texts are amounts of a few digits: a whole mantissa and a power of ten both exact as
+  // doubles give the correctly rounded quotient, the double the general conversion finds.
+  if (i == exponent_at) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr uint64_t kExact = uint64_t{1} << 53;
+    uint64_t mantissa = 0;
+    size_t decimals = 0;
+    bool fraction = false, exact = true;
+    for (char c : body) {
+      if (c == '.') {
+        fraction = true;
+        continue;
+      }
+      if (mantissa > kExact / 10) {
+        exact = false;
+        break;
+      }
+      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      if (fraction) ++decimals;
+    }
+    if (exact && mantissa <= kExact && decimals < std::size(kPowers)) {
+      v = static_cast<double>(mantissa) / kPowers[decimals];
+      return negative ? -v : v;
+    }
+  }
   // Both conversions round correctly; from_chars needs no copy and no locale. Out-of-range
   // texts go the old way so that overflow and underflow keep their results.
   auto r = std::from_chars(body.data(), body.data() + body.size(), v);

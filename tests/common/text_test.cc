@@ -97,5 +97,20 @@ TEST(Numbers, AmountsInPaiseReadAsTheShortestTextThatReadsBack) {
   EXPECT_EQ(DoubleToText(0.1 + 0.2), "0.3");
 }
 
+// A number text reads as the double nearest to it, short amounts and long digit runs alike.
+TEST(Numbers, ANumberTextReadsAsTheNearestDouble) {
+  std::mt19937_64 rng(11);
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = std::to_string(rng() >> (rng() % 64));
+    if (rng() % 4) text.insert(text.size() - std::min<size_t>(text.size(), rng() % 24), ".");
+    if (rng() % 3 == 0) text.insert(0, std::string(rng() % 4, '0'));
+    double nearest = 0;
+    std::from_chars(text.data(), text.data() + text.size(), nearest);
+    const std::optional<double> read = TryTextToNumber((i % 2 ? "-" : "") + text);
+    ASSERT_TRUE(read) << text;
+    ASSERT_EQ(*read, i % 2 ? -nearest : nearest) << text;
+  }
+}
+
 }  // namespace
 }  // namespace vodare
