@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <pugixml.hpp>
 
@@ -141,6 +142,43 @@ StoreAnswer CompanyStore::RefuseVoucher(int16_t type, const std::string& xml,
 
 namespace {
 
+// The lists under a record's root, found in one walk over its children in place of a walk for
+// each name: the head holds dozens of elements, and each walk compared every name.
+struct RootLists {
+  explicit RootLists(pugi::xml_node root) {
+    for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
+      const char* name = c.name();
+      switch (name[0]) {
+        case 'A':
+          if (std::strcmp(name, "AccEntries") == 0) entries.push_back(c);
+          break;
+        case 'B':
+          if (std::strcmp(name, "BillingDetails") == 0)
+            billing.push_back(c);
+          else if (std::strcmp(name, "BillSundries") == 0)
+            sundries.push_back(c);
+          break;
+        case 'I':
+          if (std::strcmp(name, "ItemEntries") == 0) items.push_back(c);
+          break;
+        case 'P':
+          if (std::strcmp(name, "PendingBillDetails") == 0)
+            pending.push_back(c);
+          else if (!pos && std::strcmp(name, "POSVchData") == 0)
+            pos = c;
+          break;
+        case 'V':
+          if (!other_info && std::strcmp(name, "VchOtherInfoDetails") == 0) other_info = c;
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  std::vector<pugi::xml_node> billing, items, sundries, entries, pending;
+  pugi::xml_node other_info, pos;  // the first of each
+};
+
 // The texts the checks read, gathered while the record is read and not while the saves wait
 // for them: the walk is the checks' own, element for element.
 template <size_t N>
@@ -153,7 +191,8 @@ struct GatheredTexts {
 
 struct CompanyStore::VoucherText::Gathered {
   explicit Gathered(pugi::xml_node root) : head{root, ChildTexts(root, head_fields::kNames)} {
-    for (pugi::xml_node entries : root.children("ItemEntries")) {
+    const RootLists lists(root);
+    for (pugi::xml_node entries : lists.items) {
       for (pugi::xml_node d : entries.children("ItemDetail")) {
         lines.push_back({d, ChildTexts(d, line_fields::kNames)});
         for (pugi::xml_node be : d.children("BatchEntries"))
@@ -161,7 +200,7 @@ struct CompanyStore::VoucherText::Gathered {
             batches.push_back({b, ChildTexts(b, batch_fields::kNames)});
       }
     }
-    for (pugi::xml_node list : root.children("AccEntries"))
+    for (pugi::xml_node list : lists.entries)
       for (pugi::xml_node d : list.children("AccDetail"))
         entries.push_back({d, ChildTexts(d, entry_fields::kNames)});
   }
@@ -214,6 +253,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
     return "Root element " + Quoted(root.name()) + " does not fit voucher type " +
            std::to_string(type) + " (" + type_name + " vouchers are <" + element + ">)";
   }
+  const RootLists lists(root);
   const VoucherText::Gathered* gathered = read.gathered.get();
   const ChildTexts head = gathered && gathered->head.element == root
                               ? gathered->head.texts
@@ -306,13 +346,13 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
       return (kind == 13 ? "Sale type " : "Purchase type ") + Quoted(stpt) + " does not exist";
   }
   v.broker = head.text[head_fields::kBroker];
-  for (pugi::xml_node b : root.children("BillingDetails")) {
+  for (pugi::xml_node b : lists.billing) {
     if (!b.first_child()) continue;
     v.billing_name = Child(b, "PartyName");
     v.billing_mobile = Child(b, "MobileNo");
     v.billing_address = Child(b, "Address1");
   }
-  if (pugi::xml_node info = root.child("VchOtherInfoDetails")) {
+  if (pugi::xml_node info = lists.other_info) {
     v.purchase_bill_no = Child(info, "PurchaseBillNo");
     v.purchase_bill_date = Child(info, "PurchaseBillDate");
   }
@@ -332,7 +372,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
 
   // Item lines with their batches.
   int line_no = 0;
-  for (pugi::xml_node entries : root.children("ItemEntries")) {
+  for (pugi::xml_node entries : lists.items) {
     for (pugi::xml_node d : entries.children("ItemDetail")) {
       ItemLine line;
       line.line_no = ++line_no;
@@ -391,7 +431,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
 
   // Bill sundries.
   int sundry_no = 0;
-  for (pugi::xml_node list : root.children("BillSundries")) {
+  for (pugi::xml_node list : lists.sundries) {
     for (pugi::xml_node d : list.children("BSDetail")) {
       ++sundry_no;
       SundryLine s;
@@ -415,7 +455,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
   // Account entries: the signed sum must balance.
   double debit = 0, credit = 0;
   int entry_no = 0;
-  for (pugi::xml_node list : root.children("AccEntries")) {
+  for (pugi::xml_node list : lists.entries) {
     for (pugi::xml_node d : list.children("AccDetail")) {
       ++entry_no;
       const ChildTexts en = entry_texts.Of(d, entry_fields::kNames);
@@ -482,7 +522,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
   }
 
   // Cash settlement within the voucher.
-  if (pugi::xml_node pos = root.child("POSVchData")) {
+  if (pugi::xml_node pos = lists.pos) {
     v.carry_settlement = FlagText(Child(pos, "CarrySettlement"));
     if (auto e = number(Child(pos, "CashAmt"), "Cash amount", "", v.cash_amount)) return *e;
     std::string cash = Child(pos, "CashAccName");
@@ -493,7 +533,7 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
   }
 
   // Bill-by-bill references.
-  for (pugi::xml_node pending : root.children("PendingBillDetails")) {
+  for (pugi::xml_node pending : lists.pending) {
     for (pugi::xml_node bill : pending.children("BillDetail")) {
       std::string bill_party = Child(bill, "MasterName1");
       int32_t party_code = 0;
