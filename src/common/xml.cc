@@ -202,6 +202,12 @@ RecordElement AddXmlElement(RecordElement parent, const char* name, const Value&
   return parent.writer_->Leaf(parent.depth_, parent.id_, name, text.c_str());
 }
 
+RecordElement AddXmlNumber(RecordElement parent, const char* name, double value) {
+  if (!parent || value == 0) return {};
+  const std::string text = DoubleToText(value);
+  return parent.writer_->Leaf(parent.depth_, parent.id_, name, text);
+}
+
 namespace {
 // Collects the serialiser's output straight into a string (a stream costs a copy and locale
 // work per chunk, for every record of a run).

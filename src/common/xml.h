@@ -32,6 +32,7 @@ class RecordElement {
  private:
   friend class RecordWriter;
   friend RecordElement AddXmlElement(RecordElement, const char*, const Value&, int, bool);
+  friend RecordElement AddXmlNumber(RecordElement, const char*, double);
   RecordElement(RecordWriter* writer, size_t depth, uint64_t id)
       : writer_(writer), depth_(depth), id_(id) {}
   RecordWriter* writer_ = nullptr;
@@ -51,6 +52,7 @@ class RecordWriter {
  private:
   friend class RecordElement;
   friend RecordElement AddXmlElement(RecordElement, const char*, const Value&, int, bool);
+  friend RecordElement AddXmlNumber(RecordElement, const char*, double);
   void Put(const char* p, size_t n);
   void Put(char c);
   void Grow(size_t n);  // makes room for n bytes more
@@ -82,6 +84,10 @@ class RecordWriter {
 // was added. A Null text value raises "Invalid use of Null".
 RecordElement AddXmlElement(RecordElement parent, const char* name, const Value& value, int kind,
                             bool always = false);
+
+// AddXmlElement of a number of kind 5, left out when zero, without a Value to build and ask:
+// item lines hold a dozen each.
+RecordElement AddXmlNumber(RecordElement parent, const char* name, double value);
 
 // The XML text of a node (or a whole document) in the record form.
 std::string XmlText(const pugi::xml_node& node);

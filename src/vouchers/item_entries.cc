@@ -105,7 +105,7 @@ LineQuantities WorkOutLineQuantities(const ItemLine& line, int16_t type,
 namespace {
 
 void AddNumber(RecordElement parent, const char* name, double value) {
-  AddXmlElement(parent, name, Value(Finite(value)), 5);
+  AddXmlNumber(parent, name, Finite(value));
 }
 
 // The line's own date is written only when it is a date after the base date (or a text that is
