@@ -1,5 +1,6 @@
 #include "vouchers/voucher_values.h"
 
+#include <array>
 #include <cmath>
 
 #include "common/run_error.h"
@@ -20,9 +21,24 @@ double Finite(double x) {
 }
 
 std::string FormatDmy(std::string_view date_text) {
+  // A voucher's lines and batches carry the same few dates (the line's, made, expiring): the
+  // last answers are kept for the thread, the reading of a text being the same whenever asked.
+  struct Kept {
+    std::string text, answer;
+    bool set = false;
+  };
+  thread_local std::array<Kept, 4> kept;
+  thread_local size_t next = 0;
+  for (const Kept& k : kept)
+    if (k.set && k.text == date_text) return k.answer;
   auto date = TryParseDateText(Trim(date_text));
-  if (!date) return std::string(date_text);
-  return date->ToText();
+  std::string answer = date ? date->ToText() : std::string(date_text);
+  Kept& k = kept[next];
+  next = (next + 1) % kept.size();
+  k.text.assign(date_text);
+  k.answer = answer;
+  k.set = true;
+  return answer;
 }
 
 bool ReadStageRange(std::string& from_text, std::string& to_text, Date& from, Date& to) {
