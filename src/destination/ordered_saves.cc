@@ -6,7 +6,7 @@
 namespace vodare {
 
 namespace {
-// Texts handed in before the reading thread, asleep while the saves have work, is woken.
+// Texts handed in before the reading thread, asleep while the saves are busy, is woken.
 constexpr size_t kReadTogether = 4;
 }  // namespace
 
@@ -48,11 +48,7 @@ void OrderedSaves::ReadLoop() {
       if (taken_ >= jobs_.size()) return;  // stopping with nothing left
       job = jobs_[taken_++];
     }
-    try {
-      if (reader_) job->read = reader_->ReadVoucherAhead(job->xml);
-    } catch (...) {
-      job->unread = std::current_exception();
-    }
+    Read(*job);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       job->ready = true;
@@ -61,13 +57,25 @@ void OrderedSaves::ReadLoop() {
   }
 }
 
+void OrderedSaves::Read(Job& job) {
+  try {
+    if (reader_) job.read = reader_->ReadVoucherAhead(job.xml);
+  } catch (...) {
+    job.unread = std::current_exception();
+  }
+}
+
 void OrderedSaves::Loop() {
   for (;;) {
     std::shared_ptr<Job> job;
+    bool save = false;
     {
       std::unique_lock<std::mutex> lock(mutex_);
+      // While the next text is not read, the saves read the first one no thread has taken
+      // (the next itself when the reading thread has not come to it): they never sleep while a
+      // voucher waits to be read, the reading thread being held up behind the others for a core.
       auto work = [&] {
-        return (started_ < jobs_.size() && jobs_[started_]->ready) ||
+        return (started_ < jobs_.size() && (jobs_[started_]->ready || taken_ < jobs_.size())) ||
                (stop_ && started_ >= jobs_.size());
       };
       if (!work()) {
@@ -77,7 +85,14 @@ void OrderedSaves::Loop() {
         saving_waits_ = false;
       }
       if (started_ >= jobs_.size()) return;  // stopping with nothing left
-      job = jobs_[started_++];
+      save = jobs_[started_]->ready;
+      job = save ? jobs_[started_++] : jobs_[taken_++];
+    }
+    if (!save) {
+      Read(*job);
+      std::lock_guard<std::mutex> lock(mutex_);
+      job->ready = true;
+      continue;
     }
     Answer answer;
     try {
@@ -118,8 +133,13 @@ void OrderedSaves::Queue(std::shared_ptr<Job> job) {
   DeliverUntil(depth_ - 1, depth_ / 2);
   std::lock_guard<std::mutex> lock(mutex_);
   jobs_.push_back(std::move(job));
-  // The reading thread is woken for a few texts at once, unless the saves wait for it.
-  if (saving_waits_ || jobs_.size() - taken_ >= kReadTogether) WakeReading();
+  // Saves that wait read the text themselves; otherwise the reading thread is woken for a few
+  // texts at once.
+  if (saving_waits_) {
+    save_work_.notify_one();
+  } else if (jobs_.size() - taken_ >= kReadTogether) {
+    WakeReading();
+  }
 }
 
 void OrderedSaves::WakeReading() {

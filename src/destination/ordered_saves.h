@@ -2,7 +2,9 @@
 // Voucher saves on a thread of their own, so that the next voucher is read and built while the
 // company stores the one before it. A second thread ahead of the saving one makes each record's
 // text and, for a company that reads records ahead (ReadsVouchersAhead), reads it: the saving
-// thread is left the checks, rows and commit, which must come one after the other. The saves run
+// thread is left the checks, rows and commit, which must come one after the other. A text the
+// reading thread has not come to when the saves would wait is read by the saving thread itself,
+// so that the saves never sleep for want of a core for the reading thread. The saves run
 // strictly in the order they were handed in, one call each, and every voucher is answered (on the
 // caller's thread, in the same order) only once the company has answered that very call: a voucher
 // counted as saved is one the company holds, whatever happens to the process afterwards.
@@ -66,6 +68,8 @@ class OrderedSaves {
   };
   void Loop();
   void ReadLoop();
+  // The company's reading of the job's text, or what reading it raised.
+  void Read(Job& job);
   // Hands out the answers at the front that are in, until `keep` or fewer remain. Where it has
   // to wait, it waits for `batch` answers at once: a caller waiting for room is woken once for
   // several saves, not once for each.
