@@ -42,9 +42,10 @@ struct File {
 };
 
 sqlite3_vfs* g_real = nullptr;
-// The log that holds bytes on this thread. The engine writes a commit's frames and publishes
-// them on one thread, through the company file's shared-memory calls; those write what is held
-// first, whatever the frames looked like.
+// The log that holds bytes on this thread. The engine writes a transaction's frames, publishes
+// them and lets go of the log's write lock on one thread, through the company file's shared-memory
+// calls; those write what is held first, whatever the frames looked like. So nothing held outlives
+// its transaction (a rolled-back one's frames included) or passes to another thread.
 thread_local File* t_holding = nullptr;
 
 sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<File*>(f)->real; }
