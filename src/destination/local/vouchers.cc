@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <pugixml.hpp>
 
 #include "common/run_error.h"
@@ -190,8 +191,8 @@ struct GatheredTexts {
 }  // namespace
 
 struct CompanyStore::VoucherText::Gathered {
-  explicit Gathered(pugi::xml_node root) : head{root, ChildTexts(root, head_fields::kNames)} {
-    const RootLists lists(root);
+  explicit Gathered(pugi::xml_node root)
+      : lists(root), head{root, ChildTexts(root, head_fields::kNames)} {
     for (pugi::xml_node entries : lists.items) {
       for (pugi::xml_node d : entries.children("ItemDetail")) {
         lines.push_back({d, ChildTexts(d, line_fields::kNames)});
@@ -204,6 +205,7 @@ struct CompanyStore::VoucherText::Gathered {
       for (pugi::xml_node d : list.children("AccDetail"))
         entries.push_back({d, ChildTexts(d, entry_fields::kNames)});
   }
+  RootLists lists;
   GatheredTexts<std::size(head_fields::kNames)> head;
   std::vector<GatheredTexts<std::size(line_fields::kNames)>> lines;
   std::vector<GatheredTexts<std::size(batch_fields::kNames)>> batches;
@@ -253,11 +255,12 @@ std::string CompanyStore::ValidateVoucher(int16_t type, const VoucherText& read,
     return "Root element " + Quoted(root.name()) + " does not fit voucher type " +
            std::to_string(type) + " (" + type_name + " vouchers are <" + element + ">)";
   }
-  const RootLists lists(root);
   const VoucherText::Gathered* gathered = read.gathered.get();
-  const ChildTexts head = gathered && gathered->head.element == root
-                              ? gathered->head.texts
-                              : ChildTexts(root, head_fields::kNames);
+  const bool gathered_here = gathered && gathered->head.element == root;
+  std::optional<RootLists> own_lists;
+  const RootLists& lists = gathered_here ? gathered->lists : own_lists.emplace(root);
+  const ChildTexts head =
+      gathered_here ? gathered->head.texts : ChildTexts(root, head_fields::kNames);
   GatheredTurn line_texts(gathered ? &gathered->lines : nullptr);
   GatheredTurn batch_texts(gathered ? &gathered->batches : nullptr);
   GatheredTurn entry_texts(gathered ? &gathered->entries : nullptr);
