@@ -141,6 +141,13 @@ int LogWrite(File* f, const void* data, int amount, sqlite3_int64 offset) {
 }
 
 // The file methods. The log's first write what it holds where the engine could see the file.
+// A call to the system's file, once what is held is written.
+template <typename Call>
+int AfterFlush(sqlite3_file* file, Call call) {
+  auto* f = reinterpret_cast<File*>(file);
+  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
+  return call(f->real);
+}
 int Close(sqlite3_file* file) {
   auto* f = reinterpret_cast<File*>(file);
   int rc = Flush(f);
@@ -151,9 +158,8 @@ int Close(sqlite3_file* file) {
   return rc != SQLITE_OK ? rc : closed;
 }
 int Read(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xRead(f->real, data, amount, offset);
+  return AfterFlush(
+      file, [&](sqlite3_file* real) { return real->pMethods->xRead(real, data, amount, offset); });
 }
 int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
   auto* f = reinterpret_cast<File*>(file);
@@ -161,37 +167,28 @@ int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset
   return f->real->pMethods->xWrite(f->real, data, amount, offset);
 }
 int Truncate(sqlite3_file* file, sqlite3_int64 size) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xTruncate(f->real, size);
+  return AfterFlush(file,
+                    [&](sqlite3_file* real) { return real->pMethods->xTruncate(real, size); });
 }
 int Sync(sqlite3_file* file, int flags) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xSync(f->real, flags);
+  return AfterFlush(file, [&](sqlite3_file* real) { return real->pMethods->xSync(real, flags); });
 }
 int FileSize(sqlite3_file* file, sqlite3_int64* size) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xFileSize(f->real, size);
+  return AfterFlush(file,
+                    [&](sqlite3_file* real) { return real->pMethods->xFileSize(real, size); });
 }
 int Lock(sqlite3_file* file, int level) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xLock(f->real, level);
+  return AfterFlush(file, [&](sqlite3_file* real) { return real->pMethods->xLock(real, level); });
 }
 int Unlock(sqlite3_file* file, int level) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xUnlock(f->real, level);
+  return AfterFlush(file, [&](sqlite3_file* real) { return real->pMethods->xUnlock(real, level); });
 }
 int CheckReservedLock(sqlite3_file* file, int* out) {
   return Real(file)->pMethods->xCheckReservedLock(Real(file), out);
 }
 int FileControl(sqlite3_file* file, int op, void* arg) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xFileControl(f->real, op, arg);
+  return AfterFlush(
+      file, [&](sqlite3_file* real) { return real->pMethods->xFileControl(real, op, arg); });
 }
 int SectorSize(sqlite3_file* file) { return Real(file)->pMethods->xSectorSize(Real(file)); }
 int DeviceCharacteristics(sqlite3_file* file) {
@@ -212,9 +209,8 @@ int ShmUnmap(sqlite3_file* file, int delete_flag) {
   return Real(file)->pMethods->xShmUnmap(Real(file), delete_flag);
 }
 int Fetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** out) {
-  auto* f = reinterpret_cast<File*>(file);
-  if (int rc = Flush(f); rc != SQLITE_OK) return rc;
-  return f->real->pMethods->xFetch(f->real, offset, amount, out);
+  return AfterFlush(
+      file, [&](sqlite3_file* real) { return real->pMethods->xFetch(real, offset, amount, out); });
 }
 int Unfetch(sqlite3_file* file, sqlite3_int64 offset, void* page) {
   return Real(file)->pMethods->xUnfetch(Real(file), offset, page);
